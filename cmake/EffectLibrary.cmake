@@ -1,0 +1,34 @@
+# The effect library: Nebulastra.aex on Windows (a DLL with its PiPL resource), a shared object
+# with the same two exports on Linux. Everything but the two entry points stays hidden.
+
+set(NEBULASTRA_ENTRY_SOURCES src/entry/exports.cpp)
+if(WIN32)
+  enable_language(RC)
+  list(APPEND NEBULASTRA_ENTRY_SOURCES src/entry/dll_main.cpp)
+endif()
+
+add_library(Nebulastra SHARED ${NEBULASTRA_ENTRY_SOURCES})
+target_link_libraries(Nebulastra PRIVATE nebulastra_core)
+set_target_properties(Nebulastra PROPERTIES PREFIX "")
+
+if(WIN32)
+  set_target_properties(Nebulastra PROPERTIES SUFFIX ".aex")
+  # The PiPL bytes come from the same constants as the entry points: a small program built for
+  # the build machine writes them, and the resource script embeds that file.
+  set(PIPL_BIN ${CMAKE_BINARY_DIR}/pipl/nebulastra.pipl)
+  set(PIPL_GEN ${CMAKE_BINARY_DIR}/pipl/write-pipl)
+  add_custom_command(
+    OUTPUT ${PIPL_BIN}
+    COMMAND c++ -std=c++17 -Wall -Wextra -I${CMAKE_SOURCE_DIR}/src
+            ${CMAKE_SOURCE_DIR}/tools/pipl/write_pipl.cpp -o ${PIPL_GEN}
+    COMMAND ${PIPL_GEN} ${PIPL_BIN}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/pipl/write_pipl.cpp ${CMAKE_SOURCE_DIR}/src/entry/effect_identity.h
+            ${CMAKE_SOURCE_DIR}/src/entry/pipl.h
+    COMMENT "Writing the PiPL resource")
+  configure_file(src/entry/nebulastra.rc.in ${CMAKE_BINARY_DIR}/pipl/nebulastra.rc @ONLY)
+  set_source_files_properties(${CMAKE_BINARY_DIR}/pipl/nebulastra.rc PROPERTIES OBJECT_DEPENDS ${PIPL_BIN})
+  target_sources(Nebulastra PRIVATE ${CMAKE_BINARY_DIR}/pipl/nebulastra.rc src/entry/nebulastra.def)
+  target_link_options(Nebulastra PRIVATE -Wl,--exclude-all-symbols)
+else()
+  target_link_options(Nebulastra PRIVATE -Wl,--no-undefined)
+endif()

@@ -1,0 +1,1 @@
+// Placeholder until the dispatcher lands; replaced by the entry-point implementation.

@@ -1,0 +1,63 @@
+#pragma once
+// The frame's parameter snapshot in render units: percentages as fractions, angles in radians,
+// popups as 0-based enums (except the texture type, kept 1-based), sizes in output pixels.
+// A flat, pointer-free record built once per frame on the render handler's stack; scene capture
+// completes it, then every worker thread reads it without locks.
+
+#include <cstdint>
+
+#include "scene/cloud_emitter.h"
+
+namespace nebulastra {
+
+struct RenderSettings {
+    int32_t qualitySteps; // minimum ray-march steps, 16..256
+    float density;
+    float brightness;
+    float cloudSizePx; // cloud size in output pixels at full resolution, at least 1
+    float edgeSoftness;
+    float sunDirection[3]; // unit vector toward the sun (+y down, so a high sun has negative y)
+    float sunIntensity;
+    float ambient;
+    float phaseAnisotropy; // always 0.45
+    float selfShadow;
+    float flattenBase;
+    float tower;
+    float edgeErosion;
+    float domainWarp;
+    float edgeHardness;
+    int32_t billowMap; // 0 Smooth, 1 Puffy, 2 Wispy, 3 Clumps
+    float billow;
+    float billowSize;
+    int32_t billowDetail; // octaves, 1..6
+    float billowEvolution;
+    int32_t billowSeed;
+    float worldEvolution;
+    float evolutionSpeed; // radians of evolution per second
+    float scale[3];       // each at least 0.02
+    float rotation[3];
+    float scaleRandom[3];
+    float rotationRandom[3];
+    float opacityRandom;
+    int32_t randomSeed;
+    float intensitySizeWeight; // always 1
+    float saturation;
+    int32_t overlapBlend; // 0 Average, 1 Add, 2 Screen, 3 Lighten, 4 Darken
+    bool cloudPrefixOnly;
+    int32_t textureType; // 1 Wisps, 2 Billows, 3 Erosion
+    float textureStrength;
+    float textureScale;
+    float textureContrast;
+    float textureEvolution;
+    int32_t textureSeed;
+    float timeSeconds; // at least 0
+    CloudEmitter emitters[kMaxEmitters];
+    int32_t emitterCount;
+    CameraView camera;
+    int32_t outputWidth;
+    int32_t outputHeight;
+    int32_t fullWidth;
+    int32_t fullHeight;
+};
+
+} // namespace nebulastra

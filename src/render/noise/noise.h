@@ -1,0 +1,41 @@
+#pragma once
+// Hash-based, table-free noise: every random quantity is an integer hash of lattice coordinates,
+// a seed and a fixed prime, so the same inputs give the same values on every thread, frame and
+// run. Single precision throughout, each operation rounded on its own; hash arithmetic is
+// unsigned and wraps. All functions are pure and reentrant.
+
+#include <cstdint>
+
+namespace nebulastra {
+
+/// How the shaped fractal noise bends each octave value n (0..1). Unknown values act as Smooth.
+enum class NoiseShape : int32_t { Smooth = 0, Puffy = 1, Wispy = 2, Clumps = 3 };
+
+/// Integer scrambler: 31-bit result.
+uint32_t hashMix(uint32_t a);
+/// Seeded random stream: 31-bit value for (seed, index, channel).
+uint32_t randomBits(int32_t seed, int32_t index, int32_t channel);
+/// Quintic fade 6t^5 - 15t^4 + 10t^3.
+float fade(float t);
+/// Offset dotted with one of Perlin's sixteen improved-noise gradients chosen by hashing the cell.
+float gradientDot3(int32_t cx, int32_t cy, int32_t cz, int32_t seed, float dx, float dy, float dz);
+/// Seeded 3-D gradient noise, about 0..1, centred on 0.5, not clamped.
+float perlinNoise3(float x, float y, float z, int32_t seed);
+/// Seeded 4-D gradient noise (w carries time), centred on 0.5, not clamped.
+float gradientNoise4(float x, float y, float z, float w, int32_t seed);
+/// Steps coordinates and seed from one octave to the next (rotation, lacunarity 2.02).
+void nextOctave(float& x, float& y, float& z, float& w, int32_t& seed);
+/// Amplitude-normalised fractal sum of gradientNoise4 (gain 0.5); 0 when octaves < 1.
+float fbmNoise4(float x, float y, float z, float w, int32_t octaves, int32_t seed);
+/// fbmNoise4 with each octave value reshaped by `shape` before it is weighted.
+float shapedFbmNoise4(NoiseShape shape, float x, float y, float z, float w, int32_t octaves, int32_t seed);
+
+struct NoiseStats {
+    float mean;
+    float stddev; // at least 0.001
+};
+/// Mean and population standard deviation of shapedFbmNoise4 over 256 fixed sample points.
+/// Costs 256 x octaves noise evaluations: once per frame, never per pixel.
+NoiseStats measureNoiseStats(NoiseShape shape, int32_t octaves, int32_t seed);
+
+} // namespace nebulastra
