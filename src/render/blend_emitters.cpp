@@ -1,0 +1,72 @@
+// Overlap blending of the emitters' linear colours, weighted by how much of each cloud the ray
+// crossed. In the weight-normalised modes the strongest emitter always counts fully (n = 1).
+
+#include "render/blend_emitters.h"
+
+#include <algorithm>
+
+namespace nebulastra {
+namespace {
+
+enum OverlapBlend : int32_t { kAverage = 0, kAdd = 1, kScreen = 2, kLighten = 3, kDarken = 4 };
+
+} // namespace
+
+bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings, const PreparedFrame& prepared,
+                        float rgb[3]) {
+    rgb[0] = rgb[1] = rgb[2] = 0.0f;
+
+    // The emitters the ray met, in index order, weighted by their optical length.
+    int32_t taken[kMaxEmitters];
+    int32_t takenCount = 0;
+    float sumWeight = 0.0f;
+    float maxWeight = 0.0f;
+    const int32_t count = std::clamp(settings.emitterCount, 0, kMaxEmitters);
+    for (int32_t k = 0; k < count; ++k) {
+        if (E[k] > 1e-6f) {
+            taken[takenCount++] = k;
+            sumWeight += E[k];
+            maxWeight = std::max(maxWeight, E[k]);
+        }
+    }
+    if (takenCount == 0 || !(sumWeight > 1e-6f)) return false;
+
+    float normalised[kMaxEmitters];  // n_k = w_k / Mw, indexed like `taken`
+    for (int32_t i = 0; i < takenCount; ++i) {
+        normalised[i] = maxWeight > 1e-6f ? E[taken[i]] / maxWeight : 0.0f;
+    }
+
+    for (int c = 0; c < 3; ++c) {
+        const float* color = prepared.emitterLinearColor[c];
+        float value;
+        switch (settings.overlapBlend) {
+        case kAdd:  // unclamped sum
+            value = 0.0f;
+            for (int32_t i = 0; i < takenCount; ++i) value += normalised[i] * color[taken[i]];
+            break;
+        case kScreen: {
+            float product = 1.0f;
+            for (int32_t i = 0; i < takenCount; ++i) product *= 1.0f - std::min(normalised[i] * color[taken[i]], 1.0f);
+            value = 1.0f - product;
+            break;
+        }
+        case kLighten:
+            value = 0.0f;
+            for (int32_t i = 0; i < takenCount; ++i) value = std::max(value, normalised[i] * color[taken[i]]);
+            break;
+        case kDarken:
+            value = 1.0f;
+            for (int32_t i = 0; i < takenCount; ++i) value *= 1.0f - (1.0f - color[taken[i]]) * normalised[i];
+            break;
+        case kAverage:
+        default:  // unknown modes average
+            value = 0.0f;
+            for (int32_t i = 0; i < takenCount; ++i) value += (E[taken[i]] / sumWeight) * color[taken[i]];
+            break;
+        }
+        rgb[c] = value;
+    }
+    return true;
+}
+
+} // namespace nebulastra

@@ -1,0 +1,23 @@
+#pragma once
+// The row workers, one per output depth: shade every pixel of the band's rows and store it as
+// ARGB in the depth's layout (8-bit, 16-bit with full scale 32768, or float passed through).
+
+#include "render/row_bands.h"
+
+namespace nebulastra {
+
+/// The per-pixel kernel's signature (shadePixel in the renderer).
+using PixelShader = void (*)(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
+                             float& red, float& green, float& blue, float& alpha);
+
+/// Worker routines handed to runRowBands; they shade with shadePixel.
+void renderRows8(const RowBand& band);
+void renderRows16(const RowBand& band);
+void renderRowsFloat(const RowBand& band);
+
+/// The same walks and stores with the shader made explicit (for tests of the pixel layouts).
+void shadeRows8(const RowBand& band, PixelShader shade);
+void shadeRows16(const RowBand& band, PixelShader shade);
+void shadeRowsFloat(const RowBand& band, PixelShader shade);
+
+} // namespace nebulastra

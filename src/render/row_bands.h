@@ -1,0 +1,59 @@
+#pragma once
+// Splitting a frame's rows over worker threads: at most kMaxRowBands contiguous bands, one thread
+// each, no work stealing. The calling thread only starts and joins; it renders nothing itself.
+
+#include <cstddef>
+#include <cstdint>
+#include <thread>
+
+#include "render/prepared_frame.h"
+
+namespace nebulastra {
+
+/// The most worker threads one frame uses.
+constexpr int32_t kMaxRowBands = 16;
+/// Threads assumed when the standard library cannot tell how many the hardware has.
+constexpr int32_t kFallbackHardwareThreads = 4;
+
+/// What every worker of a frame shares, read-only: where the output lives and what to draw.
+/// Plain data, no host types: the driver fills it from the output world.
+struct FrameContext {
+    unsigned char* outputBase;  // first byte of row 0
+    std::ptrdiff_t rowbytes;    // byte distance between rows; may exceed width * pixel size
+    int32_t width;              // columns each worker renders (the snapshot's outputWidth)
+    const RenderSettings* settings;
+    const PreparedFrame* prepared;
+};
+
+/// One worker's share of the rows, [firstRow, endRow), with its own copy of the context.
+struct RowBand {
+    int32_t firstRow;
+    int32_t endRow;
+    FrameContext context;
+};
+
+using RowWorker = void (*)(const RowBand& band);
+
+/// `count` bands of `bandHeight` rows each (the last may be shorter); every row in exactly one.
+struct RowBandPlan {
+    int32_t count;
+    int32_t bandHeight;
+};
+
+/// The band plan for `height` rows on a machine reporting `hardwareThreads` (0 = unknown, taken as
+/// 4). Heights of 0 or less give no bands.
+RowBandPlan planRowBands(int32_t hardwareThreads, int32_t height);
+
+/// Starts one thread running `worker` on `band`; a failure throws (std::system_error).
+using ThreadStarter = std::thread (*)(RowWorker worker, const RowBand& band);
+
+/// Renders rows 0 .. height-1 of the frame with `worker` on threads, one per band, and returns once
+/// every thread has been joined. If a thread cannot be started, the ones already running are
+/// joined first and the failure is rethrown.
+void runRowBands(int32_t height, const FrameContext& context, RowWorker worker);
+
+/// runRowBands with the machine's thread count and the thread start made explicit (for tests).
+void runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext& context, RowWorker worker,
+                     ThreadStarter startThread);
+
+} // namespace nebulastra

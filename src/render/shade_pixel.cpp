@@ -1,0 +1,116 @@
+// The per-pixel ray marcher. Reentrant and allocation-free: all working state is local, the two
+// per-emitter arrays are fixed at kMaxEmitters entries on the stack.
+
+#include "render/shade_pixel.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "render/density_field.h"
+#include "render/march_setup.h"
+#include "scene/view_ray.h"
+
+namespace nebulastra {
+namespace {
+
+constexpr int kShadowSamples = 6;
+constexpr float kShadowSpacing = 0.35f;  // in cloud sizes
+constexpr float kStopTransmittance = 0.003f;
+constexpr float kMaxLightRatio = 4.0f;
+
+} // namespace
+
+void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
+                float& red, float& green, float& blue, float& alpha) {
+    // Every early return below leaves transparent black.
+    red = green = blue = alpha = 0.0f;
+
+    float o[3], d[3];
+    viewRayForPixel(x, y, settings, o, d);
+
+    float tNear, tFar;
+    if (!clipToBoundSphere(o, d, prepared.boundCenter, prepared.boundRadius, tNear, tFar)) return;
+
+    const float unit = std::max(settings.cloudSizePx, 1.0f);  // S: the unit of optical length
+    const float span = tFar - tNear;
+    const int32_t steps = marchStepCount(span, settings.cloudSizePx, settings.qualitySteps);
+    const float dt = span / static_cast<float>(steps);
+    if (!(dt > 0.0f)) return;
+    const float ds = dt / unit;
+
+    const float jitter = pixelJitter(x, y);
+    const float mu = (settings.sunDirection[0] * d[0] + settings.sunDirection[1] * d[1]) +
+                     settings.sunDirection[2] * d[2];
+    const float phase = sunPhase(settings.phaseAnisotropy, mu);
+
+    const int32_t emitterCount = std::clamp(settings.emitterCount, 0, kMaxEmitters);
+    float E[kMaxEmitters];           // optical length through each emitter's cloud
+    float shares[kMaxEmitters];      // each emitter's density at the current sample
+    for (int32_t k = 0; k < kMaxEmitters; ++k) E[k] = 0.0f;
+
+    const bool shadowed = settings.selfShadow > 0.001f;
+    const float shadowStep = kShadowSpacing * unit;
+
+    float T = 1.0f;  // transmittance so far
+    float L = 0.0f;  // light scattered toward the eye
+    float P[3] = {0.0f, 0.0f, 0.0f};
+    float W = 0.0f;
+
+    for (int32_t i = 0; i < steps; ++i) {
+        const float t = (static_cast<float>(i) + jitter) * dt + tNear;
+        float p[3];
+        for (int c = 0; c < 3; ++c) p[c] = o[c] + t * d[c];
+
+        const float sigma = sampleCloudDensity(p, settings, prepared, shares);
+        if (!(sigma > 1e-5f)) continue;  // empty space: nothing accumulates, no stop test
+
+        // Not weighted by transmittance: a cloud behind another colours the pixel as fully as the
+        // one in front, up to where the march stops.
+        for (int32_t k = 0; k < emitterCount; ++k) {
+            if (shares[k] > 0.0f) E[k] += shares[k] * ds;
+        }
+
+        const float w = sigma * ds;
+        for (int c = 0; c < 3; ++c) P[c] += w * p[c];
+        W += w;
+
+        const float kappa = settings.density * sigma;
+        const float stepTransmittance = std::exp(-kappa * ds);
+        const float absorbed = (1.0f - stepTransmittance) * T;
+
+        float visibility = 1.0f;
+        if (shadowed) {
+            float sum = 0.0f;
+            for (int m = 1; m <= kShadowSamples; ++m) {
+                const float along = static_cast<float>(m) * shadowStep;
+                float q[3];
+                for (int c = 0; c < 3; ++c) q[c] = p[c] + along * settings.sunDirection[c];
+                sum += sampleShadowDensity(q, settings, prepared);
+            }
+            visibility = std::exp(-settings.density * settings.selfShadow * sum * shadowStep / unit);
+        }
+
+        const float powder = (1.0f - std::exp(-2.0f * kappa)) * 0.5f + 0.5f;
+        L += (powder * visibility * settings.sunIntensity * phase + settings.ambient) * absorbed;
+
+        T = T * stepTransmittance;
+        if (T < kStopTransmittance) break;
+    }
+
+    const float a = 1.0f - T;
+    if (a < 0.0001f) return;
+    if (W < 1e-6f) return;
+    float centroid[3];
+    for (int c = 0; c < 3; ++c) centroid[c] = P[c] / W;
+
+    float R, G, B;
+    compositeEmitterColor(E, settings, prepared, centroid, R, G, B);
+
+    const float lambda = std::min(L / a, kMaxLightRatio);
+    red = lambda * R * a * settings.brightness;
+    green = lambda * G * a * settings.brightness;
+    blue = lambda * B * a * settings.brightness;
+    alpha = a;
+}
+
+} // namespace nebulastra
