@@ -13,7 +13,7 @@
 
 namespace {
 
-// ---- Platform assumptions ------------------------------------------------------------------------
+// ---- Platform assumptions -----------------------------------------------------------------------
 
 // The layouts below are those of a 64-bit target with 32-bit int. Our declarations never use
 // `long` (32-bit on Win64, 64-bit on Linux) nor wchar_t (16-bit on Win64, 32-bit on Linux).
@@ -22,9 +22,9 @@ static_assert(sizeof(void (*)(void)) == 8, "64-bit function pointers required");
 static_assert(sizeof(int) == 4 && sizeof(double) == 8 && alignof(double) == 8 && sizeof(float) == 4,
               "int, float and double widths");
 
-// ---- Scalar types --------------------------------------------------------------------------------
+// ---- Scalar types -------------------------------------------------------------------------------
 
-#define HOST_CHECK_SCALAR(T, SIZE, SIGNED)                                    \
+#define HOST_CHECK_SCALAR(T, SIZE, SIGNED)                                   \
   static_assert(sizeof(T) == (SIZE) && alignof(T) == (SIZE), "size of " #T); \
   static_assert(std::is_signed<T>::value == (SIGNED), "signedness of " #T)
 
@@ -108,7 +108,7 @@ static_assert(sizeof(AEGP_LayerH) == 8 && sizeof(AEGP_CompH) == 8 && sizeof(AEGP
                   sizeof(AEGP_GlobalRefcon) == 8,
               "AEGP handles are pointer-sized");
 
-// ---- Records -------------------------------------------------------------------------------------
+// ---- Records ------------------------------------------------------------------------------------
 
 // A_Time
 HOST_CHECK_RECORD(A_Time, 8, 4);
@@ -282,17 +282,24 @@ HOST_CHECK_FIELD(PF_SoundFormatInfo, sample_size, 12, 2, int16_t);
 
 // PF_InteractCallbacks
 HOST_CHECK_RECORD(PF_InteractCallbacks, 176, 8);
-HOST_CHECK_FIELD(PF_InteractCallbacks, reserved_str, 72, 24, void*[3]);
-HOST_CHECK_FIELD(PF_InteractCallbacks, reserved, 96, 80, void*[10]);
-HOST_CHECK_SLOT(PF_InteractCallbacks, checkout_param, 0, int32_t (*)(PF_ProgPtr, int32_t, int32_t, int32_t, uint32_t, PF_ParamDef*));
+HOST_CHECK_FIELD(PF_InteractCallbacks, reserved_str, 72, 24, void* [3]);
+HOST_CHECK_FIELD(PF_InteractCallbacks, reserved, 96, 80, void* [10]);
+HOST_CHECK_SLOT(PF_InteractCallbacks, checkout_param, 0,
+                int32_t (*)(PF_ProgPtr, int32_t, int32_t, int32_t, uint32_t, PF_ParamDef*));
 HOST_CHECK_SLOT(PF_InteractCallbacks, checkin_param, 8, int32_t (*)(PF_ProgPtr, PF_ParamDef*));
-HOST_CHECK_SLOT(PF_InteractCallbacks, add_param, 16, int32_t (*)(PF_ProgPtr, int32_t, PF_ParamDef*));
+HOST_CHECK_SLOT(PF_InteractCallbacks, add_param, 16,
+                int32_t (*)(PF_ProgPtr, int32_t, PF_ParamDef*));
 HOST_CHECK_SLOT(PF_InteractCallbacks, abort, 24, int32_t (*)(PF_ProgPtr));
 HOST_CHECK_SLOT(PF_InteractCallbacks, progress, 32, int32_t (*)(PF_ProgPtr, int32_t, int32_t));
 HOST_CHECK_PLACE(PF_InteractCallbacks, register_ui, 40, 8);
-HOST_CHECK_SLOT(PF_InteractCallbacks, checkout_layer_audio, 48, int32_t (*)(PF_ProgPtr, int32_t, int32_t, int32_t, uint32_t, uint32_t, int32_t, int32_t, int32_t, PF_LayerAudio*));
-HOST_CHECK_SLOT(PF_InteractCallbacks, checkin_layer_audio, 56, int32_t (*)(PF_ProgPtr, PF_LayerAudio));
-HOST_CHECK_SLOT(PF_InteractCallbacks, get_audio_data, 64, int32_t (*)(PF_ProgPtr, PF_LayerAudio, void**, int32_t*, uint32_t*, int32_t*, int32_t*, int32_t*));
+HOST_CHECK_SLOT(PF_InteractCallbacks, checkout_layer_audio, 48,
+                int32_t (*)(PF_ProgPtr, int32_t, int32_t, int32_t, uint32_t, uint32_t, int32_t,
+                            int32_t, int32_t, PF_LayerAudio*));
+HOST_CHECK_SLOT(PF_InteractCallbacks, checkin_layer_audio, 56,
+                int32_t (*)(PF_ProgPtr, PF_LayerAudio));
+HOST_CHECK_SLOT(PF_InteractCallbacks, get_audio_data, 64,
+                int32_t (*)(PF_ProgPtr, PF_LayerAudio, void**, int32_t*, uint32_t*, int32_t*,
+                            int32_t*, int32_t*));
 
 // PF_UtilCallbacks
 HOST_CHECK_RECORD(PF_UtilCallbacks, 552, 8);
@@ -623,7 +630,7 @@ HOST_CHECK_FIELD(AEGP_ThreeDVal, x, 0, 8, double);
 HOST_CHECK_FIELD(AEGP_ThreeDVal, y, 8, 8, double);
 HOST_CHECK_FIELD(AEGP_ThreeDVal, z, 16, 8, double);
 
-// ---- Members the effect reads through nested designators ------------------------------------------
+// ---- Members the effect reads through nested designators ----------------------------------------
 
 static_assert(std::is_same<PF_EffectWorld, PF_LayerDef>::value, "PF_EffectWorld is PF_LayerDef");
 // Row-major matrix: the translation row starts at byte 96.
@@ -644,7 +651,7 @@ static_assert(offsetof(PF_ParamDef, u.pd.num_choices) == 60, "popup choice count
 static_assert(offsetof(PF_ParamDef, u.fs_d.useExponent) == 136, "float slider useExponent");
 static_assert(offsetof(PF_UtilCallbacks, ansi.strcpy) == 336, "utils->ansi.strcpy");
 
-// ---- Codes and packed values ---------------------------------------------------------------------
+// ---- Codes and packed values --------------------------------------------------------------------
 
 // Multi-character codes put the first character in the most significant byte; pixel formats put it
 // in the least significant byte. Deriving both from the characters catches a hex typo or a
@@ -653,7 +660,9 @@ constexpr uint32_t multiCharCode(char a, char b, char c, char d) {
   return (uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) | (uint32_t(uint8_t(c)) << 8) |
          uint32_t(uint8_t(d));
 }
-constexpr uint32_t pixelFormatCode(char a, char b, char c, char d) { return multiCharCode(d, c, b, a); }
+constexpr uint32_t pixelFormatCode(char a, char b, char c, char d) {
+  return multiCharCode(d, c, b, a);
+}
 
 static_assert(uint32_t(PF_APPL_ID_AFTER_EFFECTS) == multiCharCode('F', 'X', 'T', 'C'), "'FXTC'");
 static_assert(uint32_t(PF_APPL_ID_PREMIERE) == multiCharCode('P', 'r', 'M', 'r'), "'PrMr'");
@@ -677,7 +686,8 @@ static_assert(PF_VERSION(15, 0, 0, PF_Stage_RELEASE, 0) == ((1u << 26) | (7u << 
               "majors above 7 spill into bits 26-29");
 
 // Values whose sign must not depend on the target's `long`.
-static_assert(uint32_t(PF_OutFlag_AUDIO_EFFECT_ONLY) == 0x80000000u && PF_OutFlag_AUDIO_EFFECT_ONLY < 0,
+static_assert(uint32_t(PF_OutFlag_AUDIO_EFFECT_ONLY) == 0x80000000u &&
+                  PF_OutFlag_AUDIO_EFFECT_ONLY < 0,
               "bit 31 as a negative int32");
 static_assert(AEGP_LightType_NONE == AEGP_LightType(-1), "NONE reads back as 0xFFFFFFFF");
 

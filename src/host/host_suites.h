@@ -15,7 +15,7 @@
 
 #pragma pack(push, 8)
 
-// ---- Suite names and versions --------------------------------------------------------------------
+// ---- Suite names and versions -------------------------------------------------------------------
 
 inline constexpr char kSPBasicSuite[] = "SP Basic Suite";
 inline constexpr int32_t kSPBasicSuiteVersion = 4;
@@ -44,7 +44,7 @@ inline constexpr int32_t kAEGPMemorySuiteVersion1 = 1;  // AEGP_MemorySuite1
 inline constexpr char kPFWorldSuite[] = "PF World Suite";
 inline constexpr int32_t kPFWorldSuiteVersion2 = 2;  // PF_WorldSuite2
 
-// ---- Basic suite ---------------------------------------------------------------------------------
+// ---- Basic suite --------------------------------------------------------------------------------
 
 // The host's root table (in_data.pica_basicP). Every other suite is acquired here by name and
 // version and must be released with the same pair. A non-zero result or a null table means the
@@ -59,7 +59,7 @@ struct SPBasicSuite {
   SPErr (*Undefined)(void);
 };
 
-// ---- Record types only passed by pointer ---------------------------------------------------------
+// ---- Record types only passed by pointer --------------------------------------------------------
 
 // These appear in suite entries the effect never calls; their contents are not needed, only
 // that a pointer to them is passed.
@@ -67,7 +67,7 @@ struct AEGP_ErrReportState;     // 48-byte host record
 struct AEGP_LayerTransferMode;  // 12-byte host record
 struct A_FloatRect;
 
-// ---- "AEGP Utility Suite" version 13 -------------------------------------------------------------
+// ---- "AEGP Utility Suite" version 13 ------------------------------------------------------------
 
 // Host services for AEGP-level code; the effect uses it to obtain its AEGP plug-in ID.
 struct AEGP_UtilitySuite6 {
@@ -113,7 +113,7 @@ struct AEGP_UtilitySuite6 {
                                AEGP_MemHandle* unicode_path);
 };
 
-// ---- "PF ANSI Suite" version 1 -------------------------------------------------------------------
+// ---- "PF ANSI Suite" version 1 ------------------------------------------------------------------
 
 // The host's C library functions as a suite; same order as PF_ANSICallbacks, without the tail.
 struct PF_ANSICallbacksSuite1 {
@@ -138,7 +138,7 @@ struct PF_ANSICallbacksSuite1 {
   A_FpLong (*acos)(A_FpLong);
 };
 
-// ---- "AEGP PF Interface Suite" version 1 ---------------------------------------------------------
+// ---- "AEGP PF Interface Suite" version 1 --------------------------------------------------------
 
 // Bridges an effect instance (effect_ref) to the AEGP world: its layer, composition time and the
 // composition camera.
@@ -156,7 +156,7 @@ struct AEGP_PFInterfaceSuite1 {
                                       A_short* image_plane_width, A_short* image_plane_height);
 };
 
-// ---- "AEGP Layer Suite" version 15 ---------------------------------------------------------------
+// ---- "AEGP Layer Suite" version 15 --------------------------------------------------------------
 
 // Composition layers: enumeration, type, activity, transforms and names.
 struct AEGP_LayerSuite9 {
@@ -178,8 +178,7 @@ struct AEGP_LayerSuite9 {
   A_Err (*AEGP_SetLayerFlag)(AEGP_LayerH layer, AEGP_LayerFlags single_flag, A_Boolean value);
   A_Err (*AEGP_IsLayerVideoReallyOn)(AEGP_LayerH layer, A_Boolean* on);
   A_Err (*AEGP_IsLayerAudioReallyOn)(AEGP_LayerH layer, A_Boolean* on);
-  A_Err (*AEGP_GetLayerCurrentTime)(AEGP_LayerH layer, AEGP_LTimeMode time_mode,
-                                    A_Time* curr_time);
+  A_Err (*AEGP_GetLayerCurrentTime)(AEGP_LayerH layer, AEGP_LTimeMode time_mode, A_Time* curr_time);
   A_Err (*AEGP_GetLayerInPoint)(AEGP_LayerH layer, AEGP_LTimeMode time_mode, A_Time* in_point);
   A_Err (*AEGP_GetLayerDuration)(AEGP_LayerH layer, AEGP_LTimeMode time_mode, A_Time* duration);
   A_Err (*AEGP_SetLayerInPointAndDuration)(AEGP_LayerH layer, AEGP_LTimeMode time_mode,
@@ -221,8 +220,7 @@ struct AEGP_LayerSuite9 {
   A_Err (*AEGP_SetLayerParent)(AEGP_LayerH layer, const AEGP_LayerH parent_layer);
   A_Err (*AEGP_DeleteLayer)(AEGP_LayerH layer);
   A_Err (*AEGP_DuplicateLayer)(AEGP_LayerH orig_layer, AEGP_LayerH* duplicate_layer);
-  A_Err (*AEGP_GetLayerFromLayerID)(AEGP_CompH parent_comp, AEGP_LayerIDVal id,
-                                    AEGP_LayerH* layer);
+  A_Err (*AEGP_GetLayerFromLayerID)(AEGP_CompH parent_comp, AEGP_LayerIDVal id, AEGP_LayerH* layer);
   A_Err (*AEGP_GetLayerLabel)(AEGP_LayerH layer, AEGP_LabelID* label);
   A_Err (*AEGP_SetLayerLabel)(AEGP_LayerH layer, AEGP_LabelID label);
   A_Err (*AEGP_GetLayerSamplingQuality)(AEGP_LayerH layer, AEGP_LayerSamplingQuality* quality);
@@ -233,14 +231,14 @@ struct AEGP_LayerSuite9 {
   A_Err (*AEGP_RemoveTrackMatte)(AEGP_LayerH layer);
 };
 
-// ---- "AEGP Light Suite" version 2 ----------------------------------------------------------------
+// ---- "AEGP Light Suite" version 2 ---------------------------------------------------------------
 
 struct AEGP_LightSuite2 {
   A_Err (*AEGP_GetLightType)(AEGP_LayerH light_layer, AEGP_LightType* light_type);
   A_Err (*AEGP_SetLightType)(AEGP_LayerH light_layer, AEGP_LightType light_type);
 };
 
-// ---- "AEGP Stream Suite" version 11 --------------------------------------------------------------
+// ---- "AEGP Stream Suite" version 11 -------------------------------------------------------------
 
 // Layer and effect property values ("streams").
 struct AEGP_StreamSuite6 {
@@ -252,18 +250,16 @@ struct AEGP_StreamSuite6 {
   A_Err (*AEGP_GetNewLayerStream)(AEGP_PluginID aegp_plugin_id, AEGP_LayerH layer,
                                   AEGP_LayerStream which_stream, AEGP_StreamRefH* stream);
   A_Err (*AEGP_GetEffectNumParamStreams)(AEGP_EffectRefH effect_ref, A_long* num_params);
-  A_Err (*AEGP_GetNewEffectStreamByIndex)(AEGP_PluginID aegp_plugin_id,
-                                          AEGP_EffectRefH effect_ref, PF_ParamIndex param_index,
-                                          AEGP_StreamRefH* stream);
+  A_Err (*AEGP_GetNewEffectStreamByIndex)(AEGP_PluginID aegp_plugin_id, AEGP_EffectRefH effect_ref,
+                                          PF_ParamIndex param_index, AEGP_StreamRefH* stream);
   A_Err (*AEGP_GetNewMaskStream)(AEGP_PluginID aegp_plugin_id, AEGP_MaskRefH mask_ref,
                                  AEGP_MaskStream which_stream, AEGP_StreamRefH* mask_stream);
   A_Err (*AEGP_DisposeStream)(AEGP_StreamRefH stream);
   A_Err (*AEGP_GetStreamName)(AEGP_PluginID pluginID, AEGP_StreamRefH stream,
                               A_Boolean force_english, AEGP_MemHandle* utf_stream_name);
-  A_Err (*AEGP_GetStreamUnitsText)(AEGP_StreamRefH stream, A_Boolean force_english,
-                                   A_char* units);
-  A_Err (*AEGP_GetStreamProperties)(AEGP_StreamRefH stream, AEGP_StreamFlags* flags,
-                                    A_FpLong* min, A_FpLong* max);
+  A_Err (*AEGP_GetStreamUnitsText)(AEGP_StreamRefH stream, A_Boolean force_english, A_char* units);
+  A_Err (*AEGP_GetStreamProperties)(AEGP_StreamRefH stream, AEGP_StreamFlags* flags, A_FpLong* min,
+                                    A_FpLong* max);
   A_Err (*AEGP_IsStreamTimevarying)(AEGP_StreamRefH stream, A_Boolean* is_timevarying);
   A_Err (*AEGP_GetStreamType)(AEGP_StreamRefH stream, AEGP_StreamType* stream_type);
   A_Err (*AEGP_GetNewStreamValue)(AEGP_PluginID aegp_plugin_id, AEGP_StreamRefH stream,
@@ -291,7 +287,7 @@ struct AEGP_StreamSuite6 {
   A_Err (*AEGP_GetUniqueStreamID)(AEGP_StreamRefH stream, A_long* outID);
 };
 
-// ---- "AEGP Memory Suite" version 1 ---------------------------------------------------------------
+// ---- "AEGP Memory Suite" version 1 --------------------------------------------------------------
 
 // Host memory blocks (e.g. UTF-16 layer names). Locks nest; unlock before freeing.
 struct AEGP_MemorySuite1 {
@@ -306,7 +302,7 @@ struct AEGP_MemorySuite1 {
   A_Err (*AEGP_GetMemStats)(AEGP_PluginID plugin_id, A_long* count, A_long* size);
 };
 
-// ---- "PF World Suite" version 2 ------------------------------------------------------------------
+// ---- "PF World Suite" version 2 -----------------------------------------------------------------
 
 // Effect-world services; the effect uses it to learn the output world's pixel format.
 struct PF_WorldSuite2 {

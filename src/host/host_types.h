@@ -21,7 +21,7 @@
 // option changing the layout of host-shared records.
 #pragma pack(push, 8)
 
-// ---- Scalar types --------------------------------------------------------------------------------
+// ---- Scalar types -------------------------------------------------------------------------------
 
 typedef int32_t A_long;
 typedef uint32_t A_u_long;
@@ -39,7 +39,7 @@ typedef double A_FpLong;
 typedef double PF_FpLong;
 typedef float A_FpShort;
 typedef float PF_FpShort;
-typedef int32_t A_Fixed;    // 16.16 fixed point: 1.0 == 65536.
+typedef int32_t A_Fixed;  // 16.16 fixed point: 1.0 == 65536.
 typedef int32_t PF_Fixed;
 typedef uint32_t A_UFixed;
 typedef uint32_t PF_UFixed;
@@ -88,7 +88,7 @@ typedef PF_ProgressInfo* PF_ProgPtr;
 struct PF_PluginData;
 typedef PF_PluginData* PF_PluginDataPtr;
 
-// ---- AEGP scalar and handle types ----------------------------------------------------------------
+// ---- AEGP scalar and handle types ---------------------------------------------------------------
 
 typedef int32_t AEGP_PluginID;
 typedef uint32_t AEGP_MemSize;  // 32-bit in this interface version.
@@ -143,7 +143,7 @@ typedef AEGP_MarkerValOpaque* AEGP_MarkerValP;
 typedef void* AEGP_ArbBlockVal;
 typedef AEGP_GlobalRefconOpaque* AEGP_GlobalRefcon;
 
-// ---- Small value records -------------------------------------------------------------------------
+// ---- Small value records ------------------------------------------------------------------------
 
 // Host time: value / scale seconds.
 struct A_Time {
@@ -230,7 +230,7 @@ struct PF_CompositeMode {
   A_u_short opacitySu;
 };
 
-// ---- Stream values (AEGP Stream Suite) -----------------------------------------------------------
+// ---- Stream values (AEGP Stream Suite) ----------------------------------------------------------
 
 struct AEGP_TwoDVal {
   A_FpLong x, y;
@@ -261,7 +261,7 @@ struct AEGP_StreamValue2 {
   AEGP_StreamVal2 val;
 };
 
-// ---- Command selectors (PF_Cmd) ------------------------------------------------------------------
+// ---- Command selectors (PF_Cmd) -----------------------------------------------------------------
 
 constexpr PF_Cmd PF_Cmd_ABOUT = 0;
 constexpr PF_Cmd PF_Cmd_GLOBAL_SETUP = 1;
@@ -299,7 +299,7 @@ constexpr PF_Cmd PF_Cmd_GPU_DEVICE_SETUP = 32;
 constexpr PF_Cmd PF_Cmd_GPU_DEVICE_SETDOWN = 33;
 constexpr PF_Cmd PF_Cmd_NUM_CMDS = 34;  // count marker, never sent
 
-// ---- Error codes ---------------------------------------------------------------------------------
+// ---- Error codes --------------------------------------------------------------------------------
 
 constexpr PF_Err PF_Err_NONE = 0;
 constexpr PF_Err PF_Err_OUT_OF_MEMORY = 4;
@@ -331,7 +331,7 @@ constexpr SPErr kSPSuiteNotFoundError = 0x53214664;  // 'S!Fd'
 constexpr SPErr kSPBadParameterError = 0x5061726D;   // 'Parm'
 constexpr SPErr kSPUnimplementedError = 0x21494D50;  // '!IMP'
 
-// ---- Parameter types (PF_ParamDef.param_type) ----------------------------------------------------
+// ---- Parameter types (PF_ParamDef.param_type) ---------------------------------------------------
 
 constexpr PF_ParamType PF_Param_RESERVED = -1;
 constexpr PF_ParamType PF_Param_LAYER = 0;
@@ -354,7 +354,7 @@ constexpr PF_ParamType PF_Param_RESERVED2 = 16;
 constexpr PF_ParamType PF_Param_RESERVED3 = 17;
 constexpr PF_ParamType PF_Param_POINT_3D = 18;
 
-// ---- Parameter flags -----------------------------------------------------------------------------
+// ---- Parameter flags ----------------------------------------------------------------------------
 
 constexpr PF_ParamFlags PF_ParamFlag_RESERVED1 = 0x1;
 constexpr PF_ParamFlags PF_ParamFlag_CANNOT_TIME_VARY = 0x2;
@@ -393,7 +393,7 @@ constexpr PF_ChangeFlags PF_ChangeFlag_RESERVED = 2;
 constexpr PF_ChangeFlags PF_ChangeFlag_SET_TO_VARY = 4;
 constexpr PF_ChangeFlags PF_ChangeFlag_SET_TO_CONSTANT = 8;
 
-// ---- Version packing -----------------------------------------------------------------------------
+// ---- Version packing ----------------------------------------------------------------------------
 
 constexpr PF_Stage PF_Stage_DEVELOP = 0;
 constexpr PF_Stage PF_Stage_ALPHA = 1;
@@ -416,7 +416,7 @@ constexpr A_long PF_PLUG_IN_VERSION = 13;
 constexpr A_long PF_PLUG_IN_SUBVERS = 28;
 constexpr A_long AE_RESERVED_INFO = 8;
 
-// ---- Output / input flags ------------------------------------------------------------------------
+// ---- Output / input flags -----------------------------------------------------------------------
 
 constexpr PF_OutFlags PF_OutFlag_NONE = 0;
 constexpr PF_OutFlags PF_OutFlag_KEEP_RESOURCE_OPEN = 0x00000001;
@@ -488,7 +488,7 @@ constexpr PF_OutFlags2 PF_OutFlag2_MUTABLE_RENDER_SEQUENCE_DATA_SLOWER = 0x10000
 constexpr PF_InFlags PF_InFlag_NONE = 0;
 constexpr PF_InFlags PF_InFlag_PROJECT_IS_RENDER_ONLY = 1;
 
-// ---- Pixel formats and channel ranges ------------------------------------------------------------
+// ---- Pixel formats and channel ranges -----------------------------------------------------------
 
 // First character in the least significant byte, so the memory bytes spell the code.
 constexpr PF_PixelFormat PF_PixelFormat_ARGB32 = 0x62677261;       // "argb", 8-bit PF_Pixel8
@@ -504,7 +504,7 @@ constexpr A_long PF_HALF_CHAN8 = 128;
 constexpr A_long PF_MAX_CHAN16 = 32768;  // 16-bit full scale is 2^15, not 65535
 constexpr A_long PF_HALF_CHAN16 = 16384;
 
-// ---- Other PF enumerations -----------------------------------------------------------------------
+// ---- Other PF enumerations ----------------------------------------------------------------------
 
 constexpr PF_Quality PF_Quality_DRAWING_AUDIO = -1;
 constexpr PF_Quality PF_Quality_LO = 0;
@@ -539,7 +539,7 @@ constexpr PF_GPU_Framework PF_GPU_Framework_CUDA = 3;
 constexpr A_long PF_LayerDefault_MYSELF = -1;
 constexpr A_long PF_LayerDefault_NONE = 0;
 
-// ---- AEGP enumerations ---------------------------------------------------------------------------
+// ---- AEGP enumerations --------------------------------------------------------------------------
 
 constexpr AEGP_ObjectType AEGP_ObjectType_NONE = -1;
 constexpr AEGP_ObjectType AEGP_ObjectType_AV = 0;
@@ -651,15 +651,16 @@ constexpr AEGP_MemFlag AEGP_MemFlag_NONE = 0;
 constexpr AEGP_MemFlag AEGP_MemFlag_CLEAR = 0x1;
 constexpr AEGP_MemFlag AEGP_MemFlag_QUIET = 0x2;
 
-// ---- Identifiers ---------------------------------------------------------------------------------
+// ---- Identifiers --------------------------------------------------------------------------------
 
-// Multi-character codes, first character in the most significant byte.
+// Multi-character codes, first character in the most significant byte. The host headers compare
+// against bare four-character literals; these names are ours.
 constexpr A_long PF_APPL_ID_AFTER_EFFECTS = 0x46585443;  // 'FXTC', in_data.appl_id
 constexpr A_long PF_APPL_ID_PREMIERE = 0x50724D72;       // 'PrMr', Premiere Pro / Elements
 constexpr A_long PF_KIND_EFFECT = 0x65464B54;            // 'eFKT', plug-in kind
 constexpr uint32_t PIPL_VENDOR_8BIM = 0x3842494Du;       // '8BIM', PiPL property vendor
 
-// ---- String limits -------------------------------------------------------------------------------
+// ---- String limits ------------------------------------------------------------------------------
 
 constexpr A_long PF_MAX_EFFECT_NAME_LEN = 31;
 constexpr A_long PF_MAX_EFFECT_PARAM_NAME_LEN = 31;
