@@ -1,0 +1,131 @@
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <system_error>
+#include <thread>
+#include <vector>
+
+#include "render/row_bands.h"
+
+namespace nebulastra {
+namespace {
+
+TEST(RowBandPlan, SplitsRowsOverAtMostSixteenThreads) {
+    struct Case {
+        int32_t threads, height, count, bandHeight;
+    };
+    const Case cases[] = {
+        {16, 1080, 16, 68}, {64, 1080, 16, 68},  // capped at 16: fifteen bands of 68, one of 60
+        {2, 1080, 2, 540},  {1, 1080, 1, 1080},  // one reported thread: a single worker
+        {0, 1080, 4, 270},                       // unknown hardware counts as 4 threads
+        {16, 17, 9, 2},                          // ceil(17 / 16) = 2 rows each: only 9 bands start
+        {16, 10, 10, 1},    {2, 17, 2, 9},    {16, 1, 1, 1}, {64, 1, 1, 1},
+        {16, 0, 0, 0},      {16, -3, 0, 0},
+    };
+    for (const Case& c : cases) {
+        const RowBandPlan plan = planRowBands(c.threads, c.height);
+        EXPECT_EQ(plan.count, c.count) << c.threads << " threads, " << c.height << " rows";
+        if (c.count > 0) {
+            EXPECT_EQ(plan.bandHeight, c.bandHeight) << c.threads << " threads, " << c.height << " rows";
+        }
+    }
+}
+
+// Test doubles are plain functions (the thread seam takes function pointers), so their state is
+// file-level and reset by each test.
+std::atomic<int> gRowVisits[1100];
+std::atomic<int> gWorkersOnCaller{0};
+std::thread::id gCaller;
+std::vector<RowBand> gStartedBands;
+int gStartsBeforeFailure = -1;
+std::atomic<int> gFinishedWorkers{0};
+
+void resetDoubles() {
+    for (auto& visits : gRowVisits) visits = 0;
+    gWorkersOnCaller = 0;
+    gCaller = std::this_thread::get_id();
+    gStartedBands.clear();
+    gStartsBeforeFailure = -1;
+    gFinishedWorkers = 0;
+}
+
+void countRows(const RowBand& band) {
+    if (std::this_thread::get_id() == gCaller) ++gWorkersOnCaller;
+    for (int32_t y = band.firstRow; y < band.endRow; ++y) ++gRowVisits[y];
+}
+
+void slowWorker(const RowBand& band) {
+    // Long enough that an unjoined thread would still be running when the failure surfaces.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    countRows(band);
+    ++gFinishedWorkers;
+}
+
+std::thread recordingStart(RowWorker worker, const RowBand& band) {
+    if (static_cast<int>(gStartedBands.size()) == gStartsBeforeFailure) {
+        throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+    }
+    gStartedBands.push_back(band);
+    return std::thread(worker, band);
+}
+
+TEST(RunRowBands, EveryRowOnceInContiguousBandsOffTheCallingThread) {
+    const int32_t heights[] = {1080, 17, 10, 1};
+    for (int32_t height : heights) {
+        resetDoubles();
+        const FrameContext context{};
+        runRowBandsWith(16, height, context, countRows, recordingStart);
+
+        const RowBandPlan plan = planRowBands(16, height);
+        ASSERT_EQ(static_cast<int32_t>(gStartedBands.size()), plan.count);
+        int32_t expectedFirst = 0;
+        for (const RowBand& band : gStartedBands) {
+            EXPECT_EQ(band.firstRow, expectedFirst);
+            EXPECT_GT(band.endRow, band.firstRow);
+            EXPECT_LE(band.endRow - band.firstRow, plan.bandHeight);
+            expectedFirst = band.endRow;
+        }
+        EXPECT_EQ(expectedFirst, height);
+        if (height == 1080) {  // fifteen bands of 68 rows and a last one of 60
+            EXPECT_EQ(gStartedBands.back().endRow - gStartedBands.back().firstRow, 60);
+        }
+        for (int32_t y = 0; y < height; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
+        EXPECT_EQ(gWorkersOnCaller, 0);
+    }
+}
+
+TEST(RunRowBands, NoRowsStartsNoThread) {
+    resetDoubles();
+    const FrameContext context{};
+    runRowBandsWith(16, 0, context, countRows, recordingStart);
+    EXPECT_TRUE(gStartedBands.empty());
+}
+
+TEST(RunRowBands, FailedStartJoinsTheRunningWorkersThenRethrows) {
+    for (int failAt : {0, 1, 3}) {
+        resetDoubles();
+        gStartsBeforeFailure = failAt;
+        const FrameContext context{};
+        try {
+            runRowBandsWith(8, 80, context, slowWorker, recordingStart);
+            FAIL() << "the start failure was swallowed";
+        } catch (const std::system_error& error) {
+            EXPECT_EQ(error.code(), std::errc::resource_unavailable_try_again);
+        }
+        // Every started worker had finished by the time the failure left runRowBands.
+        EXPECT_EQ(gFinishedWorkers, failAt);
+        for (int32_t y = 0; y < 80; ++y) EXPECT_EQ(gRowVisits[y], y < failAt * 10 ? 1 : 0) << "row " << y;
+    }
+}
+
+TEST(RunRowBands, UsesTheMachineThreadsForAWholeFrame) {
+    resetDoubles();
+    const FrameContext context{};
+    runRowBands(1080, context, countRows);
+    for (int32_t y = 0; y < 1080; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
+    EXPECT_EQ(gWorkersOnCaller, 0);
+}
+
+} // namespace
+} // namespace nebulastra
