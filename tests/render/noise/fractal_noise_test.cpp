@@ -94,14 +94,6 @@ TEST(ShapedFbmNoise4, SmoothAndUnknownShapesMatchPlainFbm) {
     }
 }
 
-TEST(ShapedFbmNoise4, OneOctaveAppliesTheShapeToTheNoise) {
-    const float n = gradientNoise4(0.3f, 0.8f, -1.6f, 0.2f, 4);
-    const float ridge = 1.0f - std::fabs((n + n) - 1.0f);
-    EXPECT_EQ(shapedFbmNoise4(NoiseShape::Puffy, 0.3f, 0.8f, -1.6f, 0.2f, 1, 4), std::fabs((n + n) - 1.0f));
-    EXPECT_EQ(shapedFbmNoise4(NoiseShape::Wispy, 0.3f, 0.8f, -1.6f, 0.2f, 1, 4), ridge * ridge);
-    EXPECT_EQ(shapedFbmNoise4(NoiseShape::Clumps, 0.3f, 0.8f, -1.6f, 0.2f, 1, 4), (n * n) * n);
-}
-
 TEST(MeasureNoiseStats, ReferenceValues) {
     struct Expected {
         NoiseShape shape;

