@@ -108,8 +108,8 @@ TEST(GradientNoise, ContinuousAcrossCellFaces) {
 
 TEST(GradientNoise, ExtremeSeedsAndCoordinatesDoNotTrap) {
     // Under UBSan: signed overflow in seed + 131 or in cell + 1, or an out-of-range float to
-    // integer conversion, aborts here. Values for coordinates beyond the int32 lattice are not
-    // specified; only the absence of traps is.
+    // integer conversion, aborts here. Values for coordinates beyond the int32 lattice are
+    // arbitrary; only the absence of traps is checked.
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
     const float coords[] = {-inf, -3e9f, -2147483648.0f, -2147483520.0f, -0.5f, 0.25f,
