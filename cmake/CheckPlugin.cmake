@@ -1,3 +1,4 @@
+cmake_policy(VERSION 3.25)
 # Checks the built plug-in as After Effects' loader would see it, with binutils' own PE reader
 # (independent of our code): a PE32+ DLL for x86-64, whose export table holds exactly
 # EffectMain and PluginDataEntryFunction, and which imports system DLLs only.
@@ -21,10 +22,12 @@ endif()
 # Export names: the lines of the "[Ordinal/Name Pointer] Table" section.
 string(REGEX MATCH "\\[Ordinal/Name Pointer\\] Table[^\n]*\n(([ \t]+\\[[ 0-9]+\\][^\n]*\n)*)" _ "${dump}")
 set(table "${CMAKE_MATCH_1}")
-string(REGEX MATCHALL "\\][ \t]+[A-Za-z_0-9@]+" names "${table}")
+# Brackets confuse CMake's list handling: turn "[   0] Name" into "#0 Name" first.
+string(REGEX REPLACE "\\[[ \t]*([0-9]+)\\]" "#\\1" table "${table}")
+string(REGEX MATCHALL "#[0-9]+[ \t]+[A-Za-z_0-9@]+" names "${table}")
 set(exports "")
 foreach(n IN LISTS names)
-  string(REGEX REPLACE "^\\][ \t]+" "" n "${n}")
+  string(REGEX REPLACE "^#[0-9]+[ \t]+" "" n "${n}")
   list(APPEND exports "${n}")
 endforeach()
 list(SORT exports)
