@@ -1,0 +1,226 @@
+// The shape of one emitter's cloud, control by control, on hand-built frames: emitter 0 at the
+// origin with radius 20 unless a test says otherwise.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "render/emitter_shape.h"
+#include "render/noise/noise.h"
+#include "render_fixture.h"
+
+namespace nebulastra {
+namespace {
+
+using testing::addEmitter;
+using testing::handPreparedFrame;
+using testing::plainShapeSettings;
+
+constexpr float kRadius = 20.0f;
+
+float shapeAt(float x, float y, float z, const RenderSettings& s, const PreparedFrame& f, int32_t k = 0,
+              bool erode = true) {
+    const float p[3] = {x, y, z};
+    return emitterShape(p, k, s, f, erode).s;
+}
+
+// Directions spread over the sphere, for probing at a fixed distance.
+void directionOnSphere(int i, int n, float out[3]) {
+    const double z = 1.0 - 2.0 * (i + 0.5) / n;
+    const double r = std::sqrt(1.0 - z * z);
+    const double phi = i * 2.399963229728653;
+    out[0] = static_cast<float>(r * std::cos(phi));
+    out[1] = static_cast<float>(r * std::sin(phi));
+    out[2] = static_cast<float>(z);
+}
+
+TEST(EmitterShape, NothingBeyondTheReachEvenWhereBillowsWouldReach) {
+    RenderSettings s = plainShapeSettings();
+    s.billow = 40.0f;  // billows this strong push the surface far past 2.6 radii
+    addEmitter(s, 0, 0, 0);
+    PreparedFrame f = handPreparedFrame(s, kRadius);
+    f.emitterMaxScale[0] = 1.5f;  // the reach grows with the largest scale: 2.6 * 20 * 1.5 = 78
+    int insideWithCloud = 0;
+    for (int i = 0; i < 64; ++i) {
+        float dir[3];
+        directionOnSphere(i, 64, dir);
+        const float beyond[3] = {dir[0] * 78.2f, dir[1] * 78.2f, dir[2] * 78.2f};
+        const EmitterShape out = emitterShape(beyond, 0, s, f, true);
+        EXPECT_FALSE(out.inReach);
+        const float within[3] = {dir[0] * 77.8f, dir[1] * 77.8f, dir[2] * 77.8f};
+        const EmitterShape in = emitterShape(within, 0, s, f, true);
+        EXPECT_TRUE(in.inReach);
+        if (in.s > 0.0f) ++insideWithCloud;
+    }
+    EXPECT_GT(insideWithCloud, 0) << "the billows should reach the cut-off for this test to mean anything";
+}
+
+TEST(EmitterShape, PlainEllipsoidWithoutBillows) {
+    RenderSettings s = plainShapeSettings();
+    addEmitter(s, 5, -3, 2);
+    PreparedFrame f = handPreparedFrame(s, kRadius);
+    EXPECT_EQ(shapeAt(5, -3, 2, s, f), 1.0f);  // 1 at the centre
+    EXPECT_NEAR(shapeAt(5 + 8, -3, 2, s, f), 0.6f, 1e-6f);
+    EXPECT_NEAR(shapeAt(5, -3 + 6, 2 - 8, s, f), 0.5f, 1e-6f);
+    EXPECT_NEAR(shapeAt(5 - 30, -3, 2, s, f), -0.5f, 1e-6f);
+
+    // Scales 2, 1, 4 on the local axes: the surface (s = 0) passes through 2R, R and 4R.
+    f.emitterInvScale[0][0] = 0.5f;
+    f.emitterInvScale[2][0] = 0.25f;
+    f.emitterMaxScale[0] = 4.0f;
+    EXPECT_EQ(shapeAt(5 + 40, -3, 2, s, f), 0.0f);
+    EXPECT_EQ(shapeAt(5, -3 + 20, 2, s, f), 0.0f);
+    EXPECT_EQ(shapeAt(5, -3, 2 - 80, s, f), 0.0f);
+    EXPECT_NEAR(shapeAt(5 + 36, -3, 2, s, f), 0.1f, 1e-6f);
+    EXPECT_NEAR(shapeAt(5, -3, 2 + 72, s, f), 0.1f, 1e-6f);
+}
+
+TEST(EmitterShape, RotationRowsTakeWorldOffsetsToLocalAxes) {
+    // Local axes turned 30 degrees about z, local x stretched twice: the world offset along row 0
+    // is the local x axis, along row 1 the local y axis.
+    RenderSettings s = plainShapeSettings();
+    addEmitter(s, 0, 0, 0);
+    PreparedFrame f = handPreparedFrame(s, kRadius);
+    const float c = std::cos(0.5235988f), n = std::sin(0.5235988f);
+    const float rows[3][3] = {{c, n, 0}, {-n, c, 0}, {0, 0, 1}};
+    for (int r = 0; r < 3; ++r)
+        for (int col = 0; col < 3; ++col) f.emitterRotation[r][0][col] = rows[r][col];
+    f.emitterInvScale[0][0] = 0.5f;
+    f.emitterMaxScale[0] = 2.0f;
+    EXPECT_NEAR(shapeAt(40 * c, 40 * n, 0, s, f), 0.0f, 1e-6f);
+    EXPECT_NEAR(shapeAt(30 * c, 30 * n, 0, s, f), 0.25f, 1e-6f);
+    EXPECT_NEAR(shapeAt(-20 * n, 20 * c, 0, s, f), 0.0f, 1e-6f);
+    EXPECT_NEAR(shapeAt(10 * n, -10 * c, 0, s, f), 0.5f, 1e-6f);
+
+    // Up and down are local too: with "Flatten Base" 100 %, local y along world +x makes the
+    // point 0.8 R along +x the flattened underside and the point along -x the untouched top.
+    s.flattenBase = 1.0f;
+    f = handPreparedFrame(s, kRadius);
+    const float quarter[3][3] = {{0, -1, 0}, {1, 0, 0}, {0, 0, 1}};
+    for (int r = 0; r < 3; ++r)
+        for (int col = 0; col < 3; ++col) f.emitterRotation[r][0][col] = quarter[r][col];
+    EXPECT_EQ(shapeAt(16, 0, 0, s, f), 0.0f);
+    EXPECT_NEAR(shapeAt(-16, 0, 0, s, f), 0.2f, 1e-6f);
+}
+
+TEST(EmitterShape, TowerStretchesTheUpperHalfAndGrowsItsBillows) {
+    RenderSettings s = plainShapeSettings();
+    addEmitter(s, 0, 0, 0);
+    const PreparedFrame f = handPreparedFrame(s, kRadius);
+
+    // Tower 0: a sphere. Tower 100 %: the top (-y) reaches 2.2 R, the bottom stays at R.
+    EXPECT_NEAR(shapeAt(0, -30, 0, s, f), -0.5f, 1e-6f);
+    s.tower = 1.0f;
+    EXPECT_NEAR(shapeAt(0, -30, 0, s, f), 1.0f - 1.5f / 2.2f, 1e-6f);
+    EXPECT_GT(shapeAt(0, -43.8f, 0, s, f), 0.0f);
+    EXPECT_LT(shapeAt(0, -44.2f, 0, s, f), 0.0f);
+    EXPECT_NEAR(shapeAt(0, 10, 0, s, f), 0.5f, 1e-6f);
+    EXPECT_LT(shapeAt(0, 20.2f, 0, s, f), 0.0f);
+
+    // Billows: below the centre "Tower" changes nothing; half a radius above it the billow term
+    // is 1 + 0.8 * tower * 0.5 times as large (the noise is looked up at the same local point).
+    s.billow = 0.2f;
+    int compared = 0;
+    for (int i = 0; i < 16; ++i) {
+        const float x = -8.0f + static_cast<float>(i);
+        s.tower = 0.0f;
+        const float below0 = shapeAt(x, 6, 3, s, f);
+        const float above0 = shapeAt(x, -10, 3, s, f);
+        const float base0 = 1.0f - std::sqrt(x * x + 100.0f + 9.0f) / kRadius;
+        for (float tower : {0.5f, 1.0f}) {
+            s.tower = tower;
+            EXPECT_EQ(shapeAt(x, 6, 3, s, f), below0);
+            const float stretched = -10.0f / (1.0f + 1.2f * tower);
+            const float base = 1.0f - std::sqrt(x * x + stretched * stretched + 9.0f) / kRadius;
+            const float billow0 = above0 - base0;
+            if (std::fabs(billow0) < 0.01f) continue;  // too little billow to compare ratios
+            const float ratio = (shapeAt(x, -10, 3, s, f) - base) / billow0;
+            EXPECT_NEAR(ratio, 1.0f + 0.8f * tower * 0.5f, 2e-4f);
+            ++compared;
+        }
+    }
+    EXPECT_GT(compared, 8);
+}
+
+TEST(EmitterShape, FlattenBaseCutsOnlyTheUnderside) {
+    RenderSettings s = plainShapeSettings();
+    s.billow = 0.3f;
+    addEmitter(s, 0, 0, 0);
+    const PreparedFrame f = handPreparedFrame(s, kRadius);
+    const float heights[] = {-0.5f, 0.0f, 0.18f, 0.4f, 0.62f, 0.8f};  // h = y / R
+    float unflattened[6];
+    for (int i = 0; i < 6; ++i) unflattened[i] = shapeAt(3, heights[i] * kRadius, -2, s, f);
+
+    s.flattenBase = 1.0f;
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(shapeAt(3, heights[i] * kRadius, -2, s, f), unflattened[i]);
+    EXPECT_EQ(shapeAt(3, 0.62f * kRadius, -2, s, f), 0.0f);
+    EXPECT_EQ(shapeAt(3, 0.8f * kRadius, -2, s, f), 0.0f);
+
+    s.flattenBase = 0.5f;  // h = 0.4 is half way through the ramp: s * (1 - 0.5 * 0.5)
+    EXPECT_NEAR(shapeAt(3, 0.4f * kRadius, -2, s, f), unflattened[3] * 0.75f, 1e-5f);
+}
+
+TEST(EmitterShape, BillowsAreLookedUpUnwarpedWhenDomainWarpIsZero) {
+    RenderSettings s = plainShapeSettings();
+    s.billow = 0.6f;
+    s.billowMap = 1;  // Puffy
+    s.billowSeed = 7;
+    addEmitter(s, 100, 0, 0);  // emitter 1 is the one probed: its noise is offset by (17, 11, 23)
+    addEmitter(s, 0, 0, 0);
+    PreparedFrame f = handPreparedFrame(s, kRadius);
+    f.billowMean = 0.45f;
+    f.billowGain = 1.3f;
+    const float p[3] = {4, -6, 9};
+    const float fq = f.billowFrequency;
+    const float b = shapedFbmNoise4(NoiseShape::Puffy, 4 * fq + 17, -6 * fq + 11, 9 * fq + 23, f.billowPhase, 4, 7);
+    const float base = 1.0f - std::sqrt(16.0f + 36.0f + 81.0f) / kRadius;
+    const float unwarped = emitterShape(p, 1, s, f, true).s;
+    EXPECT_NEAR(unwarped, (b - 0.45f) * 1.3f * 0.6f * 2.6f + base, 1e-6f);
+
+    s.domainWarp = 0.5f;
+    EXPECT_NE(emitterShape(p, 1, s, f, true).s, unwarped);
+}
+
+TEST(EmitterShape, ErosionEatsOnlyTheRim) {
+    RenderSettings s = plainShapeSettings();
+    s.billowSeed = 3;
+    addEmitter(s, 0, 0, 0);
+    const PreparedFrame f = handPreparedFrame(s, kRadius);
+    // Without billows s is 1 - distance / R: erosion leaves s >= 0.55 alone.
+    const float inner = shapeAt(0, 0, 6, s, f);  // s = 0.7
+    const float rim = shapeAt(0, 0, 16, s, f);   // s = 0.2
+    const float outside = shapeAt(0, 0, 24, s, f);
+    s.edgeErosion = 1.0f;
+    EXPECT_EQ(shapeAt(0, 0, 6, s, f), inner);
+    EXPECT_EQ(shapeAt(0, 0, 0, s, f), 1.0f);
+
+    // At the rim and outside it: the 3-octave erosion noise at the (unwarped) billow coordinates,
+    // weighted by 1 - smoothstep(s / 0.55), and fully outside.
+    const float fq = f.billowFrequency;
+    const float e = fbmNoise4(0 * 3.1f + 8, 0 * 3.1f + 2, (16 * fq) * 3.1f + 5, f.billowPhase * 1.7f + 3, 3, 3 + 311);
+    const float t = 0.2f / 0.55f;
+    const float m = 1.0f - t * t * (3.0f - 2.0f * t);
+    EXPECT_NEAR(shapeAt(0, 0, 16, s, f), rim - 0.9f * e * m, 1e-5f);
+    const float eOut = fbmNoise4(8, 2, (24 * fq) * 3.1f + 5, f.billowPhase * 1.7f + 3, 3, 3 + 311);
+    EXPECT_NEAR(shapeAt(0, 0, 24, s, f), outside - 0.9f * eOut, 1e-5f);
+
+    // Shadow rays skip erosion.
+    EXPECT_EQ(shapeAt(0, 0, 16, s, f, 0, false), rim);
+}
+
+TEST(EdgeProfile, SoftnessAndHardness) {
+    EXPECT_EQ(edgeProfile(0.05f, 0.1f, 0.5f), 0.5f);  // smoothstep(0.5)
+    EXPECT_EQ(edgeProfile(0.2f, 0.1f, 0.5f), 1.0f);   // past the edge width
+    EXPECT_EQ(edgeProfile(0.001f, 0.0f, 0.5f), 1.0f);  // no edge width: a hard edge
+    // 49 % to 51 % apply no power.
+    EXPECT_EQ(edgeProfile(0.05f, 0.1f, 0.49f), 0.5f);
+    EXPECT_EQ(edgeProfile(0.05f, 0.1f, 0.51f), 0.5f);
+    // 100 %: power 0.4, 0 %: power 2.5, linear in between on each side.
+    EXPECT_NEAR(edgeProfile(0.05f, 0.1f, 1.0f), 0.7578583f, 1e-6f);
+    EXPECT_NEAR(edgeProfile(0.05f, 0.1f, 0.0f), 0.1767767f, 1e-6f);
+    EXPECT_NEAR(edgeProfile(0.05f, 0.1f, 0.75f), 0.6155722f, 1e-6f);
+    EXPECT_NEAR(edgeProfile(0.05f, 0.1f, 0.25f), 0.2973018f, 1e-6f);
+}
+
+} // namespace
+} // namespace nebulastra
