@@ -67,7 +67,7 @@ std::string typeName(const json& value) {
   if (value.is_boolean()) return "a boolean";
   if (value.is_number()) return "a number";
   if (value.is_string()) return "a string";
-  if (value.is_array()) return "an array";
+  if (value.is_array()) return "an array of " + std::to_string(value.size()) + " elements";
   return "an object";
 }
 
