@@ -212,6 +212,20 @@ TEST(SceneFile, OverridesReadLikeTheFile) {
   EXPECT_EQ(overrideError("density"), "--set density: expected key=value");
   EXPECT_EQ(overrideError("density=high"), "--set density: expected a number, got a string");
   EXPECT_EQ(overrideError("density=null"), "--set density: null value for effect key \"density\"");
+
+  applyRenderOverride(s, "frames", "4-6");
+  applyRenderOverride(s, "depth", "16");
+  applyRenderOverride(s, "resolution", "quarter");
+  EXPECT_EQ(s.render.firstFrame, 4);
+  EXPECT_EQ(s.render.lastFrame, 6);
+  EXPECT_EQ(s.render.depth, 16);
+  EXPECT_EQ(s.render.downsample, 4);
+  try {
+    applyRenderOverride(s, "depth", "10");
+    ADD_FAILURE() << "accepted depth 10";
+  } catch (const SceneError& e) {
+    EXPECT_STREQ(e.what(), "--depth: expected 8, 16 or 32 bits per channel, got 10");
+  }
 }
 
 // Whatever the bytes, loading ends in a Scene or a SceneError: every prefix of a full scene and

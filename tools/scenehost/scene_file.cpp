@@ -514,25 +514,41 @@ void readFrames(const Where& where, const json& value, const TimeBase& timeBase,
   render.lastFrame = static_cast<std::int32_t>(last);
 }
 
+// One member of "render"; `where` is the member's own place.
+void readRenderMember(const Where& where, const std::string& key, const json& value,
+                      const TimeBase& timeBase, RenderSpec& render) {
+  if (key == "frames") {
+    readFrames(where, value, timeBase, render);
+  } else if (key == "depth") {
+    const double depth = readNumber(where, value);
+    if (depth != 8 && depth != 16 && depth != 32) {
+      fail(where, "expected 8, 16 or 32 bits per channel, got " + value.dump());
+    }
+    render.depth = static_cast<int>(depth);
+  } else if (key == "resolution") {
+    constexpr NamedValue kResolutions[] = {{"full", 1}, {"half", 2}, {"third", 3}, {"quarter", 4}};
+    render.downsample = readName(where, value, kResolutions, "resolution");
+  } else {
+    constexpr NamedValue kCommands[] = {{"smart", static_cast<int>(RenderCommand::Smart)},
+                                        {"render", static_cast<int>(RenderCommand::Render)}};
+    render.command = static_cast<RenderCommand>(readName(where, value, kCommands, "render command"));
+  }
+}
+
 void readRender(const Where& where, const json& value, const TimeBase& timeBase, Scene& scene) {
   requireObject(where, value);
   checkKeys(where, value, {"frames", "depth", "resolution", "command"});
-  RenderSpec& render = scene.render;
-  if (value.contains("frames")) readFrames(child(where, "frames"), value["frames"], timeBase, render);
-  if (value.contains("depth")) {
-    const Where at = child(where, "depth");
-    const double depth = readNumber(at, value["depth"]);
-    if (depth != 8 && depth != 16 && depth != 32) fail(at, "expected 8, 16 or 32 bits per channel, got " + value["depth"].dump());
-    render.depth = static_cast<int>(depth);
+  for (const auto& item : value.items()) {
+    readRenderMember(child(where, item.key()), item.key(), item.value(), timeBase, scene.render);
   }
-  if (value.contains("resolution")) {
-    constexpr NamedValue kResolutions[] = {{"full", 1}, {"half", 2}, {"third", 3}, {"quarter", 4}};
-    render.downsample = readName(child(where, "resolution"), value["resolution"], kResolutions, "resolution");
-  }
-  if (value.contains("command")) {
-    constexpr NamedValue kCommands[] = {{"smart", static_cast<int>(RenderCommand::Smart)},
-                                        {"render", static_cast<int>(RenderCommand::Render)}};
-    render.command = static_cast<RenderCommand>(readName(child(where, "command"), value["command"], kCommands, "render command"));
+}
+
+// A command-line value reads like its JSON form; a bare word that is not JSON is a string.
+json commandLineValue(const std::string& text) {
+  try {
+    return json::parse(text);
+  } catch (const json::exception&) {
+    return text;
   }
 }
 
@@ -605,14 +621,16 @@ void applyEffectOverride(Scene& scene, const std::string& assignment) {
   const std::string key = assignment.substr(0, equals);
   const std::string text = assignment.substr(equals + 1);
   const std::string source = "--set " + key;
-  // The value reads like its JSON form; a bare word that is not JSON is a popup choice name.
-  json value;
-  try {
-    value = json::parse(text);
-  } catch (const json::exception&) {
-    value = text;
+  readEffectValue({&source, ""}, key, commandLineValue(text), scene);
+}
+
+void applyRenderOverride(Scene& scene, const std::string& key, const std::string& value) {
+  const std::string source = "--" + key;
+  if (key != "frames" && key != "depth" && key != "resolution" && key != "command") {
+    fail({&source, ""}, "not a render setting (expected frames, depth, resolution or command)");
   }
-  readEffectValue({&source, ""}, key, value, scene);
+  readRenderMember({&source, ""}, key, commandLineValue(value), scene.composition.timeBase,
+                   scene.render);
 }
 
 }  // namespace nebulastra::scene
