@@ -29,4 +29,8 @@ Scene parseScene(const std::string& text, const std::string& sourceName);
 // the source as "--set key".
 void applyEffectOverride(Scene& scene, const std::string& assignment);
 
+// Replaces one render setting ("frames", "depth", "resolution" or "command") with a value read
+// like the file's (e.g. "3-7", "16", "half"). Errors name the source as "--key".
+void applyRenderOverride(Scene& scene, const std::string& key, const std::string& value);
+
 }  // namespace nebulastra::scene
