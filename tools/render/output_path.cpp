@@ -36,7 +36,8 @@ std::string checkedOutputPattern(const std::string& pattern, int depth, bool sev
   if (ext.empty()) {
     path += wanted;
   } else if (ext != wanted) {
-    throw OutputPathError(pattern + ": a " + std::to_string(depth) + "-bit frame is written as " +
+    const std::string frame = (depth == 8 ? "an " : "a ") + std::to_string(depth) + "-bit frame";
+    throw OutputPathError(pattern + ": " + frame + " is written as " +
                           wanted + " (" + (depth == 32 ? "OpenEXR" : "PNG") + "), not " + ext);
   }
   if (severalFrames && path.find('#', fileNameStart(path)) == std::string::npos) {
