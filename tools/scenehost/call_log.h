@@ -31,6 +31,7 @@ struct HostCall {
 class CallLog {
 public:
     void add(HostCall call);
+    void setResult(std::size_t position, std::int32_t result); // patch a call once it returned
     void clear();
 
     const std::vector<HostCall>& calls() const { return calls_; }

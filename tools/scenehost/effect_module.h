@@ -48,6 +48,8 @@ public:
     PluginDataEntryFn pluginDataEntry() const { return pluginDataEntry_; }
 
 private:
+    void close();
+
     std::string path_;
     void* handle_ = nullptr;
     EffectMainFn effectMain_ = nullptr;
