@@ -53,6 +53,16 @@ constexpr const char* kDescription =
     "\n"
     "Exit status: 0 success, 1 effect or file failure, 2 bad scene file or command line.";
 
+// Library messages may carry line breaks; the tool's errors are one line each.
+std::string oneLine(const char* text) {
+  std::string line = text;
+  for (char& c : line) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  while (!line.empty() && line.back() == ' ') line.pop_back();
+  return line;
+}
+
 void writeFrame(const scenehost::HostWorld& world, const std::string& path, int depth, bool half) {
   if (depth == 8) {
     writePng8(path, world.width(), world.height(), straightRgba8(world));
@@ -83,7 +93,7 @@ int run(const Options& options) {
     pattern = checkedOutputPattern(options.output, s.render.depth,
                                    s.render.lastFrame > s.render.firstFrame);
   } catch (const std::exception& e) {  // SceneError or OutputPathError: the user's to fix
-    std::fprintf(stderr, "%s\n", e.what());
+    std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
     return kExitUsage;
   }
 
@@ -111,7 +121,7 @@ int run(const Options& options) {
     }
     finishProgress(progress);
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
+    std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
     return kExitFailure;
   }
   return 0;
