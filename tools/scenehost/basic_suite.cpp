@@ -1,6 +1,6 @@
 // The basic suite (in_data.pica_basicP): AcquireSuite serves exactly the eight suites the effect
-// needs, at exactly the versions it asks for, unless a test refused one; anything else gets
-// 'S!Fd' and a null table. Every acquire, refusal and release is counted per (name, version).
+// needs, at exactly the versions it asks for, unless a test refused one or the host plays
+// Premiere Pro (no AEGP suites there); anything else gets 'S!Fd' and a null table. Every acquire, refusal and release is counted per (name, version).
 #include <cstring>
 #include <string>
 
@@ -23,7 +23,9 @@ SPErr acquireSuite(const char* name, int32_t version, const void** suite) {
     }
     const std::pair<std::string, std::int32_t> key{name, version};
     const void* table = servedSuite(name, version);
-    if (table == nullptr || s->refused.count(key) != 0) {
+    // Premiere Pro hosts the PF suites but none of the AEGP ones.
+    const bool premiere = s->applId == PF_APPL_ID_PREMIERE && key.first.rfind("AEGP ", 0) == 0;
+    if (table == nullptr || premiere || s->refused.count(key) != 0) {
         *suite = nullptr;
         ++s->suites[key].refused;
         return answer(*s, "AcquireSuite", version, -1, kSPSuiteNotFoundError, name);

@@ -1,6 +1,8 @@
 #include "scenehost/effect_module.h"
 
+#include <atomic>
 #include <cstdlib>
+#include <filesystem>
 #include <mutex>
 #include <stdexcept>
 
@@ -76,6 +78,30 @@ std::shared_ptr<EffectModule> EffectModule::shared() {
     return module;
 }
 
+std::shared_ptr<EffectModule> EffectModule::freshCopy() {
+    namespace fs = std::filesystem;
+    static std::atomic<int> counter{0};
+    const fs::path original = fs::u8path(defaultPath());
+#ifdef _WIN32
+    const std::string pid = std::to_string(GetCurrentProcessId());
+#else
+    const std::string pid = std::to_string(getpid());
+#endif
+    const fs::path copy = fs::temp_directory_path() /
+                          fs::u8path(original.stem().u8string() + "-" + pid + "-" + std::to_string(counter++) +
+                                     original.extension().u8string());
+    fs::copy_file(original, copy, fs::copy_options::overwrite_existing);
+    try {
+        auto module = std::make_shared<EffectModule>(copy.u8string());
+        module->ownsFile_ = true;
+        return module;
+    } catch (...) {
+        std::error_code ignored;
+        fs::remove(copy, ignored);
+        throw;
+    }
+}
+
 EffectModule::EffectModule(const std::string& path) : path_(path) {
 #ifdef _WIN32
     HMODULE module = LoadLibraryW(widen(path).c_str());
@@ -105,7 +131,13 @@ EffectModule::EffectModule(const std::string& path) : path_(path) {
     pluginDataEntry_ = reinterpret_cast<PluginDataEntryFn>(data);
 }
 
-EffectModule::~EffectModule() { close(); }
+EffectModule::~EffectModule() {
+    close();
+    if (ownsFile_) {
+        std::error_code ignored;
+        std::filesystem::remove(std::filesystem::u8path(path_), ignored);
+    }
+}
 
 void EffectModule::close() {
     if (handle_ == nullptr) return;

@@ -36,6 +36,11 @@ public:
     // One process-wide module at defaultPath(), loaded on first use and kept loaded.
     static std::shared_ptr<EffectModule> shared();
 
+    // A private copy of the library at defaultPath(), loaded under its own file name so that it
+    // gets its own process-wide state (the AEGP plug-in ID global setup keeps, for one). The copy
+    // is unloaded and deleted with the module.
+    static std::shared_ptr<EffectModule> freshCopy();
+
     // Loads the library and resolves "EffectMain" and "PluginDataEntryFunction".
     // Throws std::runtime_error naming the path and the loader's complaint.
     explicit EffectModule(const std::string& path);
@@ -51,6 +56,7 @@ private:
     void close();
 
     std::string path_;
+    bool ownsFile_ = false; // path_ is a private copy, deleted on destruction
     void* handle_ = nullptr;
     EffectMainFn effectMain_ = nullptr;
     PluginDataEntryFn pluginDataEntry_ = nullptr;

@@ -122,7 +122,8 @@ public:
     scene::Scene& scene();
     const scene::Scene& scene() const;
 
-    // in_data.appl_id: kApplIdAfterEffects (default) or kApplIdPremiere.
+    // in_data.appl_id: kApplIdAfterEffects (default) or kApplIdPremiere. Playing Premiere Pro,
+    // the host refuses every AEGP suite, as Premiere does.
     void setApplId(std::int32_t applId);
 
     // ---- commands ---------------------------------------------------------------------------
