@@ -142,7 +142,6 @@ TEST(SceneEval, EffectKeyTableMatchesTheParameterLayout) {
     EXPECT_EQ(paramKindAt(i), values[i].kind) << i;
   }
   EXPECT_EQ(groupSizes, (std::vector<int>{3, 3, 12, 5, 6, 8, 5, 4}));
-  EXPECT_EQ(findEffectKey("Density"), nullptr);
 }
 
 TEST(SceneEval, HostValuesTakeDeclaredDefaults) {
