@@ -1,0 +1,138 @@
+// Frame preparation: everything that is constant over a frame is derived here, once, on the
+// host's render thread, so the per-sample code never draws random numbers, evaluates powers or
+// trigonometry, or measures noise statistics. Every value that later divides or sizes something
+// is bounded here (radii >= 1, scales >= 0.05, sizes >= 1, spreads >= 0.001, bound >= 1.1).
+
+#include <cmath>
+
+#include "render/noise/noise.h"
+#include "render/prepared_frame.h"
+#include "render/srgb_decode.h"
+
+namespace nebulastra {
+
+namespace {
+
+constexpr float kTwoPowMinus30 = 1.0f / 1073741824.0f;
+constexpr float kTwoPowMinus31 = 1.0f / 2147483648.0f;
+// 2 pi / 2^31 in single precision: turns a 31-bit draw into an angle of 0 .. 2 pi.
+constexpr float kAngleStep = 2.9258362e-9f;
+constexpr float kPi = 3.14159265358979f;
+constexpr float kMinRadiusFactor = 0.15f;
+constexpr float kMinScale = 0.05f;
+// How far, in base radii times scale, a cloud can reach; the density field uses the same reach.
+constexpr float kReach = 2.6f;
+
+/// max(value, bound) that yields the bound when value is not a number.
+inline float atLeast(float value, float bound) {
+    return value > bound ? value : bound;
+}
+
+/// Signed draw -1 .. 1.
+inline float signedUnit(uint32_t b) {
+    return static_cast<float>(b) * kTwoPowMinus30 - 1.0f;
+}
+
+} // namespace
+
+PreparedFrame prepareFrame(const RenderSettings& settings) {
+    PreparedFrame frame{};
+
+    // Scene capture never collects more than kMaxEmitters; clamp anyway so a damaged record
+    // cannot index past the arrays.
+    int n = settings.emitterCount;
+    n = n < 0 ? 0 : (n > kMaxEmitters ? kMaxEmitters : n);
+
+    float sum[3] = {0.0f, 0.0f, 0.0f};
+    for (int k = 0; k < n; ++k) {
+        const CloudEmitter& emitter = settings.emitters[k];
+        float t = (emitter.intensity - 1.0f) * settings.intensitySizeWeight + 1.0f;
+        t = atLeast(t, kMinRadiusFactor);
+        frame.emitterRadius[k] = atLeast(t * settings.cloudSizePx, 1.0f);
+        for (int c = 0; c < 3; ++c) {
+            frame.emitterLinearColor[c][k] = srgbToLinear(emitter.color[c]);
+        }
+        for (int axis = 0; axis < 3; ++axis) {
+            sum[axis] += emitter.position[axis];
+        }
+    }
+
+    const float inverseCount = 1.0f / static_cast<float>(n > 0 ? n : 1);
+    for (int axis = 0; axis < 3; ++axis) {
+        frame.boundCenter[axis] = sum[axis] * inverseCount;
+    }
+
+    float reach = 0.0f;
+    for (int k = 0; k < n; ++k) {
+        const CloudEmitter& emitter = settings.emitters[k];
+        // One draw per quantity: an emitter's variation depends only on the seed and its index.
+        uint32_t b[7];
+        for (int c = 0; c < 7; ++c) {
+            b[c] = randomBits(settings.randomSeed, k, c);
+        }
+
+        float scale[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            const float s = (signedUnit(b[axis]) * settings.scaleRandom[axis] + 1.0f) * settings.scale[axis];
+            scale[axis] = atLeast(s, kMinScale);
+            frame.emitterInvScale[axis][k] = 1.0f / scale[axis];
+        }
+        frame.emitterMaxScale[k] = std::fmax(std::fmax(scale[2], scale[1]), scale[0]);
+
+        float angle[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            angle[axis] = (static_cast<float>(b[3 + axis]) * kAngleStep - kPi) * settings.rotationRandom[axis] +
+                          settings.rotation[axis];
+        }
+        const float sx = std::sin(angle[0]), cx = std::cos(angle[0]);
+        const float sy = std::sin(angle[1]), cy = std::cos(angle[1]);
+        const float sz = std::sin(angle[2]), cz = std::cos(angle[2]);
+        // Rows of (Rz Ry Rx)^T: they take a world offset from the emitter into the cloud's axes.
+        const float rows[3][3] = {
+            {cy * cz, cy * sz, -sy},
+            {sx * sy * cz - cx * sz, sx * sy * sz + cx * cz, sx * cy},
+            {cx * sy * cz + sx * sz, cx * sy * sz - sx * cz, cx * cy},
+        };
+        for (int row = 0; row < 3; ++row) {
+            for (int column = 0; column < 3; ++column) {
+                frame.emitterRotation[row][k][column] = rows[row][column];
+            }
+        }
+
+        frame.emitterOpacity[k] =
+            (1.0f - static_cast<float>(b[6]) * settings.opacityRandom * kTwoPowMinus31) * emitter.shadowDarkness;
+
+        const float dx = emitter.position[0] - frame.boundCenter[0];
+        const float dy = emitter.position[1] - frame.boundCenter[1];
+        const float dz = emitter.position[2] - frame.boundCenter[2];
+        const float extent =
+            std::sqrt((dx * dx + dy * dy) + dz * dz) + frame.emitterMaxScale[k] * kReach * frame.emitterRadius[k];
+        reach = extent > reach ? extent : reach;
+    }
+    frame.boundRadius = atLeast(reach, 1.0f) * 1.1f;
+
+    const float inverseSize = 1.0f / atLeast(settings.cloudSizePx, 1.0f);
+    frame.billowFrequency = inverseSize * settings.billowSize;
+    frame.edgeWidth = settings.edgeSoftness * 0.11f + 0.05f;
+    const float evolution = settings.timeSeconds * settings.evolutionSpeed + settings.worldEvolution;
+    frame.billowPhase = evolution + settings.billowEvolution;
+    frame.texturePhase = evolution + settings.textureEvolution;
+    frame.textureFrequency = (settings.textureScale * 1.4f + 3.0f) * inverseSize;
+
+    // Each billow map is recentred on its own mean and rescaled to the spread of the Smooth map.
+    // A map outside the known shapes is evaluated as Smooth, so it shares Smooth's statistics.
+    const NoiseStats smooth = measureNoiseStats(NoiseShape::Smooth, settings.billowDetail, settings.billowSeed);
+    const bool shaped = settings.billowMap >= 1 && settings.billowMap <= 3;
+    if (shaped) {
+        const NoiseStats stats =
+            measureNoiseStats(static_cast<NoiseShape>(settings.billowMap), settings.billowDetail, settings.billowSeed);
+        frame.billowMean = stats.mean;
+        frame.billowGain = smooth.stddev / stats.stddev;
+    } else {
+        frame.billowMean = smooth.mean;
+        frame.billowGain = smooth.stddev / smooth.stddev;
+    }
+    return frame;
+}
+
+} // namespace nebulastra

@@ -1,0 +1,130 @@
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+#include <gtest/gtest.h>
+
+#include "render/noise/noise.h"
+#include "render/noise/printed_value.h"
+
+namespace nebulastra {
+namespace {
+
+using nebulastra::testing::matchesPrinted;
+
+TEST(NextOctave, RotatesScalesShiftsAndReseeds) {
+    float x = 0.0f, y = 1.0f, z = 0.0f, w = 1.0f;
+    int32_t seed = 5;
+    nextOctave(x, y, z, w, seed);
+    // Single-precision products of the rotation entries and 2.02, not the decimal literals.
+    EXPECT_EQ(x, 0.8f * 2.02f);
+    EXPECT_EQ(y, 0.72720003f);
+    EXPECT_EQ(z, -0.96959996f);
+    EXPECT_EQ(w, 2.02f + 1.7f);
+    EXPECT_EQ(seed, 106);
+
+    x = 1.0f, y = 0.0f, z = 0.0f;
+    nextOctave(x, y, z, w, seed);
+    EXPECT_EQ(x, 0.0f);
+    EXPECT_EQ(y, -(0.8f * 2.02f));
+    EXPECT_EQ(z, -(0.6f * 2.02f));
+
+    x = 0.0f, y = 0.0f, z = 1.0f;
+    nextOctave(x, y, z, w, seed);
+    EXPECT_EQ(x, 0.6f * 2.02f);
+    EXPECT_EQ(y, -0.96959996f);
+    EXPECT_EQ(z, 0.64f * 2.02f);
+
+    // Every right-hand side uses the old values: a general vector keeps its length times 2.02.
+    x = 0.3f, y = -1.1f, z = 2.0f;
+    nextOctave(x, y, z, w, seed);
+    const float len = std::sqrt(x * x + y * y + z * z);
+    EXPECT_NEAR(len, 2.02f * std::sqrt(0.09f + 1.21f + 4.0f), 1e-5f);
+}
+
+TEST(NextOctave, SeedWraps) {
+    float x = 0, y = 0, z = 0, w = 0;
+    int32_t seed = INT32_MAX;
+    nextOctave(x, y, z, w, seed);
+    EXPECT_EQ(seed, INT32_MIN + 100);
+}
+
+TEST(FbmNoise4, ReferenceValues) {
+    EXPECT_TRUE(matchesPrinted(fbmNoise4(1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.5311338));
+    EXPECT_TRUE(matchesPrinted(shapedFbmNoise4(NoiseShape::Puffy, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.07070260));
+    EXPECT_TRUE(matchesPrinted(shapedFbmNoise4(NoiseShape::Wispy, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.8670387));
+    EXPECT_TRUE(matchesPrinted(shapedFbmNoise4(NoiseShape::Clumps, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.1517212));
+}
+
+TEST(FbmNoise4, NoOctavesGivesZeroNotOneHalf) {
+    for (int32_t octaves : {0, -1, INT32_MIN}) {
+        EXPECT_EQ(fbmNoise4(1.25f, -2.5f, 3.75f, 0.3f, octaves, 0), 0.0f);
+        for (int shape = -1; shape <= 4; ++shape) {
+            EXPECT_EQ(shapedFbmNoise4(static_cast<NoiseShape>(shape), 1.25f, -2.5f, 3.75f, 0.3f, octaves, 0), 0.0f);
+        }
+    }
+}
+
+TEST(FbmNoise4, OneOctaveIsTheBaseNoise) {
+    for (float x : {-1.7f, 0.2f, 5.5f}) {
+        EXPECT_EQ(fbmNoise4(x, 0.4f, -0.9f, 1.3f, 1, 77), gradientNoise4(x, 0.4f, -0.9f, 1.3f, 77));
+    }
+}
+
+TEST(FbmNoise4, OctavesAreWeightedByHalvingAmplitudes) {
+    float x = 0.7f, y = -1.3f, z = 2.9f, w = 0.45f;
+    int32_t seed = -9;
+    const float fx = x, fy = y, fz = z, fw = w;
+    float sum = 0.0f;
+    const float amplitudes[4] = {0.5f, 0.25f, 0.125f, 0.0625f};
+    for (float a : amplitudes) {
+        sum += gradientNoise4(x, y, z, w, seed) * a;
+        nextOctave(x, y, z, w, seed);
+    }
+    EXPECT_EQ(fbmNoise4(fx, fy, fz, fw, 4, -9), sum / 0.9375f);
+}
+
+TEST(ShapedFbmNoise4, SmoothAndUnknownShapesMatchPlainFbm) {
+    for (float x : {-3.3f, 0.1f, 4.8f}) {
+        const float plain = fbmNoise4(x, 1.1f, -0.2f, 0.6f, 5, 31);
+        EXPECT_EQ(shapedFbmNoise4(NoiseShape::Smooth, x, 1.1f, -0.2f, 0.6f, 5, 31), plain);
+        for (int shape : {-1, 4, 99, INT32_MIN}) {
+            EXPECT_EQ(shapedFbmNoise4(static_cast<NoiseShape>(shape), x, 1.1f, -0.2f, 0.6f, 5, 31), plain) << shape;
+        }
+    }
+}
+
+TEST(MeasureNoiseStats, ReferenceValues) {
+    struct Expected {
+        NoiseShape shape;
+        double mean, stddev;
+    };
+    const Expected expected[] = {
+        {NoiseShape::Smooth, 0.4936003, 0.06812906},
+        {NoiseShape::Puffy, 0.1885775, 0.07986544},
+        {NoiseShape::Wispy, 0.6761728, 0.1237551},
+        {NoiseShape::Clumps, 0.1399453, 0.05260833},
+    };
+    for (const Expected& e : expected) {
+        const NoiseStats stats = measureNoiseStats(e.shape, 4, 0);
+        EXPECT_TRUE(matchesPrinted(stats.mean, e.mean)) << static_cast<int>(e.shape);
+        EXPECT_TRUE(matchesPrinted(stats.stddev, e.stddev)) << static_cast<int>(e.shape);
+    }
+}
+
+TEST(MeasureNoiseStats, PureAndFlooredSpread) {
+    const NoiseStats a = measureNoiseStats(NoiseShape::Wispy, 3, 12);
+    const NoiseStats b = measureNoiseStats(NoiseShape::Wispy, 3, 12);
+    EXPECT_EQ(a.mean, b.mean);
+    EXPECT_EQ(a.stddev, b.stddev);
+    EXPECT_NE(a.mean, measureNoiseStats(NoiseShape::Wispy, 3, 13).mean);
+    // With no octaves every sample is 0: no spread at all, so the floor applies.
+    const NoiseStats flat = measureNoiseStats(NoiseShape::Smooth, 0, 12);
+    EXPECT_EQ(flat.mean, 0.0f);
+    EXPECT_EQ(flat.stddev, 0.001f);
+    const NoiseStats extreme = measureNoiseStats(NoiseShape::Clumps, 2, INT32_MIN);
+    EXPECT_GE(extreme.stddev, 0.001f);
+}
+
+} // namespace
+} // namespace nebulastra
