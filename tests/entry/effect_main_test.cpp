@@ -49,25 +49,6 @@ TEST(EffectMain, SelectorsWithoutAHandlerDoNothing) {
     }
 }
 
-TEST(EffectMain, HandledSelectorsReachTheirHandlers) {
-    SceneHost host;
-    ASSERT_EQ(host.registerEffect(), PF_Err_NONE);
-    ASSERT_EQ(host.sendCommand(PF_Cmd_GLOBAL_SETUP), PF_Err_NONE);
-    EXPECT_EQ(host.outData().my_version, 0x0014A801u);
-    ASSERT_EQ(host.sendCommand(PF_Cmd_PARAMS_SETUP), PF_Err_NONE);
-    EXPECT_EQ(host.outData().num_params, 63);
-    EXPECT_EQ(host.log().count("add_param"), 62u);
-    ASSERT_EQ(host.sendCommand(PF_Cmd_ABOUT), PF_Err_NONE);
-    EXPECT_EQ(host.log().count("sprintf"), 1u);
-    EXPECT_EQ(host.smartPreRender(0), PF_Err_NONE);
-    EXPECT_EQ(host.layerCheckouts().size(), 1u);
-    EXPECT_EQ(host.smartRender(0), PF_Err_NONE);
-    EXPECT_EQ(host.log().count("checkout_param"), 62u);
-    EXPECT_EQ(host.render(0), PF_Err_NONE);
-    EXPECT_EQ(host.output().poisonCount(), 0);
-    EXPECT_TRUE(host.clean()) << host.report();
-}
-
 TEST(EffectMain, ThrownIntBecomesTheResult) {
     // About throws 516 from inside its SuiteCache when the ANSI suite is refused; the dispatcher
     // hands exactly that to the host.

@@ -146,18 +146,5 @@ TEST(Render, NonSmartPathDrawsFromTheHostsParams) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST(SmartRender, EveryDepthAndPremiereDrawTransparentBlack) {
-    for (int depth : {8, 16, 32}) {
-        SceneHost host(SceneHost::smallScene(kWidth, kHeight));
-        host.scene().render.depth = depth;
-        if (depth == 32) host.setApplId(scenehost::kApplIdPremiere);
-        started(host);
-        EXPECT_EQ(host.renderFrame(0), PF_Err_NONE) << depth;
-        EXPECT_EQ(host.output().poisonCount(), 0) << depth;
-        EXPECT_TRUE(allTransparentBlack(host.output())) << depth;
-        EXPECT_TRUE(host.clean()) << depth << ": " << host.report();
-    }
-}
-
 } // namespace
 } // namespace nebulastra

@@ -217,31 +217,6 @@ TEST(ParamsSetup, DeclaresTheSixtyTwoParametersExactly) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST(ParamsSetup, GroupsDoNotNestAndHoldTheirMembers) {
-    SceneHost host;
-    host.start();
-    std::vector<std::pair<std::string, int>> groups;
-    bool open = false;
-    for (const PF_ParamDef& def : host.declaredParams()) {
-        if (def.param_type == GS) {
-            EXPECT_FALSE(open) << def.name;
-            groups.emplace_back(def.name, 0);
-            open = true;
-        } else if (def.param_type == GE) {
-            EXPECT_TRUE(open);
-            open = false;
-        } else {
-            ASSERT_TRUE(open) << def.name << " outside any group";
-            ++groups.back().second;
-        }
-    }
-    EXPECT_FALSE(open);
-    EXPECT_EQ(groups, (std::vector<std::pair<std::string, int>>{
-                          {"Render", 3}, {"Lights", 3}, {"Cloud Shape", 12},
-                          {"Cloud Lighting", 5}, {"Transform", 6}, {"Randomize", 8},
-                          {"Texture", 5}, {"Evolution", 4}}));
-}
-
 TEST(ParamsSetup, AddParamFailureStopsAtOnce) {
     SceneHost host;
     ASSERT_EQ(host.registerEffect(), 0);
