@@ -1,0 +1,35 @@
+// The dispatcher's exception rule, exercised through callGuarded, the wrapper EffectMain puts
+// around every handler. The int path is also covered end to end through the library (a refused
+// suite in About); a handler that throws something else cannot be provoked from outside.
+
+#include "entry/guarded_call.h"
+
+#include <gtest/gtest.h>
+
+#include <new>
+#include <stdexcept>
+#include <system_error>
+
+namespace nebulastra {
+namespace {
+
+TEST(CallGuarded, ResultsAndThrownIntsPassThroughOtherExceptionsBecome512) {
+    EXPECT_EQ(callGuarded([] { return PF_Err(0); }), 0);
+    EXPECT_EQ(callGuarded([] { return PF_Err(513); }), 513);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw 516; }), 516);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw PF_Err_OUT_OF_MEMORY; }), 4);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw -7; }), -7);
+
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw std::runtime_error("boom"); }), 512);
+    EXPECT_EQ(callGuarded([]() -> PF_Err {
+                  throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
+              }),
+              512);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw std::bad_alloc(); }), 512);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw 2.5; }), 512);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw "text"; }), 512);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw short(516); }), 512); // only an int is a PF_Err
+}
+
+} // namespace
+} // namespace nebulastra
