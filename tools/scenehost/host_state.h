@@ -120,6 +120,7 @@ struct SceneHost::State {
     std::map<std::pair<std::string, std::int32_t>, SuiteBalance> suitesAtStart;
 
     // ---- bookkeeping --------------------------------------------------------------------
+    EffectModule& module(); // the effect, loaded on first use
     void record(HostCall call);
     void fault(const std::string& what);
     std::optional<Failure> failureFor(const std::string& function, std::int32_t layer,
@@ -184,6 +185,12 @@ const void* servedSuite(const std::string& name, std::int32_t version);
 // The ANSI routines shared by in_data's utils and the "PF ANSI Suite".
 A_long hostSprintf(A_char* dest, const A_char* format, ...);
 A_char* hostStrcpy(A_char* dest, const A_char* src);
+
+// Converts between function pointer types through void (*)(), the conversion compilers accept
+// without warning. Used for refused slots, which ignore their arguments and return an error.
+template <typename To, typename From> To functionCast(From f) {
+    return reinterpret_cast<To>(reinterpret_cast<void (*)()>(f));
+}
 
 // Names the injectable functions (failCall).
 bool isInjectable(const std::string& function);

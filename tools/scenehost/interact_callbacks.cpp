@@ -28,7 +28,7 @@ template <int Slot> PF_Err refusedInteract() {
     return PF_Err_INVALID_CALLBACK;
 }
 
-template <typename Fn, int Slot> Fn refused() { return reinterpret_cast<Fn>(&refusedInteract<Slot>); }
+template <typename Fn, int Slot> Fn refused() { return functionCast<Fn>(&refusedInteract<Slot>); }
 
 // Fault when a render callback arrives during a command it does not belong to (runAsCommand
 // leaves the command unknown and accepts it).
@@ -73,8 +73,9 @@ PF_Err addParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDef* def) {
     const PF_Err err = failure == s->addParamFailures.end() ? PF_Err_NONE : failure->second;
     if (std::memchr(def->name, '\0', sizeof def->name) == nullptr)
         s->fault("add_param call " + std::to_string(call) + ": name not terminated within 32 bytes");
-    const char* end = static_cast<const char*>(std::memchr(def->name, '\0', sizeof def->name));
-    const std::string name(def->name, end != nullptr ? end : def->name + sizeof def->name);
+    const char* begin = def->name;
+    const char* end = static_cast<const char*>(std::memchr(begin, '\0', sizeof def->name));
+    const std::string name(begin, end != nullptr ? end : begin + sizeof def->name);
     s->record(HostCall{"add_param", index, -1, err, name});
     if (err != PF_Err_NONE) return err;
 

@@ -55,6 +55,11 @@ ActiveHost::~ActiveHost() {
 
 // ---- records ----------------------------------------------------------------------------------
 
+EffectModule& SceneHost::State::module() {
+    if (!effect) effect = EffectModule::shared();
+    return *effect;
+}
+
 void SceneHost::State::record(HostCall call) {
     std::lock_guard<std::mutex> lock(recordMutex);
     log.add(std::move(call));
@@ -195,7 +200,6 @@ scene::Scene SceneHost::smallScene(std::int32_t width, std::int32_t height) {
 
 SceneHost::SceneHost(scene::Scene scene, std::shared_ptr<EffectModule> effect)
     : state_(std::make_unique<State>()) {
-    if (!effect) throw std::invalid_argument("SceneHost needs an effect module");
     state_->scene = std::move(scene);
     state_->effect = std::move(effect);
     std::memset(&state_->outTemplate, 0, sizeof state_->outTemplate);
@@ -221,7 +225,7 @@ std::int32_t SceneHost::registerEffect() {
     ActiveHost active(s);
     const std::size_t at = s.log.size();
     s.record(HostCall{"PluginDataEntryFunction", -1, -1, 0, ""});
-    const std::int32_t err = s.effect->pluginDataEntry()(&s.pluginData.self, &pluginDataCallback,
+    const std::int32_t err = s.module().pluginDataEntry()(&s.pluginData.self, &pluginDataCallback,
                                                          basicSuite(), "After Effects", "23.4");
     {
         std::lock_guard<std::mutex> lock(s.recordMutex);
@@ -241,7 +245,7 @@ std::int32_t SceneHost::sendCommand(std::int32_t cmd, PF_ParamDef** params, PF_L
     const std::size_t at = s.log.size();
     s.record(HostCall{"EffectMain", cmd, -1, 0, ""});
     s.command = cmd;
-    const std::int32_t err = s.effect->effectMain()(cmd, &s.inData, &s.outData, params, output, extra);
+    const std::int32_t err = s.module().effectMain()(cmd, &s.inData, &s.outData, params, output, extra);
     s.command = -1;
     {
         std::lock_guard<std::mutex> lock(s.recordMutex);

@@ -109,8 +109,10 @@ public:
     // 8 bits, full resolution, smart rendering.
     static scene::Scene smallScene(std::int32_t width = 32, std::int32_t height = 32);
 
+    // A null effect means the process-wide EffectModule::shared(), loaded at the first call into
+    // the effect: a host that only serves runAsCommand never loads a library.
     explicit SceneHost(scene::Scene scene = smallScene(),
-                       std::shared_ptr<EffectModule> effect = EffectModule::shared());
+                       std::shared_ptr<EffectModule> effect = nullptr);
     ~SceneHost();
     SceneHost(const SceneHost&) = delete;
     SceneHost& operator=(const SceneHost&) = delete;
@@ -221,8 +223,9 @@ public:
     std::string report() const; // faults and imbalances, one per line, for test messages
     void clearRecords();        // log, faults and counters (not the failure settings)
 
+    struct State; // the host's inner state (host_state.h), shared by its callbacks and suites
+
 private:
-    struct State;
     std::unique_ptr<State> state_;
 };
 

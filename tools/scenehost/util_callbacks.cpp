@@ -2,6 +2,7 @@
 // slot (sampling, blitting, world and handle management, the ANSI maths, the colour callbacks)
 // is refused: the call is recorded as a fault and answered with PF_Err_INVALID_CALLBACK (the
 // maths with NaN).
+#include <algorithm>
 #include <cmath>
 #include <cstdarg>
 #include <cstdio>
@@ -56,8 +57,8 @@ template <int Slot> A_FpLong refusedMath() {
     return std::numeric_limits<A_FpLong>::quiet_NaN();
 }
 
-template <int Slot> PF_UnusedCallback util() { return reinterpret_cast<PF_UnusedCallback>(&refusedUtil<Slot>); }
-template <typename Fn, int Slot> Fn math() { return reinterpret_cast<Fn>(&refusedMath<Slot>); }
+template <int Slot> PF_UnusedCallback util() { return functionCast<PF_UnusedCallback>(&refusedUtil<Slot>); }
+template <typename Fn, int Slot> Fn math() { return functionCast<Fn>(&refusedMath<Slot>); }
 
 // Copies text into a caller's buffer the way the host's routine would, but never more than
 // `limit` bytes plus the terminator.
