@@ -1,0 +1,33 @@
+#include "entry/effect_identity.h"
+#include "entry/handlers.h"
+#include "entry/plugin_id.h"
+#include "entry/suite_cache.h"
+
+namespace nebulastra {
+
+static_assert(kEffectVersion == PF_VERSION(kVersionMajor, kVersionMinor, kVersionBugfix,
+                                           PF_Stage_DEVELOP, kVersionBuild),
+              "our version packing must agree with the host's");
+static_assert(static_cast<A_long>(kEffectKind) == PF_KIND_EFFECT, "the effect kind is 'eFKT'");
+
+PF_Err handleGlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
+    // The same values as the PiPL, in every host.
+    out_data->my_version = kEffectVersion;
+    out_data->out_flags = kOutFlags;
+    out_data->out_flags2 = kOutFlags2;
+
+    // Premiere Pro has no AEGP layer: the plug-in ID stays 0 and clouds need no lights there.
+    if (in_data->appl_id == PF_APPL_ID_PREMIERE) return PF_Err_NONE;
+
+    try {
+        SuiteCache suites(in_data->pica_basicP);
+        // The call's own result is not consulted: without an ID the light-name filter simply
+        // finds no names.
+        suites.utilitySuite()->AEGP_RegisterWithAEGP(nullptr, kEffectName, &aegpPluginId);
+    } catch (...) {
+        aegpPluginId = 0;
+    }
+    return PF_Err_NONE;
+}
+
+} // namespace nebulastra

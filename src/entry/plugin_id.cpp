@@ -1,0 +1,7 @@
+#include "entry/plugin_id.h"
+
+namespace nebulastra {
+
+int32_t aegpPluginId = 0;
+
+} // namespace nebulastra

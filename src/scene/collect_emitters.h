@@ -1,0 +1,20 @@
+#pragma once
+// Scene capture: the frame's lights become cloud emitters, and the camera is read.
+
+#include "host/host_indata.h"
+#include "params/render_settings.h"
+
+namespace nebulastra {
+
+/// Fills settings.emitters / emitterCount and, through captureCamera, settings.camera from the
+/// composition that holds the effect, at the frame's composition time.
+///
+/// Runs on the host's calling thread before any render worker starts; it is the only code that
+/// reads the composition. Emitter k is the k-th qualifying light from the top of the layer stack
+/// (at most kMaxEmitters): parallel, spot and point lights whose video is active at the frame's
+/// time and, with settings.cloudPrefixOnly, whose name starts with "cloud". Nothing escapes: a
+/// host suite that cannot be acquired leaves the frame with no emitters and no camera, and in
+/// Premiere Pro nothing is read at all.
+void collectEmitters(const PF_InData* in_data, RenderSettings& settings);
+
+} // namespace nebulastra

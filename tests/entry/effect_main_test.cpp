@@ -1,0 +1,164 @@
+// The dispatcher, global setup, About and plug-in registration, driven through the built effect
+// library by the scene host exactly as After Effects drives it. Where a value lives inside the
+// library (the AEGP plug-in ID), the handler is also run in-process on the host's records.
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "entry/expected_pipl.h"
+#include "entry/handlers.h"
+#include "entry/plugin_id.h"
+#include "host/host_abi.h"
+#include "scenehost/scene_host.h"
+
+namespace nebulastra {
+namespace {
+
+using scenehost::SceneHost;
+
+uint32_t pipl32(size_t offset) {
+    const uint8_t* p = test::kExpectedPipl + offset;
+    return uint32_t(p[0]) | uint32_t(p[1]) << 8 | uint32_t(p[2]) << 16 | uint32_t(p[3]) << 24;
+}
+
+// out_data as the host hands it over, with recognisable contents so any write shows.
+void markOutData(PF_OutData& out) {
+    std::memset(&out, 0x5A, sizeof out);
+    std::strcpy(out.return_msg, "untouched");
+}
+
+bool sameBytes(const PF_OutData& a, const PF_OutData& b) {
+    return std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+TEST(EffectMain, SelectorsWithoutAHandlerDoNothing) {
+    SceneHost host;
+    host.start();
+    markOutData(host.outDataTemplate());
+    const int32_t ignored[] = {2,  3,  5,  6,  7,  8,  9,  10, 12, 13, 14, 15, 16, 17, 18,
+                               19, 20, 21, 22, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35,
+                               100, 0x7FFFFFFF, -1, -24, -2147483647 - 1};
+    for (int32_t cmd : ignored) {
+        host.clearRecords();
+        EXPECT_EQ(host.sendCommand(cmd), PF_Err_NONE) << "selector " << cmd;
+        EXPECT_TRUE(sameBytes(host.outData(), host.outDataTemplate())) << "selector " << cmd;
+        EXPECT_EQ(host.log().size(), 1u) << "selector " << cmd << ":\n" << host.log().dump();
+        EXPECT_TRUE(host.clean()) << "selector " << cmd << ": " << host.report();
+    }
+}
+
+TEST(EffectMain, ThrownIntBecomesTheResult) {
+    // About throws 516 from inside its SuiteCache when the ANSI suite is refused; the dispatcher
+    // hands exactly that to the host.
+    SceneHost host;
+    host.start();
+    host.refuseSuite("PF ANSI Suite", 1);
+    markOutData(host.outDataTemplate());
+    EXPECT_EQ(host.about(), PF_Err_BAD_CALLBACK_PARAM);
+    EXPECT_STREQ(host.outData().return_msg, "untouched");
+    EXPECT_TRUE(host.suitesBalanced()) << host.report();
+}
+
+TEST(PluginDataEntry, RegistersTheEffectOnce) {
+    SceneHost host;
+    EXPECT_EQ(host.registerEffect(), 0);
+    const scenehost::PluginRegistration& r = host.registration();
+    EXPECT_EQ(r.calls, 1);
+    EXPECT_EQ(r.name, "Nebulastra");
+    EXPECT_EQ(r.matchName, "Mirto_Nebulastra");
+    EXPECT_EQ(r.category, "Generate");
+    EXPECT_EQ(r.entryPoint, "EffectMain");
+    EXPECT_EQ(r.kind, 0x65464B54); // 'eFKT'
+    EXPECT_EQ(r.apiMajor, 13);
+    EXPECT_EQ(r.apiMinor, 28);
+    EXPECT_EQ(r.reservedInfo, 8);
+    EXPECT_TRUE(host.clean()) << host.report();
+}
+
+TEST(GlobalSetup, InAfterEffectsSetsFlagsAndRegistersWithAegp) {
+    SceneHost host;
+    host.setPluginId(42);
+    ASSERT_EQ(host.registerEffect(), 0);
+    EXPECT_EQ(host.globalSetup(), PF_Err_NONE);
+    const PF_OutData& out = host.outData();
+    EXPECT_EQ(out.my_version, 0x0014A801u);
+    EXPECT_EQ(out.out_flags, 0x02000004);
+    EXPECT_EQ(out.out_flags2, 0x00001406);
+    // The PiPL tells the host the same before the library is ever called.
+    EXPECT_EQ(out.my_version, pipl32(154 + 16));
+    EXPECT_EQ(static_cast<uint32_t>(out.out_flags), pipl32(194 + 16));
+    EXPECT_EQ(static_cast<uint32_t>(out.out_flags2), pipl32(214 + 16));
+
+    ASSERT_EQ(host.log().count("AEGP_RegisterWithAEGP"), 1u) << host.log().dump();
+    EXPECT_EQ(host.log().calls()[host.log().first("AEGP_RegisterWithAEGP")].text, "Nebulastra");
+    EXPECT_EQ(host.suiteBalance("AEGP Utility Suite", 13).acquired, 1);
+    EXPECT_TRUE(host.clean()) << host.report();
+
+    // The ID itself stays inside the library; run the handler in-process to see it kept.
+    aegpPluginId = 0;
+    host.runAsCommand(0, [&] { handleGlobalSetup(&host.inData(), &host.outData()); });
+    EXPECT_EQ(aegpPluginId, 42);
+    EXPECT_TRUE(host.clean()) << host.report();
+}
+
+TEST(GlobalSetup, InPremiereStopsAfterTheFlags) {
+    SceneHost host;
+    host.setApplId(scenehost::kApplIdPremiere);
+    ASSERT_EQ(host.registerEffect(), 0);
+    host.clearRecords();
+    EXPECT_EQ(host.globalSetup(), PF_Err_NONE);
+    EXPECT_EQ(host.outData().my_version, 0x0014A801u);
+    EXPECT_EQ(host.outData().out_flags, 0x02000004);
+    EXPECT_EQ(host.outData().out_flags2, 0x00001406);
+    EXPECT_EQ(host.log().count("AcquireSuite"), 0u) << host.log().dump();
+
+    aegpPluginId = 0;
+    host.runAsCommand(0, [&] { handleGlobalSetup(&host.inData(), &host.outData()); });
+    EXPECT_EQ(aegpPluginId, 0);
+    EXPECT_EQ(host.log().count("AcquireSuite"), 0u);
+    EXPECT_TRUE(host.clean()) << host.report();
+}
+
+TEST(GlobalSetup, WithoutTheUtilitySuiteTheIdIsZero) {
+    SceneHost host;
+    host.refuseSuite("AEGP Utility Suite", 13);
+    ASSERT_EQ(host.registerEffect(), 0);
+    EXPECT_EQ(host.globalSetup(), PF_Err_NONE);
+    EXPECT_EQ(host.outData().out_flags2, 0x00001406);
+    EXPECT_EQ(host.log().count("AEGP_RegisterWithAEGP"), 0u);
+
+    aegpPluginId = 99;
+    host.runAsCommand(0, [&] { handleGlobalSetup(&host.inData(), &host.outData()); });
+    EXPECT_EQ(aegpPluginId, 0);
+    EXPECT_TRUE(host.suitesBalanced()) << host.report();
+
+    // A failing registration call is not consulted either: setup still succeeds.
+    host.clearFailures();
+    host.failCall("AEGP_RegisterWithAEGP", 1);
+    EXPECT_EQ(host.globalSetup(), PF_Err_NONE);
+    EXPECT_TRUE(host.suitesBalanced()) << host.report();
+}
+
+TEST(About, TextInAfterEffectsNothingInPremiere) {
+    SceneHost host;
+    host.start();
+    markOutData(host.outDataTemplate());
+    EXPECT_EQ(host.about(), PF_Err_NONE);
+    const char expected[] = "Nebulastra, v2.9\rVolumetric 3D clouds driven by comp lights.";
+    EXPECT_EQ(std::memcmp(host.outData().return_msg, expected, sizeof expected), 0)
+        << host.outData().return_msg;
+    EXPECT_EQ(host.suiteBalance("PF ANSI Suite", 1).acquired, 1);
+    EXPECT_TRUE(host.clean()) << host.report();
+
+    host.setApplId(scenehost::kApplIdPremiere);
+    host.clearRecords();
+    EXPECT_EQ(host.about(), PF_Err_NONE);
+    EXPECT_TRUE(sameBytes(host.outData(), host.outDataTemplate()));
+    EXPECT_EQ(host.log().count("AcquireSuite"), 0u);
+    EXPECT_EQ(host.log().count("sprintf"), 0u);
+}
+
+} // namespace
+} // namespace nebulastra

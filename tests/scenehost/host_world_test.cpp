@@ -1,0 +1,86 @@
+// The host's worlds catch what a careless effect does to them: pixels it never wrote stay
+// poison, writes into row padding or past either end of the buffer are seen.
+#include <gtest/gtest.h>
+
+#include <cstring>
+
+#include "host/host_abi.h"
+#include "scenehost/host_world.h"
+
+namespace nebulastra::scenehost {
+namespace {
+
+TEST(HostWorld, RowsArePaddedAndTheRecordDescribesThem) {
+    for (int bits : {8, 16, 32}) {
+        HostWorld w(5, 3, bits);
+        const PF_LayerDef& d = *w.world();
+        const int pixelBytes = bits == 8 ? 4 : bits == 16 ? 8 : 16;
+        EXPECT_EQ(d.width, 5);
+        EXPECT_EQ(d.height, 3);
+        EXPECT_EQ(d.rowbytes, 5 * pixelBytes + HostWorld::kDefaultRowPadding) << bits;
+        EXPECT_EQ(d.extent_hint.right, 5);
+        EXPECT_EQ(d.extent_hint.bottom, 3);
+        EXPECT_EQ((d.world_flags & PF_WorldFlag_DEEP) != 0, bits == 16);
+        EXPECT_EQ(w.pixelFormat(), bits == 8 ? PF_PixelFormat_ARGB32
+                                   : bits == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128);
+        EXPECT_EQ(w.poisonCount(), 15);
+        EXPECT_TRUE(w.guardsIntact());
+        EXPECT_TRUE(w.paddingIntact());
+    }
+}
+
+TEST(HostWorld, PoisonMarksEveryPixelNotWritten) {
+    HostWorld w(4, 4, 16);
+    // The poison can never be a correct 16-bit value: it lies above full scale.
+    EXPECT_GT(w.pixel16(0, 0).red, PF_MAX_CHAN16);
+    char* row2 = static_cast<char*>(w.world()->data) + 2 * w.world()->rowbytes;
+    const PF_Pixel16 black{0, 0, 0, 0};
+    std::memcpy(row2 + 3 * sizeof black, &black, sizeof black);
+    EXPECT_FALSE(w.isPoison(3, 2));
+    EXPECT_TRUE(w.isPoison(2, 2));
+    EXPECT_EQ(w.poisonCount(), 15);
+    EXPECT_EQ(w.pixel16(3, 2).alpha, 0);
+    w.poison();
+    EXPECT_EQ(w.poisonCount(), 16);
+}
+
+TEST(HostWorld, OverrunsAndPaddingWritesAreDetected) {
+    {
+        HostWorld w(3, 2, 8);
+        static_cast<unsigned char*>(w.world()->data)[-1] = 0;  // one byte before row 0
+        EXPECT_FALSE(w.guardsIntact());
+    }
+    {
+        HostWorld w(3, 2, 32);
+        // Writing a whole row too many: the first byte past the last row.
+        static_cast<unsigned char*>(w.world()->data)[2 * w.world()->rowbytes] = 0;
+        EXPECT_FALSE(w.guardsIntact());
+        EXPECT_TRUE(w.paddingIntact());
+    }
+    {
+        HostWorld w(3, 2, 8);
+        // Treating rowbytes as width * 4: row 1's pixel 0 written at row 0's padding.
+        static_cast<unsigned char*>(w.world()->data)[3 * 4] = 0;
+        EXPECT_TRUE(w.guardsIntact());
+        EXPECT_FALSE(w.paddingIntact());
+        EXPECT_EQ(w.poisonCount(), 6);
+    }
+}
+
+TEST(HostWorld, PixelsReadBackScaledByDepth) {
+    HostWorld w8(1, 1, 8), w16(1, 1, 16), wf(1, 1, 32);
+    const ArgbF v{1.0f, 0.5f, 0.25f, 0.0f};
+    w8.fill(v);
+    w16.fill(v);
+    wf.fill(v);
+    EXPECT_EQ(w8.pixel8(0, 0).red, 128);
+    EXPECT_EQ(w16.pixel16(0, 0).alpha, 32768);
+    EXPECT_EQ(w16.pixel16(0, 0).green, 8192);
+    EXPECT_EQ(wf.pixel(0, 0).green, 0.25f);
+    EXPECT_FLOAT_EQ(w8.pixel(0, 0).red, 128.0f / 255.0f);
+    EXPECT_THROW(w8.pixel16(0, 0), std::logic_error);
+    EXPECT_THROW(w8.pixel(1, 0), std::out_of_range);
+}
+
+} // namespace
+} // namespace nebulastra::scenehost

@@ -1,0 +1,278 @@
+// nebulastra-render end to end: the built program renders a tiny scene, and its files are read
+// back with libpng's and OpenEXR's own readers and compared with the same frame rendered in this
+// process through the scene host. Native only: the tool is not part of the Windows build.
+#ifndef _WIN32
+
+#include <gtest/gtest.h>
+
+#include <ImfChannelList.h>
+#include <ImfFrameBuffer.h>
+#include <ImfHeader.h>
+#include <ImfInputFile.h>
+#include <Imath/half.h>
+#include <png.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "scenehost/scene_file.h"
+#include "scenehost/scene_host.h"
+
+namespace nebulastra {
+namespace {
+
+namespace fs = std::filesystem;
+
+// A cloud filling the middle of a 24 x 16 frame seen through the default camera.
+const char* kTinyScene = R"({
+  "composition": {"width": 24, "height": 16, "frameRate": 24},
+  "camera": {},
+  "layers": [{"name": "cloud", "type": "light", "position": [12, 8, 0], "color": [1, 0.6, 0.3]}],
+  "effect": {"cloudSize": 40, "qualitySteps": 16}
+})";
+
+fs::path toolPath() {
+  return fs::read_symlink("/proc/self/exe").parent_path() / "nebulastra-render";
+}
+
+struct TempDir {
+  fs::path path;
+  TempDir() {
+    std::string pattern = (fs::temp_directory_path() / "nebulastra-render-XXXXXX").string();
+    path = mkdtemp(pattern.data());
+  }
+  ~TempDir() { fs::remove_all(path); }
+};
+
+void writeText(const fs::path& path, const std::string& text) { std::ofstream(path) << text; }
+
+std::string readText(const fs::path& path) {
+  std::ifstream file(path);
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+// Runs the tool with `args`; returns its exit status and its stderr in `errors`.
+int runTool(const TempDir& dir, const std::string& args, std::string* errors = nullptr) {
+  const fs::path errFile = dir.path / "stderr.txt";
+  const std::string command = toolPath().string() + " " + args + " 2> " + errFile.string();
+  const int status = std::system(command.c_str());
+  if (errors != nullptr) *errors = readText(errFile);
+  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+// The frame as the scene host renders it in this process.
+scenehost::HostWorld renderHere(int depth) {
+  scene::Scene s = scene::parseScene(kTinyScene, "tiny.json");
+  s.render.depth = depth;
+  scenehost::SceneHost host(s);
+  host.start();
+  EXPECT_EQ(host.renderFrame(0), 0);
+  return std::move(host.output());
+}
+
+struct PngImage {
+  png_uint_32 width = 0, height = 0;
+  int bitDepth = 0, colorType = 0;
+  std::vector<png_byte> bytes;  // rows top to bottom, samples as stored (16-bit big-endian)
+  bool ok = false;
+};
+
+// libpng's own reader, nothing of the tool's code.
+PngImage readPng(const fs::path& path) {
+  PngImage image;
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file == nullptr) return image;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  png_infop info = png_create_info_struct(png);
+  std::vector<png_bytep> rows;
+  if (setjmp(png_jmpbuf(png))) {
+    png_destroy_read_struct(&png, &info, nullptr);
+    std::fclose(file);
+    image.ok = false;
+    return image;
+  }
+  png_init_io(png, file);
+  png_read_info(png, info);
+  png_get_IHDR(png, info, &image.width, &image.height, &image.bitDepth, &image.colorType, nullptr,
+               nullptr, nullptr);
+  const std::size_t rowBytes = png_get_rowbytes(png, info);
+  image.bytes.resize(rowBytes * image.height);
+  rows.resize(image.height);
+  for (png_uint_32 y = 0; y < image.height; ++y) rows[y] = image.bytes.data() + rowBytes * y;
+  png_read_image(png, rows.data());
+  png_read_end(png, nullptr);
+  png_destroy_read_struct(&png, &info, nullptr);
+  std::fclose(file);
+  image.ok = true;
+  return image;
+}
+
+// Straight colour from premultiplied: round(c * full / a), at most full, 0 where a = 0.
+unsigned straight(unsigned c, unsigned a, unsigned full) {
+  return a == 0 ? 0u : std::min(full, (c * full + a / 2) / a);
+}
+
+TEST(RenderTool, EightBitFramesBecomeStraightRgbaPng) {
+  TempDir dir;
+  writeText(dir.path / "tiny.json", kTinyScene);
+  std::string errors;
+  ASSERT_EQ(runTool(dir, (dir.path / "tiny.json").string() + " -o " + (dir.path / "out.png").string(), &errors), 0)
+      << errors;
+  const PngImage png = readPng(dir.path / "out.png");
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(png.width, 24u);
+  EXPECT_EQ(png.height, 16u);
+  EXPECT_EQ(png.bitDepth, 8);
+  EXPECT_EQ(png.colorType, PNG_COLOR_TYPE_RGB_ALPHA);
+
+  const scenehost::HostWorld world = renderHere(8);
+  ASSERT_GT(world.pixel8(12, 8).alpha, 0) << "the cloud should cover the middle";
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 24; ++x) {
+      const scenehost::Argb8 p = world.pixel8(x, y);
+      const png_byte* q = &png.bytes[(y * 24 + x) * 4];
+      const unsigned want[4] = {straight(p.red, p.alpha, 255), straight(p.green, p.alpha, 255),
+                                straight(p.blue, p.alpha, 255), p.alpha};
+      for (int c = 0; c < 4; ++c) ASSERT_EQ(q[c], want[c]) << x << "," << y << " channel " << c;
+    }
+  }
+}
+
+TEST(RenderTool, SixteenBitFramesUseTheFullPngScale) {
+  TempDir dir;
+  writeText(dir.path / "tiny.json", kTinyScene);
+  std::string errors;
+  ASSERT_EQ(runTool(dir, (dir.path / "tiny.json").string() + " --depth 16 -o " + (dir.path / "out").string(),
+                    &errors), 0)
+      << errors;
+  const PngImage png = readPng(dir.path / "out.png");  // the extension is added
+  ASSERT_TRUE(png.ok);
+  EXPECT_EQ(png.bitDepth, 16);
+  EXPECT_EQ(png.colorType, PNG_COLOR_TYPE_RGB_ALPHA);
+  EXPECT_EQ(png.width * png.height, 24u * 16u);
+
+  const scenehost::HostWorld world = renderHere(16);
+  ASSERT_GT(world.pixel16(12, 8).alpha, 0);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 24; ++x) {
+      const scenehost::Argb16 p = world.pixel16(x, y);
+      const png_byte* q = &png.bytes[(y * 24 + x) * 8];
+      const unsigned want[4] = {straight(p.red, p.alpha, 65535), straight(p.green, p.alpha, 65535),
+                                straight(p.blue, p.alpha, 65535),
+                                std::min(65535u, (p.alpha * 65535u + 16384u) / 32768u)};
+      for (int c = 0; c < 4; ++c) {
+        ASSERT_EQ(q[2 * c] * 256u + q[2 * c + 1], want[c]) << x << "," << y << " channel " << c;
+      }
+    }
+  }
+}
+
+// OpenEXR's reader: channel types, size, and every premultiplied sample.
+void expectExrMatches(const fs::path& path, Imf::PixelType type, const scenehost::HostWorld& world) {
+  Imf::InputFile file(path.c_str());
+  const Imath::Box2i window = file.header().dataWindow();
+  ASSERT_EQ(window.max.x - window.min.x + 1, 24);
+  ASSERT_EQ(window.max.y - window.min.y + 1, 16);
+  std::vector<float> rgba(24 * 16 * 4);
+  Imf::FrameBuffer frame;
+  const char* names[4] = {"R", "G", "B", "A"};
+  int channels = 0;
+  for (auto it = file.header().channels().begin(); it != file.header().channels().end(); ++it) ++channels;
+  EXPECT_EQ(channels, 4);
+  for (int c = 0; c < 4; ++c) {
+    const Imf::Channel* channel = file.header().channels().findChannel(names[c]);
+    ASSERT_NE(channel, nullptr) << names[c];
+    EXPECT_EQ(channel->type, type);
+    frame.insert(names[c], Imf::Slice(Imf::FLOAT, reinterpret_cast<char*>(rgba.data() + c),
+                                      4 * sizeof(float), 4 * sizeof(float) * 24));
+  }
+  file.setFrameBuffer(frame);
+  file.readPixels(window.min.y, window.max.y);
+  ASSERT_GT(world.pixelFloat(12, 8).alpha, 0.0f);
+  for (int y = 0; y < 16; ++y) {
+    for (int x = 0; x < 24; ++x) {
+      const scenehost::ArgbF p = world.pixelFloat(x, y);
+      const float want[4] = {p.red, p.green, p.blue, p.alpha};
+      for (int c = 0; c < 4; ++c) {
+        const float expected = type == Imf::HALF ? static_cast<float>(half(want[c])) : want[c];
+        ASSERT_EQ(rgba[(y * 24 + x) * 4 + c], expected) << x << "," << y << " channel " << c;
+      }
+    }
+  }
+}
+
+TEST(RenderTool, FloatFramesBecomePremultipliedExr) {
+  TempDir dir;
+  writeText(dir.path / "tiny.json", kTinyScene);
+  const std::string scene = (dir.path / "tiny.json").string();
+  std::string errors;
+  ASSERT_EQ(runTool(dir, scene + " --depth 32 -o " + (dir.path / "f.exr").string(), &errors), 0) << errors;
+  ASSERT_EQ(runTool(dir, scene + " --depth 32 --half -o " + (dir.path / "h.exr").string(), &errors), 0) << errors;
+  const scenehost::HostWorld world = renderHere(32);
+  expectExrMatches(dir.path / "f.exr", Imf::FLOAT, world);
+  expectExrMatches(dir.path / "h.exr", Imf::HALF, world);
+}
+
+TEST(RenderTool, SeveralFramesFollowTheHashPattern) {
+  TempDir dir;
+  writeText(dir.path / "tiny.json", kTinyScene);
+  const std::string scene = (dir.path / "tiny.json").string();
+  std::string errors;
+  ASSERT_EQ(runTool(dir, scene + " --frames 8-10 --resolution half -o " + (dir.path / "f_##.png").string(),
+                    &errors), 0)
+      << errors;
+  EXPECT_EQ(errors, "");  // no progress output when stderr is not a terminal
+  for (const char* name : {"f_08.png", "f_09.png", "f_10.png"}) {
+    const PngImage png = readPng(dir.path / name);
+    ASSERT_TRUE(png.ok) << name;
+    EXPECT_EQ(png.width, 12u);  // half resolution
+    EXPECT_EQ(png.height, 8u);
+  }
+  EXPECT_FALSE(fs::exists(dir.path / "f_07.png"));
+  EXPECT_FALSE(fs::exists(dir.path / "f_11.png"));
+}
+
+TEST(RenderTool, UserErrorsExitWithStatusTwoAndOneLine) {
+  TempDir dir;
+  writeText(dir.path / "tiny.json", kTinyScene);
+  writeText(dir.path / "broken.json", R"({"composition": {"width": 24, "height": 16}, "layers": [)");
+  writeText(dir.path / "orphan.json",
+            R"({"composition": {"width": 24, "height": 16}, "layers": [{"parent": "Null 9"}]})");
+  const std::string tiny = (dir.path / "tiny.json").string();
+  const std::string out = " -o " + (dir.path / "out.png").string();
+  struct Case { std::string args; std::string start; };
+  const Case cases[] = {
+      {(dir.path / "broken.json").string() + out, (dir.path / "broken.json").string() + ": malformed JSON"},
+      {(dir.path / "orphan.json").string() + out,
+       (dir.path / "orphan.json").string() + ": /layers/0/parent: unknown parent \"Null 9\""},
+      {(dir.path / "missing.json").string() + out, (dir.path / "missing.json").string() + ": cannot open"},
+      {tiny + " --set densty=3" + out, "--set densty: unknown effect key \"densty\""},
+      {tiny + " --depth 12" + out, "--depth: expected 8, 16 or 32"},
+      {tiny + " --frames 0-3" + out, (dir.path / "out.png").string() + ": several frames need a run of '#'"},
+      {tiny + " --depth 32" + out, (dir.path / "out.png").string() + ": a 32-bit frame is written as .exr"},
+      {tiny + " -o " + (dir.path / "out.exr").string(), (dir.path / "out.exr").string() + ": an 8-bit frame is written as .png"},
+  };
+  for (const Case& c : cases) {
+    std::string errors;
+    EXPECT_EQ(runTool(dir, c.args, &errors), 2) << c.args;
+    EXPECT_EQ(errors.rfind(c.start, 0), 0u) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+  }
+  EXPECT_FALSE(fs::exists(dir.path / "out.png"));
+  EXPECT_FALSE(fs::exists(dir.path / "out.exr"));
+}
+
+}  // namespace
+}  // namespace nebulastra
+
+#endif  // _WIN32

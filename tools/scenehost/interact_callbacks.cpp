@@ -1,0 +1,341 @@
+// The callbacks the host hands the effect through in_data.inter and the smart-render extras:
+// parameter declaration, parameter checkout and checkin with their balance accounting, the
+// pre-render layer checkout and the smart-render pixel and output checkouts. Every slot the
+// effect has no reason to call is refused: the call is recorded as a fault and answered with
+// PF_Err_INVALID_CALLBACK.
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "scenehost/host_state.h"
+#include "scenehost/scene_params.h"
+
+namespace nebulastra::scenehost {
+namespace {
+
+using State = SceneHost::State;
+
+// A refused slot: records which one was called and answers with an error. The arguments are
+// ignored (every host callback is a plain C function returning a 32-bit error).
+template <int Slot> PF_Err refusedInteract() {
+    static const char* const kNames[] = {"inter.abort", "inter.progress", "inter.register_ui",
+                                         "inter.checkout_layer_audio", "inter.checkin_layer_audio",
+                                         "inter.get_audio_data", "pre-render GuidMixInPtr"};
+    if (State* s = enterHost(kNames[Slot])) {
+        s->record(HostCall{kNames[Slot], -1, -1, PF_Err_INVALID_CALLBACK, ""});
+        s->fault(std::string("refused callback ") + kNames[Slot] + " called");
+    }
+    return PF_Err_INVALID_CALLBACK;
+}
+
+template <typename Fn, int Slot> Fn refused() { return functionCast<Fn>(&refusedInteract<Slot>); }
+
+// Fault when a render callback arrives during a command it does not belong to (runAsCommand
+// leaves the command unknown and accepts it).
+void checkCommand(State& s, const char* callback, PF_Cmd expected) {
+    if (s.command >= 0 && s.command != expected)
+        s.fault(std::string(callback) + " called during command " + std::to_string(s.command));
+}
+
+bool checkEffectRef(State& s, const char* callback, PF_ProgPtr ref) {
+    if (s.isEffectRef(ref)) return true;
+    s.fault(std::string(callback) + " called with an effect_ref the host did not hand out");
+    return false;
+}
+
+scene::ParamKind kindOfType(PF_ParamType type, bool& known) {
+    known = true;
+    switch (type) {
+    case PF_Param_SLIDER: return scene::ParamKind::IntSlider;
+    case PF_Param_FLOAT_SLIDER: return scene::ParamKind::FloatSlider;
+    case PF_Param_ANGLE: return scene::ParamKind::Angle;
+    case PF_Param_CHECKBOX: return scene::ParamKind::Checkbox;
+    case PF_Param_POPUP: return scene::ParamKind::Popup;
+    case PF_Param_GROUP_START: return scene::ParamKind::GroupStart;
+    case PF_Param_GROUP_END: return scene::ParamKind::GroupEnd;
+    default: known = false; return scene::ParamKind::GroupStart;
+    }
+}
+
+// ---- parameters -------------------------------------------------------------------------------
+
+PF_Err addParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDef* def) {
+    State* s = enterHost("add_param");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    if (!checkEffectRef(*s, "add_param", effect_ref) || def == nullptr) {
+        if (def == nullptr) s->fault("add_param called without a definition");
+        s->record(HostCall{"add_param", index, -1, PF_Err_BAD_CALLBACK_PARAM, ""});
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    checkCommand(*s, "add_param", PF_Cmd_PARAMS_SETUP);
+    const int call = ++s->addParamCalls;
+    auto failure = s->addParamFailures.find(call);
+    const PF_Err err = failure == s->addParamFailures.end() ? PF_Err_NONE : failure->second;
+    if (std::memchr(def->name, '\0', sizeof def->name) == nullptr)
+        s->fault("add_param call " + std::to_string(call) + ": name not terminated within 32 bytes");
+    const char* begin = def->name;
+    const char* end = static_cast<const char*>(std::memchr(begin, '\0', sizeof def->name));
+    const std::string name(begin, end != nullptr ? end : begin + sizeof def->name);
+    s->record(HostCall{"add_param", index, -1, err, name});
+    if (err != PF_Err_NONE) return err;
+
+    PF_ParamDef copy;
+    std::memcpy(&copy, def, sizeof copy);
+    std::string text;
+    if (def->param_type == PF_Param_CHECKBOX && def->u.bd.u.nameptr != nullptr) text = def->u.bd.u.nameptr;
+    if (def->param_type == PF_Param_POPUP && def->u.pd.u.namesptr != nullptr) text = def->u.pd.u.namesptr;
+    s->declared.push_back(copy);
+    s->declaredText.push_back(text);
+    // The copies point at the host's own copies of their texts, not at the effect's memory.
+    for (std::size_t i = 0; i < s->declared.size(); ++i) {
+        PF_ParamDef& d = s->declared[i];
+        if (d.param_type == PF_Param_CHECKBOX) d.u.bd.u.nameptr = s->declaredText[i].c_str();
+        if (d.param_type == PF_Param_POPUP) d.u.pd.u.namesptr = s->declaredText[i].c_str();
+    }
+    return PF_Err_NONE;
+}
+
+PF_Err checkoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time, A_long time_step,
+                     A_u_long time_scale, PF_ParamDef* param) {
+    State* s = enterHost("checkout_param");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    PF_Err err = PF_Err_NONE;
+    if (!checkEffectRef(*s, "checkout_param", effect_ref) || param == nullptr) {
+        if (param == nullptr) s->fault("checkout_param called without a definition slot");
+        err = PF_Err_BAD_CALLBACK_PARAM;
+    } else if (index < 0 || index > static_cast<PF_ParamIndex>(s->declared.size())) {
+        s->fault("checkout_param of index " + std::to_string(index) + ", which does not exist");
+        err = PF_Err_INVALID_INDEX;
+    } else if (auto f = s->checkoutFailures.find(index); f != s->checkoutFailures.end()) {
+        err = f->second;
+    }
+    s->record(HostCall{"checkout_param", index, -1, err, ""});
+    s->paramCheckouts.push_back(ParamCheckout{index, what_time, time_step, time_scale, err});
+    if (err != PF_Err_NONE) return err;
+
+    if (auto it = s->outstanding.find(param); it != s->outstanding.end())
+        s->fault("checkout_param of " + std::to_string(index) + " into the slot of parameter " +
+                 std::to_string(it->second.first) + ", which is still checked out");
+    const PF_ParamDef value = s->paramValue(index, what_time, time_scale);
+    auto& entry = s->outstanding[param];
+    entry.first = index;
+    std::memcpy(&entry.second, &value, sizeof value);
+    std::memcpy(param, &value, sizeof value);
+    ++s->paramCounts[index].checkouts;
+    return PF_Err_NONE;
+}
+
+PF_Err checkinParam(PF_ProgPtr effect_ref, PF_ParamDef* param) {
+    State* s = enterHost("checkin_param");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    checkEffectRef(*s, "checkin_param", effect_ref);
+    auto it = s->outstanding.find(param);
+    if (it == s->outstanding.end()) {
+        s->record(HostCall{"checkin_param", -1, -1, PF_Err_BAD_CALLBACK_PARAM, ""});
+        s->fault("checkin_param of a definition that was not checked out");
+        return PF_Err_BAD_CALLBACK_PARAM;
+    }
+    const std::int32_t index = it->second.first;
+    s->record(HostCall{"checkin_param", index, -1, PF_Err_NONE, ""});
+    if (std::memcmp(param, &it->second.second, sizeof *param) != 0)
+        s->fault("parameter " + std::to_string(index) + " was changed by the effect before checkin");
+    ++s->paramCounts[index].checkins;
+    s->outstanding.erase(it);
+    return PF_Err_NONE;
+}
+
+// ---- pre-render and smart render --------------------------------------------------------------
+
+PF_Err checkoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_id,
+                     const PF_RenderRequest* req, A_long what_time, A_long time_step,
+                     A_u_long time_scale, PF_CheckoutResult* checkout_result) {
+    State* s = enterHost("checkout_layer");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    checkCommand(*s, "checkout_layer", PF_Cmd_SMART_PRE_RENDER);
+    LayerCheckout call;
+    call.index = index;
+    call.checkoutId = checkout_id;
+    if (req != nullptr) {
+        call.rectLeft = req->rect.left;
+        call.rectTop = req->rect.top;
+        call.rectRight = req->rect.right;
+        call.rectBottom = req->rect.bottom;
+        call.field = req->field;
+        call.channelMask = req->channel_mask;
+        call.preserveRgbOfZeroAlpha = req->preserve_rgb_of_zero_alpha;
+    }
+    call.whatTime = what_time;
+    call.timeStep = time_step;
+    call.timeScale = time_scale;
+    s->layerCheckouts.push_back(call);
+
+    PF_Err err = PF_Err_NONE;
+    if (!checkEffectRef(*s, "checkout_layer", effect_ref) || req == nullptr || checkout_result == nullptr) {
+        if (req == nullptr || checkout_result == nullptr) s->fault("checkout_layer without request or result");
+        err = PF_Err_BAD_CALLBACK_PARAM;
+    } else if (index != 0) {
+        s->fault("checkout_layer of parameter " + std::to_string(index) + ", which is not a layer");
+        err = PF_Err_INVALID_INDEX;
+    } else {
+        err = s->layerCheckoutErr;
+    }
+    s->record(HostCall{"checkout_layer", index, -1, err, ""});
+    if (err != PF_Err_NONE) return err;
+
+    // The input layer can deliver the requested rectangle where it overlaps the layer.
+    PF_LRect r = req->rect;
+    r.left = std::max<A_long>(r.left, 0);
+    r.top = std::max<A_long>(r.top, 0);
+    r.right = std::min<A_long>(r.right, s->outputWidth());
+    r.bottom = std::min<A_long>(r.bottom, s->outputHeight());
+    std::memset(checkout_result, 0, sizeof *checkout_result);
+    checkout_result->result_rect = r;
+    checkout_result->max_result_rect = PF_LRect{0, 0, s->outputWidth(), s->outputHeight()};
+    checkout_result->par = PF_RationalScale{1, 1};
+    checkout_result->ref_width = s->layerWidth();
+    checkout_result->ref_height = s->layerHeight();
+    s->checkoutIds.insert(checkout_id);
+    return PF_Err_NONE;
+}
+
+PF_Err checkoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectWorld** pixels) {
+    State* s = enterHost("checkout_layer_pixels");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    checkCommand(*s, "checkout_layer_pixels", PF_Cmd_SMART_RENDER);
+    PF_Err err = PF_Err_NONE;
+    if (!checkEffectRef(*s, "checkout_layer_pixels", effect_ref) || pixels == nullptr) {
+        if (pixels == nullptr) s->fault("checkout_layer_pixels without a world pointer");
+        err = PF_Err_BAD_CALLBACK_PARAM;
+    } else if (s->checkoutIds.count(checkout_id) == 0) {
+        s->fault("checkout_layer_pixels of id " + std::to_string(checkout_id) +
+                 ", which pre-render did not check out");
+        err = PF_Err_BAD_CALLBACK_PARAM;
+    } else {
+        err = s->layerPixelsErr;
+    }
+    s->record(HostCall{"checkout_layer_pixels", checkout_id, -1, err, ""});
+    if (err != PF_Err_NONE) return err;
+    ++s->pixelCheckouts;
+    *pixels = s->input.world();
+    return PF_Err_NONE;
+}
+
+PF_Err checkinLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id) {
+    State* s = enterHost("checkin_layer_pixels");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    checkEffectRef(*s, "checkin_layer_pixels", effect_ref);
+    s->record(HostCall{"checkin_layer_pixels", checkout_id, -1, PF_Err_NONE, ""});
+    if (s->checkoutIds.count(checkout_id) == 0)
+        s->fault("checkin_layer_pixels of id " + std::to_string(checkout_id) + ", which was not checked out");
+    ++s->pixelCheckins;
+    return PF_Err_NONE;
+}
+
+PF_Err checkoutOutput(PF_ProgPtr effect_ref, PF_EffectWorld** output) {
+    State* s = enterHost("checkout_output");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    checkCommand(*s, "checkout_output", PF_Cmd_SMART_RENDER);
+    PF_Err err = s->outputErr;
+    if (!checkEffectRef(*s, "checkout_output", effect_ref) || output == nullptr) {
+        if (output == nullptr) s->fault("checkout_output without a world pointer");
+        err = PF_Err_BAD_CALLBACK_PARAM;
+    }
+    s->record(HostCall{"checkout_output", -1, -1, err, ""});
+    if (err != PF_Err_NONE) return err;
+    ++s->outputCheckouts;
+    *output = s->withholdOutput ? nullptr : s->output.world();
+    return PF_Err_NONE;
+}
+
+} // namespace
+
+PF_ParamDef SceneHost::State::paramValue(std::int32_t index, std::int32_t whatTime, std::uint32_t timeScale) {
+    PF_ParamDef d;
+    std::memset(&d, 0, sizeof d);
+    if (index == 0) {
+        d.param_type = PF_Param_LAYER;
+        std::memcpy(&d.u.ld, input.world(), sizeof d.u.ld);
+        return d;
+    }
+    if (index < 0 || index > static_cast<std::int32_t>(declared.size())) return d;
+    std::memcpy(&d, &declared[static_cast<std::size_t>(index - 1)], sizeof d);
+    if (scene.effect.count(index) == 0 || index > scene::kParamCount) return d; // the declared default
+
+    const double t = timeScale == 0 ? 0.0 : static_cast<double>(whatTime) / static_cast<double>(timeScale);
+    const scene::HostParamValue v = scene::hostParamValues(scene, t)[static_cast<std::size_t>(index)];
+    bool known = false;
+    const scene::ParamKind kind = kindOfType(d.param_type, known);
+    if (!known || kind != v.kind) {
+        fault("parameter " + std::to_string(index) + ": the scene gives a value of another kind than declared");
+        return d;
+    }
+    switch (d.param_type) {
+    case PF_Param_SLIDER: d.u.sd.value = v.intValue; break;
+    case PF_Param_FLOAT_SLIDER: d.u.fs_d.value = v.floatValue; break;
+    case PF_Param_ANGLE: d.u.ad.value = v.intValue; break;
+    case PF_Param_CHECKBOX: d.u.bd.value = v.intValue; break;
+    case PF_Param_POPUP: d.u.pd.value = v.intValue; break;
+    default: break;
+    }
+    return d;
+}
+
+const PF_InteractCallbacks& interactCallbacks() {
+    static const PF_InteractCallbacks table = [] {
+        PF_InteractCallbacks t;
+        std::memset(&t, 0, sizeof t);
+        t.checkout_param = &checkoutParam;
+        t.checkin_param = &checkinParam;
+        t.add_param = &addParam;
+        t.abort = refused<decltype(t.abort), 0>();
+        t.progress = refused<decltype(t.progress), 1>();
+        t.register_ui = refused<decltype(t.register_ui), 2>();
+        t.checkout_layer_audio = refused<decltype(t.checkout_layer_audio), 3>();
+        t.checkin_layer_audio = refused<decltype(t.checkin_layer_audio), 4>();
+        t.get_audio_data = refused<decltype(t.get_audio_data), 5>();
+        return t;
+    }();
+    return table;
+}
+
+PF_PreRenderCallbacks preRenderCallbacks() {
+    PF_PreRenderCallbacks t;
+    t.checkout_layer = &checkoutLayer;
+    t.GuidMixInPtr = refused<decltype(t.GuidMixInPtr), 6>();
+    return t;
+}
+
+PF_SmartRenderCallbacks smartRenderCallbacks() {
+    PF_SmartRenderCallbacks t;
+    t.checkout_layer_pixels = &checkoutLayerPixels;
+    t.checkin_layer_pixels = &checkinLayerPixels;
+    t.checkout_output = &checkoutOutput;
+    return t;
+}
+
+std::int32_t pluginDataCallback(void* data, const unsigned char* name, const unsigned char* matchName,
+                                const unsigned char* category, const unsigned char* entryPoint,
+                                std::int32_t kind, std::int32_t apiMajor, std::int32_t apiMinor,
+                                std::int32_t reservedInfo) {
+    State* s = enterHost("plug-in data callback");
+    if (s == nullptr) return A_Err_GENERIC;
+    auto text = [](const unsigned char* p) {
+        return p == nullptr ? std::string() : std::string(reinterpret_cast<const char*>(p));
+    };
+    PluginRegistration& r = s->registration;
+    ++r.calls;
+    r.pluginData = data;
+    r.name = text(name);
+    r.matchName = text(matchName);
+    r.category = text(category);
+    r.entryPoint = text(entryPoint);
+    r.kind = kind;
+    r.apiMajor = apiMajor;
+    r.apiMinor = apiMinor;
+    r.reservedInfo = reservedInfo;
+    s->record(HostCall{"plug-in data callback", kind, -1, A_Err_NONE, r.name});
+    if (data != &s->pluginData.self) s->fault("plug-in data callback: the host's data pointer was not passed back");
+    return A_Err_NONE;
+}
+
+} // namespace nebulastra::scenehost

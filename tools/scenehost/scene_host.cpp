@@ -1,0 +1,480 @@
+// SceneHost: the commands it sends, the records it keeps, and the per-command bookkeeping of its
+// state (in_data of a frame, worlds, end-of-command checks).
+#include "scenehost/scene_host.h"
+
+#include <algorithm>
+#include <atomic>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+
+#include "scenehost/host_state.h"
+#include "scenehost/scene_params.h"
+
+namespace nebulastra::scenehost {
+namespace {
+
+std::atomic<SceneHost::State*> gActive{nullptr};
+std::atomic<SceneHost::State*> gLast{nullptr};
+
+std::string suiteLabel(const std::pair<std::string, std::int32_t>& key) {
+    return '"' + key.first + "\" " + std::to_string(key.second);
+}
+
+} // namespace
+
+// ---- activation -------------------------------------------------------------------------------
+
+SceneHost::State* enterHost(const char* function) {
+    SceneHost::State* s = gActive.load();
+    if (s == nullptr) {
+        if (SceneHost::State* last = gLast.load()) last->fault(std::string(function) + " called outside a command");
+        return nullptr;
+    }
+    if (std::this_thread::get_id() != s->commandThread) {
+        s->fault(std::string(function) + " called from a thread other than the command's");
+        return nullptr;
+    }
+    return s;
+}
+
+ActiveHost::ActiveHost(SceneHost::State& state) : state_(state) {
+    SceneHost::State* expected = nullptr;
+    if (!gActive.compare_exchange_strong(expected, &state))
+        throw std::logic_error("another scene host is inside a command");
+    gLast.store(&state);
+    state.inCommand = true;
+    state.commandThread = std::this_thread::get_id();
+    state.suitesAtStart = state.suites;
+}
+
+ActiveHost::~ActiveHost() {
+    state_.inCommand = false;
+    gActive.store(nullptr);
+}
+
+// ---- records ----------------------------------------------------------------------------------
+
+EffectModule& SceneHost::State::module() {
+    if (!effect) effect = EffectModule::shared();
+    return *effect;
+}
+
+void SceneHost::State::record(HostCall call) {
+    std::lock_guard<std::mutex> lock(recordMutex);
+    log.add(std::move(call));
+}
+
+void SceneHost::State::fault(const std::string& what) {
+    std::lock_guard<std::mutex> lock(recordMutex);
+    faults.push_back(what);
+}
+
+std::optional<Failure> SceneHost::State::failureFor(const std::string& function, std::int32_t layer,
+                                                    std::int32_t stream) const {
+    auto range = failures.equal_range(function);
+    for (auto it = range.first; it != range.second; ++it) {
+        const Failure& f = it->second;
+        if ((f.layer == kAnyLayer || f.layer == layer) && f.stream == stream) return f;
+    }
+    return std::nullopt;
+}
+
+// ---- frames and worlds ------------------------------------------------------------------------
+
+std::int32_t SceneHost::State::layerWidth() const {
+    return scene.layerWidth > 0 ? scene.layerWidth : scene.composition.width;
+}
+
+std::int32_t SceneHost::State::layerHeight() const {
+    return scene.layerHeight > 0 ? scene.layerHeight : scene.composition.height;
+}
+
+std::int32_t SceneHost::State::outputWidth() const {
+    const std::int32_t ds = std::max(1, scene.render.downsample);
+    return (layerWidth() + ds - 1) / ds;
+}
+
+std::int32_t SceneHost::State::outputHeight() const {
+    const std::int32_t ds = std::max(1, scene.render.downsample);
+    return (layerHeight() + ds - 1) / ds;
+}
+
+void SceneHost::State::prepareInData(std::int32_t frameNumber) {
+    frame = frameNumber;
+    const scene::TimeBase& tb = scene.composition.timeBase;
+    const std::int32_t ds = std::max(1, scene.render.downsample);
+    PF_InData& d = inData;
+    std::memset(&d, 0, sizeof d);
+    d.inter = interactCallbacks();
+    utils = utilCallbacks();
+    d.utils = &utils;
+    d.effect_ref = effectRefPtr();
+    d.quality = PF_Quality_HI;
+    d.version = PF_SpecVersion{13, 28};
+    d.appl_id = applId;
+    d.num_params = static_cast<A_long>(declared.size()) + 1;
+    d.current_time = static_cast<A_long>(static_cast<std::int64_t>(frameNumber) * tb.timeStep);
+    d.time_step = tb.timeStep;
+    d.total_time = static_cast<A_long>(static_cast<std::int64_t>(scene.render.lastFrame + 1) * tb.timeStep);
+    d.local_time_step = tb.timeStep;
+    d.time_scale = tb.timeScale;
+    d.field = PF_Field_FRAME;
+    d.width = layerWidth();
+    d.height = layerHeight();
+    d.extent_hint = PF_LRect{0, 0, outputWidth(), outputHeight()};
+    d.downsample_x = PF_RationalScale{1, static_cast<A_u_long>(ds)};
+    d.downsample_y = PF_RationalScale{1, static_cast<A_u_long>(ds)};
+    d.pixel_aspect_ratio = PF_RationalScale{1, 1};
+    d.pica_basicP = basicSuite();
+}
+
+void SceneHost::State::makeWorlds() {
+    const int depth = scene.render.depth;
+    input = HostWorld(outputWidth(), outputHeight(), depth, rowPadding);
+    // The layer under the effect has content of its own; a generator never reads or writes it.
+    input.fill(ArgbF{1.0f, 0.25f, 0.5f, 0.75f});
+    inputSnapshot.assign(input.storage(), input.storage() + input.storageSize());
+    output = HostWorld(outputWidth(), outputHeight(), depth, rowPadding);
+}
+
+void SceneHost::State::checkWorldsAfterRender() {
+    if (!output.guardsIntact()) fault("output world: guard bytes overwritten");
+    if (!output.paddingIntact()) fault("output world: row padding overwritten");
+    if (inputSnapshot.size() != input.storageSize() ||
+        !std::equal(inputSnapshot.begin(), inputSnapshot.end(), input.storage()))
+        fault("input world: its bytes were changed");
+}
+
+void SceneHost::State::endOfCommandChecks() {
+    for (const auto& [slot, entry] : outstanding)
+        fault("parameter " + std::to_string(entry.first) + " still checked out when the command returned");
+    outstanding.clear();
+    for (const auto& [key, now] : suites) {
+        SuiteBalance before = suitesAtStart.count(key) ? suitesAtStart.at(key) : SuiteBalance{};
+        const int held = (now.acquired - before.acquired) - (now.released - before.released);
+        if (held > 0) fault("suite " + suiteLabel(key) + " still acquired when the command returned");
+    }
+    for (MemBlock& block : memBlocks) {
+        if (!block.freed && !block.reported) {
+            block.reported = true;
+            fault("memory handle not freed when the command returned");
+        }
+    }
+}
+
+// ---- handles ----------------------------------------------------------------------------------
+
+AEGP_LayerH SceneHost::State::layerHandle(std::int32_t index) {
+    const std::size_t slot = static_cast<std::size_t>(index + 1);
+    while (layerTokens.size() <= slot) {
+        layerTokens.emplace_back();
+        layerTokens.back().self = &layerTokens.back();
+        layerTokens.back().index = static_cast<std::int32_t>(layerTokens.size()) - 2;
+    }
+    return reinterpret_cast<AEGP_LayerH>(&layerTokens[slot].self);
+}
+
+bool SceneHost::State::layerIndexOf(AEGP_LayerH handle, std::int32_t& index) const {
+    for (const LayerToken& token : layerTokens) {
+        if (reinterpret_cast<const void*>(handle) == &token.self) {
+            index = token.index;
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---- SceneHost --------------------------------------------------------------------------------
+
+scene::Scene SceneHost::smallScene(std::int32_t width, std::int32_t height) {
+    scene::Scene s;
+    s.composition.width = width;
+    s.composition.height = height;
+    s.composition.frameRate = 24.0;
+    s.composition.timeBase = scene::TimeBase{2400, 100};
+    s.layerWidth = width;
+    s.layerHeight = height;
+    return s;
+}
+
+SceneHost::SceneHost(scene::Scene scene, std::shared_ptr<EffectModule> effect)
+    : state_(std::make_unique<State>()) {
+    state_->scene = std::move(scene);
+    state_->effect = std::move(effect);
+    std::memset(&state_->outTemplate, 0, sizeof state_->outTemplate);
+    std::memset(&state_->outData, 0, sizeof state_->outData);
+    state_->effectRef.self = &state_->effectRef;
+    state_->pluginData.self = &state_->pluginData;
+    state_->comp.self = &state_->comp;
+    state_->prepareInData(0);
+}
+
+SceneHost::~SceneHost() {
+    State* self = state_.get();
+    gLast.compare_exchange_strong(self, nullptr);
+}
+
+scene::Scene& SceneHost::scene() { return state_->scene; }
+const scene::Scene& SceneHost::scene() const { return state_->scene; }
+void SceneHost::setApplId(std::int32_t applId) { state_->applId = applId; }
+
+std::int32_t SceneHost::registerEffect() {
+    State& s = *state_;
+    s.prepareInData(s.frame);
+    ActiveHost active(s);
+    const std::size_t at = s.log.size();
+    s.record(HostCall{"PluginDataEntryFunction", -1, -1, 0, ""});
+    const std::int32_t err = s.module().pluginDataEntry()(&s.pluginData.self, &pluginDataCallback,
+                                                         basicSuite(), "After Effects", "23.4");
+    {
+        std::lock_guard<std::mutex> lock(s.recordMutex);
+        s.log.setResult(at, err);
+    }
+    s.endOfCommandChecks();
+    return err;
+}
+
+std::int32_t SceneHost::sendCommand(std::int32_t cmd, PF_ParamDef** params, PF_LayerDef* output,
+                                    void* extra) {
+    State& s = *state_;
+    s.prepareInData(s.frame);
+    std::memcpy(&s.outData, &s.outTemplate, sizeof s.outData);
+    ActiveHost active(s);
+    std::memcpy(&s.inDataSent, &s.inData, sizeof s.inData);
+    const std::size_t at = s.log.size();
+    s.record(HostCall{"EffectMain", cmd, -1, 0, ""});
+    s.command = cmd;
+    const std::int32_t err = s.module().effectMain()(cmd, &s.inData, &s.outData, params, output, extra);
+    s.command = -1;
+    {
+        std::lock_guard<std::mutex> lock(s.recordMutex);
+        s.log.setResult(at, err);
+    }
+    if (std::memcmp(&s.inDataSent, &s.inData, sizeof s.inData) != 0)
+        s.fault("in_data changed by command " + std::to_string(cmd));
+    s.endOfCommandChecks();
+    return err;
+}
+
+void SceneHost::runAsCommand(std::int32_t frame, const std::function<void()>& body) {
+    State& s = *state_;
+    s.prepareInData(frame);
+    ActiveHost active(s);
+    std::memcpy(&s.inDataSent, &s.inData, sizeof s.inData);
+    body();
+    if (std::memcmp(&s.inDataSent, &s.inData, sizeof s.inData) != 0) s.fault("in_data changed");
+    s.endOfCommandChecks();
+}
+
+std::int32_t SceneHost::globalSetup() { return sendCommand(PF_Cmd_GLOBAL_SETUP); }
+std::int32_t SceneHost::about() { return sendCommand(PF_Cmd_ABOUT); }
+
+std::int32_t SceneHost::paramsSetup() {
+    State& s = *state_;
+    s.declared.clear();
+    s.declaredText.clear();
+    s.addParamCalls = 0;
+    PF_ParamDef layer = s.paramValue(0, 0, 1);
+    PF_ParamDef* params[1] = {&layer};
+    return sendCommand(PF_Cmd_PARAMS_SETUP, params, nullptr, nullptr);
+}
+
+void SceneHost::start() {
+    if (std::int32_t err = registerEffect()) throw std::runtime_error("PluginDataEntryFunction failed: " + std::to_string(err));
+    if (std::int32_t err = globalSetup()) throw std::runtime_error("PF_Cmd_GLOBAL_SETUP failed: " + std::to_string(err));
+    if (std::int32_t err = paramsSetup()) throw std::runtime_error("PF_Cmd_PARAMS_SETUP failed: " + std::to_string(err));
+}
+
+std::int32_t SceneHost::render(std::int32_t frame) {
+    State& s = *state_;
+    s.prepareInData(frame);
+    s.makeWorlds();
+    std::vector<PF_ParamDef> values;
+    values.reserve(s.declared.size() + 1);
+    for (std::int32_t i = 0; i <= static_cast<std::int32_t>(s.declared.size()); ++i)
+        values.push_back(s.paramValue(i, s.inData.current_time, s.inData.time_scale));
+    std::vector<PF_ParamDef*> params;
+    for (PF_ParamDef& v : values) params.push_back(&v);
+    const std::int32_t err = sendCommand(PF_Cmd_RENDER, params.data(), s.output.world(), nullptr);
+    s.checkWorldsAfterRender();
+    return err;
+}
+
+std::int32_t SceneHost::smartPreRender(std::int32_t frame) {
+    State& s = *state_;
+    s.prepareInData(frame);
+    s.makeWorlds();
+    std::memset(&s.preInput, 0, sizeof s.preInput);
+    s.preInput.output_request.rect = s.requestRect.value_or(PF_LRect{0, 0, s.outputWidth(), s.outputHeight()});
+    s.preInput.output_request.field = PF_Field_FRAME;
+    s.preInput.output_request.channel_mask = PF_ChannelMask_ARGB;
+    s.preInput.bitdepth = static_cast<A_short>(s.scene.render.depth);
+    std::memset(&s.preOutput, 0, sizeof s.preOutput);
+    s.preCallbacks = preRenderCallbacks();
+    s.preExtra = PF_PreRenderExtra{&s.preInput, &s.preOutput, &s.preCallbacks};
+    s.checkoutIds.clear();
+    const PF_PreRenderInput sent = s.preInput;
+    const std::int32_t err = sendCommand(PF_Cmd_SMART_PRE_RENDER, nullptr, nullptr, &s.preExtra);
+    if (std::memcmp(&sent, &s.preInput, sizeof sent) != 0) s.fault("pre-render input changed by the effect");
+    return err;
+}
+
+std::int32_t SceneHost::smartRender(std::int32_t frame) {
+    State& s = *state_;
+    s.prepareInData(frame);
+    s.output.poison();
+    std::memset(&s.smartInput, 0, sizeof s.smartInput);
+    s.smartInput.output_request = s.preInput.output_request;
+    s.smartInput.bitdepth = static_cast<A_short>(s.scene.render.depth);
+    s.smartCallbacks = smartRenderCallbacks();
+    s.smartExtra = PF_SmartRenderExtra{&s.smartInput, &s.smartCallbacks};
+    const std::int32_t err = sendCommand(PF_Cmd_SMART_RENDER, nullptr, nullptr, &s.smartExtra);
+    s.checkWorldsAfterRender();
+    return err;
+}
+
+std::int32_t SceneHost::renderFrame(std::int32_t frame) {
+    if (state_->scene.render.command == scene::RenderCommand::Render) return render(frame);
+    if (std::int32_t err = smartPreRender(frame)) return err;
+    return smartRender(frame);
+}
+
+PF_InData& SceneHost::inData() { return state_->inData; }
+PF_OutData& SceneHost::outData() { return state_->outData; }
+PF_OutData& SceneHost::outDataTemplate() { return state_->outTemplate; }
+const PluginRegistration& SceneHost::registration() const { return state_->registration; }
+
+// ---- parameters -------------------------------------------------------------------------------
+
+const std::vector<PF_ParamDef>& SceneHost::declaredParams() const { return state_->declared; }
+const std::vector<std::string>& SceneHost::declaredText() const { return state_->declaredText; }
+
+PF_ParamDef SceneHost::paramAt(std::int32_t index, std::int32_t frame) const {
+    const scene::TimeBase& tb = state_->scene.composition.timeBase;
+    return state_->paramValue(index, static_cast<std::int32_t>(static_cast<std::int64_t>(frame) * tb.timeStep),
+                              tb.timeScale);
+}
+
+void SceneHost::failAddParam(std::int32_t nthCall, std::int32_t err) { state_->addParamFailures[nthCall] = err; }
+void SceneHost::failParamCheckout(std::int32_t index, std::int32_t err) { state_->checkoutFailures[index] = err; }
+
+ParamBalance SceneHost::paramBalance(std::int32_t index) const {
+    auto it = state_->paramCounts.find(index);
+    return it == state_->paramCounts.end() ? ParamBalance{} : it->second;
+}
+
+bool SceneHost::paramsBalanced() const {
+    return std::all_of(state_->paramCounts.begin(), state_->paramCounts.end(),
+                       [](const auto& kv) { return kv.second.checkouts == kv.second.checkins; });
+}
+
+const std::vector<ParamCheckout>& SceneHost::paramCheckouts() const { return state_->paramCheckouts; }
+
+// ---- worlds -----------------------------------------------------------------------------------
+
+HostWorld& SceneHost::output() { return state_->output; }
+HostWorld& SceneHost::input() { return state_->input; }
+
+void SceneHost::setRowPadding(std::int32_t bytes) {
+    if (bytes < 0 || bytes % 4 != 0) throw std::invalid_argument("row padding must be a multiple of 4 bytes");
+    state_->rowPadding = bytes;
+}
+
+void SceneHost::setRequestRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
+    state_->requestRect = PF_LRect{left, top, right, bottom};
+}
+
+void SceneHost::failLayerCheckout(std::int32_t err) { state_->layerCheckoutErr = err; }
+void SceneHost::failLayerPixels(std::int32_t err) { state_->layerPixelsErr = err; }
+void SceneHost::failOutputCheckout(std::int32_t err) { state_->outputErr = err; }
+void SceneHost::withholdOutput(bool withhold) { state_->withholdOutput = withhold; }
+const PF_PreRenderOutput& SceneHost::preRenderOutput() const { return state_->preOutput; }
+const std::vector<LayerCheckout>& SceneHost::layerCheckouts() const { return state_->layerCheckouts; }
+int SceneHost::layerPixelCheckouts() const { return state_->pixelCheckouts; }
+int SceneHost::layerPixelCheckins() const { return state_->pixelCheckins; }
+int SceneHost::outputCheckouts() const { return state_->outputCheckouts; }
+
+// ---- suites -----------------------------------------------------------------------------------
+
+void SceneHost::refuseSuite(const std::string& name, std::int32_t version) { state_->refused.insert({name, version}); }
+void SceneHost::setPluginId(std::int32_t id) { state_->pluginId = id; }
+
+void SceneHost::failCall(const std::string& function, std::int32_t err, std::int32_t layer) {
+    if (!isInjectable(function)) throw std::invalid_argument("cannot make " + function + " fail");
+    state_->failures.insert({function, Failure{err, layer, -1}});
+}
+
+void SceneHost::failStream(std::int32_t stream, std::int32_t err, std::int32_t layer) {
+    state_->failures.insert({"AEGP_GetLayerStreamValue", Failure{err, layer, stream}});
+}
+
+void SceneHost::clearFailures() {
+    State& s = *state_;
+    s.failures.clear();
+    s.refused.clear();
+    s.addParamFailures.clear();
+    s.checkoutFailures.clear();
+    s.layerCheckoutErr = s.layerPixelsErr = s.outputErr = 0;
+    s.withholdOutput = false;
+}
+
+SuiteBalance SceneHost::suiteBalance(const std::string& name, std::int32_t version) const {
+    auto it = state_->suites.find({name, version});
+    return it == state_->suites.end() ? SuiteBalance{} : it->second;
+}
+
+std::map<std::pair<std::string, std::int32_t>, SuiteBalance> SceneHost::suiteBalances() const {
+    return state_->suites;
+}
+
+bool SceneHost::suitesBalanced() const {
+    return std::all_of(state_->suites.begin(), state_->suites.end(),
+                       [](const auto& kv) { return kv.second.acquired == kv.second.released; });
+}
+
+MemoryBalance SceneHost::memoryBalance() const { return state_->memory; }
+
+// ---- records ----------------------------------------------------------------------------------
+
+const CallLog& SceneHost::log() const { return state_->log; }
+const std::vector<std::string>& SceneHost::faults() const { return state_->faults; }
+
+bool SceneHost::clean() const {
+    const State& s = *state_;
+    return s.faults.empty() && suitesBalanced() && paramsBalanced() && s.memory.outstanding() == 0 &&
+           s.output.guardsIntact() && s.output.paddingIntact() && s.input.guardsIntact();
+}
+
+std::string SceneHost::report() const {
+    const State& s = *state_;
+    std::ostringstream out;
+    for (const std::string& f : s.faults) out << "fault: " << f << '\n';
+    for (const auto& [key, b] : s.suites)
+        if (b.acquired != b.released)
+            out << "suite " << suiteLabel(key) << ": acquired " << b.acquired << ", released " << b.released << '\n';
+    for (const auto& [index, b] : s.paramCounts)
+        if (b.checkouts != b.checkins)
+            out << "parameter " << index << ": checked out " << b.checkouts << ", checked in " << b.checkins << '\n';
+    if (s.memory.outstanding() != 0)
+        out << "memory handles: issued " << s.memory.issued << ", freed " << s.memory.frees << '\n';
+    if (!s.output.guardsIntact()) out << "output world: guard bytes overwritten\n";
+    if (!s.output.paddingIntact()) out << "output world: row padding overwritten\n";
+    if (!s.input.guardsIntact()) out << "input world: guard bytes overwritten\n";
+    return out.str();
+}
+
+void SceneHost::clearRecords() {
+    State& s = *state_;
+    s.log.clear();
+    s.faults.clear();
+    s.paramCounts.clear();
+    s.paramCheckouts.clear();
+    s.suites.clear();
+    s.memory = MemoryBalance{};
+    for (MemBlock& block : s.memBlocks) block.reported = true;
+    s.layerCheckouts.clear();
+    s.pixelCheckouts = s.pixelCheckins = s.outputCheckouts = 0;
+}
+
+} // namespace nebulastra::scenehost

@@ -1,0 +1,67 @@
+// Filling a served suite table: every slot first points at a function that records the call as a
+// fault and answers with an error; the host then sets the slots it really serves. A table is a
+// record of C function pointers, so it is filled slot by slot as raw pointer-sized words.
+#pragma once
+
+#include <cstddef>
+#include <cstring>
+#include <iterator>
+#include <utility>
+
+#include "scenehost/host_state.h"
+#include "scenehost/suite_slot_names.h"
+
+namespace nebulastra::scenehost {
+
+enum SuiteId : int { kBasic, kUtility, kAnsi, kPFInterface, kLayer, kLight, kStream, kMemory, kWorld };
+
+const char* suiteDisplayName(int suite);
+const char* slotName(int suite, int slot);
+// What an unserved slot answers: the basic suite's '!IMP', PF_Err_INVALID_CALLBACK for the PF
+// suites, A_Err_GENERIC for the AEGP suites.
+std::int32_t unservedError(int suite);
+void recordUnserved(int suite, int slot);
+
+template <int Suite, int Slot> std::int32_t unservedSlot() {
+    recordUnserved(Suite, Slot);
+    return unservedError(Suite);
+}
+
+template <int Suite, typename Table, std::size_t... I>
+void fillUnserved(Table& table, std::index_sequence<I...>) {
+    using AnyFn = std::int32_t (*)();
+    static_assert(sizeof(Table) == sizeof...(I) * sizeof(AnyFn), "slot names out of step with the table");
+    const AnyFn slots[] = {&unservedSlot<Suite, static_cast<int>(I)>...};
+    std::memcpy(&table, slots, sizeof slots);
+}
+
+template <int Suite, std::size_t SlotCount, typename Table> void fillUnserved(Table& table) {
+    fillUnserved<Suite>(table, std::make_index_sequence<SlotCount>{});
+}
+
+// Records a suite call and returns its result.
+inline std::int32_t answer(SceneHost::State& s, const char* function, std::int32_t arg,
+                           std::int32_t layer, std::int32_t err, std::string text = std::string()) {
+    s.record(HostCall{function, arg, layer, err, std::move(text)});
+    return err;
+}
+
+// Seconds of a host time; 0 when its scale is 0.
+inline double secondsOf(const A_Time& t) {
+    return t.scale == 0 ? 0.0 : static_cast<double>(t.value) / static_cast<double>(t.scale);
+}
+
+inline std::string timeText(const A_Time& t) {
+    return "t=" + std::to_string(t.value) + "/" + std::to_string(t.scale);
+}
+
+const void* utilitySuite();
+const void* ansiSuite();
+const void* pfInterfaceSuite();
+const void* layerSuite();
+const void* lightSuite();
+const void* streamSuite();
+const void* memorySuite();
+const void* worldSuite();
+
+} // namespace nebulastra::scenehost
