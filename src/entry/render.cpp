@@ -1,14 +1,14 @@
 #include "entry/handlers.h"
-#include "entry/interim_render.h"
 #include "params/build_render_settings.h"
 #include "params/param_table.h"
+#include "render/render_frame.h"
 
 namespace nebulastra {
 
 PF_Err handleRender(PF_InData* in_data, PF_ParamDef* params[], PF_LayerDef* output) {
     // Lives on this stack for the one frame; scene capture completes it inside the driver.
     RenderSettings settings = buildRenderSettings(params, output, in_data);
-    renderFrameInterim(in_data, &params[kParamInputLayer]->u.ld, output, settings);
+    renderFrame(in_data, &params[kParamInputLayer]->u.ld, output, settings);
     return PF_Err_NONE;
 }
 

@@ -1,9 +1,9 @@
 #include <cstring>
 
 #include "entry/handlers.h"
-#include "entry/interim_render.h"
 #include "params/build_render_settings.h"
 #include "params/param_table.h"
+#include "render/render_frame.h"
 
 namespace nebulastra {
 namespace {
@@ -67,7 +67,7 @@ PF_Err handleSmartRender(PF_InData* in_data, PF_SmartRenderExtra* extra) {
     if (params.firstError() != PF_Err_NONE) return params.firstError(); // output left as given
 
     RenderSettings settings = buildRenderSettings(params.params(), output, in_data);
-    renderFrameInterim(in_data, input, output, settings);
+    renderFrame(in_data, input, output, settings);
     // The input world is not checked back in: the host reclaims smart-render checkouts itself.
     return PF_Err_NONE;
 }
