@@ -105,34 +105,5 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
     }
 }
 
-TEST(DensityField, TextureTypesDifferAndStayInRange) {
-    RenderSettings s = plainShapeSettings();
-    const PreparedFrame f = handPreparedFrame(s, kRadius);
-    float sum[4] = {0, 0, 0, 0};
-    for (int i = 0; i < 200; ++i) {
-        const float p[3] = {static_cast<float>(i) * 1.7f, static_cast<float>(i % 13) * 3.1f, static_cast<float>(i % 5)};
-        for (int type = 0; type <= 3; ++type) {  // 0 is not a type: it falls back to "Wisps"
-            s.textureType = type;
-            const float tau = sampleTexture(p, s, f);
-            ASSERT_GE(tau, 0.0f);
-            ASSERT_LE(tau, 1.0f);
-            sum[type] += tau;
-        }
-    }
-    EXPECT_EQ(sum[0], sum[1]);
-    EXPECT_NE(sum[1], sum[2]);
-    EXPECT_NE(sum[2], sum[3]);
-}
-
-TEST(DensityField, NoEmittersNoDensity) {
-    RenderSettings s = plainShapeSettings();
-    s.textureStrength = 1.0f;
-    const PreparedFrame f = handPreparedFrame(s, kRadius);
-    const float p[3] = {0, 0, 0};
-    float shares[kMaxEmitters];
-    EXPECT_EQ(sampleCloudDensity(p, s, f, shares), 0.0f);
-    EXPECT_EQ(sampleShadowDensity(p, s, f), 0.0f);
-}
-
 } // namespace
 } // namespace nebulastra

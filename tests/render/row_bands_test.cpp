@@ -95,13 +95,6 @@ TEST(RunRowBands, EveryRowOnceInContiguousBandsOffTheCallingThread) {
     }
 }
 
-TEST(RunRowBands, NoRowsStartsNoThread) {
-    resetDoubles();
-    const FrameContext context{};
-    runRowBandsWith(16, 0, context, countRows, recordingStart);
-    EXPECT_TRUE(gStartedBands.empty());
-}
-
 TEST(RunRowBands, FailedStartJoinsTheRunningWorkersThenRethrows) {
     for (int failAt : {0, 1, 3}) {
         resetDoubles();

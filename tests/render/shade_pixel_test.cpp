@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstring>
 #include <vector>
 
 #include "render/prepared_frame.h"
@@ -202,13 +201,6 @@ TEST(ShadePixel, ColoursBlendByOverlapMode) {
     shadePixel(16, 8, s, prepared, r, g, b, a);
     EXPECT_LT(std::fmin(r, b), 1e-3f);
     EXPECT_LT(g, 1e-3f);
-}
-
-TEST(ShadePixel, SameInputsSamePixels) {
-    const RenderSettings s = centreCloud();
-    const std::vector<Pixel> first = shadeAll(s);
-    const std::vector<Pixel> second = shadeAll(s);
-    EXPECT_EQ(std::memcmp(first.data(), second.data(), first.size() * sizeof(Pixel)), 0);
 }
 
 } // namespace
