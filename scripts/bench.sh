@@ -1,0 +1,134 @@
+#!/usr/bin/env bash
+# The renderer's performance baseline in one command. Builds the native Release build, then:
+#   micro         Google Benchmark kernels (noise, frame preparation, density samples, one pixel),
+#                 5 repetitions, medians reported
+#   frames        wall time of one 480x270 frame of every example through nebulastra-render
+#                 (hyperfine, median of 5 runs), and the same frame held to one core for the
+#                 thread-scaling ratio
+#   instructions  instructions executed for one frame of every example (valgrind callgrind;
+#                 deterministic, unlike times on a shared machine), with the top functions
+# and prints a summary table. Results stay in out/bench/.
+#
+# Usage: scripts/bench.sh [--quick] [--scene NAME]... [micro|frames|instructions|all]...
+#   --quick       instruction counts at quarter resolution (120x68) instead of the full frame:
+#                 callgrind runs ~50x slower than native, so a full frame costs 10-20 minutes each
+#   --scene NAME  only this example (examples/NAME.json) in frames and instructions; repeatable
+# Environment: BENCH_RUNS (frame runs, default 5), BENCH_REPS (micro repetitions, default 5),
+#   BENCH_SCALING_SCENE (the example also timed on one core, default single_white_cloud or else
+#   the first --scene).
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
+
+usage() { sed -n '2,18p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; }
+
+quick=0
+sections=()
+scenes=()
+while [ $# -gt 0 ]; do
+    case "$1" in
+        --quick) quick=1 ;;
+        --scene) shift; scenes+=("${1:?--scene needs a name}") ;;
+        micro|frames|instructions) sections+=("$1") ;;
+        all) sections+=(micro frames instructions) ;;
+        -h|--help) usage; exit 0 ;;
+        *) echo "error: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
+    esac
+    shift
+done
+[ ${#sections[@]} -eq 0 ] && sections=(micro frames instructions)
+wants() { local s; for s in "${sections[@]}"; do [ "$s" = "$1" ] && return 0; done; return 1; }
+
+runs=${BENCH_RUNS:-5}
+reps=${BENCH_REPS:-5}
+resolution=full
+[ $quick -eq 1 ] && resolution=quarter
+
+require_packages $NATIVE_PACKAGES jq
+wants frames && require_packages hyperfine util-linux
+wants instructions && require_packages valgrind
+
+cd "$NEBULASTRA_ROOT"
+if [ ${#scenes[@]} -eq 0 ]; then
+    for f in examples/*.json; do scenes+=("$(basename "$f" .json)"); done
+fi
+for s in "${scenes[@]}"; do
+    [ -f "examples/$s.json" ] || { echo "error: no examples/$s.json" >&2; exit 2; }
+done
+# The one-core frame is compared with the same scene's two-core frame, so it must be among them.
+scaling_scene=${BENCH_SCALING_SCENE:-single_white_cloud}
+[[ " ${scenes[*]} " == *" $scaling_scene "* ]] || scaling_scene=${scenes[0]}
+
+echo "=== build (linux preset)"
+build_preset linux >/dev/null
+bin=build/linux/bin
+out=out/bench
+mkdir -p "$out/images"
+
+# One frame (frame 0) of an example at the given resolution; the image goes to out/bench/images
+# (its extension follows the scene's depth).
+render_args() { echo "examples/$1.json --frames 0 --resolution $2 -o $out/images/$1_$2"; }
+
+if wants micro; then
+    echo "=== micro: nebulastra_bench, $reps repetitions"
+    "$bin/nebulastra_bench" --benchmark_repetitions="$reps" --benchmark_report_aggregates_only=true \
+        --benchmark_out="$out/micro.json" --benchmark_out_format=json
+fi
+
+if wants frames; then
+    for s in "${scenes[@]}"; do
+        echo "=== frames: $s, 480x270, $runs runs"
+        # shellcheck disable=SC2046
+        hyperfine -N --style basic --warmup 0 --runs "$runs" --export-json "$out/frame_$s.json" \
+            "$bin/nebulastra-render $(render_args "$s" full)"
+    done
+    echo "=== frames: $scaling_scene held to one core (taskset -c 0), $runs runs"
+    hyperfine -N --style basic --warmup 0 --runs "$runs" --export-json "$out/frame_${scaling_scene}_1core.json" \
+        "taskset -c 0 $bin/nebulastra-render $(render_args "$scaling_scene" full)"
+fi
+
+if wants instructions; then
+    for s in "${scenes[@]}"; do
+        echo "=== instructions: $s at $resolution resolution (callgrind; slow)"
+        cg="$out/callgrind_${s}_$resolution"
+        # shellcheck disable=SC2046
+        nice -n 19 valgrind --tool=callgrind --callgrind-out-file="$cg.out" \
+            "$bin/nebulastra-render" $(render_args "$s" "$resolution") 2>"$cg.log"
+        callgrind_annotate --inclusive=no "$cg.out" 2>/dev/null | head -40 >"$cg.txt"
+        echo "top functions (self): $cg.txt"
+    done
+fi
+
+# ---- summary ----------------------------------------------------------------------------------
+echo
+echo "=== summary ($(date -u +%Y-%m-%d), $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores," \
+    "load average $(cut -d' ' -f1-3 /proc/loadavg))"
+if [ -f "$out/micro.json" ] && wants micro; then
+    echo
+    printf '%-48s %14s\n' "benchmark (median of $reps)" "time"
+    jq -r '.benchmarks[] | select(.aggregate_name == "median")
+           | [.run_name, (.real_time * 1000 | round / 1000 | tostring) + " " + .time_unit] | @tsv' \
+        "$out/micro.json" | awk -F'\t' '{ printf "%-48s %14s\n", $1, $2 }'
+fi
+# The total instruction count callgrind writes into its output file ("summary:" or "totals:").
+instr() { [ -f "$1" ] && awk '/^(summary|totals):/ { print $2; exit }' "$1" || echo "-"; }
+# Median wall time and mean user CPU time of a hyperfine result; user time is the steadier of the
+# two when other work shares the machine.
+seconds() {
+    [ -f "$1" ] && jq -r '.results[0] | "\(.median * 100 | round / 100) s (user \(.user * 100 | round / 100) s)"' "$1" \
+        || echo "-"
+}
+if wants frames || wants instructions; then
+    echo
+    printf '%-22s %-28s %18s\n' "example" "480x270 frame: wall" "instr ($resolution)"
+    for s in "${scenes[@]}"; do
+        printf '%-22s %-28s %18s\n' "$s" "$(seconds "$out/frame_$s.json")" \
+            "$(instr "$out/callgrind_${s}_$resolution.out")"
+    done
+fi
+if wants frames; then
+    one=$(jq '.results[0].median' "$out/frame_${scaling_scene}_1core.json")
+    two=$(jq '.results[0].median' "$out/frame_$scaling_scene.json")
+    echo
+    echo "thread scaling, $scaling_scene: 1 core $(printf '%.2f' "$one") s, 2 cores $(printf '%.2f' "$two") s," \
+        "ratio $(awk -v a="$one" -v b="$two" 'BEGIN { printf "%.2f", a / b }')"
+fi
