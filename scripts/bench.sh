@@ -9,7 +9,8 @@
 #                 deterministic, unlike times on a shared machine), with the top functions
 # and prints a summary table. Results stay in out/bench/.
 #
-# Usage: scripts/bench.sh [--quick] [--scene NAME]... [micro|frames|instructions|all]...
+# Usage: scripts/bench.sh [--quick] [--scene NAME]... [micro|frames|instructions|all|summary]...
+#   summary       only print the table again from the results already in out/bench/
 #   --quick       instruction counts at quarter resolution (120x68) instead of the full frame:
 #                 callgrind runs ~50x slower than native, so a full frame costs 10-20 minutes each
 #   --scene NAME  only this example (examples/NAME.json) in frames and instructions; repeatable
@@ -19,7 +20,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-usage() { sed -n '2,18p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,19p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; }
 
 quick=0
 sections=()
@@ -28,7 +29,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --quick) quick=1 ;;
         --scene) shift; scenes+=("${1:?--scene needs a name}") ;;
-        micro|frames|instructions) sections+=("$1") ;;
+        micro|frames|instructions|summary) sections+=("$1") ;;
         all) sections+=(micro frames instructions) ;;
         -h|--help) usage; exit 0 ;;
         *) echo "error: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
@@ -37,6 +38,8 @@ while [ $# -gt 0 ]; do
 done
 [ ${#sections[@]} -eq 0 ] && sections=(micro frames instructions)
 wants() { local s; for s in "${sections[@]}"; do [ "$s" = "$1" ] && return 0; done; return 1; }
+# A section's results go into the summary when it ran now, or when only the summary was asked for.
+shows() { wants "$1" || { wants summary && [ -e "$2" ]; }; }
 
 runs=${BENCH_RUNS:-5}
 reps=${BENCH_REPS:-5}
@@ -58,8 +61,10 @@ done
 scaling_scene=${BENCH_SCALING_SCENE:-single_white_cloud}
 [[ " ${scenes[*]} " == *" $scaling_scene "* ]] || scaling_scene=${scenes[0]}
 
-echo "=== build (linux preset)"
-build_preset linux >/dev/null
+if wants micro || wants frames || wants instructions; then
+    echo "=== build (linux preset)"
+    build_preset linux >/dev/null
+fi
 bin=build/linux/bin
 out=out/bench
 mkdir -p "$out/images"
@@ -102,33 +107,40 @@ fi
 echo
 echo "=== summary ($(date -u +%Y-%m-%d), $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores," \
     "load average $(cut -d' ' -f1-3 /proc/loadavg))"
-if [ -f "$out/micro.json" ] && wants micro; then
+if shows micro "$out/micro.json"; then
     echo
-    printf '%-48s %14s\n' "benchmark (median of $reps)" "time"
+    # CPU time leaves out the time another process held the core; the whole-frame benchmarks
+    # run on their own threads, so only their real time means anything.
+    printf '%-40s %14s %14s\n' "benchmark (median of $reps)" "real" "cpu"
     jq -r '.benchmarks[] | select(.aggregate_name == "median")
-           | [.run_name, (.real_time * 1000 | round / 1000 | tostring) + " " + .time_unit] | @tsv' \
-        "$out/micro.json" | awk -F'\t' '{ printf "%-48s %14s\n", $1, $2 }'
+           | [.run_name, .real_time, .cpu_time, .time_unit] | @tsv' "$out/micro.json" |
+        awk -F'\t' '{ printf "%-40s %11.1f %-2s %11.1f %-2s\n", $1, $2, $4, $3, $4 }'
 fi
 # The total instruction count callgrind writes into its output file ("summary:" or "totals:").
-instr() { [ -f "$1" ] && awk '/^(summary|totals):/ { print $2; exit }' "$1" || echo "-"; }
-# Median wall time and mean user CPU time of a hyperfine result; user time is the steadier of the
-# two when other work shares the machine.
+instr() {
+    [ -s "$1" ] && awk '/^(summary|totals):/ { printf "%.3f G\n", $2 / 1e9; exit }' "$1" || echo "-"
+}
+# Median and least wall time and mean user CPU time of a hyperfine result: when other work shares
+# the machine the median drifts, the least time and the CPU time much less.
 seconds() {
-    [ -f "$1" ] && jq -r '.results[0] | "\(.median * 100 | round / 100) s (user \(.user * 100 | round / 100) s)"' "$1" \
+    [ -s "$1" ] && jq -r '.results[0] | "\(.median * 100 | round / 100) / \(.min * 100 | round / 100) / \(.user * 100 | round / 100) s"' "$1" \
         || echo "-"
 }
-if wants frames || wants instructions; then
+if shows frames "$out/frame_${scenes[0]}.json" || shows instructions "$out/callgrind_${scenes[0]}_$resolution.out"; then
     echo
-    printf '%-22s %-28s %18s\n' "example" "480x270 frame: wall" "instr ($resolution)"
+    printf '%-22s %-28s %18s\n' "example" "480x270: median/min/user" "instr ($resolution)"
     for s in "${scenes[@]}"; do
         printf '%-22s %-28s %18s\n' "$s" "$(seconds "$out/frame_$s.json")" \
             "$(instr "$out/callgrind_${s}_$resolution.out")"
     done
 fi
-if wants frames; then
-    one=$(jq '.results[0].median' "$out/frame_${scaling_scene}_1core.json")
-    two=$(jq '.results[0].median' "$out/frame_$scaling_scene.json")
+if shows frames "$out/frame_${scaling_scene}_1core.json"; then
+    # Medians and least times: the least is the one other work on the machine disturbs least.
+    f1="$out/frame_${scaling_scene}_1core.json"
+    f2="$out/frame_$scaling_scene.json"
+    ratio() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.2f s / %.2f s = %.2f", a, b, a / b }'; }
     echo
-    echo "thread scaling, $scaling_scene: 1 core $(printf '%.2f' "$one") s, 2 cores $(printf '%.2f' "$two") s," \
-        "ratio $(awk -v a="$one" -v b="$two" 'BEGIN { printf "%.2f", a / b }')"
+    echo "thread scaling, $scaling_scene, 1 core / 2 cores:"
+    echo "  median $(ratio "$(jq '.results[0].median' "$f1")" "$(jq '.results[0].median' "$f2")")"
+    echo "  min    $(ratio "$(jq '.results[0].min' "$f1")" "$(jq '.results[0].min' "$f2")")"
 fi
