@@ -12,7 +12,8 @@
 # Usage: scripts/bench.sh [--quick] [--scene NAME]... [micro|frames|instructions|all|summary]...
 #   summary       only print the table again from the results already in out/bench/
 #   --quick       instruction counts at quarter resolution (120x68) instead of the full frame:
-#                 callgrind runs ~50x slower than native, so a full frame costs 10-20 minutes each
+#                 callgrind runs the threads one at a time at ~14x the native CPU time, so a
+#                 full frame costs 4-8 minutes per example here
 #   --scene NAME  only this example (examples/NAME.json) in frames and instructions; repeatable
 # Environment: BENCH_RUNS (frame runs, default 5), BENCH_REPS (micro repetitions, default 5),
 #   BENCH_SCALING_SCENE (the example also timed on one core, default single_white_cloud or else
@@ -20,7 +21,7 @@
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-usage() { sed -n '2,19p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,20p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; }
 
 quick=0
 sections=()
@@ -82,7 +83,6 @@ fi
 if wants frames; then
     for s in "${scenes[@]}"; do
         echo "=== frames: $s, 480x270, $runs runs"
-        # shellcheck disable=SC2046
         hyperfine -N --style basic --warmup 0 --runs "$runs" --export-json "$out/frame_$s.json" \
             "$bin/nebulastra-render $(render_args "$s" full)"
     done
@@ -97,8 +97,10 @@ if wants instructions; then
         cg="$out/callgrind_${s}_$resolution"
         # shellcheck disable=SC2046
         nice -n 19 valgrind --tool=callgrind --callgrind-out-file="$cg.out" \
-            "$bin/nebulastra-render" $(render_args "$s" "$resolution") 2>"$cg.log"
-        callgrind_annotate --inclusive=no "$cg.out" 2>/dev/null | head -40 >"$cg.txt"
+            "$bin/nebulastra-render" $(render_args "$s" "$resolution") 2>"$cg.log" \
+            || { cat "$cg.log" >&2; exit 1; }
+        # The functions that together make up 99% of the instructions, by their own count.
+        callgrind_annotate --inclusive=no "$cg.out" >"$cg.txt"
         echo "top functions (self): $cg.txt"
     done
 fi
