@@ -8,7 +8,7 @@ require_packages $NATIVE_PACKAGES
 cd "$NEBULASTRA_ROOT"
 build_preset linux
 
-scene=${1:-examples/single-cloud.json}
+scene=${1:-examples/single_white_cloud.json}
 out=${2:-out/demo.png}
 mkdir -p "$(dirname "$out")"
 build/linux/bin/nebulastra-render "$scene" -o "$out"

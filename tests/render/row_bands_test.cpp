@@ -112,13 +112,5 @@ TEST(RunRowBands, FailedStartJoinsTheRunningWorkersThenRethrows) {
     }
 }
 
-TEST(RunRowBands, UsesTheMachineThreadsForAWholeFrame) {
-    resetDoubles();
-    const FrameContext context{};
-    runRowBands(1080, context, countRows);
-    for (int32_t y = 0; y < 1080; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
-    EXPECT_EQ(gWorkersOnCaller, 0);
-}
-
 } // namespace
 } // namespace nebulastra

@@ -182,26 +182,5 @@ TEST(ShadePixel, SelfShadowOnlyDarkens) {
     EXPECT_TRUE(darker);
 }
 
-TEST(ShadePixel, ColoursBlendByOverlapMode) {
-    // Two overlapping clouds, red and blue: "Average" keeps both colours where they overlap;
-    // "Darken" multiplies each channel by 1 - n of the other light, and the stronger light has
-    // n = 1, so the weaker light's colour vanishes.
-    RenderSettings s = defaultRenderSettings(kWidth, kHeight);
-    s.textureStrength = 0.0f;
-    addEmitter(s, kCx - 2, kCy, 0, 1, 0, 0);
-    addEmitter(s, kCx + 2, kCy, 0, 0, 0, 1);
-    const PreparedFrame prepared = prepareFrame(s);
-    float r, g, b, a;
-    shadePixel(16, 8, s, prepared, r, g, b, a);
-    ASSERT_GT(a, 0.5f);
-    EXPECT_GT(r, 0.05f);
-    EXPECT_GT(b, 0.05f);
-    EXPECT_LT(g, 0.01f);
-    s.overlapBlend = 4;
-    shadePixel(16, 8, s, prepared, r, g, b, a);
-    EXPECT_LT(std::fmin(r, b), 1e-3f);
-    EXPECT_LT(g, 1e-3f);
-}
-
 } // namespace
 } // namespace nebulastra

@@ -68,16 +68,6 @@ TEST(CaptureCamera, RowsOfNoLengthBecomeTheZAxis) {
     expectVec(s.camera.forward, 0, 1, 0, "forward");
 }
 
-TEST(CaptureCamera, FollowsAnAnimatedCamera) {
-    SceneHost host(sceneFromJson(compWithCamera(
-        R"({"position": [[{"t": 0, "v": 0}, {"t": 1, "v": 480}], 0, -100], "pointOfInterest": [[{"t": 0, "v": 0}, {"t": 1, "v": 480}], 0, 0],
-            "zoom": [{"t": 0, "v": 100}, {"t": 1, "v": 300}]})")));
-    const RenderSettings s = captureFrame(host, 12);
-    ASSERT_TRUE(s.camera.valid);
-    expectVec(s.camera.position, 240, 0, -100, "position");
-    EXPECT_EQ(s.camera.zoom, 200.0f);
-}
-
 TEST(CaptureCamera, UnusableAnswersLeaveTheFrameWithoutACamera) {
     const std::string lookAt = R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0], "zoom": )";
     struct Case {

@@ -3,10 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <set>
+#include <string>
+#include <vector>
 
+#include "host/host_abi.h"
 #include "scenehost/scene_eval.h"
 #include "scenehost/scene_file.h"
+#include "scenehost/scene_host.h"
 #include "scenehost/scene_params.h"
 
 namespace nebulastra::scene {
@@ -122,45 +125,50 @@ TEST(SceneEval, CameraAnimatesAndCanBeUnreadable) {
   EXPECT_EQ(cam->distance, 800.0);
 }
 
-TEST(SceneEval, EffectKeyTableMatchesTheParameterLayout) {
-  std::set<std::string_view> keys;
-  std::set<int> indices;
+TEST(SceneEval, KeyTableAgreesWithTheEffectsOwnDeclarations) {
   for (const EffectKey& k : effectKeys()) {
-    keys.insert(k.key);
-    indices.insert(k.index);
-    EXPECT_EQ(effectKeyAt(k.index), &k);
-    EXPECT_EQ(findEffectKey(k.key), &k);
+    EXPECT_EQ(effectKeyAt(k.index), &k) << k.key;
+    EXPECT_EQ(findEffectKey(k.key), &k) << k.key;
   }
-  EXPECT_EQ(keys.size(), 46u);
-  EXPECT_EQ(indices.size(), 46u);
-  // Between the group markers the parameter counts of the eight groups.
+  // The host keeps its own copy of kinds and defaults; it must hand back, for a scene that sets
+  // nothing, exactly what the effect declared at PF_Cmd_PARAMS_SETUP.
+  scenehost::SceneHost host;
+  ASSERT_EQ(host.registerEffect(), 0);
+  ASSERT_EQ(host.globalSetup(), PF_Err_NONE);
+  ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
+  const std::vector<PF_ParamDef>& declared = host.declaredParams();
+  ASSERT_EQ(declared.size(), std::size_t(kParamCount));
   const auto values = hostParamValues(Scene{}, 0.0);
-  std::vector<int> groupSizes;
   for (int i = 1; i <= kParamCount; ++i) {
-    if (values[i].kind == ParamKind::GroupStart) groupSizes.push_back(0);
-    else if (values[i].kind != ParamKind::GroupEnd) ++groupSizes.back();
-    EXPECT_EQ(paramKindAt(i), values[i].kind) << i;
+    SCOPED_TRACE("parameter " + std::to_string(i));
+    const PF_ParamDef& def = declared[i - 1];
+    const HostParamValue& v = values[i];
+    EXPECT_EQ(paramKindAt(i), v.kind);
+    switch (v.kind) {
+      case ParamKind::GroupStart: EXPECT_EQ(def.param_type, PF_Param_GROUP_START); break;
+      case ParamKind::GroupEnd: EXPECT_EQ(def.param_type, PF_Param_GROUP_END); break;
+      case ParamKind::IntSlider:
+        EXPECT_EQ(def.param_type, PF_Param_SLIDER);
+        EXPECT_EQ(v.intValue, def.u.sd.value);
+        break;
+      case ParamKind::FloatSlider:
+        EXPECT_EQ(def.param_type, PF_Param_FLOAT_SLIDER);
+        EXPECT_EQ(v.floatValue, def.u.fs_d.value);
+        break;
+      case ParamKind::Angle:
+        EXPECT_EQ(def.param_type, PF_Param_ANGLE);
+        EXPECT_EQ(v.intValue, def.u.ad.value);
+        break;
+      case ParamKind::Checkbox:
+        EXPECT_EQ(def.param_type, PF_Param_CHECKBOX);
+        EXPECT_EQ(v.intValue, def.u.bd.value);
+        break;
+      case ParamKind::Popup:
+        EXPECT_EQ(def.param_type, PF_Param_POPUP);
+        EXPECT_EQ(v.intValue, def.u.pd.value);
+        break;
+    }
   }
-  EXPECT_EQ(groupSizes, (std::vector<int>{3, 3, 12, 5, 6, 8, 5, 4}));
-}
-
-TEST(SceneEval, HostValuesTakeDeclaredDefaults) {
-  const auto v = hostParamValues(Scene{}, 0.0);
-  EXPECT_EQ(v[2].kind, ParamKind::IntSlider);
-  EXPECT_EQ(v[2].intValue, 64);
-  EXPECT_EQ(v[3].floatValue, 200.0);
-  EXPECT_EQ(v[7].intValue, 0);
-  EXPECT_EQ(v[9].intValue, 1);
-  EXPECT_EQ(v[17].floatValue, 3.0);
-  EXPECT_EQ(v[18].intValue, 4);
-  EXPECT_EQ(v[20].floatValue, 2.0);
-  EXPECT_EQ(v[26].intValue, 2949120);  // 45 degrees
-  EXPECT_EQ(v[27].intValue, 2949120);
-  EXPECT_EQ(v[28].floatValue, 130.0);
-  EXPECT_EQ(v[51].intValue, 1);
-  EXPECT_EQ(v[53].floatValue, 6.0);
-  EXPECT_EQ(v[59].floatValue, 30.0);
-  EXPECT_EQ(v[58].intValue, 0);
 }
 
 TEST(SceneEval, HostValuesConvertUnitsWithoutClamping) {

@@ -122,56 +122,46 @@ unsigned straight(unsigned c, unsigned a, unsigned full) {
   return a == 0 ? 0u : std::min(full, (c * full + a / 2) / a);
 }
 
-TEST(RenderTool, EightBitFramesBecomeStraightRgbaPng) {
+TEST(RenderTool, IntegerFramesBecomeStraightRgbaPngAtTheirDepth) {
   TempDir dir;
   writeText(dir.path / "tiny.json", kTinyScene);
-  std::string errors;
-  ASSERT_EQ(runTool(dir, (dir.path / "tiny.json").string() + " -o " + (dir.path / "out.png").string(), &errors), 0)
-      << errors;
-  const PngImage png = readPng(dir.path / "out.png");
-  ASSERT_TRUE(png.ok);
-  EXPECT_EQ(png.width, 24u);
-  EXPECT_EQ(png.height, 16u);
-  EXPECT_EQ(png.bitDepth, 8);
-  EXPECT_EQ(png.colorType, PNG_COLOR_TYPE_RGB_ALPHA);
+  for (int depth : {8, 16}) {
+    SCOPED_TRACE(std::to_string(depth) + "-bit");
+    // The 16-bit output name has no extension: the tool adds it.
+    const std::string out = (dir.path / (depth == 8 ? "out8.png" : "out16")).string();
+    std::string errors;
+    ASSERT_EQ(runTool(dir, (dir.path / "tiny.json").string() + " --depth " + std::to_string(depth) + " -o " + out,
+                      &errors), 0)
+        << errors;
+    const PngImage png = readPng(depth == 8 ? out : out + ".png");
+    ASSERT_TRUE(png.ok);
+    EXPECT_EQ(png.width, 24u);
+    EXPECT_EQ(png.height, 16u);
+    EXPECT_EQ(png.bitDepth, depth);
+    EXPECT_EQ(png.colorType, PNG_COLOR_TYPE_RGB_ALPHA);
 
-  const scenehost::HostWorld world = renderHere(8);
-  ASSERT_GT(world.pixel8(12, 8).alpha, 0) << "the cloud should cover the middle";
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 24; ++x) {
-      const scenehost::Argb8 p = world.pixel8(x, y);
-      const png_byte* q = &png.bytes[(y * 24 + x) * 4];
-      const unsigned want[4] = {straight(p.red, p.alpha, 255), straight(p.green, p.alpha, 255),
-                                straight(p.blue, p.alpha, 255), p.alpha};
-      for (int c = 0; c < 4; ++c) ASSERT_EQ(q[c], want[c]) << x << "," << y << " channel " << c;
-    }
-  }
-}
-
-TEST(RenderTool, SixteenBitFramesUseTheFullPngScale) {
-  TempDir dir;
-  writeText(dir.path / "tiny.json", kTinyScene);
-  std::string errors;
-  ASSERT_EQ(runTool(dir, (dir.path / "tiny.json").string() + " --depth 16 -o " + (dir.path / "out").string(),
-                    &errors), 0)
-      << errors;
-  const PngImage png = readPng(dir.path / "out.png");  // the extension is added
-  ASSERT_TRUE(png.ok);
-  EXPECT_EQ(png.bitDepth, 16);
-  EXPECT_EQ(png.colorType, PNG_COLOR_TYPE_RGB_ALPHA);
-  EXPECT_EQ(png.width * png.height, 24u * 16u);
-
-  const scenehost::HostWorld world = renderHere(16);
-  ASSERT_GT(world.pixel16(12, 8).alpha, 0);
-  for (int y = 0; y < 16; ++y) {
-    for (int x = 0; x < 24; ++x) {
-      const scenehost::Argb16 p = world.pixel16(x, y);
-      const png_byte* q = &png.bytes[(y * 24 + x) * 8];
-      const unsigned want[4] = {straight(p.red, p.alpha, 65535), straight(p.green, p.alpha, 65535),
-                                straight(p.blue, p.alpha, 65535),
-                                std::min(65535u, (p.alpha * 65535u + 16384u) / 32768u)};
-      for (int c = 0; c < 4; ++c) {
-        ASSERT_EQ(q[2 * c] * 256u + q[2 * c + 1], want[c]) << x << "," << y << " channel " << c;
+    // The host's 16-bit full scale is 32768; PNG's is 65535.
+    const scenehost::HostWorld world = renderHere(depth);
+    ASSERT_GT(world.pixel(12, 8).alpha, 0.0f) << "the cloud should cover the middle";
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 24; ++x) {
+        unsigned want[4], got[4];
+        if (depth == 8) {
+          const scenehost::Argb8 p = world.pixel8(x, y);
+          const unsigned a = p.alpha;
+          const unsigned w[4] = {straight(p.red, a, 255), straight(p.green, a, 255), straight(p.blue, a, 255), a};
+          std::copy(w, w + 4, want);
+          for (int c = 0; c < 4; ++c) got[c] = png.bytes[(y * 24 + x) * 4 + c];
+        } else {
+          const scenehost::Argb16 p = world.pixel16(x, y);
+          const unsigned a = p.alpha;
+          const unsigned w[4] = {straight(p.red, a, 65535), straight(p.green, a, 65535), straight(p.blue, a, 65535),
+                                 std::min(65535u, (a * 65535u + 16384u) / 32768u)};
+          std::copy(w, w + 4, want);
+          const png_byte* q = &png.bytes[(y * 24 + x) * 8];
+          for (int c = 0; c < 4; ++c) got[c] = q[2 * c] * 256u + q[2 * c + 1];
+        }
+        for (int c = 0; c < 4; ++c) ASSERT_EQ(got[c], want[c]) << x << "," << y << " channel " << c;
       }
     }
   }

@@ -13,13 +13,6 @@ namespace {
 
 using nebulastra::testing::matchesPrinted;
 
-TEST(Fade, EndpointsAndMidpoint) {
-    EXPECT_EQ(fade(0.0f), 0.0f);
-    EXPECT_EQ(fade(1.0f), 1.0f);
-    EXPECT_EQ(fade(0.5f), 0.5f);
-    EXPECT_NEAR(fade(0.25f), 0.103515625f, 1e-7f);
-}
-
 // The gradient table written out as listed for Perlin's improved noise, independent of the
 // arithmetic selection the implementation uses.
 constexpr int kGradients[16][3] = {
@@ -73,27 +66,9 @@ TEST(GradientNoise, LatticePointsGiveExactlyOneHalf) {
     }
 }
 
-TEST(PerlinNoise3, NegativeCoordinatesUseTheCellBelow) {
-    // -0.25 lies in cell -1 with fraction 0.75; -2.0 lies in cell -2 with fraction 0; 0.5 in
-    // cell 0 with fraction 0.5. Rebuild the value from its eight corners.
-    const int32_t seed = 13;
-    const int32_t cx = -1, cy = -2, cz = 0;
-    const float fx = 0.75f, fy = 0.0f, fz = 0.5f;
-    float c[2][2][2];
-    for (int i = 0; i < 2; ++i)
-        for (int j = 0; j < 2; ++j)
-            for (int k = 0; k < 2; ++k)
-                c[i][j][k] = gradientDot3(cx + i, cy + j, cz + k, seed, fx - i, fy - j, fz - k);
-    auto lerp = [](float a, float b, float t) { return (b - a) * t + a; };
-    const float u = fade(fx), v = fade(fy), s = fade(fz);
-    const float b0 = lerp(lerp(c[0][0][0], c[1][0][0], u), lerp(c[0][1][0], c[1][1][0], u), v);
-    const float b1 = lerp(lerp(c[0][0][1], c[1][0][1], u), lerp(c[0][1][1], c[1][1][1], u), v);
-    EXPECT_EQ(perlinNoise3(-0.25f, -2.0f, 0.5f, seed), (lerp(b0, b1, s) + 1.0f) * 0.5f);
-}
-
 TEST(GradientNoise, ContinuousAcrossCellFaces) {
-    // A wrong floor (truncation toward zero) picks the wrong cell for negative coordinates and
-    // makes the field jump at the faces below zero.
+    // Negative coordinates use the cell below (-0.25 is cell -1, fraction 0.75): a floor that
+    // truncates toward zero picks the wrong cell and makes the field jump at faces below zero.
     const float eps = 1e-4f;
     for (int face = -3; face <= 3; ++face) {
         const float f = static_cast<float>(face);
