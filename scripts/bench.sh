@@ -7,21 +7,32 @@
 #                 thread-scaling ratio
 #   instructions  instructions executed for one frame of every example (valgrind callgrind;
 #                 deterministic, unlike times on a shared machine), with the top functions
+#   baseline      only build the baseline commit (BENCH_BASELINE, default 6f78826, the last build
+#                 before the SIMD kernels) in its own git worktree, out/bench/baseline
+#   paths         frame 0 of every example (480x270) through the baseline build and through every
+#                 render path (--isa scalar, sse2, avx2, avx512) of the current build that this
+#                 processor runs: hyperfine runs alternating between them, median and least times
+#                 and speed-ups against the baseline and the scalar path, whether each path drew
+#                 the baseline's exact pixels, and callgrind instruction counts of the AVX2 path
+#                 next to the baseline's (valgrind cannot run AVX-512); builds the baseline first
 # and prints a summary table. Results stay in out/bench/.
 #
-# Usage: scripts/bench.sh [--quick] [--scene NAME]... [micro|frames|instructions|all|summary]...
-#   summary       only print the table again from the results already in out/bench/
+# Usage: scripts/bench.sh [--quick] [--scene NAME]... [micro|frames|instructions|baseline|paths|all|summary]...
+#   summary       only print the tables again from the results already in out/bench/
+#   all           micro, frames and instructions (paths needs the baseline build: ask for it)
 #   --quick       instruction counts at quarter resolution (120x68) instead of the full frame:
 #                 callgrind runs the threads one at a time at ~14x the native CPU time, so a
-#                 full frame costs 4-8 minutes per example here
-#   --scene NAME  only this example (examples/NAME.json) in frames and instructions; repeatable
-# Environment: BENCH_RUNS (frame runs, default 5), BENCH_REPS (micro repetitions, default 5),
-#   BENCH_SCALING_SCENE (the example also timed on one core, default single_white_cloud or else
-#   the first --scene).
+#                 full frame costs 4-8 minutes per example here; paths also times quarter frames
+#   --scene NAME  only this example (examples/NAME.json) in frames, instructions and paths;
+#                 repeatable
+# Environment: BENCH_RUNS (frame runs, and alternating rounds in paths; default 5), BENCH_REPS
+#   (micro repetitions, default 5), BENCH_SCALING_SCENE (the example also timed on one core,
+#   default single_white_cloud or else the first --scene), BENCH_BASELINE (commit, default
+#   6f78826), BENCH_PATHS_INSTRUCTIONS=0 (paths without callgrind).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
-usage() { sed -n '2,20p' "${BASH_SOURCE[0]}" | sed 's/^# \{0,1\}//'; }
+usage() { sed -n '2,/^[^#]/p' "${BASH_SOURCE[0]}" | sed '$d' | sed 's/^# \{0,1\}//'; }
 
 quick=0
 sections=()
@@ -30,7 +41,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --quick) quick=1 ;;
         --scene) shift; scenes+=("${1:?--scene needs a name}") ;;
-        micro|frames|instructions|summary) sections+=("$1") ;;
+        micro|frames|instructions|baseline|paths|summary) sections+=("$1") ;;
         all) sections+=(micro frames instructions) ;;
         -h|--help) usage; exit 0 ;;
         *) echo "error: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
@@ -49,7 +60,8 @@ resolution=full
 
 require_packages $NATIVE_PACKAGES jq
 wants frames && require_packages hyperfine util-linux
-wants instructions && require_packages valgrind
+wants paths && require_packages hyperfine
+{ wants instructions || { wants paths && [ "${BENCH_PATHS_INSTRUCTIONS:-1}" != 0 ]; }; } && require_packages valgrind
 
 cd "$NEBULASTRA_ROOT"
 if [ ${#scenes[@]} -eq 0 ]; then
@@ -62,13 +74,33 @@ done
 scaling_scene=${BENCH_SCALING_SCENE:-single_white_cloud}
 [[ " ${scenes[*]} " == *" $scaling_scene "* ]] || scaling_scene=${scenes[0]}
 
-if wants micro || wants frames || wants instructions; then
+if wants micro || wants frames || wants instructions || wants paths; then
     echo "=== build (linux preset)"
     build_preset linux >/dev/null
 fi
 bin=build/linux/bin
 out=out/bench
 mkdir -p "$out/images"
+
+# The baseline: the commit before the SIMD kernels, checked out in its own worktree and built
+# there (only the effect and the render tool), so both builds can run side by side.
+baseline_commit=${BENCH_BASELINE:-6f78826}
+baseline_dir=$out/baseline
+baseline_bin=$baseline_dir/build/linux/bin
+if wants baseline || wants paths; then
+    want=$(git rev-parse --verify "$baseline_commit^{commit}")
+    if [ -d "$baseline_dir" ] && [ "$(git -C "$baseline_dir" rev-parse HEAD 2>/dev/null)" != "$want" ]; then
+        echo "=== baseline: $baseline_dir holds another commit; replacing it"
+        git worktree remove --force "$baseline_dir"
+    fi
+    if [ ! -d "$baseline_dir" ]; then
+        git worktree prune
+        git worktree add --detach "$baseline_dir" "$want" >/dev/null
+    fi
+    echo "=== baseline: build of $(git log -1 --format='%h %s' "$want") in $baseline_dir"
+    (cd "$baseline_dir" && nice -n 10 cmake --preset linux >/dev/null &&
+        nice -n 10 cmake --build --preset linux -j "$(njobs)" --target Nebulastra nebulastra-render >/dev/null)
+fi
 
 # One frame (frame 0) of an example at the given resolution; the image goes to out/bench/images
 # (its extension follows the scene's depth).
@@ -102,6 +134,69 @@ if wants instructions; then
         # The functions that together make up 99% of the instructions, by their own count.
         callgrind_annotate --inclusive=no "$cg.out" >"$cg.txt"
         echo "top functions (self): $cg.txt"
+    done
+fi
+
+# Frame 0 of each example through the baseline and each render path, the variants alternating
+# round by round (a burst of other work on the shared machine then slows all of them alike). The
+# first, untimed round writes each variant's float frame, to check that every path draws the
+# baseline's pixels exactly, and finds the paths this processor refuses (the tool exits 2).
+paths_resolution=full
+[ $quick -eq 1 ] && paths_resolution=quarter
+isa_paths=(scalar sse2 avx2 avx512)
+path_command() {  # path_command VARIANT SCENE: the command line, without the output file
+    local variant=$1 scene=$2
+    local common="examples/$scene.json --frames 0 --resolution $paths_resolution --depth 32"
+    if [ "$variant" = baseline ]; then
+        echo "$baseline_bin/nebulastra-render $common"
+    else
+        echo "$bin/nebulastra-render $common --isa $variant"
+    fi
+}
+if wants paths; then
+    pout=$out/paths
+    mkdir -p "$pout"
+    for s in "${scenes[@]}"; do
+        variants=()
+        for v in baseline "${isa_paths[@]}"; do
+            err=$pout/${s}_$v.err
+            # shellcheck disable=SC2046
+            if $(path_command "$v" "$s") -o "$pout/${s}_$v.exr" 2>"$err"; then
+                variants+=("$v")
+            elif grep -q '^--isa' "$err"; then
+                echo "=== paths: $v: $(cat "$err")"
+                rm -f "$pout/${s}_$v.exr"
+            else
+                cat "$err" >&2
+                exit 1
+            fi
+            rm -f "$err"
+        done
+        printf '%s\n' "${variants[@]}" >"$pout/${s}_variants.txt"
+        echo "=== paths: $s at $paths_resolution resolution, $runs alternating rounds of: ${variants[*]}"
+        for v in "${variants[@]}"; do : >"$pout/${s}_${v}_$paths_resolution.times"; done
+        for ((r = 0; r < runs; r++)); do
+            # Rotate the order each round so no variant always follows the same one.
+            for ((i = 0; i < ${#variants[@]}; i++)); do
+                v=${variants[$(((i + r) % ${#variants[@]}))]}
+                hyperfine -N --style none --runs 1 --export-json "$pout/run.json" \
+                    "$(path_command "$v" "$s") -o $pout/timed_$v.exr" >/dev/null
+                jq -r '.results[0] | "\(.times[0]) \(.user)"' "$pout/run.json" >>"$pout/${s}_${v}_$paths_resolution.times"
+            done
+        done
+        rm -f "$pout/run.json" "$pout"/timed_*.exr
+        if [ "${BENCH_PATHS_INSTRUCTIONS:-1}" != 0 ]; then
+            for v in baseline avx2; do
+                [[ " ${variants[*]} " == *" $v "* ]] || continue
+                echo "=== paths: instructions of $s, $v, at $resolution resolution (callgrind; slow)"
+                cg=$pout/callgrind_${s}_${v}_$resolution
+                # shellcheck disable=SC2046
+                nice -n 19 valgrind --tool=callgrind --callgrind-out-file="$cg.out" \
+                    $(path_command "$v" "$s") -o "$pout/cg_$v.exr" 2>"$cg.log" \
+                    || { cat "$cg.log" >&2; exit 1; }
+                rm -f "$pout/cg_$v.exr"
+            done
+        fi
     done
 fi
 
@@ -145,4 +240,55 @@ if shows frames "$out/frame_${scaling_scene}_1core.json"; then
     echo "thread scaling, $scaling_scene, 1 core / 2 cores:"
     echo "  median $(ratio "$(jq '.results[0].median' "$f1")" "$(jq '.results[0].median' "$f2")")"
     echo "  min    $(ratio "$(jq '.results[0].min' "$f1")" "$(jq '.results[0].min' "$f2")")"
+fi
+if shows paths "$out/paths/${scenes[0]}_variants.txt"; then
+    pout=$out/paths
+    # Median and least time of one variant's rounds, and the median of its user CPU time.
+    tstat() {  # tstat FILE COLUMN median|min
+        [ -s "$1" ] || { echo ""; return; }
+        sort -g -k"$2","$2" "$1" | awk -v c="$2" -v what="$3" '{ v[NR] = $c }
+            END { if (what == "min") print v[1];
+                  else if (NR % 2) print v[(NR + 1) / 2]; else print (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+    }
+    echo
+    echo "render paths, frame 0 at $paths_resolution resolution, $runs alternating rounds:" \
+        "median wall time (least) [speed-up vs baseline / vs scalar, by medians]"
+    printf '%-20s' "example"
+    for v in baseline "${isa_paths[@]}"; do printf ' %-26s' "$v"; done
+    printf ' %s\n' "pixels"
+    for s in "${scenes[@]}"; do
+        [ -s "$pout/${s}_variants.txt" ] || continue
+        printf '%-20s' "$s"
+        base=$(tstat "$pout/${s}_baseline_$paths_resolution.times" 1 median)
+        scalar=$(tstat "$pout/${s}_scalar_$paths_resolution.times" 1 median)
+        for v in baseline "${isa_paths[@]}"; do
+            f=$pout/${s}_${v}_$paths_resolution.times
+            med=$(tstat "$f" 1 median)
+            if [ -z "$med" ]; then printf ' %-26s' "-"; continue; fi
+            cell=$(awk -v m="$med" -v n="$(tstat "$f" 1 min)" -v b="$base" -v s="$scalar" 'BEGIN {
+                out = sprintf("%.2f s (%.2f)", m, n)
+                if (b != "") out = out sprintf(" %.2fx", b / m)
+                if (s != "") out = out sprintf(" / %.2fx", s / m)
+                print out }')
+            printf ' %-26s' "$cell"
+        done
+        # Every path must draw the baseline's frame exactly.
+        differ=""
+        while read -r v; do
+            if [ "$v" != baseline ] && ! cmp -s "$pout/${s}_$v.exr" "$pout/${s}_baseline.exr"; then
+                differ+=" $v"
+            fi
+        done <"$pout/${s}_variants.txt"
+        if [ -z "$differ" ]; then printf ' %s\n' "same as baseline"; else printf ' %s\n' "DIFFER:$differ"; fi
+    done
+    if ls "$pout"/callgrind_*_"$resolution".out >/dev/null 2>&1; then
+        echo
+        printf '%-20s %16s %16s %12s\n' "instructions ($resolution)" "baseline" "avx2" "avx2/base"
+        for s in "${scenes[@]}"; do
+            b=$(instr "$pout/callgrind_${s}_baseline_$resolution.out")
+            a=$(instr "$pout/callgrind_${s}_avx2_$resolution.out")
+            ratio=$(awk -v a="${a% G}" -v b="${b% G}" 'BEGIN { if (a + 0 > 0 && b + 0 > 0) printf "%.3f", a / b; else print "-" }')
+            printf '%-20s %16s %16s %12s\n' "$s" "$b" "$a" "$ratio"
+        done
+    fi
 fi
