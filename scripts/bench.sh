@@ -254,7 +254,7 @@ if shows paths "$out/paths/${scenes[0]}_variants.txt"; then
     echo "render paths, frame 0 at $paths_resolution resolution, $runs alternating rounds:" \
         "median wall time (least) [speed-up vs baseline / vs scalar, by medians]"
     printf '%-20s' "example"
-    for v in baseline "${isa_paths[@]}"; do printf ' %-26s' "$v"; done
+    for v in baseline "${isa_paths[@]}"; do printf ' %-30s' "$v"; done
     printf ' %s\n' "pixels"
     for s in "${scenes[@]}"; do
         [ -s "$pout/${s}_variants.txt" ] || continue
@@ -264,13 +264,13 @@ if shows paths "$out/paths/${scenes[0]}_variants.txt"; then
         for v in baseline "${isa_paths[@]}"; do
             f=$pout/${s}_${v}_$paths_resolution.times
             med=$(tstat "$f" 1 median)
-            if [ -z "$med" ]; then printf ' %-26s' "-"; continue; fi
+            if [ -z "$med" ]; then printf ' %-30s' "-"; continue; fi
             cell=$(awk -v m="$med" -v n="$(tstat "$f" 1 min)" -v b="$base" -v s="$scalar" 'BEGIN {
                 out = sprintf("%.2f s (%.2f)", m, n)
                 if (b != "") out = out sprintf(" %.2fx", b / m)
                 if (s != "") out = out sprintf(" / %.2fx", s / m)
                 print out }')
-            printf ' %-26s' "$cell"
+            printf ' %-30s' "$cell"
         done
         # Every path must draw the baseline's frame exactly.
         differ=""
