@@ -41,10 +41,16 @@ void renderFrame(PF_InData* in_data, PF_EffectWorld* /*input: a generator never 
     collectEmitters(in_data, settings);  // emitters and camera; every later step sees them
     const PF_PixelFormat format = queryPixelFormat(in_data, output);
     const PreparedFrame prepared = prepareFrame(settings);
+    const CloudField field = makeCloudField(settings, prepared);
 
     const FrameContext context{static_cast<unsigned char*>(output->data),
-                               static_cast<std::ptrdiff_t>(output->rowbytes), settings.outputWidth, &settings,
-                               &prepared};
+                               static_cast<std::ptrdiff_t>(output->rowbytes),
+                               settings.outputWidth,
+                               0,
+                               0,
+                               &settings,
+                               &prepared,
+                               &field};
     runRowBands(output->height, context, workerFor(format));
 }
 

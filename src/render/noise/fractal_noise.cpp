@@ -19,7 +19,9 @@ constexpr float k036 = 0.36f * kLacunarity;
 constexpr float k048 = 0.48f * kLacunarity;
 constexpr float k064 = 0.64f * kLacunarity;
 
-inline float shapeOctave(NoiseShape shape, float n) {
+} // namespace
+
+float shapeOctave(NoiseShape shape, float n) {
     switch (shape) {
     case NoiseShape::Puffy:
         return std::fabs((n + n) - 1.0f);
@@ -34,7 +36,18 @@ inline float shapeOctave(NoiseShape shape, float n) {
     }
 }
 
-} // namespace
+NoiseRange shapedOctaveRange(NoiseShape shape) {
+    switch (shape) {
+    case NoiseShape::Puffy:  // |2n - 1| over [-0.2, 1.2]
+        return {0.0f, 1.4f};
+    case NoiseShape::Wispy:  // (1 - |2n - 1|)^2, with 1 - |2n - 1| in [-0.4, 1]
+        return {0.0f, 1.0f};
+    case NoiseShape::Clumps:  // n^3 is monotonic
+        return {-0.008f, 1.728f};
+    default:
+        return {kOctaveMin, kOctaveMax};
+    }
+}
 
 void nextOctave(float& x, float& y, float& z, float& w, int32_t& seed) {
     const float ox = x, oy = y, oz = z;
