@@ -4,20 +4,13 @@
 #include <cmath>
 
 #include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
 
 namespace nebulastra {
 
 namespace {
 
-// Rotation entries times the lacunarity 2.02, as single-precision products. The decimal
-// literals (0.7272, 0.9696, ...) differ from these products in the last bit and would shift
-// every octave after the first.
-constexpr float kLacunarity = 2.02f;
-constexpr float k08 = 0.8f * kLacunarity;
-constexpr float k06 = 0.6f * kLacunarity;
-constexpr float k036 = 0.36f * kLacunarity;
-constexpr float k048 = 0.48f * kLacunarity;
-constexpr float k064 = 0.64f * kLacunarity;
+using namespace noise_internal;
 
 } // namespace
 
@@ -54,9 +47,9 @@ void nextOctave(float& x, float& y, float& z, float& w, int32_t& seed) {
     x = oy * k08 + oz * k06;
     y = (oy * k036 - ox * k08) - oz * k048;
     z = oz * k064 - (ox * k06 + oy * k048);
-    w = w * kLacunarity + 1.7f;
+    w = w * kLacunarity + kOctaveShiftW;
     // Seeds wrap like every other hash input.
-    seed = static_cast<int32_t>(static_cast<uint32_t>(seed) + 101u);
+    seed = static_cast<int32_t>(static_cast<uint32_t>(seed) + kOctaveSeedStep);
 }
 
 float fbmNoise4(float x, float y, float z, float w, int32_t octaves, int32_t seed) {
