@@ -1,6 +1,7 @@
 # Libraries around the effect (never inside it): GoogleTest for both builds, built from the
-# sources Debian ships so the cross build gets its own copy; nlohmann-json (header only) for
-# scene files; libpng, OpenEXR, CLI11 and Google Benchmark for the native tools.
+# sources Debian ships so the cross build gets its own copy; nlohmann-json and CLI11 (header only)
+# for scene files and the render tool's command line in both builds; libpng, OpenEXR and Google
+# Benchmark for the native tools.
 
 set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -22,4 +23,13 @@ if(NOT WIN32)
   find_package(OpenEXR REQUIRED)
   find_package(CLI11 REQUIRED)
   find_package(benchmark QUIET)
+else()
+  # CLI11 the same way as nlohmann-json: only its own folder, through a private include root.
+  set(NEBULASTRA_CLI11_ROOT ${CMAKE_BINARY_DIR}/cli11-include)
+  file(MAKE_DIRECTORY ${NEBULASTRA_CLI11_ROOT})
+  if(NOT EXISTS ${NEBULASTRA_CLI11_ROOT}/CLI)
+    file(CREATE_LINK /usr/include/CLI ${NEBULASTRA_CLI11_ROOT}/CLI SYMBOLIC)
+  endif()
+  add_library(CLI11::CLI11 INTERFACE IMPORTED)
+  target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${NEBULASTRA_CLI11_ROOT})
 endif()

@@ -1,6 +1,7 @@
 // nebulastra-render end to end: the built program renders a tiny scene, and its files are read
-// back with libpng's and OpenEXR's own readers and compared with the same frame rendered in this
-// process through the scene host. Native only: the tool is not part of the Windows build.
+// back with libpng's and OpenEXR's own readers (and the raw float frames with the reference-frame
+// reader) and compared with the same frame rendered in this process through the scene host.
+// Native only: the Windows tool is held against the native one by windows_frame_check.sh.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
@@ -17,12 +18,16 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "render/reference_image.h"
+#include "render/isa_option.h"
+#include "render/simd/isa.h"
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
@@ -213,6 +218,51 @@ TEST(RenderTool, FloatFramesBecomePremultipliedExr) {
   expectExrMatches(dir.path / "h.exr", Imf::HALF, world);
 }
 
+// Raw float frames hold the rendered samples' bits, alpha first, whichever render path drew them.
+TEST(RenderTool, RawFloatFramesHoldTheSamplesOfEveryRenderPath) {
+  TempDir dir;
+  writeText(dir.path / "tiny.json", kTinyScene);
+  const scenehost::HostWorld world = renderHere(32);
+  ASSERT_GT(world.pixelFloat(12, 8).alpha, 0.0f);
+  const CpuFeatures cpu = readCpuFeatures();
+  for (const char* isa : {"auto", "scalar", "sse2", "avx2", "avx512"}) {
+    Isa parsed = Isa::Scalar;
+    if (parseIsa(isa, parsed) && !isaSupported(parsed, cpu)) continue;
+    SCOPED_TRACE(isa);
+    const fs::path out = dir.path / (std::string(isa) + ".nbrf");
+    std::string errors;
+    ASSERT_EQ(runTool(dir, (dir.path / "tiny.json").string() + " --depth 32 --isa " + isa + " -o " + out.string(),
+                      &errors), 0)
+        << errors;
+    const testing::FloatImage image = testing::readReferenceImage(out.string());
+    ASSERT_EQ(image.width, 24);
+    ASSERT_EQ(image.height, 16);
+    for (int y = 0; y < 16; ++y) {
+      for (int x = 0; x < 24; ++x) {
+        const scenehost::ArgbF p = world.pixelFloat(x, y);
+        const float* got = &image.argb[(y * 24 + x) * 4];
+        const float want[4] = {p.alpha, p.red, p.green, p.blue};
+        for (int c = 0; c < 4; ++c) ASSERT_EQ(std::memcmp(&got[c], &want[c], 4), 0) << x << "," << y << " channel " << c;
+      }
+    }
+  }
+}
+
+TEST(RenderTool, IsaOptionRefusesPathsTheProcessorLacks) {
+  CpuFeatures sse2Only;
+  sse2Only.sse2 = true;
+  EXPECT_EQ(render::isaVariableFor("auto", sse2Only), nullptr);
+  EXPECT_STREQ(render::isaVariableFor("scalar", sse2Only), "scalar");
+  EXPECT_STREQ(render::isaVariableFor("sse2", sse2Only), "sse2");
+  try {
+    render::isaVariableFor("avx2", sse2Only);
+    ADD_FAILURE() << "avx2 accepted on an SSE2-only processor";
+  } catch (const std::runtime_error& e) {
+    EXPECT_STREQ(e.what(), "--isa avx2: this processor (or its operating system) cannot run the avx2 path; "
+                           "it can run scalar, sse2");
+  }
+}
+
 TEST(RenderTool, SeveralFramesFollowTheHashPattern) {
   TempDir dir;
   writeText(dir.path / "tiny.json", kTinyScene);
@@ -251,6 +301,9 @@ TEST(RenderTool, UserErrorsExitWithStatusTwoAndOneLine) {
       {tiny + " --frames 0-3" + out, (dir.path / "out.png").string() + ": several frames need a run of '#'"},
       {tiny + " --depth 32" + out, (dir.path / "out.png").string() + ": a 32-bit frame is written as .exr"},
       {tiny + " -o " + (dir.path / "out.exr").string(), (dir.path / "out.exr").string() + ": an 8-bit frame is written as .png"},
+      {tiny + " --depth 32 --half -o " + (dir.path / "out.nbrf").string(),
+       (dir.path / "out.nbrf").string() + ": --half applies to OpenEXR output only"},
+      {tiny + " --isa avx3" + out, "--isa avx3: expected auto, scalar, sse2, avx2 or avx512"},
   };
   for (const Case& c : cases) {
     std::string errors;
@@ -260,6 +313,7 @@ TEST(RenderTool, UserErrorsExitWithStatusTwoAndOneLine) {
   }
   EXPECT_FALSE(fs::exists(dir.path / "out.png"));
   EXPECT_FALSE(fs::exists(dir.path / "out.exr"));
+  EXPECT_FALSE(fs::exists(dir.path / "out.nbrf"));
 }
 
 }  // namespace

@@ -61,4 +61,16 @@ std::vector<float> premultipliedRgbaFloat(const scenehost::HostWorld& world) {
   return rgba;
 }
 
+std::vector<float> premultipliedArgbFloat(const scenehost::HostWorld& world) {
+  std::vector<float> argb;
+  argb.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
+  for (std::int32_t y = 0; y < world.height(); ++y) {
+    for (std::int32_t x = 0; x < world.width(); ++x) {
+      const scenehost::ArgbF p = world.pixelFloat(x, y);
+      argb.insert(argb.end(), {p.alpha, p.red, p.green, p.blue});
+    }
+  }
+  return argb;
+}
+
 }  // namespace nebulastra::render

@@ -23,4 +23,7 @@ std::vector<std::uint16_t> straightRgba16(const scenehost::HostWorld& world);
 // Float world -> premultiplied float RGBA as stored.
 std::vector<float> premultipliedRgbaFloat(const scenehost::HostWorld& world);
 
+// Float world -> premultiplied float ARGB, the effect's own channel order.
+std::vector<float> premultipliedArgbFloat(const scenehost::HostWorld& world);
+
 }  // namespace nebulastra::render

@@ -1,5 +1,7 @@
 // nebulastra-render: renders the frames of a scene file through the effect library, driven by
-// the scene host exactly as After Effects would drive it, and writes them as PNG or OpenEXR.
+// the scene host exactly as After Effects would drive it, and writes them as PNG, OpenEXR or raw
+// float frames. The Windows build (nebulastra-render.exe beside Nebulastra.aex) has the writers
+// whose libraries exist for that target: PNG where libpng was built for it, raw float always.
 //
 // Exit status: 0 when every frame was written; 2 for a bad scene file or command line (one line on
 // stderr); 1 when the effect cannot be loaded, fails a frame, or a file cannot be written.
@@ -11,11 +13,17 @@
 #include <string>
 #include <vector>
 
-#include "exr_writer.h"
 #include "frame_pixels.h"
 #include "output_path.h"
-#include "png_writer.h"
 #include "progress.h"
+#include "isa_option.h"
+#include "raw_frame_writer.h"
+#ifdef NEBULASTRA_RENDER_PNG
+#include "png_writer.h"
+#endif
+#ifdef NEBULASTRA_RENDER_EXR
+#include "exr_writer.h"
+#endif
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
@@ -34,8 +42,20 @@ struct Options {
   std::string command;
   std::vector<std::string> sets;
   std::string effectPath;
+  std::string isa = "auto";
   bool half = false;
 };
+
+#ifdef NEBULASTRA_RENDER_PNG
+constexpr bool kHasPng = true;
+#else
+constexpr bool kHasPng = false;
+#endif
+#ifdef NEBULASTRA_RENDER_EXR
+constexpr bool kHasExr = true;
+#else
+constexpr bool kHasExr = false;
+#endif
 
 constexpr const char* kDescription =
     "Renders the frames of a Nebulastra scene file (JSON) through the effect library, with a host "
@@ -46,10 +66,17 @@ constexpr const char* kDescription =
     "                 8-bit frames, 16-bit PNG from 16-bit frames (0..32768 scaled to 0..65535,\n"
     "                 rounded).\n"
     "  32 bits        OpenEXR RGBA, premultiplied as compositing tools expect, float samples\n"
-    "                 (half with --half).\n"
-    "The output name must carry the matching extension (.png or .exr; it is added when missing).\n"
+    "                 (half with --half); or, named .nbrf, the raw float ARGB samples as\n"
+    "                 rendered (the tests' reference-frame layout), which every build writes\n"
+    "                 byte for byte alike.\n"
+    "The output name must carry a matching extension (.png, .exr or .nbrf; .png or .exr is added\n"
+    "when missing). The Windows build (nebulastra-render.exe) has no OpenEXR writer.\n"
     "With several frames, a run of '#' in the name becomes the zero-padded frame number:\n"
     "  nebulastra-render clouds.json --frames 0-47 -o out/clouds_####.png\n"
+    "\n"
+    "--isa picks the effect's render path (all draw the same pixels; for tests and timing): auto\n"
+    "is the best the processor and OS support, whatever NEBULASTRA_ISA says; a named path the\n"
+    "processor lacks is an error.\n"
     "\n"
     "Exit status: 0 success, 1 effect or file failure, 2 bad scene file or command line.";
 
@@ -63,16 +90,30 @@ std::string oneLine(const char* text) {
   return line;
 }
 
-void writeFrame(const scenehost::HostWorld& world, const std::string& path, int depth, bool half) {
+void writeFrame(const scenehost::HostWorld& world, const std::string& path, ImageFormat format,
+                int depth, bool half) {
+  if (format == ImageFormat::RawFloat) {
+    writeRawFloatFrame(path, world.width(), world.height(), premultipliedArgbFloat(world));
+    return;
+  }
+#ifdef NEBULASTRA_RENDER_PNG
   if (depth == 8) {
     writePng8(path, world.width(), world.height(), straightRgba8(world));
-  } else if (depth == 16) {
-    writePng16(path, world.width(), world.height(), straightRgba16(world));
-  } else {
-    writeExr(path, world.width(), world.height(), premultipliedRgbaFloat(world),
-             half ? ExrSampleType::Half : ExrSampleType::Float);
+    return;
   }
+  if (depth == 16) {
+    writePng16(path, world.width(), world.height(), straightRgba16(world));
+    return;
+  }
+#endif
+#ifdef NEBULASTRA_RENDER_EXR
+  writeExr(path, world.width(), world.height(), premultipliedRgbaFloat(world),
+           half ? ExrSampleType::Half : ExrSampleType::Float);
+#endif
+  (void)depth;
+  (void)half;
 }
+
 
 // Loads the scene and applies the command line's overrides; a SceneError leaves here.
 scene::Scene sceneFor(const Options& options) {
@@ -87,12 +128,17 @@ scene::Scene sceneFor(const Options& options) {
 
 int run(const Options& options) {
   scene::Scene s;
-  std::string pattern;
+  OutputPattern pattern;
   try {
+    // Before the library is loaded: it reads the variable once, on its first frame.
+    setIsaVariable(isaVariableFor(options.isa, readCpuFeatures()));
     s = sceneFor(options);
     pattern = checkedOutputPattern(options.output, s.render.depth,
-                                   s.render.lastFrame > s.render.firstFrame);
-  } catch (const std::exception& e) {  // SceneError or OutputPathError: the user's to fix
+                                   s.render.lastFrame > s.render.firstFrame, {kHasPng, kHasExr});
+    if (options.half && pattern.format != ImageFormat::Exr) {
+      throw OutputPathError(pattern.path + ": --half applies to OpenEXR output only");
+    }
+  } catch (const std::exception& e) {  // --isa, SceneError or OutputPathError: the user's to fix
     std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
     return kExitUsage;
   }
@@ -115,7 +161,7 @@ int run(const Options& options) {
                      options.scenePath.c_str(), frame, err);
         return kExitFailure;
       }
-      writeFrame(host.output(), framePath(pattern, frame), depth, options.half);
+      writeFrame(host.output(), framePath(pattern.path, frame), pattern.format, depth, options.half);
       reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
       if (frame == last) break;
     }
@@ -137,7 +183,8 @@ int main(int argc, char** argv) {
   app.get_formatter()->column_width(28);
   app.add_option("scene", options.scenePath, "Scene file (JSON)")->required();
   app.add_option("-o,--output", options.output,
-                 "Output image (.png for 8/16 bits, .exr for 32 bits); '#' run = frame number")
+                 "Output image (.png for 8/16 bits, .exr or .nbrf for 32 bits); '#' run = frame "
+                 "number")
       ->required();
   app.add_option("--frames", options.frames, "Frame number or range a-b (overrides render.frames)");
   app.add_option("--depth", options.depth, "Bits per channel: 8, 16 or 32 (overrides render.depth)");
@@ -150,6 +197,8 @@ int main(int argc, char** argv) {
                  "overlapBlend=Screen); repeatable")
       ->allow_extra_args(false);
   app.add_flag("--half", options.half, "Write OpenEXR with half-float samples instead of float");
+  app.add_option("--isa", options.isa,
+                 "Render path: auto (default), scalar, sse2, avx2 or avx512 (tests and timing)");
   app.add_option("--effect", options.effectPath,
                  "Effect library to load (default: NEBULASTRA_EFFECT, else the one beside this "
                  "program)");

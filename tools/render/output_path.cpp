@@ -7,9 +7,13 @@ namespace nebulastra::render {
 
 namespace {
 
-// Start of the file name (after the last '/').
+// Start of the file name (after the last directory separator).
 std::size_t fileNameStart(const std::string& path) {
+#ifdef _WIN32
+  const std::size_t slash = path.find_last_of("/\\");
+#else
   const std::size_t slash = path.rfind('/');
+#endif
   return slash == std::string::npos ? 0 : slash + 1;
 }
 
@@ -22,30 +26,44 @@ std::string lowerExtension(const std::string& path) {
   return ext;
 }
 
+std::string depthPhrase(int depth) { return (depth == 8 ? "an " : "a ") + std::to_string(depth) + "-bit frame"; }
+
 }  // namespace
 
-const char* extensionForDepth(int depth) { return depth == 32 ? ".exr" : ".png"; }
-
-std::string checkedOutputPattern(const std::string& pattern, int depth, bool severalFrames) {
-  const std::string wanted = extensionForDepth(depth);
-  std::string path = pattern;
-  const std::string ext = lowerExtension(path);
-  if (fileNameStart(path) == path.size()) {
+OutputPattern checkedOutputPattern(const std::string& pattern, int depth, bool severalFrames,
+                                   AvailableFormats available) {
+  if (fileNameStart(pattern) == pattern.size()) {
     throw OutputPathError(pattern + ": expected a file name, not a directory");
   }
-  if (ext.empty()) {
-    path += wanted;
-  } else if (ext != wanted) {
-    const std::string frame = (depth == 8 ? "an " : "a ") + std::to_string(depth) + "-bit frame";
-    throw OutputPathError(pattern + ": " + frame + " is written as " +
-                          wanted + " (" + (depth == 32 ? "OpenEXR" : "PNG") + "), not " + ext);
+  OutputPattern out{pattern, depth == 32 ? ImageFormat::Exr : ImageFormat::Png};
+  const std::string ext = lowerExtension(pattern);
+  if (depth != 32) {
+    if (ext.empty()) {
+      out.path += ".png";
+    } else if (ext != ".png") {
+      throw OutputPathError(pattern + ": " + depthPhrase(depth) + " is written as .png (PNG), not " + ext);
+    }
+    if (!available.png) {
+      throw OutputPathError(pattern + ": this build of nebulastra-render has no PNG writer; render at "
+                                      "--depth 32 and write .nbrf (raw float) instead");
+    }
+  } else if (ext.empty()) {
+    out.format = available.exr ? ImageFormat::Exr : ImageFormat::RawFloat;
+    out.path += available.exr ? ".exr" : ".nbrf";
+  } else if (ext == ".nbrf") {
+    out.format = ImageFormat::RawFloat;
+  } else if (ext != ".exr") {
+    throw OutputPathError(pattern + ": " + depthPhrase(depth) + " is written as .exr (OpenEXR) or .nbrf " +
+                          "(raw float), not " + ext);
+  } else if (!available.exr) {
+    throw OutputPathError(pattern + ": this build of nebulastra-render has no OpenEXR writer; write .nbrf "
+                                    "(raw float) instead");
   }
-  if (severalFrames && path.find('#', fileNameStart(path)) == std::string::npos) {
-    throw OutputPathError(pattern +
-                          ": several frames need a run of '#' in the file name for the frame "
-                          "number, e.g. out_####" + wanted);
+  if (severalFrames && out.path.find('#', fileNameStart(out.path)) == std::string::npos) {
+    throw OutputPathError(pattern + ": several frames need a run of '#' in the file name for the frame "
+                                    "number, e.g. out_####" + lowerExtension(out.path));
   }
-  return path;
+  return out;
 }
 
 std::string framePath(const std::string& pattern, std::int32_t frame) {
