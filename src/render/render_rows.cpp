@@ -7,6 +7,7 @@
 
 #include "render/channel_conversion.h"
 #include "render/shade_pixel.h"
+#include "render/simd/packet_kernel.h"
 
 namespace nebulastra {
 namespace {
@@ -68,7 +69,51 @@ void renderRows(const RowBand& band) {
     });
 }
 
+/// A run of shaded pixels of one row, stored in the depth's layout.
+template <class Store>
+void storeRun(unsigned char* row, int32_t firstColumn, int32_t count, const float* red, const float* green,
+              const float* blue, const float* alpha) {
+    for (int32_t i = 0; i < count; ++i) {
+        Store::store(row + static_cast<std::ptrdiff_t>(firstColumn + i) * Store::kPixelBytes, red[i], green[i],
+                     blue[i], alpha[i]);
+    }
+}
+
+template <class Store>
+void rowsSse2(const RowBand& band) { simd_sse2::shadeBand(band, storeRun<Store>); }
+template <class Store>
+void rowsAvx2(const RowBand& band) { simd_avx2::shadeBand(band, storeRun<Store>); }
+template <class Store>
+void rowsAvx512(const RowBand& band) { simd_avx512::shadeBand(band, storeRun<Store>); }
+
+template <class Store>
+RowWorker workerOn(Isa isa) {
+    switch (isa) {
+    case Isa::Sse2:
+        return rowsSse2<Store>;
+    case Isa::Avx2:
+        return rowsAvx2<Store>;
+    case Isa::Avx512:
+        return rowsAvx512<Store>;
+    case Isa::Scalar:
+    default:
+        return renderRows<Store>;
+    }
+}
+
 } // namespace
+
+RowWorker rowWorkerFor(OutputDepth depth, Isa isa) {
+    switch (depth) {
+    case OutputDepth::Float:
+        return workerOn<StoreFloat>(isa);
+    case OutputDepth::Bits16:
+        return workerOn<Store16>(isa);
+    case OutputDepth::Bits8:
+    default:
+        return workerOn<Store8>(isa);
+    }
+}
 
 void shadeRows8(const RowBand& band, PixelShader shade) { shadeRows<Store8>(band, shade); }
 void shadeRows16(const RowBand& band, PixelShader shade) { shadeRows<Store16>(band, shade); }

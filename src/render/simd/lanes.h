@@ -36,7 +36,7 @@ NEBULASTRA_LANE VU splatU(uint32_t x) { return VU{} + x; }
 
 NEBULASTRA_LANE VF sqrtLanes(VF x) {
 #if defined(__AVX512F__)
-    return (VF)_mm512_sqrt_ps((__m512)x);
+    return (VF)_mm512_maskz_sqrt_ps(0xFFFF, (__m512)x);  // the unmasked form trips -Wmaybe-uninitialized
 #elif defined(__AVX2__)
     return (VF)_mm256_sqrt_ps((__m256)x);
 #else
