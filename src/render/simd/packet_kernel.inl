@@ -582,7 +582,37 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const RenderSettin
     }
 }
 
+/// Runs a lane function over arrays in chunks of kLanes; the tail chunk is padded with zeros.
+template <class LaneFunction>
+void overBatch(int32_t count, float* out, LaneFunction function) {
+    for (int32_t i = 0; i < count; i += kLanes) {
+        const int32_t n = count - i < kLanes ? count - i : kLanes;
+        const VF result = function(i, n);
+        for (int32_t l = 0; l < n; ++l) out[i + l] = result[l];
+    }
+}
+
+NEBULASTRA_LANE VF loadLanes(const float* values, int32_t first, int32_t n) {
+    VF v = splat(0.0f);
+    for (int32_t l = 0; l < n; ++l) v[l] = values[first + l];
+    return v;
+}
+
 } // namespace
+
+void gradientNoise4Batch(const float* x, const float* y, const float* z, const float* w, int32_t seed, float* out,
+                         int32_t count) {
+    overBatch(count, out, [&](int32_t i, int32_t n) {
+        return gradientNoise4Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), loadLanes(w, i, n),
+                                   seed);
+    });
+}
+
+void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out, int32_t count) {
+    overBatch(count, out, [&](int32_t i, int32_t n) {
+        return perlinNoise3Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), seed);
+    });
+}
 
 void shadeBand(const RowBand& band, PixelRunStore store) {
     const FrameContext& context = band.context;
