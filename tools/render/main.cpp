@@ -181,6 +181,9 @@ int main(int argc, char** argv) {
   Options options;
   CLI::App app(nebulastra::render::kDescription, "nebulastra-render");
   app.get_formatter()->column_width(28);
+  // Options are --name on every system: under Windows CLI11 would otherwise take a path that
+  // starts with '/' (as Wine passes Unix paths through) for a "/option".
+  app.allow_windows_style_options(false);
   app.add_option("scene", options.scenePath, "Scene file (JSON)")->required();
   app.add_option("-o,--output", options.output,
                  "Output image (.png for 8/16 bits, .exr or .nbrf for 32 bits); '#' run = frame "
