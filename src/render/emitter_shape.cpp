@@ -29,6 +29,7 @@
 #include <cmath>
 
 #include "render/noise/noise.h"
+#include "render/noise_channels.h"
 
 namespace nebulastra {
 namespace {
@@ -118,16 +119,22 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
 
     const float f = field.billowFrequency;
     const float kf = field.emitterIndex[k];
-    float bx = lx * f + 17.0f * kf;
-    float by = ly * f + 11.0f * kf;
-    float bz = lz * f + 23.0f * kf;
+    using noise_channels::kEmitterStep;
+    float bx = lx * f + kEmitterStep[0] * kf;
+    float by = ly * f + kEmitterStep[1] * kf;
+    float bz = lz * f + kEmitterStep[2] * kf;
     if (field.warped) {
         const float warp = field.warpAmount;
         const float hx = bx / 2.0f, hy = by / 2.0f, hz = bz / 2.0f;  // all three lookups share these
-        const int32_t seed = field.billowSeed;
-        bx += (perlinNoise3(hx + 13.0f, hy + 7.0f, hz + 23.0f, offsetSeed(seed, 71)) - 0.5f) * warp;
-        by += (perlinNoise3(hx + 41.0f, hy + 29.0f, hz + 5.0f, offsetSeed(seed, 72)) - 0.5f) * warp;
-        bz += (perlinNoise3(hx + 17.0f, hy + 53.0f, hz + 37.0f, offsetSeed(seed, 73)) - 0.5f) * warp;
+        float shift[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            const noise_channels::Channel& c = noise_channels::kWarp[axis];
+            shift[axis] = (perlinNoise3(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
+                                        offsetSeed(field.billowSeed, c.seedOffset)) - 0.5f) * warp;
+        }
+        bx += shift[0];
+        by += shift[1];
+        bz += shift[2];
     }
 
     float billowValue;
@@ -160,9 +167,10 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
             const float erosionSlack = kBoundSlack * ((1.0f + std::fabs(s)) + 1.2f * rise);
             if (boundsHold && s + 0.2f * rise + erosionSlack < 0.0f) return kNothing;
             float e;
+            const noise_channels::Channel& c = noise_channels::kErosion;
             const bool erosionDone = boundedFbm(
-                NoiseShape::Smooth, bx * 3.1f + 8.0f, by * 3.1f + 2.0f, bz * 3.1f + 5.0f, field.erosionPhase,
-                field.erosionOctaves, offsetSeed(field.billowSeed, 311), e,
+                NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1], bz * c.scale + c.offset[2],
+                field.erosionPhase, field.erosionOctaves, offsetSeed(field.billowSeed, c.seedOffset), e,
                 [&](float sum, float weight, float weightTotal) {
                     if (!boundsHold) return true;
                     const float lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;

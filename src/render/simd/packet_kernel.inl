@@ -21,6 +21,7 @@
 #include "render/emitter_shape.h"
 #include "render/march_setup.h"
 #include "render/noise/noise_internal.h"
+#include "render/noise_channels.h"
 #include "render/scalar_math.h"
 #include "render/shade_pixel.h"
 #include "render/simd/packet_kernel.h"
@@ -276,16 +277,22 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
 
     const float f = field.billowFrequency;
     const float kf = field.emitterIndex[k];
-    VF bx = lx * f + 17.0f * kf;
-    VF by = ly * f + 11.0f * kf;
-    VF bz = lz * f + 23.0f * kf;
+    using noise_channels::kEmitterStep;
+    VF bx = lx * f + kEmitterStep[0] * kf;
+    VF by = ly * f + kEmitterStep[1] * kf;
+    VF bz = lz * f + kEmitterStep[2] * kf;
     if (field.warped) {
         const float warp = field.warpAmount;
         const VF hx = bx / 2.0f, hy = by / 2.0f, hz = bz / 2.0f;
-        const int32_t seed = field.billowSeed;
-        bx += (perlinNoise3Lanes(hx + 13.0f, hy + 7.0f, hz + 23.0f, offsetSeedScalar(seed, 71)) - 0.5f) * warp;
-        by += (perlinNoise3Lanes(hx + 41.0f, hy + 29.0f, hz + 5.0f, offsetSeedScalar(seed, 72)) - 0.5f) * warp;
-        bz += (perlinNoise3Lanes(hx + 17.0f, hy + 53.0f, hz + 37.0f, offsetSeedScalar(seed, 73)) - 0.5f) * warp;
+        VF shift[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            const noise_channels::Channel& c = noise_channels::kWarp[axis];
+            shift[axis] = (perlinNoise3Lanes(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
+                                             offsetSeedScalar(field.billowSeed, c.seedOffset)) - 0.5f) * warp;
+        }
+        bx += shift[0];
+        by += shift[1];
+        bz += shift[2];
     }
 
     // Billows, with the bound asked again after every octave but the last.
@@ -334,8 +341,10 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
             bool finished = true;
             if (erosionOctaves >= 1) {
                 const float weightTotal = fbmWeight(erosionOctaves);
-                VF x = bx * 3.1f + 8.0f, y = by * 3.1f + 2.0f, z = bz * 3.1f + 5.0f, w = splat(field.erosionPhase);
-                int32_t seed = offsetSeedScalar(field.billowSeed, 311);
+                const noise_channels::Channel& c = noise_channels::kErosion;
+                VF x = bx * c.scale + c.offset[0], y = by * c.scale + c.offset[1], z = bz * c.scale + c.offset[2];
+                VF w = splat(field.erosionPhase);
+                int32_t seed = offsetSeedScalar(field.billowSeed, c.seedOffset);
                 VF sum = splat(0.0f);
                 float weight = 0.0f, amplitudeOctave = 0.5f;
                 for (int32_t octave = 0; octave < erosionOctaves; ++octave) {
@@ -406,21 +415,25 @@ static VF textureLanes(const TextureField& texture, const VF p[3]) {
     const VF ridge = absLanes(2.0f * main - 1.0f);
     switch (texture.type) {
     case TextureType::Billows: {
-        const VF second = fbmLanes(tx * 2.3f + 11.0f, ty * 2.3f + 5.0f, tz * 2.3f + 7.0f, w * 1.3f + 3.0f, octaves,
-                                   offsetSeedScalar(seed, 70));
+        const noise_channels::Channel& c = noise_channels::kTextureBillows;
+        const VF second = fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
+                                   w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
         return clampLanes(1.0f - (0.6f * ridge + 0.4f * absLanes(2.0f * second - 1.0f)), 0.0f, 1.0f);
     }
     case TextureType::Erosion: {
         const VF a = clampLanes((ridge - 0.35f) * 2.3255816f, 0.0f, 1.0f);
-        const VF grain = gradientNoise4Lanes(tx * 4.0f, ty * 4.0f, tz * 4.0f, w, offsetSeedScalar(seed, 200));
+        const noise_channels::Channel& c = noise_channels::kTextureGrain;
+        const VF grain =
+            gradientNoise4Lanes(tx * c.scale, ty * c.scale, tz * c.scale, w, offsetSeedScalar(seed, c.seedOffset));
         const VF a2 = a * a;
         const VF value = 0.25f * grain - (0.75f - 0.5f * a) * a2 * grain + 0.75f - (2.25f - 1.5f * a) * a2;
         return clampLanes(value, 0.0f, 1.0f);
     }
     case TextureType::Wisps:
     default: {
-        const VF second = fbmLanes(tx * 3.0f + 1.7f, ty * 3.0f + 3.1f, tz * 3.0f + 0.9f, w * 1.3f + 5.0f, octaves,
-                                   offsetSeedScalar(seed, 50));
+        const noise_channels::Channel& c = noise_channels::kTextureWisps;
+        const VF second = fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
+                                   w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
         const VF v = (1.0f - ridge) * 0.7f + (1.0f - absLanes(2.0f * second - 1.0f)) * 0.3f;
         return clampLanes(v * v, 0.0f, 1.0f);
     }
@@ -431,7 +444,9 @@ static VF textureLanes(const TextureField& texture, const VF p[3]) {
 static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF shares[kMaxEmitters]) {
     VF total = splat(0.0f);
     const float f = field.billowFrequency;
-    const int32_t detailSeed = offsetSeedScalar(field.billowSeed, 131);
+    using noise_channels::kDetail;
+    using noise_channels::kEmitterStep;
+    const int32_t detailSeed = offsetSeedScalar(field.billowSeed, kDetail.seedOffset);
     const VF detailPhase = splat(field.detailPhase);
     for (int32_t k = 0; k < field.emitterCount; ++k) {
         shares[k] = splat(0.0f);
@@ -441,9 +456,10 @@ static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF sha
         if (!any(inside)) continue;
         const VF q = edgeProfileLanes(shape.s, field, inside);
         const float kf = field.emitterIndex[k];
-        const VF detail = fbmLanes(shape.lx * f * 2.3f + 17.0f * kf + 19.0f, shape.ly * f * 2.3f + 11.0f * kf + 4.0f,
-                                   shape.lz * f * 2.3f + 23.0f * kf + 11.0f, detailPhase, field.billowOctaves,
-                                   detailSeed);
+        const VF detail = fbmLanes(shape.lx * f * kDetail.scale + kEmitterStep[0] * kf + kDetail.offset[0],
+                                   shape.ly * f * kDetail.scale + kEmitterStep[1] * kf + kDetail.offset[1],
+                                   shape.lz * f * kDetail.scale + kEmitterStep[2] * kf + kDetail.offset[2],
+                                   detailPhase, field.billowOctaves, detailSeed);
         const VF rho = (detail * 0.65f + 0.55f) * q * field.opacity[k] * field.densityScale[k];
         const VM adds = inside & (rho > 1e-5f);
         shares[k] = select(adds, rho, splat(0.0f));
