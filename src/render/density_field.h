@@ -1,8 +1,10 @@
 #pragma once
 // The clouds' density at any composition-space point: a soft, noise-shaped ellipsoid per
-// emitter, summed, and modulated by a world-space texture. Pure functions of their arguments.
+// emitter, summed, and modulated by a world-space texture. The render kernels query the frame's
+// CloudField (cloud_field.h); these forms build one from the frame's records for each call and
+// serve single lookups (tests, benchmarks, the colour's texture lookup goes through textureAt).
 
-#include "render/prepared_frame.h"
+#include "render/cloud_field.h"
 
 namespace nebulastra {
 

@@ -28,10 +28,10 @@ PF_PixelFormat queryPixelFormat(const PF_InData* in_data, const PF_EffectWorld* 
     return format;
 }
 
-RowWorker workerFor(PF_PixelFormat format) {
-    if (format == PF_PixelFormat_ARGB128) return renderRowsFloat;
-    if (format == PF_PixelFormat_ARGB64) return renderRows16;
-    return renderRows8;  // ARGB32, INVALID and anything unknown
+OutputDepth depthOf(PF_PixelFormat format) {
+    if (format == PF_PixelFormat_ARGB128) return OutputDepth::Float;
+    if (format == PF_PixelFormat_ARGB64) return OutputDepth::Bits16;
+    return OutputDepth::Bits8;  // ARGB32, INVALID and anything unknown
 }
 
 } // namespace
@@ -41,11 +41,17 @@ void renderFrame(PF_InData* in_data, PF_EffectWorld* /*input: a generator never 
     collectEmitters(in_data, settings);  // emitters and camera; every later step sees them
     const PF_PixelFormat format = queryPixelFormat(in_data, output);
     const PreparedFrame prepared = prepareFrame(settings);
+    const CloudField field = makeCloudField(settings, prepared);
 
     const FrameContext context{static_cast<unsigned char*>(output->data),
-                               static_cast<std::ptrdiff_t>(output->rowbytes), settings.outputWidth, &settings,
-                               &prepared};
-    runRowBands(output->height, context, workerFor(format));
+                               static_cast<std::ptrdiff_t>(output->rowbytes),
+                               settings.outputWidth,
+                               0,
+                               0,
+                               &settings,
+                               &prepared,
+                               &field};
+    runRowBands(output->height, context, rowWorkerFor(depthOf(format), renderIsa()));
 }
 
 } // namespace nebulastra

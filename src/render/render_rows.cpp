@@ -7,6 +7,7 @@
 
 #include "render/channel_conversion.h"
 #include "render/shade_pixel.h"
+#include "render/simd/packet_kernel.h"
 
 namespace nebulastra {
 namespace {
@@ -37,28 +38,89 @@ struct StoreFloat {
     }
 };
 
-template <class Store>
-void shadeRows(const RowBand& band, PixelShader shade) {
+/// Walks the band's rows; shade(layerX, layerY, r, g, b, a) computes one pixel.
+template <class Store, class Shade>
+void walkRows(const RowBand& band, Shade shade) {
     const FrameContext& context = band.context;
     for (int32_t y = band.firstRow; y < band.endRow; ++y) {
         // Pointer-width arithmetic: y * rowbytes can exceed 2^31 on large deep frames.
         unsigned char* row = context.outputBase + static_cast<std::ptrdiff_t>(y) * context.rowbytes;
         for (int32_t x = 0; x < context.width; ++x) {
             float r, g, b, a;
-            shade(x, y, *context.settings, *context.prepared, r, g, b, a);
+            shade(context.originX + x, context.originY + y, r, g, b, a);
             Store::store(row + static_cast<std::ptrdiff_t>(x) * Store::kPixelBytes, r, g, b, a);
         }
     }
 }
 
+template <class Store>
+void shadeRows(const RowBand& band, PixelShader shade) {
+    const FrameContext& c = band.context;
+    walkRows<Store>(band, [&](int32_t x, int32_t y, float& r, float& g, float& b, float& a) {
+        shade(x, y, *c.settings, *c.prepared, r, g, b, a);
+    });
+}
+
+template <class Store>
+void renderRows(const RowBand& band) {
+    const FrameContext& c = band.context;
+    walkRows<Store>(band, [&](int32_t x, int32_t y, float& r, float& g, float& b, float& a) {
+        shadePixel(x, y, *c.settings, *c.prepared, *c.field, r, g, b, a);
+    });
+}
+
+/// A run of shaded pixels of one row, stored in the depth's layout.
+template <class Store>
+void storeRun(unsigned char* row, int32_t firstColumn, int32_t count, const float* red, const float* green,
+              const float* blue, const float* alpha) {
+    for (int32_t i = 0; i < count; ++i) {
+        Store::store(row + static_cast<std::ptrdiff_t>(firstColumn + i) * Store::kPixelBytes, red[i], green[i],
+                     blue[i], alpha[i]);
+    }
+}
+
+template <class Store>
+void rowsSse2(const RowBand& band) { simd_sse2::shadeBand(band, storeRun<Store>); }
+template <class Store>
+void rowsAvx2(const RowBand& band) { simd_avx2::shadeBand(band, storeRun<Store>); }
+template <class Store>
+void rowsAvx512(const RowBand& band) { simd_avx512::shadeBand(band, storeRun<Store>); }
+
+template <class Store>
+RowWorker workerOn(Isa isa) {
+    switch (isa) {
+    case Isa::Sse2:
+        return rowsSse2<Store>;
+    case Isa::Avx2:
+        return rowsAvx2<Store>;
+    case Isa::Avx512:
+        return rowsAvx512<Store>;
+    case Isa::Scalar:
+    default:
+        return renderRows<Store>;
+    }
+}
+
 } // namespace
+
+RowWorker rowWorkerFor(OutputDepth depth, Isa isa) {
+    switch (depth) {
+    case OutputDepth::Float:
+        return workerOn<StoreFloat>(isa);
+    case OutputDepth::Bits16:
+        return workerOn<Store16>(isa);
+    case OutputDepth::Bits8:
+    default:
+        return workerOn<Store8>(isa);
+    }
+}
 
 void shadeRows8(const RowBand& band, PixelShader shade) { shadeRows<Store8>(band, shade); }
 void shadeRows16(const RowBand& band, PixelShader shade) { shadeRows<Store16>(band, shade); }
 void shadeRowsFloat(const RowBand& band, PixelShader shade) { shadeRows<StoreFloat>(band, shade); }
 
-void renderRows8(const RowBand& band) { shadeRows<Store8>(band, shadePixel); }
-void renderRows16(const RowBand& band) { shadeRows<Store16>(band, shadePixel); }
-void renderRowsFloat(const RowBand& band) { shadeRows<StoreFloat>(band, shadePixel); }
+void renderRows8(const RowBand& band) { renderRows<Store8>(band); }
+void renderRows16(const RowBand& band) { renderRows<Store16>(band); }
+void renderRowsFloat(const RowBand& band) { renderRows<StoreFloat>(band); }
 
 } // namespace nebulastra

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <thread>
 
-#include "render/prepared_frame.h"
+#include "render/cloud_field.h"
 
 namespace nebulastra {
 
@@ -21,8 +21,10 @@ struct FrameContext {
     unsigned char* outputBase;  // first byte of row 0
     std::ptrdiff_t rowbytes;    // byte distance between rows; may exceed width * pixel size
     int32_t width;              // columns each worker renders (the snapshot's outputWidth)
+    int32_t originX, originY;   // layer pixel of output pixel (0, 0)
     const RenderSettings* settings;
     const PreparedFrame* prepared;
+    const CloudField* field;    // the kernel's input, built from the two records above
 };
 
 /// One worker's share of the rows, [firstRow, endRow), with its own copy of the context.

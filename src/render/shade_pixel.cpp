@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/density_field.h"
+#include "render/cloud_field.h"
 #include "render/march_setup.h"
 #include "scene/view_ray.h"
 
@@ -14,7 +14,6 @@ namespace nebulastra {
 namespace {
 
 constexpr int kShadowSamples = 6;
-constexpr float kShadowSpacing = 0.35f;  // in cloud sizes
 constexpr float kStopTransmittance = 0.003f;
 constexpr float kMaxLightRatio = 4.0f;
 
@@ -22,6 +21,11 @@ constexpr float kMaxLightRatio = 4.0f;
 
 void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
                 float& red, float& green, float& blue, float& alpha) {
+    shadePixel(x, y, settings, prepared, makeCloudField(settings, prepared), red, green, blue, alpha);
+}
+
+void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
+                const CloudField& field, float& red, float& green, float& blue, float& alpha) {
     // Every early return below leaves transparent black.
     red = green = blue = alpha = 0.0f;
 
@@ -29,27 +33,25 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
     viewRayForPixel(x, y, settings, o, d);
 
     float tNear, tFar;
-    if (!clipToBoundSphere(o, d, prepared.boundCenter, prepared.boundRadius, tNear, tFar)) return;
+    if (!clipToBoundSphere(o, d, field.boundCenter, field.boundRadius, tNear, tFar)) return;
 
-    const float unit = std::max(settings.cloudSizePx, 1.0f);  // S: the unit of optical length
+    const float unit = field.unit;  // S: the unit of optical length
     const float span = tFar - tNear;
-    const int32_t steps = marchStepCount(span, settings.cloudSizePx, settings.qualitySteps);
+    const int32_t steps = marchStepCount(span, field.cloudSizePx, field.qualitySteps);
     const float dt = span / static_cast<float>(steps);
     if (!(dt > 0.0f)) return;
     const float ds = dt / unit;
 
     const float jitter = pixelJitter(x, y);
-    const float mu = (settings.sunDirection[0] * d[0] + settings.sunDirection[1] * d[1]) +
-                     settings.sunDirection[2] * d[2];
-    const float phase = sunPhase(settings.phaseAnisotropy, mu);
+    const float mu = (field.sunDirection[0] * d[0] + field.sunDirection[1] * d[1]) + field.sunDirection[2] * d[2];
+    const float phase = sunPhase(field.phaseAnisotropy, mu);
 
-    const int32_t emitterCount = std::clamp(settings.emitterCount, 0, kMaxEmitters);
+    const int32_t emitterCount = field.emitterCount;
     float E[kMaxEmitters];           // optical length through each emitter's cloud
     float shares[kMaxEmitters];      // each emitter's density at the current sample
     for (int32_t k = 0; k < kMaxEmitters; ++k) E[k] = 0.0f;
 
-    const bool shadowed = settings.selfShadow > 0.001f;
-    const float shadowStep = kShadowSpacing * unit;
+    const float shadowStep = field.shadowStep;
 
     float T = 1.0f;  // transmittance so far
     float L = 0.0f;  // light scattered toward the eye
@@ -61,7 +63,7 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
         float p[3];
         for (int c = 0; c < 3; ++c) p[c] = o[c] + t * d[c];
 
-        const float sigma = sampleCloudDensity(p, settings, prepared, shares);
+        const float sigma = field.density(p, shares);
         if (!(sigma > 1e-5f)) continue;  // empty space: nothing accumulates, no stop test
 
         // Not weighted by transmittance: a cloud behind another colours the pixel as fully as the
@@ -74,24 +76,24 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
         for (int c = 0; c < 3; ++c) P[c] += w * p[c];
         W += w;
 
-        const float kappa = settings.density * sigma;
+        const float kappa = field.extinction * sigma;
         const float stepTransmittance = std::exp(-kappa * ds);
         const float absorbed = (1.0f - stepTransmittance) * T;
 
         float visibility = 1.0f;
-        if (shadowed) {
+        if (field.shadowed) {
             float sum = 0.0f;
             for (int m = 1; m <= kShadowSamples; ++m) {
                 const float along = static_cast<float>(m) * shadowStep;
                 float q[3];
-                for (int c = 0; c < 3; ++c) q[c] = p[c] + along * settings.sunDirection[c];
-                sum += sampleShadowDensity(q, settings, prepared);
+                for (int c = 0; c < 3; ++c) q[c] = p[c] + along * field.sunDirection[c];
+                sum += field.shadowDensity(q);
             }
-            visibility = std::exp(-settings.density * settings.selfShadow * sum * shadowStep / unit);
+            visibility = std::exp(-field.extinction * field.selfShadow * sum * shadowStep / unit);
         }
 
         const float powder = (1.0f - std::exp(-2.0f * kappa)) * 0.5f + 0.5f;
-        L += (powder * visibility * settings.sunIntensity * phase + settings.ambient) * absorbed;
+        L += (powder * visibility * field.sunIntensity * phase + field.ambient) * absorbed;
 
         T = T * stepTransmittance;
         if (T < kStopTransmittance) break;
@@ -107,9 +109,9 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
     compositeEmitterColor(E, settings, prepared, centroid, R, G, B);
 
     const float lambda = std::min(L / a, kMaxLightRatio);
-    red = lambda * R * a * settings.brightness;
-    green = lambda * G * a * settings.brightness;
-    blue = lambda * B * a * settings.brightness;
+    red = lambda * R * a * field.brightness;
+    green = lambda * G * a * field.brightness;
+    blue = lambda * B * a * field.brightness;
     alpha = a;
 }
 

@@ -66,7 +66,8 @@ void render(PaddedWorld& world, void (*shadeRows)(const RowBand&, PixelShader), 
     gShadeRows = shadeRows;
     RenderSettings settings{};
     PreparedFrame prepared{};
-    const FrameContext context{world.data(), world.rowbytes, kWidth, &settings, &prepared};
+    const CloudField field = makeCloudField(settings, prepared);
+    const FrameContext context{world.data(), world.rowbytes, kWidth, 0, 0, &settings, &prepared, &field};
     runRowBandsWith(4, kHeight, context, bandWorker, startThread);  // bands of 3, 3, 3 and 2 rows
 }
 

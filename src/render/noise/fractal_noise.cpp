@@ -4,22 +4,17 @@
 #include <cmath>
 
 #include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
 
 namespace nebulastra {
 
 namespace {
 
-// Rotation entries times the lacunarity 2.02, as single-precision products. The decimal
-// literals (0.7272, 0.9696, ...) differ from these products in the last bit and would shift
-// every octave after the first.
-constexpr float kLacunarity = 2.02f;
-constexpr float k08 = 0.8f * kLacunarity;
-constexpr float k06 = 0.6f * kLacunarity;
-constexpr float k036 = 0.36f * kLacunarity;
-constexpr float k048 = 0.48f * kLacunarity;
-constexpr float k064 = 0.64f * kLacunarity;
+using namespace noise_internal;
 
-inline float shapeOctave(NoiseShape shape, float n) {
+} // namespace
+
+float shapeOctave(NoiseShape shape, float n) {
     switch (shape) {
     case NoiseShape::Puffy:
         return std::fabs((n + n) - 1.0f);
@@ -34,16 +29,27 @@ inline float shapeOctave(NoiseShape shape, float n) {
     }
 }
 
-} // namespace
+NoiseRange shapedOctaveRange(NoiseShape shape) {
+    switch (shape) {
+    case NoiseShape::Puffy:  // |2n - 1| over [-0.2, 1.2]
+        return {0.0f, 1.4f};
+    case NoiseShape::Wispy:  // (1 - |2n - 1|)^2, with 1 - |2n - 1| in [-0.4, 1]
+        return {0.0f, 1.0f};
+    case NoiseShape::Clumps:  // n^3 is monotonic
+        return {-0.008f, 1.728f};
+    default:
+        return {kOctaveMin, kOctaveMax};
+    }
+}
 
 void nextOctave(float& x, float& y, float& z, float& w, int32_t& seed) {
     const float ox = x, oy = y, oz = z;
     x = oy * k08 + oz * k06;
     y = (oy * k036 - ox * k08) - oz * k048;
     z = oz * k064 - (ox * k06 + oy * k048);
-    w = w * kLacunarity + 1.7f;
+    w = w * kLacunarity + kOctaveShiftW;
     // Seeds wrap like every other hash input.
-    seed = static_cast<int32_t>(static_cast<uint32_t>(seed) + 101u);
+    seed = static_cast<int32_t>(static_cast<uint32_t>(seed) + kOctaveSeedStep);
 }
 
 float fbmNoise4(float x, float y, float z, float w, int32_t octaves, int32_t seed) {

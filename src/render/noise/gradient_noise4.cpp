@@ -38,7 +38,7 @@ float gradientNoise4(float x, float y, float z, float w, int32_t seed) {
     const uint32_t cz = static_cast<uint32_t>(latticeCell(z, fz));
     const uint32_t cw = static_cast<uint32_t>(latticeCell(w, fw));
     // The 4-D noise hashes seed + 131 so it never coincides with the 3-D noise of the same seed.
-    const uint32_t seedTerm = (static_cast<uint32_t>(seed) + 131u) * kPrimeSeed;
+    const uint32_t seedTerm = (static_cast<uint32_t>(seed) + kNoise4SeedOffset) * kPrimeSeed;
 
     const float offX[2] = {fx, fx - 1.0f};
     const float offY[2] = {fy, fy - 1.0f};

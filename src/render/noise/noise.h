@@ -25,6 +25,24 @@ float perlinNoise3(float x, float y, float z, int32_t seed);
 float gradientNoise4(float x, float y, float z, float w, int32_t seed);
 /// Steps coordinates and seed from one octave to the next (rotation, lacunarity 2.02).
 void nextOctave(float& x, float& y, float& z, float& w, int32_t& seed);
+/// One octave value n reshaped as the billow maps bend it (Smooth n, Puffy |2n-1|, Wispy
+/// (1-|2n-1|)^2, Clumps n^3; unknown shapes act as Smooth).
+float shapeOctave(NoiseShape shape, float n);
+
+/// Every gradientNoise4 value lies in [kOctaveMin, kOctaveMax]: a corner value never exceeds its
+/// offset's length, and the fade weights are convex with a weighted squared offset of at most 1,
+/// so the interpolated sum stays within [-1, 1] before the 0.5 + 0.7 n mapping.
+constexpr float kOctaveMin = -0.2f;
+constexpr float kOctaveMax = 1.2f;
+
+/// The range of shapeOctave over [kOctaveMin, kOctaveMax]: also the range of the shaped fractal
+/// sums, which are weighted means of shaped octaves.
+struct NoiseRange {
+    float lowest;
+    float highest;
+};
+NoiseRange shapedOctaveRange(NoiseShape shape);
+
 /// Amplitude-normalised fractal sum of gradientNoise4 (gain 0.5); 0 when octaves < 1.
 float fbmNoise4(float x, float y, float z, float w, int32_t octaves, int32_t seed);
 /// fbmNoise4 with each octave value reshaped by `shape` before it is weighted.

@@ -1,7 +1,8 @@
 #pragma once
 // Inline building blocks shared by the noise translation units, so the innermost loops of the
 // 3-D and 4-D noises get the hash, the lattice split and the fade without calls. Not part of the
-// public noise interface; only src/render/noise/*.cpp include this.
+// public noise interface: the noise translation units include it, and the SIMD kernel takes its
+// constants (never its inline functions, which must not be compiled for another instruction set).
 
 #include <cstdint>
 #include <cstring>
@@ -17,6 +18,20 @@ constexpr uint32_t kPrimeZ = 1274126177u; // also the scramble multiplier of has
 constexpr uint32_t kPrimeW = 1933875137u;
 constexpr uint32_t kPrimeSeed = 362437u;
 constexpr uint32_t kGradientSpacing = 47479247u;
+
+// The octave step: rotation entries times the lacunarity 2.02, as single-precision products. The
+// decimal literals (0.7272, 0.9696, ...) differ from these products in the last bit and would
+// shift every octave after the first.
+constexpr float kLacunarity = 2.02f;
+constexpr float kOctaveShiftW = 1.7f;
+constexpr uint32_t kOctaveSeedStep = 101u;
+constexpr float k08 = 0.8f * kLacunarity;
+constexpr float k06 = 0.6f * kLacunarity;
+constexpr float k036 = 0.36f * kLacunarity;
+constexpr float k048 = 0.48f * kLacunarity;
+constexpr float k064 = 0.64f * kLacunarity;
+/// The 4-D noise hashes seed + 131 so it never coincides with the 3-D noise of the same seed.
+constexpr uint32_t kNoise4SeedOffset = 131u;
 
 constexpr float kTwoPowMinus31 = 1.0f / 2147483648.0f;
 constexpr float kTwoPowMinus15 = 1.0f / 32768.0f;

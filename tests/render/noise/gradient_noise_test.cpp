@@ -108,5 +108,39 @@ TEST(GradientNoise, ExtremeSeedsAndCoordinatesDoNotTrap) {
     }
 }
 
+TEST(GradientNoise, EveryOctaveStaysInsideTheRangeTheEarlyOutsAssume) {
+    // The density field skips noise wherever these bounds prove a cloud empty, so a value outside
+    // them would silently change pictures. Cell centres are where |n| can come closest to 1 (all
+    // sixteen offsets have length 1 there); the search mixes them with random points.
+    uint32_t state = 12345u;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) * (1.0f / 16777216.0f);
+    };
+    float lowest = 1.0f, highest = 0.0f;
+    for (int i = 0; i < 200000; ++i) {
+        const bool centre = (i & 1) == 0;
+        const float base[4] = {std::floor(next() * 64.0f - 32.0f), std::floor(next() * 64.0f - 32.0f),
+                               std::floor(next() * 64.0f - 32.0f), std::floor(next() * 8.0f)};
+        float c[4];
+        for (int a = 0; a < 4; ++a) c[a] = base[a] + (centre ? 0.5f + (next() - 0.5f) * 0.02f : next());
+        const float n = gradientNoise4(c[0], c[1], c[2], c[3], static_cast<int32_t>(next() * 1e6f));
+        lowest = std::min(lowest, n);
+        highest = std::max(highest, n);
+    }
+    EXPECT_GE(lowest, kOctaveMin);
+    EXPECT_LE(highest, kOctaveMax);
+
+    // The shaped maps' ranges are the images of that interval.
+    for (NoiseShape shape : {NoiseShape::Smooth, NoiseShape::Puffy, NoiseShape::Wispy, NoiseShape::Clumps}) {
+        const NoiseRange range = shapedOctaveRange(shape);
+        for (int i = 0; i <= 1400; ++i) {
+            const float v = shapeOctave(shape, kOctaveMin + 0.001f * static_cast<float>(i));
+            EXPECT_GE(v, range.lowest - 1e-6f);
+            EXPECT_LE(v, range.highest + 1e-6f);
+        }
+    }
+}
+
 } // namespace
 } // namespace nebulastra

@@ -1,0 +1,75 @@
+#pragma once
+// The lane types the SIMD kernel is written over: kLanes single-precision floats (or 32-bit
+// integers) processed together, one pixel per lane. The width follows the instruction set the
+// including translation unit is compiled for: 16 lanes with AVX-512, 8 with AVX2, 4 with the
+// x86-64 baseline SSE2. Arithmetic uses GCC's vector extensions, whose +, -, * and / are the IEEE
+// operations lane by lane (each rounded by itself, never fused with -ffp-contract=off), so every
+// lane computes exactly what the scalar code computes for its pixel. Square roots, conversions
+// and mask tests go through the instruction set's own operations, which are exact as well.
+//
+// Include this only from a kernel translation unit, inside its instruction-set namespace: every
+// function here is static so that no copy compiled for one instruction set can stand in for
+// another's at link time.
+
+#include <cstdint>
+#include <immintrin.h>
+
+#if defined(__AVX512F__)
+static constexpr int kLanes = 16;
+#elif defined(__AVX2__)
+static constexpr int kLanes = 8;
+#else
+static constexpr int kLanes = 4;
+#endif
+
+typedef float VF __attribute__((vector_size(kLanes * 4)));
+typedef int32_t VI __attribute__((vector_size(kLanes * 4)));
+typedef uint32_t VU __attribute__((vector_size(kLanes * 4)));
+/// A lane mask: all bits set where true, as vector comparisons produce it.
+typedef VI VM;
+
+#define NEBULASTRA_LANE static inline __attribute__((always_inline))
+
+NEBULASTRA_LANE VF splat(float x) { return VF{} + x; }
+NEBULASTRA_LANE VI splatI(int32_t x) { return VI{} + x; }
+NEBULASTRA_LANE VU splatU(uint32_t x) { return VU{} + x; }
+
+NEBULASTRA_LANE VF sqrtLanes(VF x) {
+#if defined(__AVX512F__)
+    return (VF)_mm512_maskz_sqrt_ps(0xFFFF, (__m512)x);  // the unmasked form trips -Wmaybe-uninitialized
+#elif defined(__AVX2__)
+    return (VF)_mm256_sqrt_ps((__m256)x);
+#else
+    return (VF)_mm_sqrt_ps((__m128)x);
+#endif
+}
+
+/// True when any lane of the mask is set.
+NEBULASTRA_LANE bool any(VM m) {
+#if defined(__AVX512F__)
+    return _mm512_test_epi32_mask((__m512i)m, (__m512i)m) != 0;
+#elif defined(__AVX2__)
+    return _mm256_movemask_ps((__m256)m) != 0;
+#else
+    return _mm_movemask_ps((__m128)m) != 0;
+#endif
+}
+
+NEBULASTRA_LANE VF select(VM m, VF a, VF b) { return m ? a : b; }
+NEBULASTRA_LANE VI selectI(VM m, VI a, VI b) { return m ? a : b; }
+NEBULASTRA_LANE VU selectU(VM m, VU a, VU b) { return m ? a : b; }
+
+NEBULASTRA_LANE VU bitsOf(VF x) { return (VU)x; }
+NEBULASTRA_LANE VF floatOf(VU x) { return (VF)x; }
+
+NEBULASTRA_LANE VF absLanes(VF x) { return (VF)((VU)x & 0x7FFFFFFFu); }
+
+/// Truncation toward zero; the caller keeps the values inside the int32 range.
+NEBULASTRA_LANE VI truncateToInt(VF x) { return __builtin_convertvector(x, VI); }
+NEBULASTRA_LANE VF toFloat(VI x) { return __builtin_convertvector(x, VF); }
+
+/// The scalar code's std::max(a, b) = (a < b) ? b : a and std::min(a, b) = (b < a) ? b : a, with
+/// the same answer when an operand is not a number.
+NEBULASTRA_LANE VF maxLanes(VF a, VF b) { return a < b ? b : a; }
+NEBULASTRA_LANE VF minLanes(VF a, VF b) { return b < a ? b : a; }
+NEBULASTRA_LANE VF clampLanes(VF x, float lo, float hi) { return minLanes(maxLanes(x, splat(lo)), splat(hi)); }
