@@ -10,7 +10,7 @@
 # prefixes), whatever the assembler calls the instruction.
 # Output: one line per offending function; exit status 1 when there is any, 2 when the file has no
 # function symbols to judge by (stripped), 0 otherwise.
-BEGIN { FS = "\t"; functions = 0; offenders = 0; }
+BEGIN { FS = "\t"; functions = 0; offenders = 0; avx2 = 0; avx512 = 0 }
 
 /^[0-9a-f]+ <.*>:$/ {
     fn = $0
@@ -28,8 +28,8 @@ BEGIN { FS = "\t"; functions = 0; offenders = 0; }
     if (b[i] == "62") kind = "AVX-512 (EVEX)"
     else if (b[i] == "c4" || b[i] == "c5") kind = "AVX (VEX)"
     else next
-    if (fn ~ /simd_avx512::/) next
-    if (fn ~ /simd_avx2::/ && kind == "AVX (VEX)") next
+    if (fn ~ /simd_avx512::/) { wide[fn] = 1; next }
+    if (fn ~ /simd_avx2::/ && kind == "AVX (VEX)") { narrow[fn] = 1; next }
     count[fn]++
     if (!(fn in first)) {
         text = $3
@@ -51,5 +51,8 @@ END {
         printf "%s: %d instruction(s) outside its instruction-set path, first %s\n", fn, count[fn], first[fn]
     }
     if (offenders > 0) exit 1
-    printf "%d functions, AVX and AVX-512 instructions only in nebulastra::simd_avx2 / simd_avx512\n", functions
+    for (f in narrow) avx2++
+    for (f in wide) avx512++
+    printf "%d functions; AVX code in %d of nebulastra::simd_avx2 and %d of simd_avx512, none elsewhere\n",
+           functions, avx2, avx512
 }
