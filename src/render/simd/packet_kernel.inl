@@ -604,13 +604,21 @@ void overBatch(int32_t count, float* out, LaneFunction function) {
     for (int32_t i = 0; i < count; i += kLanes) {
         const int32_t n = count - i < kLanes ? count - i : kLanes;
         const VF result = function(i, n);
-        for (int32_t l = 0; l < n; ++l) out[i + l] = result[l];
+        if (n == kLanes) {
+            __builtin_memcpy(out + i, &result, sizeof result);
+        } else {
+            for (int32_t l = 0; l < n; ++l) out[i + l] = result[l];
+        }
     }
 }
 
 NEBULASTRA_LANE VF loadLanes(const float* values, int32_t first, int32_t n) {
     VF v = splat(0.0f);
-    for (int32_t l = 0; l < n; ++l) v[l] = values[first + l];
+    if (n == kLanes) {
+        __builtin_memcpy(&v, values + first, sizeof v);
+    } else {
+        for (int32_t l = 0; l < n; ++l) v[l] = values[first + l];
+    }
     return v;
 }
 
