@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/math/elementary.h"
 #include "render/noise/noise.h"
 
 namespace nebulastra {
@@ -96,7 +97,7 @@ float edgeProfile(float s, float edgeWidth, float hardness) {
     if (hardness < 0.49f || hardness > 0.51f) {
         // Below 1 (harder) toward 100 %, above 1 (softer) toward 0 %.
         const float x = hardness >= 0.5f ? 1.0f - (hardness - 0.5f) * 1.2f : 1.0f + (0.5f - hardness) * 3.0f;
-        q = std::pow(q, x);
+        q = fmath::pow(q, x);
     }
     return q;
 }
