@@ -5,6 +5,7 @@
 
 #include "params/param_conversions.h"
 #include "params/param_table.h"
+#include "render/math/elementary.h"
 
 namespace nebulastra {
 namespace {
@@ -65,10 +66,10 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, const PF_Ef
     // +y points down in the composition, so a sun above the horizon has a negative y.
     const float azimuth = radians(params, kParamSunAzimuth);
     const float elevation = radians(params, kParamSunElevation);
-    const float cosElevation = std::cos(elevation);
-    s.sunDirection[0] = std::sin(azimuth) * cosElevation;
-    s.sunDirection[1] = -std::sin(elevation);
-    s.sunDirection[2] = std::cos(azimuth) * cosElevation;
+    const float cosElevation = fmath::cos(elevation);
+    s.sunDirection[0] = fmath::sin(azimuth) * cosElevation;
+    s.sunDirection[1] = -fmath::sin(elevation);
+    s.sunDirection[2] = fmath::cos(azimuth) * cosElevation;
 
     s.sunIntensity = percent(params, kParamSunIntensity);
     s.ambient = percent(params, kParamAmbient);

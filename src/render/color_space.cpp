@@ -2,7 +2,7 @@
 
 #include "render/color_space.h"
 
-#include <cmath>
+#include "render/math/elementary.h"
 
 namespace nebulastra {
 
@@ -12,9 +12,9 @@ void linearSrgbToOklab(const float rgb[3], float lab[3]) {
     float m = (0.2119034982f * r + 0.6806995451f * g) + 0.1073969566f * b;
     float s = (0.0883024619f * r + 0.2817188376f * g) + 0.6299787005f * b;
     // A colour outside the sRGB gamut can drive a cone response negative; clamp (NaN too).
-    l = std::cbrt(l > 0.0f ? l : 0.0f);
-    m = std::cbrt(m > 0.0f ? m : 0.0f);
-    s = std::cbrt(s > 0.0f ? s : 0.0f);
+    l = fmath::cbrt(l > 0.0f ? l : 0.0f);
+    m = fmath::cbrt(m > 0.0f ? m : 0.0f);
+    s = fmath::cbrt(s > 0.0f ? s : 0.0f);
     lab[0] = (0.2104542553f * l + 0.7936177850f * m) - 0.0040720468f * s;
     lab[1] = (1.9779984951f * l - 2.4285922050f * m) + 0.4505937099f * s;
     lab[2] = (0.0259040371f * l + 0.7827717662f * m) - 0.8086757660f * s;
@@ -37,7 +37,7 @@ float encodeSrgb(float linear) {
     float c = linear > 0.0f ? linear : 0.0f;
     c = c < 1.0f ? c : 1.0f;
     if (c <= 0.0031308f) return c * 12.92f;
-    return 1.055f * std::pow(c, 0.41666666f) - 0.055f;
+    return 1.055f * fmath::pow(c, 0.41666666f) - 0.055f;
 }
 
 } // namespace nebulastra

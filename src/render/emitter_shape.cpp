@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/math/elementary.h"
 #include "render/noise/noise.h"
 #include "render/noise_channels.h"
 
@@ -187,7 +188,7 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
 
 float edgeProfile(float s, const CloudField& field) {
     float q = field.edgeWidth > 0.0f ? smoothstep01(clampf(s / field.edgeWidth, 0.0f, 1.0f)) : 1.0f;
-    if (field.hardnessApplies) q = std::pow(q, field.hardnessExponent);
+    if (field.hardnessApplies) q = fmath::pow(q, field.hardnessExponent);
     return q;
 }
 

@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "render/math/elementary.h"
 #include "render/noise/noise.h"
 #include "render/prepared_frame.h"
 #include "render/srgb_decode.h"
@@ -84,9 +85,9 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
             angle[axis] = (static_cast<float>(b[3 + axis]) * kAngleStep - kPi) * settings.rotationRandom[axis] +
                           settings.rotation[axis];
         }
-        const float sx = std::sin(angle[0]), cx = std::cos(angle[0]);
-        const float sy = std::sin(angle[1]), cy = std::cos(angle[1]);
-        const float sz = std::sin(angle[2]), cz = std::cos(angle[2]);
+        const float sx = fmath::sin(angle[0]), cx = fmath::cos(angle[0]);
+        const float sy = fmath::sin(angle[1]), cy = fmath::cos(angle[1]);
+        const float sz = fmath::sin(angle[2]), cz = fmath::cos(angle[2]);
         // Rows of (Rz Ry Rx)^T: they take a world offset from the emitter into the cloud's axes.
         const float rows[3][3] = {
             {cy * cz, cy * sz, -sy},

@@ -8,6 +8,7 @@
 
 #include "render/cloud_field.h"
 #include "render/march_setup.h"
+#include "render/math/elementary.h"
 #include "scene/view_ray.h"
 
 namespace nebulastra {
@@ -77,7 +78,7 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
         W += w;
 
         const float kappa = field.extinction * sigma;
-        const float stepTransmittance = std::exp(-kappa * ds);
+        const float stepTransmittance = fmath::exp(-kappa * ds);
         const float absorbed = (1.0f - stepTransmittance) * T;
 
         float visibility = 1.0f;
@@ -89,10 +90,10 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
                 for (int c = 0; c < 3; ++c) q[c] = p[c] + along * field.sunDirection[c];
                 sum += field.shadowDensity(q);
             }
-            visibility = std::exp(-field.extinction * field.selfShadow * sum * shadowStep / unit);
+            visibility = fmath::exp(-field.extinction * field.selfShadow * sum * shadowStep / unit);
         }
 
-        const float powder = (1.0f - std::exp(-2.0f * kappa)) * 0.5f + 0.5f;
+        const float powder = (1.0f - fmath::exp(-2.0f * kappa)) * 0.5f + 0.5f;
         L += (powder * visibility * field.sunIntensity * phase + field.ambient) * absorbed;
 
         T = T * stepTransmittance;

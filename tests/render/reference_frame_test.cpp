@@ -7,12 +7,12 @@
 // draws what the native build draws. The files pin the picture; changing them is a decision, made
 // by regenerating them on purpose and reviewing the new picture.
 //
-// With glibc (the native build) the frames match the references bit for bit. Other C libraries
-// round expf, powf, sinf, cosf and cbrtf differently in the last bit (the render calls the
-// platform's maths library by design), so there the comparison allows a tolerance far below what
-// a real fault costs (a sample moved along the ray, a wrong pixel, swapped channels).
+// Every build must match the references bit for bit: the render uses no C library maths function
+// whose rounding could differ between platforms (exp, pow, cbrt, sin and cos are our own,
+// correctly rounded, and square roots are IEEE exact), so the native library and the Windows
+// plug-in under Wine draw identical frames.
 //
-// Regenerate the references from the native build:
+// Regenerate the references (from any build; the native one is the quickest):
 //   NEBULASTRA_WRITE_REFERENCE=1 build/linux/bin/nebulastra_tests --gtest_filter='ReferenceFrame.*'
 // This writes tests/data/reference_*.nbrf in the source tree and skips the comparison.
 
@@ -79,26 +79,6 @@ struct ReferenceCase {
 
 const ReferenceCase kCameraCase = {"camera", kCameraScene, 3};
 const ReferenceCase kOrthoCase = {"ortho", kOrthoScene, 0};
-
-// Tolerance outside glibc: |frame - reference| <= kAbsoluteTolerance + kRelativeTolerance * |reference|.
-// mingw-w64's maths library differs from glibc's by one ulp in some results (cbrtf in about 13 %
-// of inputs, sinf and cosf in about 1 %, expf and powf in under 0.1 %); with those five functions
-// alone swapped in, the native build draws the Windows frames bit for bit, so nothing else
-// differs. The Windows frames are at most 6.7e-6 away, in the red channel of the green cloud:
-// there the Oklab round trip cancels large terms into a small channel and the sRGB encoding is at
-// its steepest, so a one-ulp cube root grows most. Faults tried against these frames all fail:
-// one pixel shaded as its neighbour (0.1 to 0.68), red and blue exchanged (up to 1.7), one shadow
-// sample missing (0.06), samples half a step late (0.16), the no-camera clip's |oc|^2 regrouped
-// (0.09), the sun's azimuth sine and cosine exchanged (1.4), and even the sample position
-// (i + j) * dt + tNear regrouped as (i * dt + j * dt) + tNear (3.2e-5).
-constexpr double kAbsoluteTolerance = 2e-5;
-constexpr double kRelativeTolerance = 1e-5;
-
-#if defined(__GLIBC__)
-constexpr bool kReferenceLibrary = true; // the references are glibc's pictures
-#else
-constexpr bool kReferenceLibrary = false;
-#endif
 
 std::string referencePath(const ReferenceCase& c) {
     return std::string(NEBULASTRA_SOURCE_DIR) + "/tests/data/reference_" + c.name + ".nbrf";
@@ -177,7 +157,6 @@ void expectIntegerRendersMatchFloat(const Renders& r) {
 // NEBULASTRA_WRITE_REFERENCE set, writes the reference file instead).
 void checkAgainstReference(const ReferenceCase& c) {
     const bool write = std::getenv("NEBULASTRA_WRITE_REFERENCE") != nullptr;
-    ASSERT_TRUE(!write || kReferenceLibrary) << "references are written from the native (glibc) build only";
     const Renders r = renderAllDepths(c);
     expectIntegerRendersMatchFloat(r);
     if (write) {
@@ -186,33 +165,28 @@ void checkAgainstReference(const ReferenceCase& c) {
     }
 
     const FloatImage reference = testing::readReferenceImage(referencePath(c));
-    const testing::FrameDifference d =
-        testing::compareFrames(r.floats, reference, kAbsoluteTolerance, kRelativeTolerance);
-    std::printf("[ reference ] %s %dx%d: %zu of %zu channels differ (%zu beyond the tolerance), largest "
-                "absolute %.3g (pixel %d,%d channel %d), largest relative %.3g\n",
-                c.name, reference.width, reference.height, d.differing, d.channels, d.outOfTolerance,
-                d.maxAbsolute, d.worstX, d.worstY, d.worstChannel, d.maxRelative);
-    const bool matches = kReferenceLibrary ? d.differing == 0 : d.outOfTolerance == 0;
-    if (!matches) {
+    const testing::FrameDifference d = testing::compareFrames(r.floats, reference, 0.0, 0.0);
+    std::printf("[ reference ] %s %dx%d: %zu of %zu channels differ, largest absolute %.3g (pixel %d,%d "
+                "channel %d), largest relative %.3g\n",
+                c.name, reference.width, reference.height, d.differing, d.channels, d.maxAbsolute, d.worstX,
+                d.worstY, d.worstChannel, d.maxRelative);
+    if (d.differing != 0) {
         // The frame as rendered, for a look at what changed (same format as the reference).
         const std::string actual =
             (std::filesystem::temp_directory_path() / (std::string("reference_") + c.name + ".actual.nbrf")).string();
         testing::writeReferenceImage(actual, r.floats);
         ADD_FAILURE() << "the frame does not match " << referencePath(c)
-                      << (kReferenceLibrary ? " bit for bit" : " within the tolerance")
-                      << "; the rendered frame is in " << actual;
+                      << " bit for bit; the rendered frame is in " << actual;
     }
 
-    // The tolerance still tells this picture from a wrong one: red and blue exchanged, or the
-    // picture one pixel off, fail it. (A blank or flat reference would pass both.)
+    // The reference is a picture, not a blank or flat frame: red and blue exchanged, or the
+    // picture one pixel off, change a good part of it.
     FloatImage swapped = reference;
     for (std::size_t i = 0; i < swapped.argb.size(); i += 4) std::swap(swapped.argb[i + 1], swapped.argb[i + 3]);
-    EXPECT_GT(testing::compareFrames(swapped, reference, kAbsoluteTolerance, kRelativeTolerance).outOfTolerance,
-              reference.argb.size() / 8);
+    EXPECT_GT(testing::compareFrames(swapped, reference, 0.0, 0.0).differing, reference.argb.size() / 8);
     FloatImage shifted = reference;
     for (std::size_t i = 4; i < shifted.argb.size(); ++i) shifted.argb[i] = reference.argb[i - 4];
-    EXPECT_GT(testing::compareFrames(shifted, reference, kAbsoluteTolerance, kRelativeTolerance).outOfTolerance,
-              reference.argb.size() / 4);
+    EXPECT_GT(testing::compareFrames(shifted, reference, 0.0, 0.0).differing, reference.argb.size() / 4);
 }
 
 TEST(ReferenceFrame, ThreeLightsThroughTheCamera) { checkAgainstReference(kCameraCase); }

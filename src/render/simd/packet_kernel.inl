@@ -22,7 +22,7 @@
 #include "render/march_setup.h"
 #include "render/noise/noise_internal.h"
 #include "render/noise_channels.h"
-#include "render/scalar_math.h"
+#include "render/math/elementary.h"
 #include "render/shade_pixel.h"
 #include "render/simd/packet_kernel.h"
 #include "scene/view_ray.h"
@@ -383,7 +383,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
 static VF powLanes(VF x, float y, VM mask) {
     VF out = x;
     for (int l = 0; l < kLanes; ++l) {
-        if (mask[l]) out[l] = kernelPow(x[l], y);
+        if (mask[l]) out[l] = fmath::pow(x[l], y);
     }
     return out;
 }
@@ -391,7 +391,7 @@ static VF powLanes(VF x, float y, VM mask) {
 static VF expLanes(VF x, VM mask) {
     VF out = splat(1.0f);
     for (int l = 0; l < kLanes; ++l) {
-        if (mask[l]) out[l] = kernelExp(x[l]);
+        if (mask[l]) out[l] = fmath::exp(x[l]);
     }
     return out;
 }
