@@ -23,7 +23,7 @@ void BM_RenderHalfFrame64x36(benchmark::State& state) {
     testing::addEmitter(s, 32, 18, 0, 1.0f, 0.8f, 0.6f);
     const PreparedFrame prepared = prepareFrame(s);
     std::vector<float> pixels(kWidth * kHeight * 4);
-    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, &s, &prepared};
+    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &s, &prepared};
     const int32_t first = state.range(0) == 0 ? 0 : kHeight / 2;
     const RowBand band{first, first + kHeight / 2, context};
     for (auto _ : state) {

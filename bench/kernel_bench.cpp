@@ -80,7 +80,7 @@ void BM_RenderFrame64x36(benchmark::State& state) {
     const RenderSettings s = centreCloud();
     const PreparedFrame prepared = prepareFrame(s);
     std::vector<float> pixels(kWidth * kHeight * 4);
-    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, &s, &prepared};
+    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &s, &prepared};
     const int32_t threads = static_cast<int32_t>(state.range(0));
     for (auto _ : state) {
         if (threads == 0) {

@@ -37,14 +37,14 @@ RowWorker workerFor(PF_PixelFormat format) {
 } // namespace
 
 void renderFrame(PF_InData* in_data, PF_EffectWorld* /*input: a generator never reads it*/, PF_EffectWorld* output,
-                 RenderSettings& settings) {
+                 RenderSettings& settings, int32_t originX, int32_t originY) {
     collectEmitters(in_data, settings);  // emitters and camera; every later step sees them
     const PF_PixelFormat format = queryPixelFormat(in_data, output);
     const PreparedFrame prepared = prepareFrame(settings);
 
     const FrameContext context{static_cast<unsigned char*>(output->data),
-                               static_cast<std::ptrdiff_t>(output->rowbytes), settings.outputWidth, &settings,
-                               &prepared};
+                               static_cast<std::ptrdiff_t>(output->rowbytes), output->width, originX, originY,
+                               &settings, &prepared};
     runRowBands(output->height, context, workerFor(format));
 }
 

@@ -32,7 +32,7 @@ std::vector<unsigned char> renderWorld(const RenderSettings& s, const PreparedFr
                                       std::ptrdiff_t pixelBytes, int32_t hardwareThreads) {
     const std::ptrdiff_t rowbytes = kWidth * pixelBytes + 16;
     std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * kHeight), 0xCD);
-    const FrameContext context{bytes.data(), rowbytes, kWidth, &s, &prepared};
+    const FrameContext context{bytes.data(), rowbytes, kWidth, 0, 0, &s, &prepared};
     runRowBandsWith(hardwareThreads, kHeight, context, worker, startThread);
     return bytes;
 }
