@@ -39,7 +39,7 @@ scene::Scene cloudScene(int32_t width, int32_t height, bool camera) {
             std::to_string(height * 0.45) + R"(, 0], "color": [1, 0.7, 0.4]},
         {"name": "b", "type": "light", "position": [)" + std::to_string(width * 0.7) + ", " +
             std::to_string(height * 0.6) + R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
-      "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 2, "textureStrength": 0, "selfShadow": 0}})";
+      "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "textureStrength": 0, "selfShadow": 0, "domainWarp": 0}})";
     return scene::parseScene(json, "region scene");
 }
 
