@@ -28,8 +28,8 @@ PF_Err handleSmartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra) {
                                                  in_data->time_scale, &checkout);
 
     // A generator draws the whole layer whatever the input layer holds, and even when the input
-    // could not be checked out. The most it can produce must not depend on the request (the host
-    // caches it), so it is the layer itself at the current downsample; the result is the part of
+    // could not be checked out. The host requires the most it can produce not to depend on the
+    // request, so that is the layer itself at the current downsample; the result is the part of
     // the request that lies on the layer, possibly nothing.
     const LayerSize layer = downsampledLayerSize(in_data);
     const PF_LRect wholeLayer{0, 0, layer.width, layer.height};
