@@ -6,7 +6,9 @@
 namespace nebulastra {
 
 PF_Err handleRender(PF_InData* in_data, PF_ParamDef* params[], PF_LayerDef* output) {
-    // Lives on this stack for the one frame; scene capture completes it inside the driver.
+    // Lives on this stack for the one frame; scene capture completes it inside the driver. The
+    // output world here is always the whole layer, so its own size spans the view rays and its
+    // pixel (0, 0) is the layer's.
     RenderSettings settings = buildRenderSettings(params, output, in_data);
     renderFrame(in_data, &params[kParamInputLayer]->u.ld, output, settings);
     return PF_Err_NONE;

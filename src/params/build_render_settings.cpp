@@ -1,7 +1,9 @@
 #include "params/build_render_settings.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 #include "params/param_conversions.h"
 #include "params/param_table.h"
@@ -40,17 +42,41 @@ int32_t fullResolutionSize(int32_t size, PF_RationalScale downsample) {
     return full;
 }
 
+int32_t downsampledSize(int32_t fullSize, PF_RationalScale downsample) {
+    if (fullSize < 1) return 0;
+    int64_t num = downsample.num;
+    int64_t den = downsample.den;
+    if (num < 1 || den == 0) {
+        num = 1;
+        den = 1;
+    }
+    // Ceiling division in 64 bits: size x num cannot overflow, and the result is at most the
+    // size times the numerator, clamped to the int32 range.
+    const int64_t size = (int64_t{fullSize} * num + den - 1) / den;
+    return static_cast<int32_t>(std::min<int64_t>(size, std::numeric_limits<int32_t>::max()));
+}
+
+LayerSize downsampledLayerSize(const PF_InData* in_data) {
+    return LayerSize{downsampledSize(in_data->width, in_data->downsample_x),
+                     downsampledSize(in_data->height, in_data->downsample_y)};
+}
+
 RenderSettings buildRenderSettings(const PF_ParamDef* const* params, const PF_EffectWorld* output,
                                    const PF_InData* in_data) {
+    return buildRenderSettings(params, output->width, output->height, in_data);
+}
+
+RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t frameWidth,
+                                   int32_t frameHeight, const PF_InData* in_data) {
     RenderSettings s;
     // All bytes zero: no emitters, camera marked absent, padding deterministic.
     std::memset(&s, 0, sizeof s);
 
     // Sizes first: the cloud size is measured against the full-resolution height.
-    s.outputWidth = output->width;
-    s.outputHeight = output->height;
-    s.fullWidth = fullResolutionSize(output->width, in_data->downsample_x);
-    s.fullHeight = fullResolutionSize(output->height, in_data->downsample_y);
+    s.outputWidth = frameWidth;
+    s.outputHeight = frameHeight;
+    s.fullWidth = fullResolutionSize(frameWidth, in_data->downsample_x);
+    s.fullHeight = fullResolutionSize(frameHeight, in_data->downsample_y);
 
     s.qualitySteps = clampInt(params[kParamQualitySteps]->u.sd.value, 16, 256);
     s.density = percent(params, kParamDensity);

@@ -54,9 +54,12 @@ struct RenderSettings {
     CloudEmitter emitters[kMaxEmitters];
     int32_t emitterCount;
     CameraView camera;
+    // The frame the view rays span: the whole layer at the current downsample. A smart render may
+    // fill only part of it (the output world's origin places that part); PF_Cmd_RENDER's world is
+    // all of it.
     int32_t outputWidth;
     int32_t outputHeight;
-    int32_t fullWidth;
+    int32_t fullWidth; // outputWidth and outputHeight scaled back to full resolution
     int32_t fullHeight;
 };
 

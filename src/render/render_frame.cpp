@@ -37,20 +37,15 @@ OutputDepth depthOf(PF_PixelFormat format) {
 } // namespace
 
 void renderFrame(PF_InData* in_data, PF_EffectWorld* /*input: a generator never reads it*/, PF_EffectWorld* output,
-                 RenderSettings& settings) {
+                 RenderSettings& settings, int32_t originX, int32_t originY) {
     collectEmitters(in_data, settings);  // emitters and camera; every later step sees them
     const PF_PixelFormat format = queryPixelFormat(in_data, output);
     const PreparedFrame prepared = prepareFrame(settings);
     const CloudField field = makeCloudField(settings, prepared);
 
     const FrameContext context{static_cast<unsigned char*>(output->data),
-                               static_cast<std::ptrdiff_t>(output->rowbytes),
-                               settings.outputWidth,
-                               0,
-                               0,
-                               &settings,
-                               &prepared,
-                               &field};
+                               static_cast<std::ptrdiff_t>(output->rowbytes), output->width, originX, originY,
+                               &settings, &prepared, &field};
     runRowBands(output->height, context, rowWorkerFor(depthOf(format), renderIsa()));
 }
 

@@ -9,8 +9,11 @@ namespace nebulastra {
 
 /// Captures the scene into `settings`, asks the output world's pixel format, prepares the frame
 /// and renders every output pixel at the world's depth on worker threads, all joined before the
-/// return. The input world is never read. A worker thread that cannot be started surfaces as
-/// std::system_error after the running ones have been joined.
-void renderFrame(PF_InData* in_data, PF_EffectWorld* input, PF_EffectWorld* output, RenderSettings& settings);
+/// return. The world may be part of the frame `settings` describes: (originX, originY) is the
+/// frame pixel of its pixel (0, 0); a world that is the whole frame has origin (0, 0). The input
+/// world is never read. A worker thread that cannot be started surfaces as std::system_error
+/// after the running ones have been joined.
+void renderFrame(PF_InData* in_data, PF_EffectWorld* input, PF_EffectWorld* output, RenderSettings& settings,
+                 int32_t originX = 0, int32_t originY = 0);
 
 } // namespace nebulastra

@@ -45,9 +45,10 @@ void walkRows(const RowBand& band, Shade shade) {
     for (int32_t y = band.firstRow; y < band.endRow; ++y) {
         // Pointer-width arithmetic: y * rowbytes can exceed 2^31 on large deep frames.
         unsigned char* row = context.outputBase + static_cast<std::ptrdiff_t>(y) * context.rowbytes;
+        const int32_t layerY = context.originY + y;
         for (int32_t x = 0; x < context.width; ++x) {
             float r, g, b, a;
-            shade(context.originX + x, context.originY + y, r, g, b, a);
+            shade(context.originX + x, layerY, r, g, b, a);
             Store::store(row + static_cast<std::ptrdiff_t>(x) * Store::kPixelBytes, r, g, b, a);
         }
     }

@@ -20,8 +20,11 @@ constexpr int32_t kFallbackHardwareThreads = 4;
 struct FrameContext {
     unsigned char* outputBase;  // first byte of row 0
     std::ptrdiff_t rowbytes;    // byte distance between rows; may exceed width * pixel size
-    int32_t width;              // columns each worker renders (the snapshot's outputWidth)
-    int32_t originX, originY;   // layer pixel of output pixel (0, 0)
+    int32_t width;              // columns each worker renders: the output world's width
+    // Layer pixel (at the current downsample) of the world's pixel (0, 0): the world may be only
+    // part of the frame the settings describe. World pixel (x, y) shades as (originX + x,
+    // originY + y) and is stored at column x of row y.
+    int32_t originX, originY;
     const RenderSettings* settings;
     const PreparedFrame* prepared;
     const CloudField* field;    // the kernel's input, built from the two records above

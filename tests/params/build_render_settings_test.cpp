@@ -133,6 +133,34 @@ TEST(BuildRenderSettings, FullResolutionSizeUnderDownsampling) {
     EXPECT_EQ(fullResolutionSize(-5, {1, 1}), 1);
 }
 
+// The other way round: the whole layer at the current downsample, a partly covered last pixel
+// included, and back to full resolution again for the view rays.
+TEST(BuildRenderSettings, LayerSizeAtTheDownsample) {
+    EXPECT_EQ(downsampledSize(1920, {1, 2}), 960);
+    EXPECT_EQ(downsampledSize(1081, {1, 2}), 541);
+    EXPECT_EQ(downsampledSize(25, {1, 3}), 9);
+    EXPECT_EQ(downsampledSize(25, {2, 3}), 17);  // 16.67
+    EXPECT_EQ(downsampledSize(25, {0, 2}), 25);  // numerator 0: full resolution
+    EXPECT_EQ(downsampledSize(25, {1, 0}), 25);
+    EXPECT_EQ(downsampledSize(0, {1, 2}), 0);
+    EXPECT_EQ(downsampledSize(30000, {100000, 1}), 2147483647);  // clamped, not wrapped
+
+    Frame frame;
+    frame.in_data.width = 1001;
+    frame.in_data.height = 563;
+    frame.in_data.downsample_x = {1, 4};
+    frame.in_data.downsample_y = {1, 3};
+    const LayerSize layer = downsampledLayerSize(&frame.in_data);
+    EXPECT_EQ(layer.width, 251);
+    EXPECT_EQ(layer.height, 188);
+    // The snapshot for that layer: the rays span it, and it maps back to about the full size.
+    const RenderSettings s = buildRenderSettings(frame.params.params(), layer.width, layer.height, &frame.in_data);
+    EXPECT_EQ(s.outputWidth, 251);
+    EXPECT_EQ(s.outputHeight, 188);
+    EXPECT_EQ(s.fullWidth, 1004);
+    EXPECT_EQ(s.fullHeight, 564);
+}
+
 TEST(BuildRenderSettings, TimeInSeconds) {
     Frame frame;
     frame.in_data.current_time = 48;

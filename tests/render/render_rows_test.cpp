@@ -34,6 +34,17 @@ void positionShader(int32_t x, int32_t y, const RenderSettings&, const PreparedF
     a = 0.5f;
 }
 
+// For a world that is part of the frame: the frame position the shader was asked for, as floats.
+int32_t gOriginX = 0, gOriginY = 0;
+void framePositionShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r, float& g,
+                         float& b, float& a) {
+    ++gCalls[y - gOriginY][x - gOriginX];
+    r = static_cast<float>(x);
+    g = static_cast<float>(y);
+    b = 0.0f;
+    a = 1.0f;
+}
+
 void unusualShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r, float& g, float& b,
                    float& a) {
     ++gCalls[y][x];
@@ -59,7 +70,8 @@ void (*gShadeRows)(const RowBand&, PixelShader) = nullptr;
 void bandWorker(const RowBand& band) { gShadeRows(band, gShader); }
 std::thread startThread(RowWorker worker, const RowBand& band) { return std::thread(worker, band); }
 
-void render(PaddedWorld& world, void (*shadeRows)(const RowBand&, PixelShader), PixelShader shader) {
+void render(PaddedWorld& world, void (*shadeRows)(const RowBand&, PixelShader), PixelShader shader,
+            int32_t originX = 0, int32_t originY = 0) {
     for (auto& row : gCalls)
         for (auto& calls : row) calls = 0;
     gShader = shader;
@@ -67,7 +79,7 @@ void render(PaddedWorld& world, void (*shadeRows)(const RowBand&, PixelShader), 
     RenderSettings settings{};
     PreparedFrame prepared{};
     const CloudField field = makeCloudField(settings, prepared);
-    const FrameContext context{world.data(), world.rowbytes, kWidth, 0, 0, &settings, &prepared, &field};
+    const FrameContext context{world.data(), world.rowbytes, kWidth, originX, originY, &settings, &prepared, &field};
     runRowBandsWith(4, kHeight, context, bandWorker, startThread);  // bands of 3, 3, 3 and 2 rows
 }
 
@@ -134,6 +146,25 @@ TEST(RenderRows, FloatPixelsPassThroughUnchanged) {
             EXPECT_EQ(px[1], 3.25f + static_cast<float>(x));
             EXPECT_EQ(px[2], -0.5f);
             EXPECT_TRUE(std::isnan(px[3]));
+        }
+    }
+}
+
+// A world that is part of the frame, starting left of it and further down: each world pixel
+// shades the frame pixel its origin puts there and is stored at its own place in the world.
+TEST(RenderRows, WorldOriginOffsetsTheShadedPixelsNotTheStores) {
+    gOriginX = -3;
+    gOriginY = 40;
+    PaddedWorld world(16);
+    render(world, shadeRowsFloat, framePositionShader, gOriginX, gOriginY);
+    expectEachPixelShadedOnce();
+    expectOnlyPixelsWritten(world, 16);
+    for (int32_t y = 0; y < kHeight; ++y) {
+        for (int32_t x = 0; x < kWidth; ++x) {
+            float px[4];
+            std::memcpy(px, world.data() + y * world.rowbytes + x * 16, sizeof px);
+            EXPECT_EQ(px[1], static_cast<float>(x - 3)) << x << ", " << y;
+            EXPECT_EQ(px[2], static_cast<float>(y + 40)) << x << ", " << y;
         }
     }
 }

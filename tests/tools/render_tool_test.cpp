@@ -304,6 +304,12 @@ TEST(RenderTool, UserErrorsExitWithStatusTwoAndOneLine) {
       {tiny + " --depth 32 --half -o " + (dir.path / "out.nbrf").string(),
        (dir.path / "out.nbrf").string() + ": --half applies to OpenEXR output only"},
       {tiny + " --isa avx3" + out, "--isa avx3: expected auto, scalar, sse2, avx2 or avx512"},
+      {tiny + " --region 1,2,3" + out, "--region 1,2,3: expected X,Y,W,H"},
+      {tiny + " --region 1,2,0,4" + out, "--region 1,2,0,4: expected X,Y,W,H"},
+      {tiny + " --region 1,2,x,4" + out, "--region 1,2,x,4: expected X,Y,W,H"},
+      {tiny + " --region 24,0,4,4" + out, "--region 24,0,4,4: lies outside the 24 x 16 frame"},
+      {tiny + " --resolution half --region 0,8,4,4" + out, "--region 0,8,4,4: lies outside the 12 x 8 frame"},
+      {tiny + " --command render --region 0,0,4,4" + out, "--region: only the smart render command"},
   };
   for (const Case& c : cases) {
     std::string errors;
@@ -314,6 +320,107 @@ TEST(RenderTool, UserErrorsExitWithStatusTwoAndOneLine) {
   EXPECT_FALSE(fs::exists(dir.path / "out.png"));
   EXPECT_FALSE(fs::exists(dir.path / "out.exr"));
   EXPECT_FALSE(fs::exists(dir.path / "out.nbrf"));
+}
+
+// A file OpenEXR's own reader opens: its windows and its samples over the data window, as floats.
+struct ExrImage {
+  Imath::Box2i display, data;
+  std::vector<float> rgba;  // data window, rows top to bottom
+  int width() const { return data.max.x - data.min.x + 1; }
+  int height() const { return data.max.y - data.min.y + 1; }
+};
+
+ExrImage readExr(const fs::path& path) {
+  Imf::InputFile file(path.c_str());
+  ExrImage image;
+  image.display = file.header().displayWindow();
+  image.data = file.header().dataWindow();
+  image.rgba.assign(static_cast<std::size_t>(image.width()) * image.height() * 4, -1.0f);
+  Imf::FrameBuffer frame;
+  const char* names[4] = {"R", "G", "B", "A"};
+  for (int c = 0; c < 4; ++c) {
+    frame.insert(names[c], Imf::Slice::Make(Imf::FLOAT, image.rgba.data() + c, image.data, 4 * sizeof(float),
+                                            4 * sizeof(float) * image.width()));
+  }
+  file.setFrameBuffer(frame);
+  file.readPixels(image.data.min.y, image.data.max.y);
+  return image;
+}
+
+// --region renders only part of the frame: OpenEXR keeps the frame as display window and the
+// region (cut to the frame) as data window; PNG holds the region alone. Its pixels are the whole
+// frame's at the same place.
+TEST(RenderTool, RegionWritesPartOfTheFrameInPlace) {
+  TempDir dir;
+  writeText(dir.path / "tiny.json", kTinyScene);
+  const std::string scene = (dir.path / "tiny.json").string();
+  const scenehost::HostWorld whole = renderHere(32);
+  struct Case { std::string region; int left, top, right, bottom; };  // expected data window, inclusive
+  for (const Case& c : {Case{"5,3,10,7", 5, 3, 14, 9}, Case{"-4,10,9,20", 0, 10, 4, 15}, Case{"23,0,1,1", 23, 0, 23, 0}}) {
+    SCOPED_TRACE(c.region);
+    const fs::path out = dir.path / "region.exr";
+    std::string errors;
+    ASSERT_EQ(runTool(dir, scene + " --depth 32 --region " + c.region + " -o " + out.string(), &errors), 0) << errors;
+    const ExrImage exr = readExr(out);
+    EXPECT_EQ(exr.display.min, Imath::V2i(0, 0));
+    EXPECT_EQ(exr.display.max, Imath::V2i(23, 15));
+    ASSERT_EQ(exr.data.min, Imath::V2i(c.left, c.top));
+    ASSERT_EQ(exr.data.max, Imath::V2i(c.right, c.bottom));
+    for (int y = 0; y < exr.height(); ++y) {
+      for (int x = 0; x < exr.width(); ++x) {
+        const scenehost::ArgbF p = whole.pixelFloat(c.left + x, c.top + y);
+        const float want[4] = {p.red, p.green, p.blue, p.alpha};
+        for (int k = 0; k < 4; ++k) ASSERT_EQ(exr.rgba[(y * exr.width() + x) * 4 + k], want[k]) << x << "," << y;
+      }
+    }
+  }
+
+  const scenehost::HostWorld whole8 = renderHere(8);
+  const fs::path png = dir.path / "region.png";
+  std::string errors;
+  ASSERT_EQ(runTool(dir, scene + " --region 5,3,10,7 -o " + png.string(), &errors), 0) << errors;
+  const PngImage image = readPng(png);
+  ASSERT_TRUE(image.ok);
+  ASSERT_EQ(image.width, 10u);
+  ASSERT_EQ(image.height, 7u);
+  int covered = 0;
+  for (int y = 0; y < 7; ++y) {
+    for (int x = 0; x < 10; ++x) {
+      const scenehost::Argb8 p = whole8.pixel8(5 + x, 3 + y);
+      const unsigned want[4] = {straight(p.red, p.alpha, 255), straight(p.green, p.alpha, 255),
+                                straight(p.blue, p.alpha, 255), p.alpha};
+      for (int k = 0; k < 4; ++k) ASSERT_EQ(image.bytes[(y * 10 + x) * 4 + k], want[k]) << x << "," << y;
+      covered += p.alpha > 0 ? 1 : 0;
+    }
+  }
+  EXPECT_GT(covered, 10) << "the region should show part of the cloud";
+}
+
+// Status 1 is the effect's or the file system's failure, not the user's: one line on stderr, no
+// file left behind.
+TEST(RenderTool, EffectAndFileFailuresExitWithStatusOne) {
+  TempDir dir;
+  writeText(dir.path / "tiny.json", kTinyScene);
+  const std::string tiny = (dir.path / "tiny.json").string();
+  const fs::path failing = toolPath().parent_path() / "failing_effect.so";
+  ASSERT_TRUE(fs::exists(failing));
+  const fs::path missingDir = dir.path / "no" / "such" / "dir";
+  struct Case { std::string args; std::string says; };
+  const Case cases[] = {
+      {tiny + " --effect " + failing.string() + " -o " + (dir.path / "f.png").string(),
+       "frame 0: the effect returned error 4"},
+      {tiny + " --effect " + (dir.path / "missing.so").string() + " -o " + (dir.path / "f.png").string(),
+       (dir.path / "missing.so").string()},
+      {tiny + " -o " + (missingDir / "f.png").string(), (missingDir / "f.png").string()},
+      {tiny + " --depth 32 -o " + (missingDir / "f.exr").string(), (missingDir / "f.exr").string()},
+  };
+  for (const Case& c : cases) {
+    std::string errors;
+    EXPECT_EQ(runTool(dir, c.args, &errors), 1) << c.args;
+    EXPECT_NE(errors.find(c.says), std::string::npos) << errors;
+    EXPECT_EQ(std::count(errors.begin(), errors.end(), '\n'), 1) << errors;
+  }
+  EXPECT_FALSE(fs::exists(dir.path / "f.png"));
 }
 
 }  // namespace

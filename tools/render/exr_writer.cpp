@@ -2,6 +2,7 @@
 // file's own sample type, so half samples are converted here first.
 #include "exr_writer.h"
 
+#include <Imath/ImathBox.h>
 #include <Imath/half.h>
 #include <ImfChannelList.h>
 #include <ImfFrameBuffer.h>
@@ -14,11 +15,19 @@ namespace nebulastra::render {
 
 void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
               const std::vector<float>& rgba, ExrSampleType sampleType) {
+  writeExr(path, width, height, rgba, sampleType, ExrPlacement{width, height, 0, 0});
+}
+
+void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
+              const std::vector<float>& rgba, ExrSampleType sampleType, const ExrPlacement& placement) {
   const Imf::PixelType fileType = sampleType == ExrSampleType::Half ? Imf::HALF : Imf::FLOAT;
   std::vector<half> halves;
   if (fileType == Imf::HALF) halves.assign(rgba.begin(), rgba.end());
   try {
-    Imf::Header header(width, height);
+    const Imath::Box2i display(Imath::V2i(0, 0), Imath::V2i(placement.frameWidth - 1, placement.frameHeight - 1));
+    const Imath::Box2i data(Imath::V2i(placement.dataX, placement.dataY),
+                            Imath::V2i(placement.dataX + width - 1, placement.dataY + height - 1));
+    Imf::Header header(display, data);
     header.compression() = Imf::ZIP_COMPRESSION;
     Imf::FrameBuffer frame;
     const char* names[4] = {"R", "G", "B", "A"};
@@ -30,7 +39,9 @@ void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
                                              : reinterpret_cast<char*>(const_cast<float*>(rgba.data()));
     for (int c = 0; c < 4; ++c) {
       header.channels().insert(names[c], Imf::Channel(fileType));
-      frame.insert(names[c], Imf::Slice(fileType, base + c * sampleSize, xStride, yStride));
+      // Slices are addressed in data-window coordinates; Make places the buffer's first pixel
+      // at the window's corner.
+      frame.insert(names[c], Imf::Slice::Make(fileType, base + c * sampleSize, data, xStride, yStride));
     }
     Imf::OutputFile file(path.c_str(), header);
     file.setFrameBuffer(frame);

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <exception>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,6 +19,8 @@
 #include "progress.h"
 #include "isa_option.h"
 #include "raw_frame_writer.h"
+#include "region.h"
+#include "scenehost/scene_eval.h"
 #ifdef NEBULASTRA_RENDER_PNG
 #include "png_writer.h"
 #endif
@@ -43,6 +46,7 @@ struct Options {
   std::vector<std::string> sets;
   std::string effectPath;
   std::string isa = "auto";
+  std::string region;
   bool half = false;
 };
 
@@ -71,6 +75,10 @@ constexpr const char* kDescription =
     "                 byte for byte alike.\n"
     "The output name must carry a matching extension (.png, .exr or .nbrf; .png or .exr is added\n"
     "when missing). The Windows build (nebulastra-render.exe) has no OpenEXR writer.\n"
+    "With --region X,Y,W,H only that part of the frame is rendered, as for a region of interest:\n"
+    "a PNG or .nbrf holds the region alone; an OpenEXR has the whole frame as display window and\n"
+    "the region as data window. X, Y, W, H are output pixels at the chosen resolution; a region\n"
+    "reaching past the frame is cut to it.\n"
     "With several frames, a run of '#' in the name becomes the zero-padded frame number:\n"
     "  nebulastra-render clouds.json --frames 0-47 -o out/clouds_####.png\n"
     "\n"
@@ -90,8 +98,9 @@ std::string oneLine(const char* text) {
   return line;
 }
 
-void writeFrame(const scenehost::HostWorld& world, const std::string& path, ImageFormat format,
-                int depth, bool half) {
+// `world` is the frame or, with --region, the part of it its origin places in the frame.
+void writeFrame(const scenehost::HostWorld& world, const scene::FrameSize& frame, const std::string& path,
+                ImageFormat format, int depth, bool half) {
   if (format == ImageFormat::RawFloat) {
     writeRawFloatFrame(path, world.width(), world.height(), premultipliedArgbFloat(world));
     return;
@@ -108,8 +117,10 @@ void writeFrame(const scenehost::HostWorld& world, const std::string& path, Imag
 #endif
 #ifdef NEBULASTRA_RENDER_EXR
   writeExr(path, world.width(), world.height(), premultipliedRgbaFloat(world),
-           half ? ExrSampleType::Half : ExrSampleType::Float);
+           half ? ExrSampleType::Half : ExrSampleType::Float,
+           ExrPlacement{frame.width, frame.height, world.originX(), world.originY()});
 #endif
+  (void)frame;
   (void)depth;
   (void)half;
 }
@@ -129,6 +140,7 @@ scene::Scene sceneFor(const Options& options) {
 int run(const Options& options) {
   scene::Scene s;
   OutputPattern pattern;
+  std::optional<Region> region;
   try {
     // Before the library is loaded: it reads the variable once, on its first frame.
     setIsaVariable(isaVariableFor(options.isa, readCpuFeatures()));
@@ -138,12 +150,21 @@ int run(const Options& options) {
     if (options.half && pattern.format != ImageFormat::Exr) {
       throw OutputPathError(pattern.path + ": --half applies to OpenEXR output only");
     }
-  } catch (const std::exception& e) {  // --isa, SceneError or OutputPathError: the user's to fix
+    if (!options.region.empty()) {
+      const scene::FrameSize frame = scene::frameSize(s);
+      region = parseRegion(options.region);
+      regionOnFrame(*region, frame.width, frame.height);  // only checks that it meets the frame
+      if (s.render.command != scene::RenderCommand::Smart) {
+        throw RegionError("--region: only the smart render command renders part of a frame");
+      }
+    }
+  } catch (const std::exception& e) {  // --isa, SceneError, OutputPathError, RegionError: the user's to fix
     std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
     return kExitUsage;
   }
 
   const int depth = s.render.depth;
+  const scene::FrameSize frameSize = scene::frameSize(s);
   const std::int32_t first = s.render.firstFrame;
   const std::int32_t last = s.render.lastFrame;
   try {
@@ -152,6 +173,8 @@ int run(const Options& options) {
                                    : std::make_shared<scenehost::EffectModule>(options.effectPath);
     scenehost::SceneHost host(std::move(s), effect);
     host.start();
+    // The request as the user gave it: cutting it to the layer is the effect's job.
+    if (region) host.setRequestRect(region->x, region->y, region->x + region->width, region->y + region->height);
     const Progress progress = startProgress(static_cast<std::int64_t>(last) - first + 1);
     for (std::int32_t frame = first;; ++frame) {
       const std::int32_t err = host.renderFrame(frame);
@@ -161,7 +184,7 @@ int run(const Options& options) {
                      options.scenePath.c_str(), frame, err);
         return kExitFailure;
       }
-      writeFrame(host.output(), framePath(pattern.path, frame), pattern.format, depth, options.half);
+      writeFrame(host.output(), frameSize, framePath(pattern.path, frame), pattern.format, depth, options.half);
       reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
       if (frame == last) break;
     }
@@ -199,6 +222,8 @@ int main(int argc, char** argv) {
                  "Effect value key=value, read like the scene file's (e.g. density=150, "
                  "overlapBlend=Screen); repeatable")
       ->allow_extra_args(false);
+  app.add_option("--region", options.region,
+                 "Render only X,Y,W,H of the frame (output pixels at the chosen resolution)");
   app.add_flag("--half", options.half, "Write OpenEXR with half-float samples instead of float");
   app.add_option("--isa", options.isa,
                  "Render path: auto (default), scalar, sse2, avx2 or avx512 (tests and timing)");

@@ -84,6 +84,7 @@ struct SceneHost::State {
     std::vector<std::uint8_t> inputSnapshot; // the input's storage when handed out
     std::int32_t rowPadding = HostWorld::kDefaultRowPadding;
     std::optional<PF_LRect> requestRect;
+    std::optional<PF_LRect> outputRect; // the smart output world's rectangle, if not the result's
     std::int32_t layerCheckoutErr = 0, layerPixelsErr = 0, outputErr = 0;
     bool withholdOutput = false;
     PF_PreRenderInput preInput{};
@@ -133,6 +134,7 @@ struct SceneHost::State {
     std::int32_t outputHeight() const;
     void prepareInData(std::int32_t frame);
     void makeWorlds();
+    void makeSmartOutput(); // the output world for smart render, after pre-render
     void checkWorldsAfterRender();
 
     // Handles.

@@ -62,6 +62,14 @@ HostWorld& HostWorld::operator=(HostWorld&&) noexcept = default;
 
 std::int32_t HostWorld::bytesPerPixel() const { return bytesPerPixelFor(bits_); }
 
+void HostWorld::setOrigin(std::int32_t x, std::int32_t y) {
+    world_->origin_x = x;
+    world_->origin_y = y;
+}
+
+std::int32_t HostWorld::originX() const { return world_->origin_x; }
+std::int32_t HostWorld::originY() const { return world_->origin_y; }
+
 std::int32_t HostWorld::pixelFormat() const {
     return bits_ == 32 ? kPixelFormatArgb128 : bits_ == 16 ? kPixelFormatArgb64 : kPixelFormatArgb32;
 }

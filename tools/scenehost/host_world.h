@@ -49,7 +49,7 @@ public:
     HostWorld& operator=(HostWorld&&) noexcept;
 
     // The world record handed to the effect (data, rowbytes, width, height, extent_hint = the
-    // whole world, world_flags DEEP for 16 bits and WRITEABLE, pixel aspect 1/1).
+    // whole world, world_flags DEEP for 16 bits and WRITEABLE, pixel aspect 1/1, origin 0, 0).
     PF_LayerDef* world() { return world_.get(); }
     const PF_LayerDef* world() const { return world_.get(); }
 
@@ -58,6 +58,13 @@ public:
     int bitsPerChannel() const { return bits_; }
     std::int32_t bytesPerPixel() const;
     std::int32_t rowbytes() const { return rowbytes_; }
+
+    // Where the world lies in its layer (origin_x / origin_y): the layer pixel, at the current
+    // downsample, of the world's pixel (0, 0). Smart-render output worlds that cover only part of
+    // the layer carry it; it may be negative for a buffer reaching past the layer's edge.
+    void setOrigin(std::int32_t x, std::int32_t y);
+    std::int32_t originX() const;
+    std::int32_t originY() const;
     std::int32_t pixelFormat() const; // the PF_PixelFormat that PF_GetPixelFormat reports
 
     // Pixels and row padding to the poison pattern; guards to kGuardByte.

@@ -16,6 +16,13 @@ std::int64_t frameCurrentTime(const TimeBase& timeBase, std::int32_t frame) {
   return static_cast<std::int64_t>(frame) * timeBase.timeStep;
 }
 
+FrameSize frameSize(const Scene& scene) {
+  const std::int32_t width = scene.layerWidth > 0 ? scene.layerWidth : scene.composition.width;
+  const std::int32_t height = scene.layerHeight > 0 ? scene.layerHeight : scene.composition.height;
+  const std::int32_t ds = std::max(1, scene.render.downsample);
+  return FrameSize{(width + ds - 1) / ds, (height + ds - 1) / ds};
+}
+
 namespace {
 
 // Index of the last key with key.t <= t, or -1 when t lies before the first key.

@@ -16,6 +16,14 @@ double secondsOf(std::int64_t value, std::uint32_t scale);
 // in_data.current_time of frame f: f * timeStep (time_scale is timeBase.timeScale).
 std::int64_t frameCurrentTime(const TimeBase& timeBase, std::int32_t frame);
 
+// The effect's layer (its size defaults to the composition's) at the render's downsample, each
+// side rounded up: the size of a whole-frame output world, and the frame a region lies in.
+struct FrameSize {
+  std::int32_t width = 0;
+  std::int32_t height = 0;
+};
+FrameSize frameSize(const Scene& scene);
+
 // Value of a track at t: linear interpolation between the surrounding keys, the first key's value
 // before it and the last key's value after it. An empty track gives 0.
 double evaluateTrack(const Track& track, double t);

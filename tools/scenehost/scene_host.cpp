@@ -9,6 +9,7 @@
 #include <stdexcept>
 
 #include "scenehost/host_state.h"
+#include "scenehost/scene_eval.h"
 #include "scenehost/scene_params.h"
 
 namespace nebulastra::scenehost {
@@ -90,15 +91,8 @@ std::int32_t SceneHost::State::layerHeight() const {
     return scene.layerHeight > 0 ? scene.layerHeight : scene.composition.height;
 }
 
-std::int32_t SceneHost::State::outputWidth() const {
-    const std::int32_t ds = std::max(1, scene.render.downsample);
-    return (layerWidth() + ds - 1) / ds;
-}
-
-std::int32_t SceneHost::State::outputHeight() const {
-    const std::int32_t ds = std::max(1, scene.render.downsample);
-    return (layerHeight() + ds - 1) / ds;
-}
+std::int32_t SceneHost::State::outputWidth() const { return scene::frameSize(scene).width; }
+std::int32_t SceneHost::State::outputHeight() const { return scene::frameSize(scene).height; }
 
 void SceneHost::State::prepareInData(std::int32_t frameNumber) {
     frame = frameNumber;
@@ -136,6 +130,15 @@ void SceneHost::State::makeWorlds() {
     input.fill(ArgbF{1.0f, 0.25f, 0.5f, 0.75f});
     inputSnapshot.assign(input.storage(), input.storage() + input.storageSize());
     output = HostWorld(outputWidth(), outputHeight(), depth, rowPadding);
+}
+
+void SceneHost::State::makeSmartOutput() {
+    const PF_LRect r = outputRect.value_or(preOutput.result_rect);
+    // An empty or inverted rectangle holds no pixels; the world keeps its corner as origin.
+    const std::int32_t width = std::max<std::int32_t>(0, r.right - r.left);
+    const std::int32_t height = std::max<std::int32_t>(0, r.bottom - r.top);
+    output = HostWorld(width, height, scene.render.depth, rowPadding);
+    output.setOrigin(r.left, r.top);
 }
 
 void SceneHost::State::checkWorldsAfterRender() {
@@ -317,6 +320,7 @@ std::int32_t SceneHost::smartPreRender(std::int32_t frame) {
     const PF_PreRenderInput sent = s.preInput;
     const std::int32_t err = sendCommand(PF_Cmd_SMART_PRE_RENDER, nullptr, nullptr, &s.preExtra);
     if (std::memcmp(&sent, &s.preInput, sizeof sent) != 0) s.fault("pre-render input changed by the effect");
+    s.makeSmartOutput();
     return err;
 }
 
@@ -381,9 +385,20 @@ void SceneHost::setRowPadding(std::int32_t bytes) {
     state_->rowPadding = bytes;
 }
 
+std::int32_t SceneHost::frameWidth() const { return state_->outputWidth(); }
+std::int32_t SceneHost::frameHeight() const { return state_->outputHeight(); }
+
 void SceneHost::setRequestRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
     state_->requestRect = PF_LRect{left, top, right, bottom};
 }
+
+void SceneHost::clearRequestRect() { state_->requestRect.reset(); }
+
+void SceneHost::setOutputRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
+    state_->outputRect = PF_LRect{left, top, right, bottom};
+}
+
+void SceneHost::clearOutputRect() { state_->outputRect.reset(); }
 
 void SceneHost::failLayerCheckout(std::int32_t err) { state_->layerCheckoutErr = err; }
 void SceneHost::failLayerPixels(std::int32_t err) { state_->layerPixelsErr = err; }

@@ -136,9 +136,10 @@ public:
     void start();
 
     // One frame through the scene's render command: PF_Cmd_SMART_PRE_RENDER then
-    // PF_Cmd_SMART_RENDER (the pre-render's error stops it), or PF_Cmd_RENDER. The input and
-    // output worlds are made anew (layer size / downsample, rounded up, at the scene's depth)
-    // and poisoned first.
+    // PF_Cmd_SMART_RENDER (the pre-render's error stops it), or PF_Cmd_RENDER. The worlds are
+    // made anew at the scene's depth and poisoned first: the input layer whole (frameWidth() x
+    // frameHeight()); the output whole for PF_Cmd_RENDER, and for the smart commands the
+    // rectangle pre-render declared as its result (see setRequestRect, setOutputRect).
     std::int32_t renderFrame(std::int32_t frame);
     std::int32_t render(std::int32_t frame);         // PF_Cmd_RENDER with the host's params array
     std::int32_t smartPreRender(std::int32_t frame); // PF_Cmd_SMART_PRE_RENDER (new worlds)
@@ -178,9 +179,24 @@ public:
     HostWorld& output();
     HostWorld& input();
     void setRowPadding(std::int32_t bytes); // for worlds made from now on
-    // The request rectangle sent with the smart commands; default: the whole output world.
+    // The whole layer at the scene's downsample (its size rounded up): the size of a whole-frame
+    // output world.
+    std::int32_t frameWidth() const;
+    std::int32_t frameHeight() const;
+    // The request rectangle sent with the smart commands, in layer pixels at the current
+    // downsample (a region of interest); it may reach past the layer or miss it. Default, and
+    // after clearRequestRect: the whole layer.
     void setRequestRect(std::int32_t left, std::int32_t top, std::int32_t right,
                         std::int32_t bottom);
+    void clearRequestRect();
+    // The output world smart render receives is, as in After Effects, the rectangle pre-render
+    // declared as result_rect: that size, origin_x / origin_y its top-left corner (an empty
+    // result gives a world of no pixels). setOutputRect makes the host hand this rectangle
+    // instead, whatever pre-render declared, as a host does that renders into a larger buffer;
+    // it may start left of or above the layer (negative origin). clearOutputRect restores it.
+    void setOutputRect(std::int32_t left, std::int32_t top, std::int32_t right,
+                       std::int32_t bottom);
+    void clearOutputRect();
     void failLayerCheckout(std::int32_t err);  // pre-render checkout_layer
     void failLayerPixels(std::int32_t err);    // smart-render checkout_layer_pixels
     void failOutputCheckout(std::int32_t err); // smart-render checkout_output
