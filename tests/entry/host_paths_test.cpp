@@ -112,7 +112,9 @@ TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
         host.setPluginId(29);
         host.start();
         const std::vector<ArgbF> pixels = renderChecked(host, 0, emitters ? "filtered" : "all lights");
-        if (emitters) EXPECT_EQ(host.log().count("AEGP_GetLayerName"), 3u) << host.log().dump();
+        if (emitters) {
+            EXPECT_EQ(host.log().count("AEGP_GetLayerName"), 3u) << host.log().dump();
+        }
         return pixels;
     };
     const std::vector<ArgbF> filtered = render(lights, true);
