@@ -58,6 +58,7 @@ struct SceneHost::State {
     scene::Scene scene;
     std::shared_ptr<EffectModule> effect;
     std::int32_t applId = kApplIdAfterEffects;
+    std::optional<PF_RationalScale> downsampleOverride;
 
     PF_InData inData{};
     PF_InData inDataSent{}; // in_data as handed to the effect, to detect changes
