@@ -3,6 +3,7 @@
 // mutated byte-wise and with scene-file tokens, and plain random bytes.
 //
 //   nebulastra_fuzz host|scene [--runs N] [--seconds S] [--seed S] [--save DIR] [PATH...]
+//   nebulastra_fuzz probe      (do the process-level refusals reach the effect?)
 //
 // PATHs are files or directories of inputs. The first input that finds a fault is written to DIR
 // (default: the current directory) as <target>-failure-<hash>.bin, the fault is printed, and the
@@ -102,6 +103,12 @@ struct Totals {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 2 && std::strcmp(argv[1], "probe") == 0) {
+        const std::string problem = nebulastra::fuzz::probeProcessFaults();
+        std::printf("%s\n", problem.empty() ? "refused allocations and thread starts reach the effect (or cannot be injected here)"
+                                            : problem.c_str());
+        return problem.empty() ? 0 : 1;
+    }
     if (argc < 2 || (std::strcmp(argv[1], "host") != 0 && std::strcmp(argv[1], "scene") != 0)) {
         std::fprintf(stderr, "usage: nebulastra_fuzz host|scene [--runs N] [--seconds S] [--seed S] [--save DIR] [PATH...]\n");
         return 2;

@@ -366,4 +366,26 @@ SequenceReport runHostSequence(const std::uint8_t* data, std::size_t size) {
     return session.report;
 }
 
+std::string probeProcessFaults() {
+    if (!processFaultsAvailable()) return "";
+    std::shared_ptr<scenehost::EffectModule> effect = scenehost::EffectModule::shared();
+    setEffectModuleAddress(reinterpret_cast<const void*>(effect->effectMain()));
+    scene::Scene s = SceneHost::smallScene(8, 8);
+    SceneHost host(std::move(s), effect);
+    host.start();
+    const std::pair<int, int> kCases[] = {{1, 0}, {0, 1}, {0, 2}};
+    for (const auto& [allocation, thread] : kCases) {
+        const std::string which = "allocation " + std::to_string(allocation) + ", thread start " + std::to_string(thread);
+        armProcessFaults(allocation, thread);
+        const std::int32_t err = host.renderFrame(0);
+        const ProcessFaultCounts counts = disarmProcessFaults();
+        if (counts.refused != 1) return which + ": nothing was refused (" + std::to_string(counts.effectAllocations) +
+                                       " allocations, " + std::to_string(counts.threadStarts) + " thread starts seen)";
+        if (err == 0) return which + ": the render reported success";
+        if (!host.clean()) return which + ": " + host.report();
+        if (host.renderFrame(0) != 0 || host.output().poisonCount() != 0) return which + ": the next frame did not render";
+    }
+    return "";
+}
+
 } // namespace nebulastra::fuzz

@@ -22,4 +22,10 @@ struct SequenceReport {
 
 SequenceReport runHostSequence(const std::uint8_t* data, std::size_t size);
 
+// Checks that the process-level refusals reach the effect: a frame rendered with its first
+// allocation, or its first or second thread start, refused must fail with an error code and leave
+// the host contract intact, and the next frame must render. Empty when all holds (or when the
+// build cannot refuse them); otherwise what did not.
+std::string probeProcessFaults();
+
 } // namespace nebulastra::fuzz

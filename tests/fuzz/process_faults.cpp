@@ -89,7 +89,7 @@ using nebulastra::fuzz::allocate;
 extern "C" int __interceptor_pthread_create(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*)
     __attribute__((weak));
 
-extern "C" int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*),
+extern "C" __attribute__((visibility("default"))) int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*),
                               void* arg) {
     using namespace nebulastra::fuzz;
     if (gArmed.load()) {

@@ -40,14 +40,16 @@ std::string checkScene(const scene::Scene& s) {
 } // namespace
 
 std::string checkSceneInput(const std::uint8_t* data, std::size_t size) {
-    // The first byte chooses the door: most inputs are whole files.
-    const int door = size == 0 ? 0 : data[0] % 8;
-    const std::string text(reinterpret_cast<const char*>(data) + (size == 0 ? 0 : 1), size == 0 ? 0 : size - 1);
+    // A first byte of 1 or 2 makes the rest a --set or a render override; any other input is a
+    // whole scene file (so scene files are inputs as they are).
+    const int door = size == 0 ? 0 : data[0];
+    const bool override = door == 1 || door == 2;
+    const std::string text(reinterpret_cast<const char*>(data) + (override ? 1 : 0), size - (override ? 1 : 0));
     std::string source = std::string(kSource) + ": ";
     try {
-        if (door < 6) return checkScene(scene::parseScene(text, kSource));
+        if (!override) return checkScene(scene::parseScene(text, kSource));
         scene::Scene s = scene::parseScene(kBaseScene, kSource);
-        if (door == 6) {
+        if (door == 1) {
             source = "--set ";
             scene::applyEffectOverride(s, text);
         } else {
