@@ -2,7 +2,10 @@
 // the scene host exactly as After Effects would drive it, and writes them as PNG or OpenEXR.
 //
 // Exit status: 0 when every frame was written; 2 for a bad scene file or command line (one line on
-// stderr); 1 when the effect cannot be loaded, fails a frame, or a file cannot be written.
+// stderr); 1 when the effect cannot be loaded, fails a frame, or a file cannot be written;
+// 128 + the signal number when interrupted (130 Ctrl-C, 143 SIGTERM). Images appear under their
+// final names only when complete (safe_output.h), so an interrupted sequence holds whole frames
+// only, and --skip-existing finishes it.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -16,6 +19,7 @@
 #include "output_path.h"
 #include "png_writer.h"
 #include "progress.h"
+#include "safe_output.h"
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
@@ -35,6 +39,7 @@ struct Options {
   std::vector<std::string> sets;
   std::string effectPath;
   bool half = false;
+  bool skipExisting = false;
 };
 
 constexpr const char* kDescription =
@@ -51,7 +56,12 @@ constexpr const char* kDescription =
     "With several frames, a run of '#' in the name becomes the zero-padded frame number:\n"
     "  nebulastra-render clouds.json --frames 0-47 -o out/clouds_####.png\n"
     "\n"
-    "Exit status: 0 success, 1 effect or file failure, 2 bad scene file or command line.";
+    "Each image is written to a hidden temporary file in the output folder and renamed into place\n"
+    "when complete. Ctrl-C or SIGTERM stops at the next frame boundary; --skip-existing then\n"
+    "resumes the sequence, rendering only the frames whose files are missing.\n"
+    "\n"
+    "Exit status: 0 success, 1 effect or file failure, 2 bad scene file or command line,\n"
+    "128 + signal number when interrupted (130 Ctrl-C, 143 SIGTERM).";
 
 // Library messages may carry line breaks; the tool's errors are one line each.
 std::string oneLine(const char* text) {
@@ -63,7 +73,7 @@ std::string oneLine(const char* text) {
   return line;
 }
 
-void writeFrame(const scenehost::HostWorld& world, const std::string& path, int depth, bool half) {
+void writeImage(const scenehost::HostWorld& world, const std::string& path, int depth, bool half) {
   if (depth == 8) {
     writePng8(path, world.width(), world.height(), straightRgba8(world));
   } else if (depth == 16) {
@@ -72,6 +82,23 @@ void writeFrame(const scenehost::HostWorld& world, const std::string& path, int 
     writeExr(path, world.width(), world.height(), premultipliedRgbaFloat(world),
              half ? ExrSampleType::Half : ExrSampleType::Float);
   }
+}
+
+// The frame under its final name, complete or not at all.
+void writeFrame(const scenehost::HostWorld& world, const std::string& path, int depth, bool half) {
+  writeAtomically(path, [&](const std::string& temporary) { writeImage(world, temporary, depth, half); });
+}
+
+bool fileExists(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file != nullptr) std::fclose(file);
+  return file != nullptr;
+}
+
+int interrupted(const Progress& progress) {
+  finishProgress(progress);
+  std::fprintf(stderr, "interrupted: stopped at a frame boundary; every image written is complete\n");
+  return interruptExitStatus(interruptSignal());
 }
 
 // Loads the scene and applies the command line's overrides; a SceneError leaves here.
@@ -108,14 +135,22 @@ int run(const Options& options) {
     host.start();
     const Progress progress = startProgress(static_cast<std::int64_t>(last) - first + 1);
     for (std::int32_t frame = first;; ++frame) {
+      if (interruptSignal() != 0) return interrupted(progress);
+      const std::string path = framePath(pattern, frame);
+      if (options.skipExisting && fileExists(path)) {
+        reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
+        if (frame == last) break;
+        continue;
+      }
       const std::int32_t err = host.renderFrame(frame);
+      if (interruptSignal() != 0) return interrupted(progress);
       if (err != 0) {
         finishProgress(progress);
         std::fprintf(stderr, "%s: frame %d: the effect returned error %d\n",
                      options.scenePath.c_str(), frame, err);
         return kExitFailure;
       }
-      writeFrame(host.output(), framePath(pattern, frame), depth, options.half);
+      writeFrame(host.output(), path, depth, options.half);
       reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
       if (frame == last) break;
     }
@@ -150,6 +185,8 @@ int main(int argc, char** argv) {
                  "overlapBlend=Screen); repeatable")
       ->allow_extra_args(false);
   app.add_flag("--half", options.half, "Write OpenEXR with half-float samples instead of float");
+  app.add_flag("--skip-existing", options.skipExisting,
+               "Leave frames whose output file exists as they are (resumes an interrupted sequence)");
   app.add_option("--effect", options.effectPath,
                  "Effect library to load (default: NEBULASTRA_EFFECT, else the one beside this "
                  "program)");
@@ -161,5 +198,6 @@ int main(int argc, char** argv) {
     app.exit(e);
     return nebulastra::render::kExitUsage;
   }
+  nebulastra::render::installInterruptHandlers();
   return nebulastra::render::run(options);
 }
