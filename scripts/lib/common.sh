@@ -13,6 +13,8 @@ NATIVE_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev 
   libpng-dev libopenexr-dev libcli11-dev pkg-config"
 # Windows build and its test run.
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64"
+# Thread check and libFuzzer: clang with its sanitizer and fuzzer runtimes.
+CLANG_PACKAGES="clang libclang-rt-14-dev"
 
 package_missing() {
     ! dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
