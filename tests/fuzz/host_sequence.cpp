@@ -71,8 +71,9 @@ std::optional<scene::Track> maybeTrack(ByteReader& in) {
 
 scene::Layer layer(ByteReader& in, int index) {
     static const char* const kNames[] = {"cloud", "Cloud 1", "cloudy sky", "", "Light 1", "clöud",
-                                         "\xff\xfe cloud", "cloud\x01\x7f", "a very long light name that goes on "
-                                         "and on well past what any label field would show"};
+                                         "\xff\xfe cloud", "cloud\x01\x7f",
+                                         ("a very long light name that goes on and on well past what any label "
+                                          "field would show")};
     scene::Layer l;
     l.name = in.pick(10) == 0 ? std::nullopt : std::optional<std::string>(in.choose(kNames));
     l.type = static_cast<scene::LayerType>(in.pick(4) == 0 ? in.pick(7) : 0);
@@ -375,6 +376,7 @@ std::string probeProcessFaults() {
     host.start();
     const std::pair<int, int> kCases[] = {{1, 0}, {0, 1}, {0, 2}};
     for (const auto& [allocation, thread] : kCases) {
+        if (allocation != 0 && !allocationFaultsAvailable()) continue;
         const std::string which = "allocation " + std::to_string(allocation) + ", thread start " + std::to_string(thread);
         armProcessFaults(allocation, thread);
         const std::int32_t err = host.renderFrame(0);

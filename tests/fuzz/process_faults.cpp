@@ -4,6 +4,13 @@
 
 #if defined(__linux__)
 
+// Clang links its sanitizer runtimes' operator new into the program; it cannot be replaced there.
+#if defined(__clang__) && defined(__has_feature)
+#if __has_feature(address_sanitizer) || __has_feature(thread_sanitizer)
+#define NEBULASTRA_RUNTIME_OWNS_NEW 1
+#endif
+#endif
+
 #include <dlfcn.h>
 #include <pthread.h>
 
@@ -39,7 +46,7 @@ bool refuseAllocation(const void* caller) {
     return true;
 }
 
-void* allocate(std::size_t size, std::size_t alignment, const void* caller, bool nothrow) {
+[[maybe_unused]] void* allocate(std::size_t size, std::size_t alignment, const void* caller, bool nothrow) {
     if (refuseAllocation(caller)) {
         if (nothrow) return nullptr;
         throw std::bad_alloc();
@@ -60,6 +67,11 @@ using CreateThread = int (*)(pthread_t*, const pthread_attr_t*, void* (*)(void*)
 } // namespace
 
 bool processFaultsAvailable() { return true; }
+#ifdef NEBULASTRA_RUNTIME_OWNS_NEW
+bool allocationFaultsAvailable() { return false; }
+#else
+bool allocationFaultsAvailable() { return true; }
+#endif
 
 void setEffectModuleAddress(const void* address) {
     Dl_info info;
@@ -105,6 +117,7 @@ extern "C" __attribute__((visibility("default"))) int pthread_create(pthread_t* 
     return real(thread, attr, start, arg);
 }
 
+#ifndef NEBULASTRA_RUNTIME_OWNS_NEW
 #define CALLER __builtin_return_address(0)
 void* operator new(std::size_t n) { return allocate(n, 0, CALLER, false); }
 void* operator new[](std::size_t n) { return allocate(n, 0, CALLER, false); }
@@ -130,11 +143,13 @@ void operator delete(void* p, std::size_t, std::align_val_t) noexcept { std::fre
 void operator delete[](void* p, std::size_t, std::align_val_t) noexcept { std::free(p); }
 void operator delete(void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
 void operator delete[](void* p, std::align_val_t, const std::nothrow_t&) noexcept { std::free(p); }
+#endif // NEBULASTRA_RUNTIME_OWNS_NEW
 
 #else // a Windows build: the effect's runtime is linked into it and cannot be interposed
 
 namespace nebulastra::fuzz {
 bool processFaultsAvailable() { return false; }
+bool allocationFaultsAvailable() { return false; }
 void setEffectModuleAddress(const void*) {}
 void armProcessFaults(int, int) {}
 ProcessFaultCounts disarmProcessFaults() { return {}; }
