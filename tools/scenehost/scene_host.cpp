@@ -230,7 +230,7 @@ std::int32_t SceneHost::registerEffect() {
     ActiveHost active(s);
     const std::size_t at = s.log.size();
     s.record(HostCall{"PluginDataEntryFunction", -1, -1, 0, ""});
-    const std::int32_t err = s.module().pluginDataEntry()(&s.pluginData.self, &pluginDataCallback,
+    const std::int32_t err = s.module().pluginDataEntry()(reinterpret_cast<PF_PluginData*>(&s.pluginData.self), &pluginDataCallback,
                                                          basicSuite(), "After Effects", "23.4");
     {
         std::lock_guard<std::mutex> lock(s.recordMutex);
