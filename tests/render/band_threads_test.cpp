@@ -31,7 +31,7 @@ TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
         testing::addEmitter(s, 8, 7, 5, 0.3f, 0.5f, 1.0f, 0.6f);
         s.timeSeconds = seconds;
         s.evolutionSpeed = 1.0f;
-        s.qualitySteps = 16;
+        s.qualitySteps = 8;
         const PreparedFrame prepared = prepareFrame(s);
         for (const Depth& d : depths) {
             const std::ptrdiff_t rowbytes = kWidth * d.pixelBytes + 8;

@@ -28,15 +28,15 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Ten small frames of an evolving cloud: long enough to interrupt part-way.
+// Six small frames of an evolving cloud: long enough to interrupt part-way.
 const char* kSequence = R"({
-  "composition": {"width": 16, "height": 12, "frameRate": 24},
+  "composition": {"width": 10, "height": 8, "frameRate": 24},
   "camera": {},
-  "layers": [{"name": "cloud", "type": "light", "position": [8, 6, 0]}],
+  "layers": [{"name": "cloud", "type": "light", "position": [5, 4, 0]}],
   "effect": {"cloudSize": 40, "qualitySteps": 16, "evolutionSpeed": 100},
-  "render": {"frames": "0-9"}
+  "render": {"frames": "0-5"}
 })";
-constexpr int kFrames = 10;
+constexpr int kFrames = 6;
 
 struct TempDir {
   fs::path path;
@@ -167,7 +167,7 @@ TEST(RenderToolOutput, FailedWriteLeavesNoImageAndNoTemporaryFile) {
     SCOPED_TRACE(out);
     std::vector<std::string> args = {(dir.path / "scene.json").string(), "-o", (dir.path / out).string(), "--frames", "0-1"};
     if (std::string(out).find(".exr") != std::string::npos) args.insert(args.end(), {"--depth", "32"});
-    EXPECT_EQ(finish(startTool(args, dir.path / "stderr.txt", 300)), 1);
+    EXPECT_EQ(finish(startTool(args, dir.path / "stderr.txt", 64)), 1);
     const std::string errors = readText(dir.path / "stderr.txt");
     EXPECT_NE(errors.find((dir.path / (std::string(out).substr(0, 2) + "00" + std::string(out).substr(4))).string()),
               std::string::npos)
