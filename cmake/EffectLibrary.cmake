@@ -31,6 +31,11 @@ if(WIN32)
   target_link_options(Nebulastra PRIVATE -Wl,--exclude-all-symbols)
 else()
   set(NEBULASTRA_EXPORT_MAP ${CMAKE_SOURCE_DIR}/src/entry/nebulastra.map)
-  target_link_options(Nebulastra PRIVATE -Wl,--no-undefined -Wl,--version-script=${NEBULASTRA_EXPORT_MAP})
+  target_link_options(Nebulastra PRIVATE -Wl,--version-script=${NEBULASTRA_EXPORT_MAP})
+  # Every symbol resolved inside the library or its runtime libraries. Clang's sanitizer runtimes
+  # live in the loading program instead, so sanitized clang builds leave those references open.
+  if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND (NEBULASTRA_SANITIZE OR NEBULASTRA_TSAN OR NEBULASTRA_LIBFUZZER)))
+    target_link_options(Nebulastra PRIVATE -Wl,--no-undefined)
+  endif()
   set_target_properties(Nebulastra PROPERTIES LINK_DEPENDS ${NEBULASTRA_EXPORT_MAP})
 endif()

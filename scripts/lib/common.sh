@@ -14,6 +14,8 @@ NATIVE_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev 
 # Windows build and its test run; zlib for mingw-w64 and dpkg-source for the Windows tool's libpng,
 # which the build compiles from Debian's source package (scripts/fetch-debian-source.sh).
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 libz-mingw-w64-dev dpkg-dev"
+# Thread check and libFuzzer: clang with its sanitizer and fuzzer runtimes.
+CLANG_PACKAGES="clang libclang-rt-14-dev"
 
 package_missing() {
     ! dpkg-query -W -f='${Status}' "$1" 2>/dev/null | grep -q "install ok installed"
