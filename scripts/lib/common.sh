@@ -11,6 +11,8 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 # Native build: compiler, CMake, tests, scene files, image writers, CLI parsing, benchmarks.
 NATIVE_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
   libpng-dev libopenexr-dev libcli11-dev pkg-config"
+# The guide's pictures (scripts/guide.sh): compositing and labelling, PNG compression, the font.
+GUIDE_PACKAGES="imagemagick optipng fonts-dejavu-core"
 # Windows build and its test run, and the installer (wixl builds it, msitools reads it back).
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 wixl msitools"
 
