@@ -228,7 +228,7 @@ cost() { # cost CONTROL VALUE RESOLUTION key=value...
 
 if [ "$what" = all ] || [ "$what" = costs ]; then
     load=$(cut -d' ' -f1-3 /proc/loadavg)
-    cost "(all defaults)" "" half
+    cost "(the example as it is)" "" half
     for v in 16 32 128 256; do cost "Quality (Steps)" "$v" half qualitySteps=$v; done
     for v in 1 2 6; do cost "Billow Detail" "$v" half billowDetail=$v; done
     cost "Self Shadow" "0 % (off)" half selfShadow=0
@@ -239,14 +239,15 @@ if [ "$what" = all ] || [ "$what" = costs ]; then
     git diff --quiet HEAD 2>/dev/null || commit="$commit (with local changes)"
     table=$(
         echo "<!-- costs:begin (written by scripts/guide.sh costs) -->"
-        echo "| control | value | frame | CPU s | wall s | CPU × default |"
+        echo "| control | value | frame | CPU s | wall s | CPU × first row |"
         echo "|---|---|---|---|---|---|"
         printf '%s\n' "${cost_rows[@]}"
         echo
         echo "Measured $(date -u +%Y-%m-%d) on $cpu_model, $(nproc) cores (load average $load before the" \
-             "first frame), Linux build (\`linux\` preset, Release, $(g++ -dumpfullversion 2>/dev/null ||" \
-             "echo g++)) of commit $commit; one frame of \`examples/single_white_cloud.json\`, the" \
-             "defaults of the example otherwise. CPU seconds add up all threads."
+             "first frame), Linux build (\`linux\` preset, Release, g++ $(g++ -dumpfullversion)) of commit" \
+             "$commit; one frame of \`examples/single_white_cloud.json\` each, with the example's" \
+             "values but for the one in the row. CPU seconds add up all threads; wall-clock seconds" \
+             "depend on how busy the machine was."
         echo "<!-- costs:end -->"
     )
     TABLE=$table awk '
