@@ -25,6 +25,12 @@ if(WIN32)
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/pipl/write_pipl.cpp ${CMAKE_SOURCE_DIR}/src/entry/effect_identity.h
             ${CMAKE_SOURCE_DIR}/src/entry/pipl.h
     COMMENT "Writing the PiPL resource")
+  # Anything before the release stage (develop, alpha, beta) is marked VS_FF_PRERELEASE.
+  if(NEBULASTRA_VERSION_STAGE LESS 3)
+    set(NEBULASTRA_VERSION_FILE_FLAGS 0x2)
+  else()
+    set(NEBULASTRA_VERSION_FILE_FLAGS 0x0)
+  endif()
   configure_file(src/entry/nebulastra.rc.in ${CMAKE_BINARY_DIR}/pipl/nebulastra.rc @ONLY)
   set_source_files_properties(${CMAKE_BINARY_DIR}/pipl/nebulastra.rc PROPERTIES OBJECT_DEPENDS ${PIPL_BIN})
   target_sources(Nebulastra PRIVATE ${CMAKE_BINARY_DIR}/pipl/nebulastra.rc src/entry/nebulastra.def)
