@@ -33,11 +33,12 @@ TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
         s.evolutionSpeed = 1.0f;
         s.qualitySteps = 8;
         const PreparedFrame prepared = prepareFrame(s);
+        const CloudField field = makeCloudField(s, prepared);
         for (const Depth& d : depths) {
             const std::ptrdiff_t rowbytes = kWidth * d.pixelBytes + 8;
             auto draw = [&](int32_t threads) {
                 std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * kHeight), 0xCD);
-                const FrameContext context{bytes.data(), rowbytes, kWidth, &s, &prepared};
+                const FrameContext context{bytes.data(), rowbytes, kWidth, 0, 0, &s, &prepared, &field};
                 runRowBandsWith(threads, kHeight, context, d.worker, startThread);
                 return bytes;
             };
