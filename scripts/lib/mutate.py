@@ -117,6 +117,8 @@ def main():
     ap.add_argument("--fresh", action="store_true", help="forget earlier results and start over")
     ap.add_argument("--only", help="run only mutants whose name or file contains this text")
     ap.add_argument("--list", action="store_true", help="check the list applies, then stop")
+    ap.add_argument("--matrix", action="store_true",
+                    help="run every test for every mutant (slower) and report which tests alone kill a mutant")
     args = ap.parse_args()
 
     mutants = parse_mutants(args.mutants)
@@ -146,13 +148,15 @@ def main():
     stamp = tree_digest(tree, ["src", "tests", "tools"]) + "-" + tree_digest(os.path.dirname(args.mutants), ["."])
 
     done = {}
+    killers = {}  # mutant key -> the tests that failed on it
     if os.path.exists(results_path) and not args.fresh:
         with open(results_path, encoding="utf-8") as f:
             lines = f.read().splitlines()
         if lines and lines[0] == f"# {stamp}":
             for row in lines[1:]:
-                key, status, seconds = row.split("\t")[:3]
-                done[key] = (status, float(seconds))
+                fields = row.split("\t")
+                done[key] = (fields[1], float(fields[2]))
+                killers[fields[0]] = fields[4].split(",") if len(fields) > 4 and fields[4] else []
         else:
             print("tests or mutants changed since the last pass: starting over")
     if not done:
@@ -162,7 +166,9 @@ def main():
     nice = ["nice", "-n", os.environ.get("MUTATION_NICE", "15")]
     build_cmd = nice + ["cmake", "--build", build, "--target", "nebulastra_tests", "-j", os.environ.get("MUTATION_JOBS", "1")]
     bin_dir = os.path.join(build, "bin")
-    test_cmd = nice + [os.path.join(bin_dir, "nebulastra_tests"), "--gtest_fail_fast", "--gtest_brief=1"]
+    test_cmd = nice + [os.path.join(bin_dir, "nebulastra_tests"), "--gtest_brief=1"]
+    if not args.matrix:
+        test_cmd.append("--gtest_fail_fast")
     if not os.path.exists(os.path.join(build, "build.ninja")):
         subprocess.run(["cmake", "-S", tree, "-B", build, "-G", "Ninja", "-DCMAKE_BUILD_TYPE=Release"],
                        check=True, stdout=subprocess.DEVNULL)
@@ -200,8 +206,12 @@ def main():
             if code != 0:
                 status = "not-viable"
             else:
-                code, _ = run(test_cmd, bin_dir, timeout=timeout)
+                code, out = run(test_cmd, bin_dir, timeout=timeout)
                 status = "survived" if code == 0 else "killed"
+                failed = sorted(set(re.findall(r"^\[  FAILED  \] (\S+\.\S+)", out, re.M)))
+                if not failed and code != 0:
+                    failed = ["(timeout)" if code == "timeout" else "(crash)"]
+                killers[m["key"]] = failed
         finally:
             os.replace(backup, path)
             os.utime(path)  # newer than the mutant's object file: the next build recompiles it
@@ -210,7 +220,7 @@ def main():
         done[m["key"]] = (status, seconds)
         print(f"{status} ({seconds:.0f} s)", flush=True)
         with open(results_path, "a", encoding="utf-8") as f:
-            f.write(f"{m['key']}\t{status}\t{seconds:.1f}\t{m['name']}\n")
+            f.write(f"{m['key']}\t{status}\t{seconds:.1f}\t{m['name']}\t{','.join(killers.get(m['key'], []))}\n")
 
     # Summary over the whole list.
     by = {"killed": [], "survived": [], "not-viable": []}
@@ -225,6 +235,16 @@ def main():
         for m in by[status]:
             print(f"  {status}: {m['name']}  {m['file']}: `{m['old']}` -> `{m['new']}`  "
                   f"(mutants.txt line {m['line']})")
+    if args.matrix:
+        # Tests that are the only one to catch some mutant: the ones a pruning must keep.
+        sole = {}
+        for m in by["killed"]:
+            tests = killers.get(m["key"], [])
+            if len(tests) == 1:
+                sole.setdefault(tests[0], []).append(m["name"])
+        print("\ntests that alone kill a mutant:")
+        for test, names in sorted(sole.items()):
+            print(f"  {test}: {', '.join(names)}")
     return 0 if not by["survived"] else 1
 
 
