@@ -73,6 +73,11 @@ TEST(BlendEmitters, WeightsFollowOpticalLength) {
     const float both[kMaxEmitters] = {0.5f, 0.5f};
     EXPECT_NEAR(blend(1, white, wf, both).r, 1.4f, 1e-6f);
     EXPECT_NEAR(blend(2, white, wf, both).r, 1.0f - 0.2f * 0.4f, 1e-6f);
+    // An over-bright light (host colours are not clamped) counts as full in Screen, never above.
+    RenderSettings hot = plainShapeSettings();
+    addEmitter(hot, 0, 0, 0, 1.5f, 1.5f, 1.5f);
+    addEmitter(hot, 0, 0, 0, 0.5f, 0.5f, 0.5f);
+    EXPECT_EQ(blend(2, hot, handPreparedFrame(hot, 10), both).r, 1.0f);
 }
 
 TEST(BlendEmitters, OneEmitterKeepsItsColourInEveryMode) {
