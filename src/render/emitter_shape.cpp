@@ -29,6 +29,7 @@
 #include <cmath>
 
 #include "render/math/elementary.h"
+#include "render/noise/fractal_sum.h"
 #include "render/noise/noise.h"
 #include "render/noise_channels.h"
 
@@ -41,34 +42,6 @@ float clampf(float x, float lo, float hi) { return std::min(std::max(x, lo), hi)
 float boundMax(float a, float b) {
     if (a != a || b != b) return a + b;
     return a > b ? a : b;
-}
-
-/// shapedFbmNoise4, bit for bit, with `stillPossible(partialSum, weightSoFar, weightLeft)` asked
-/// after every octave but the last; when it says no, the sum stops and false is returned.
-template <class StillPossible>
-bool boundedFbm(NoiseShape shape, float x, float y, float z, float w, int32_t octaves, int32_t seed, float& result,
-                StillPossible stillPossible) {
-    if (octaves < 1) {
-        result = 0.0f;
-        return true;
-    }
-    // The weight the whole sum will reach, accumulated exactly as the sum accumulates it.
-    float weightTotal = 0.0f;
-    float a = 0.5f;
-    for (int32_t i = 0; i < octaves; ++i, a *= 0.5f) weightTotal += a;
-    float sum = 0.0f;
-    float weight = 0.0f;
-    float amplitude = 0.5f;
-    for (int32_t octave = 0; octave < octaves; ++octave) {
-        const float n = shapeOctave(shape, gradientNoise4(x, y, z, w, seed));
-        weight += amplitude;
-        sum += n * amplitude;
-        amplitude *= 0.5f;
-        nextOctave(x, y, z, w, seed);
-        if (octave + 1 < octaves && !stillPossible(sum, weight, weightTotal)) return false;
-    }
-    result = weight > 0.0f ? sum / weight : 0.0f;
-    return true;
 }
 
 } // namespace
@@ -139,7 +112,7 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     }
 
     float billowValue;
-    const bool billowsDone = boundedFbm(
+    const bool billowsDone = shapedFbmNoise4While(
         field.billowMap, bx, by, bz, field.billowPhase, field.billowOctaves, field.billowSeed, billowValue,
         [&](float sum, float weight, float weightTotal) {
             if (!boundsHold) return true;
@@ -169,7 +142,7 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
             if (boundsHold && s + 0.2f * rise + erosionSlack < 0.0f) return kNothing;
             float e;
             const noise_channels::Channel& c = noise_channels::kErosion;
-            const bool erosionDone = boundedFbm(
+            const bool erosionDone = shapedFbmNoise4While(
                 NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1], bz * c.scale + c.offset[2],
                 field.erosionPhase, field.erosionOctaves, offsetSeed(field.billowSeed, c.seedOffset), e,
                 [&](float sum, float weight, float weightTotal) {

@@ -3,6 +3,7 @@
 
 #include <cmath>
 
+#include "render/noise/fractal_sum.h"
 #include "render/noise/noise.h"
 #include "render/noise/noise_internal.h"
 
@@ -57,22 +58,9 @@ float fbmNoise4(float x, float y, float z, float w, int32_t octaves, int32_t see
 }
 
 float shapedFbmNoise4(NoiseShape shape, float x, float y, float z, float w, int32_t octaves, int32_t seed) {
-    if (octaves < 1) {
-        return 0.0f;
-    }
-    float sum = 0.0f;
-    float weight = 0.0f;
-    float amplitude = 0.5f;
-    for (int32_t octave = 0; octave < octaves; ++octave) {
-        const float n = shapeOctave(shape, gradientNoise4(x, y, z, w, seed));
-        weight += amplitude;
-        sum += n * amplitude;
-        amplitude *= 0.5f;
-        nextOctave(x, y, z, w, seed);
-    }
-    // After about 150 octaves the amplitude underflows to 0 and the weight stops growing; it
-    // never returns to 0, but the guard keeps the division defined whatever the count.
-    return weight > 0.0f ? sum / weight : 0.0f;
+    float result = 0.0f;
+    shapedFbmNoise4While(shape, x, y, z, w, octaves, seed, result, [](float, float, float) { return true; });
+    return result;
 }
 
 } // namespace nebulastra
