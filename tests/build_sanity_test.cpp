@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 
 // The snapshot is handed to worker threads by reference and copied nowhere: it must stay a plain,
 // trivially copyable record so zero-initialisation means "no emitters, no camera".

@@ -1,9 +1,9 @@
 #include <cstring>
 
+#include "entry/frame_driver.h"
 #include "entry/handlers.h"
 #include "params/build_render_settings.h"
 #include "params/param_table.h"
-#include "render/render_frame.h"
 
 namespace nebulastra {
 namespace {
@@ -79,7 +79,7 @@ PF_Err handleSmartRender(PF_InData* in_data, PF_SmartRenderExtra* extra) {
         originY = 0;
     }
     RenderSettings settings = buildRenderSettings(params.params(), layer.width, layer.height, in_data);
-    renderFrame(in_data, input, output, settings, originX, originY);
+    driveFrame(in_data, output, settings, originX, originY);
     // The input world is not checked back in: the host reclaims smart-render checkouts itself.
     return PF_Err_NONE;
 }

@@ -4,7 +4,7 @@
 #include "host/host_indata.h"
 #include "host/host_params.h"
 #include "host/host_world.h"
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 
 namespace nebulastra {
 

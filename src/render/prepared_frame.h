@@ -4,7 +4,7 @@
 // Structure of arrays: each per-emitter quantity is a 32-slot array indexed by emitter k;
 // slots at and beyond emitterCount stay zero.
 
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 
 namespace nebulastra {
 

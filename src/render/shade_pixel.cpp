@@ -9,7 +9,7 @@
 #include "render/cloud_field.h"
 #include "render/march_setup.h"
 #include "render/math/elementary.h"
-#include "scene/view_ray.h"
+#include "render/view_ray.h"
 
 namespace nebulastra {
 namespace {

@@ -1,6 +1,6 @@
 #include "scene/light_name.h"
 
-#include "entry/plugin_id.h"
+#include "hostio/plugin_id.h"
 #include "host/host_suites.h"
 
 namespace nebulastra {

@@ -9,7 +9,7 @@
 
 #include "entry/expected_pipl.h"
 #include "entry/handlers.h"
-#include "entry/plugin_id.h"
+#include "hostio/plugin_id.h"
 #include "host/host_abi.h"
 #include "scenehost/scene_host.h"
 
@@ -49,7 +49,7 @@ TEST(EffectMain, SelectorsWithoutAHandlerDoNothing) {
     }
 }
 
-TEST(EffectMain, ThrownIntBecomesTheResult) {
+TEST(EffectMain, HostErrorBecomesTheResult) {
     // About throws 516 from inside its SuiteCache when the ANSI suite is refused; the dispatcher
     // hands exactly that to the host.
     SceneHost host;

@@ -1,6 +1,6 @@
 // SuiteCache against a minimal basic suite that records every acquire and release.
 
-#include "entry/suite_cache.h"
+#include "hostio/suite_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -48,13 +48,13 @@ struct FakeBasicSuite {
 
 using Calls = std::vector<std::pair<std::string, int32_t>>;
 
-// The int a callable throws, or 0.
+// The host code a callable throws, or 0.
 template <typename F>
 int thrownBy(F&& f) {
     try {
         f();
-    } catch (int err) {
-        return err;
+    } catch (const HostError& err) {
+        return err.code();
     }
     return 0;
 }

@@ -4,7 +4,7 @@
 
 #include <cmath>
 
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 #include "render/prepared_frame.h"
 
 namespace nebulastra::testing {

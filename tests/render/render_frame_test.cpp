@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "host/host_abi.h"
-#include "render/render_frame.h"
+#include "entry/frame_driver.h"
 #include "render_fixture.h"
 
 namespace nebulastra {
@@ -72,10 +72,9 @@ std::ptrdiff_t clearedBytesPerRow() {
     output.rowbytes = static_cast<A_long>(kRowbytes);
     output.width = kWidth;
     output.height = kHeight;
-    PF_EffectWorld input = output;  // never read
 
     RenderSettings settings = testing::defaultRenderSettings(kWidth, kHeight);
-    renderFrame(&in_data, &input, &output, settings);
+    driveFrame(&in_data, &output, settings);
     EXPECT_EQ(settings.emitterCount, 0);
 
     std::ptrdiff_t cleared = -1;

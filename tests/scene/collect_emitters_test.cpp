@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -168,7 +169,7 @@ TEST_F(CollectEmitters, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
     RenderSettings s{};
     s.emitterCount = 7; // whatever the record held before, the frame starts empty
     s.camera.valid = true;
-    host.runAsCommand(0, [&] { collectEmitters(&host.inData(), s); });
+    host.runAsCommand(0, [&] { captureScene(&host.inData(), s); });
     EXPECT_EQ(s.emitterCount, 0);
     EXPECT_FALSE(s.camera.valid);
     EXPECT_EQ(host.log().size(), 0u) << host.log().dump();
@@ -239,6 +240,25 @@ TEST_F(CollectEmitters, ARefusedSuiteLeavesNoEmittersAndNoCamera) {
         EXPECT_EQ(host.memoryBalance().issued, 0) << name; // no handle stranded by the refusal
         EXPECT_TRUE(host.suitesBalanced()) << name << '\n' << host.report();
     }
+}
+
+// Only the host saying no degrades to a cloudless frame: an exhausted heap during capture must
+// reach the dispatcher (which reports it as out of memory), not pass for an empty composition.
+SPErr acquireWithoutMemory(const char*, std::int32_t, const void**) {
+    throw std::bad_alloc();
+}
+SPErr releaseNothing(const char*, std::int32_t) {
+    return kSPNoError;
+}
+
+TEST(CaptureScene, AnExhaustedHeapIsNotSwallowed) {
+    SPBasicSuite basic{};
+    basic.AcquireSuite = acquireWithoutMemory;
+    basic.ReleaseSuite = releaseNothing;
+    PF_InData in_data{};
+    in_data.pica_basicP = &basic;
+    RenderSettings s{};
+    EXPECT_THROW(captureScene(&in_data, s), std::bad_alloc);
 }
 
 } // namespace

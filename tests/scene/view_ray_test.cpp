@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "scene/view_ray.h"
+#include "render/view_ray.h"
 
 namespace nebulastra {
 namespace {

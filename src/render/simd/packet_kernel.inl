@@ -25,7 +25,7 @@
 #include "render/math/elementary.h"
 #include "render/shade_pixel.h"
 #include "render/simd/packet_kernel.h"
-#include "scene/view_ray.h"
+#include "render/view_ray.h"
 
 #ifndef NEBULASTRA_SIMD_NAMESPACE
 #error "define NEBULASTRA_SIMD_NAMESPACE before including packet_kernel.inl"

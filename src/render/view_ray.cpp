@@ -1,7 +1,7 @@
 // Pixel -> view ray. Pure single-precision arithmetic on the frame snapshot; runs on the render
 // workers, so it reads nothing but its arguments.
 
-#include "scene/view_ray.h"
+#include "render/view_ray.h"
 
 #include <cmath>
 

@@ -6,7 +6,7 @@
 
 #include <cstdint>
 
-#include "scene/cloud_emitter.h"
+#include "records/scene_records.h"
 
 namespace nebulastra {
 

@@ -1,7 +1,7 @@
 #pragma once
 // Where each output pixel looks from and in which direction.
 
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 
 namespace nebulastra {
 

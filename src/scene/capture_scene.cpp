@@ -1,6 +1,6 @@
-#include "scene/collect_emitters.h"
+#include "scene/capture_scene.h"
 
-#include "entry/suite_cache.h"
+#include "hostio/suite_cache.h"
 #include "host/host_suites.h"
 #include "scene/capture_camera.h"
 #include "scene/light_name.h"
@@ -100,7 +100,7 @@ bool captureLight(SuiteCache& suites, AEGP_LayerH layer, const A_Time& compTime,
     return true;
 }
 
-void captureScene(const PF_InData* in_data, RenderSettings& settings) {
+void captureComposition(const PF_InData* in_data, RenderSettings& settings) {
     SuiteCache suites(in_data->pica_basicP);
     const AEGP_PFInterfaceSuite1* pfInterface = suites.pfInterfaceSuite();
     const PF_ProgPtr effectRef = in_data->effect_ref;
@@ -144,17 +144,18 @@ void captureScene(const PF_InData* in_data, RenderSettings& settings) {
 
 } // namespace
 
-void collectEmitters(const PF_InData* in_data, RenderSettings& settings) {
+void captureScene(const PF_InData* in_data, RenderSettings& settings) {
     settings.emitterCount = 0;
     settings.camera.valid = false;
     if (in_data->appl_id == PF_APPL_ID_PREMIERE) {
         return; // Premiere Pro has no AEGP composition to read
     }
     try {
-        captureScene(in_data, settings);
-    } catch (...) {
-        // A refused host suite (the SuiteCache's int 516) ends the capture; the frame then
-        // renders without clouds and with the camera-less view rather than failing.
+        captureComposition(in_data, settings);
+    } catch (const HostError&) {
+        // A refused host suite ends the capture; the frame then renders without clouds and with
+        // the camera-less view rather than failing. Anything else (an exhausted heap) is not the
+        // host saying no and reaches the host as an error.
         settings.emitterCount = 0;
         settings.camera.valid = false;
     }
