@@ -107,7 +107,7 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t fra
     s.domainWarp = percent(params, kParamDomainWarp);
     s.edgeHardness = percent(params, kParamEdgeHardness);
 
-    s.billowMap = clampInt(params[kParamBillowMap]->u.pd.value, 1, 4) - 1;
+    s.billowMap = noiseShapeFromPopup(params[kParamBillowMap]->u.pd.value);
     s.billow = percent(params, kParamBillow);
     s.billowSize = sliderAsEntered(floatSlider(params, kParamBillowSize));
     s.billowDetail = clampInt(params[kParamBillowDetail]->u.sd.value, 1, 6);
@@ -134,11 +134,10 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t fra
     s.intensitySizeWeight = kIntensitySizeWeight;
 
     s.saturation = percent(params, kParamSaturation);
-    s.overlapBlend = clampInt(params[kParamOverlapBlend]->u.pd.value, 1, 5) - 1;
+    s.overlapBlend = blendModeFromPopup(params[kParamOverlapBlend]->u.pd.value);
     s.cloudPrefixOnly = params[kParamEmitters]->u.bd.value != 0;
 
-    const int32_t textureType = params[kParamTextureType]->u.pd.value;
-    s.textureType = (textureType >= 1 && textureType <= 3) ? textureType : 1;
+    s.textureType = textureTypeFromPopup(params[kParamTextureType]->u.pd.value);
     s.textureStrength = percent(params, kParamTextureStrength);
     s.textureScale = sliderAsEntered(floatSlider(params, kParamTextureScale));
     s.textureContrast = percent(params, kParamTextureContrast);

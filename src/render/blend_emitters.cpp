@@ -6,11 +6,6 @@
 #include <algorithm>
 
 namespace nebulastra {
-namespace {
-
-enum OverlapBlend : int32_t { kAverage = 0, kAdd = 1, kScreen = 2, kLighten = 3, kDarken = 4 };
-
-} // namespace
 
 bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings, const PreparedFrame& prepared,
                         float rgb[3]) {
@@ -40,25 +35,25 @@ bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& setti
         const float* color = prepared.emitterLinearColor[c];
         float value;
         switch (settings.overlapBlend) {
-        case kAdd:  // unclamped sum
+        case BlendMode::Add:  // unclamped sum
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value += normalised[i] * color[taken[i]];
             break;
-        case kScreen: {
+        case BlendMode::Screen: {
             float product = 1.0f;
             for (int32_t i = 0; i < takenCount; ++i) product *= 1.0f - std::min(normalised[i] * color[taken[i]], 1.0f);
             value = 1.0f - product;
             break;
         }
-        case kLighten:
+        case BlendMode::Lighten:
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value = std::max(value, normalised[i] * color[taken[i]]);
             break;
-        case kDarken:
+        case BlendMode::Darken:
             value = 1.0f;
             for (int32_t i = 0; i < takenCount; ++i) value *= 1.0f - (1.0f - color[taken[i]]) * normalised[i];
             break;
-        case kAverage:
+        case BlendMode::Average:
         default:  // unknown modes average
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value += (E[taken[i]] / sumWeight) * color[taken[i]];

@@ -15,17 +15,6 @@
 
 namespace nebulastra {
 
-/// How overlapping clouds combine their colours ("Overlap Blend").
-enum class BlendMode : int32_t { Average = 0, Add = 1, Screen = 2, Lighten = 3, Darken = 4 };
-/// The world-space texture's pattern; the host's popup is 1-based.
-enum class TextureType : int32_t { Wisps = 1, Billows = 2, Erosion = 3 };
-
-/// Turns the snapshot's integers into modes; values outside the known ones take the documented
-/// fallback (Average, Wisps, Smooth).
-BlendMode blendModeFrom(int32_t overlapBlend);
-TextureType textureTypeFrom(int32_t textureType);
-NoiseShape noiseShapeFrom(int32_t billowMap);
-
 /// The world-space texture, looked up at the cloud colour's centroid and inside the density.
 struct TextureField {
     bool enabled;  // "Strength" above 0.1 %

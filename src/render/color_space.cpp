@@ -40,4 +40,8 @@ float encodeSrgb(float linear) {
     return 1.055f * fmath::pow(c, 0.41666666f) - 0.055f;
 }
 
+float decodeSrgb(float encoded) {
+    return encoded > 0.04045f ? fmath::pow(encoded * 0.94786733f + 0.052132703f, 2.4f) : encoded * 0.07739938f;
+}
+
 } // namespace nebulastra

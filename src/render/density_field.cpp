@@ -11,15 +11,11 @@
 #include <cmath>
 
 #include "render/emitter_shape.h"
+#include "render/math/clamp.h"
 #include "render/noise/noise.h"
 #include "render/noise_channels.h"
 
 namespace nebulastra {
-namespace {
-
-float clampf(float x, float lo, float hi) { return std::min(std::max(x, lo), hi); }
-
-} // namespace
 
 float CloudField::density(const float p[3], float shares[kMaxEmitters]) const {
     float total = 0.0f;

@@ -29,13 +29,12 @@
 #include <cmath>
 
 #include "render/math/elementary.h"
+#include "render/math/clamp.h"
 #include "render/noise/noise.h"
 #include "render/noise_channels.h"
 
 namespace nebulastra {
 namespace {
-
-float clampf(float x, float lo, float hi) { return std::min(std::max(x, lo), hi); }
 
 /// The larger of two values; not a number when either is, so a bound built from it never skips.
 float boundMax(float a, float b) {

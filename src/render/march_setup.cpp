@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
 
 namespace nebulastra {
 
@@ -40,8 +41,9 @@ int32_t marchStepCount(float span, float cloudSizePx, int32_t qualitySteps) {
 }
 
 float pixelJitter(int32_t x, int32_t y) {
-    // 0xC2877193 is -1031310957 as an unsigned 32-bit value; all products wrap.
-    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + 0xC2877193u;
+    // The lattice hash's x and y primes; 0xC2877193 is -1031310957 as an unsigned 32-bit value.
+    // All products wrap.
+    uint32_t h = static_cast<uint32_t>(x) * noise_internal::kPrimeX + static_cast<uint32_t>(y) * noise_internal::kPrimeY + 0xC2877193u;
     h = hashMix(h);
     return static_cast<float>(h) * 4.6519563e-10f;
 }

@@ -8,6 +8,10 @@
 
 namespace nebulastra {
 
+/// How far a cloud can reach from its light, in base radii times its largest scale: the frame's
+/// bounding sphere and the density field's reach test both stop there.
+constexpr float kCloudReach = 2.6f;
+
 struct PreparedFrame {
     float emitterRadius[kMaxEmitters];         // base radius in pixels, at least 1
     float emitterLinearColor[3][kMaxEmitters]; // [channel r,g,b][k], linear light

@@ -1,5 +1,6 @@
 #include "scene/capture_scene.h"
 
+#include "hostio/host_units.h"
 #include "hostio/suite_cache.h"
 #include "host/host_suites.h"
 #include "scene/capture_camera.h"
@@ -18,11 +19,6 @@ bool readLightStream(const AEGP_StreamSuite6* streams, AEGP_LayerH layer, AEGP_L
     AEGP_StreamType type = AEGP_StreamType_NO_DATA;
     return streams->AEGP_GetLayerStreamValue(layer, which, AEGP_LTimeMode_CompTime, &compTime,
                                              kAfterExpressions, &value, &type) == A_Err_NONE;
-}
-
-// A percentage as a fraction: scaled in double, then rounded once to float.
-float percentToFraction(AEGP_OneDVal percent) {
-    return static_cast<float>(percent * 0.01);
 }
 
 // Reads the light of one layer into emitter when it qualifies. The queries run in a fixed order

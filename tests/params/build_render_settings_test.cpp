@@ -60,7 +60,7 @@ TEST(BuildRenderSettings, DefaultsOfAFullHdFrame) {
     EXPECT_EQ(s.edgeErosion, 0.4f);
     EXPECT_EQ(s.domainWarp, 0.3f);
     EXPECT_EQ(s.edgeHardness, 0.5f);
-    EXPECT_EQ(s.billowMap, 0);
+    EXPECT_EQ(s.billowMap, NoiseShape::Smooth);
     EXPECT_EQ(s.billow, 0.6f);
     EXPECT_EQ(s.billowSize, 3.0f);
     EXPECT_EQ(s.billowDetail, 4);
@@ -78,9 +78,9 @@ TEST(BuildRenderSettings, DefaultsOfAFullHdFrame) {
     EXPECT_EQ(s.randomSeed, 0);
     EXPECT_EQ(s.intensitySizeWeight, 1.0f);
     EXPECT_EQ(s.saturation, 1.0f);
-    EXPECT_EQ(s.overlapBlend, 0);
+    EXPECT_EQ(s.overlapBlend, BlendMode::Average);
     EXPECT_FALSE(s.cloudPrefixOnly);
-    EXPECT_EQ(s.textureType, 1);
+    EXPECT_EQ(s.textureType, TextureType::Wisps);
     EXPECT_EQ(s.textureStrength, 0.3f);
     EXPECT_EQ(s.textureScale, 6.0f);
     EXPECT_EQ(s.textureContrast, 1.0f);
@@ -192,9 +192,9 @@ TEST(BuildRenderSettings, OutOfRangeValuesAreBroughtIntoRange) {
     frame.params[kParamEmitters].u.bd.value = 1;
     RenderSettings s = frame.build();
     EXPECT_EQ(s.qualitySteps, 256);
-    EXPECT_EQ(s.billowMap, 0);
-    EXPECT_EQ(s.overlapBlend, 4);
-    EXPECT_EQ(s.textureType, 1);
+    EXPECT_EQ(s.billowMap, NoiseShape::Smooth);
+    EXPECT_EQ(s.overlapBlend, BlendMode::Darken);
+    EXPECT_EQ(s.textureType, TextureType::Wisps);
     EXPECT_EQ(s.billowDetail, 1);
     EXPECT_EQ(s.scale[0], 1.0f);
     EXPECT_EQ(s.scale[1], 0.02f);
@@ -208,9 +208,9 @@ TEST(BuildRenderSettings, OutOfRangeValuesAreBroughtIntoRange) {
     frame.params[kParamBillowDetail].u.sd.value = 9;
     s = frame.build();
     EXPECT_EQ(s.qualitySteps, 16);
-    EXPECT_EQ(s.billowMap, 3);
-    EXPECT_EQ(s.overlapBlend, 0);
-    EXPECT_EQ(s.textureType, 3);
+    EXPECT_EQ(s.billowMap, NoiseShape::Clumps);
+    EXPECT_EQ(s.overlapBlend, BlendMode::Average);
+    EXPECT_EQ(s.textureType, TextureType::Erosion);
     EXPECT_EQ(s.billowDetail, 6);
 
     // "Cloud Size" 1 on a 50-pixel layer: 0.5 px is raised to 1; so is a NaN size.

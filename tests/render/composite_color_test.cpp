@@ -24,7 +24,7 @@ struct Rgb {
 
 Rgb blend(int32_t mode, const RenderSettings& base, const PreparedFrame& f, const float E[kMaxEmitters]) {
     RenderSettings s = base;
-    s.overlapBlend = mode;
+    s.overlapBlend = static_cast<BlendMode>(mode);
     float rgb[3];
     blendEmitterColors(E, s, f, rgb);
     return {rgb[0], rgb[1], rgb[2]};
@@ -136,7 +136,7 @@ TEST(CompositeEmitterColor, WithoutTextureOnlyEncodes) {
     // Over-bright blends are pulled back to Oklab lightness 1 with their hue kept, before the
     // encoding clamps: "Add" of two pinks is a pink of lightness 1, not clipped to white.
     RenderSettings bright = plainShapeSettings();
-    bright.overlapBlend = 1;
+    bright.overlapBlend = BlendMode::Add;
     addEmitter(bright, 0, 0, 0, 1, 0.5f, 0.5f);
     addEmitter(bright, 0, 0, 0, 1, 0.5f, 0.5f);
     const PreparedFrame bf = handPreparedFrame(bright, 10);

@@ -73,7 +73,7 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
     addEmitter(s, 12, 4, 0);
     const PreparedFrame f = handPreparedFrame(s, kRadius);
     for (int type = 1; type <= 3; ++type) {
-        s.textureType = type;
+        s.textureType = static_cast<TextureType>(type);
         int sampled = 0;
         for (int i = 0; i < 60; ++i) {
             const float p[3] = {static_cast<float>(i % 10) * 2.0f - 4.0f, static_cast<float>(i / 10) * 2.0f - 5.0f, 2.0f};

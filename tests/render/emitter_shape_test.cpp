@@ -177,7 +177,7 @@ TEST(EmitterShape, FlattenBaseCutsOnlyTheUnderside) {
 TEST(EmitterShape, BillowsAreLookedUpUnwarpedWhenDomainWarpIsZero) {
     RenderSettings s = plainShapeSettings();
     s.billow = 0.6f;
-    s.billowMap = 1;  // Puffy
+    s.billowMap = NoiseShape::Puffy;
     s.billowSeed = 7;
     addEmitter(s, 100, 0, 0);  // emitter 1 is the one probed: its noise is offset by (17, 11, 23)
     addEmitter(s, 0, 0, 0);

@@ -24,7 +24,7 @@ RenderSettings baseSettings() {
     for (float& scale : s.scale) scale = 1.0f;
     s.edgeSoftness = 0.5f;
     s.billowSize = 2.0f;
-    s.billowMap = 0;
+    s.billowMap = NoiseShape::Smooth;
     s.billowDetail = 2;
     s.billowSeed = 3;
     s.textureScale = 1.0f;
@@ -284,17 +284,17 @@ TEST(PrepareFrame, BillowStatisticsPerMap) {
     RenderSettings s = baseSettings();
     s.billowDetail = 4;
     s.billowSeed = 0;
-    s.billowMap = 0;
+    s.billowMap = NoiseShape::Smooth;
     PreparedFrame f = prepareFrame(s);
     EXPECT_TRUE(matchesPrinted(f.billowMean, 0.4936003));
     EXPECT_EQ(f.billowGain, 1.0f);
-    s.billowMap = 2; // Wispy
+    s.billowMap = NoiseShape::Wispy;
     f = prepareFrame(s);
     EXPECT_TRUE(matchesPrinted(f.billowMean, 0.6761728));
     EXPECT_EQ(f.billowGain, measureNoiseStats(NoiseShape::Smooth, 4, 0).stddev /
                                 measureNoiseStats(NoiseShape::Wispy, 4, 0).stddev);
     EXPECT_NEAR(f.billowGain, 0.06812906 / 0.1237551, 1e-6);
-    s.billowMap = 7; // unknown maps behave as Smooth
+    s.billowMap = static_cast<NoiseShape>(7); // unknown maps behave as Smooth
     f = prepareFrame(s);
     EXPECT_TRUE(matchesPrinted(f.billowMean, 0.4936003));
     EXPECT_EQ(f.billowGain, 1.0f);
@@ -325,7 +325,7 @@ TEST(PrepareFrame, BitIdenticalOnEveryThread) {
     s.scaleRandom[1] = 0.9f;
     s.rotationRandom[2] = 0.5f;
     s.opacityRandom = 0.3f;
-    s.billowMap = 1;
+    s.billowMap = NoiseShape::Puffy;
     s.emitterCount = 6;
     for (int k = 0; k < 6; ++k) {
         s.emitters[k] = emitterAt(40.0f * k, -15.0f * k, 3.0f * k);

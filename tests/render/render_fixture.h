@@ -33,7 +33,7 @@ inline RenderSettings defaultRenderSettings(int32_t width, int32_t height) {
     s.edgeErosion = percent(40);
     s.domainWarp = percent(30);
     s.edgeHardness = percent(50);
-    s.billowMap = 0;
+    s.billowMap = NoiseShape::Smooth;
     s.billow = percent(60);
     s.billowSize = 3.0f;
     s.billowDetail = 4;
@@ -41,8 +41,8 @@ inline RenderSettings defaultRenderSettings(int32_t width, int32_t height) {
     for (int i = 0; i < 3; ++i) s.scale[i] = 1.0f;
     s.intensitySizeWeight = 1.0f;
     s.saturation = percent(100);
-    s.overlapBlend = 0;
-    s.textureType = 1;
+    s.overlapBlend = BlendMode::Average;
+    s.textureType = TextureType::Wisps;
     s.textureStrength = percent(30);
     s.textureScale = 6.0f;
     s.textureContrast = percent(100);

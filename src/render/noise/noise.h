@@ -6,10 +6,11 @@
 
 #include <cstdint>
 
+#include "records/render_modes.h"
+
 namespace nebulastra {
 
-/// How the shaped fractal noise bends each octave value n (0..1). Unknown values act as Smooth.
-enum class NoiseShape : int32_t { Smooth = 0, Puffy = 1, Wispy = 2, Clumps = 3 };
+// NoiseShape (records/render_modes.h): values outside the known shapes act as Smooth.
 
 /// Integer scrambler: 31-bit result.
 uint32_t hashMix(uint32_t a);

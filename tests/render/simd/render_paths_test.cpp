@@ -148,7 +148,7 @@ Scene randomScene(std::mt19937& rng, int index) {
     s.edgeErosion = chance(0.3f) ? 0.0f : pick(0.0f, 1.0f);
     s.domainWarp = chance(0.3f) ? 0.0f : pick(0.0f, 1.0f);
     s.edgeHardness = chance(0.3f) ? 0.5f : pick(0.0f, 1.0f);
-    s.billowMap = index % 5;  // 4 is outside the known maps and acts as Smooth
+    s.billowMap = static_cast<NoiseShape>(index % 5);  // 4 is outside the known maps and acts as Smooth
     s.billow = pick(0.0f, 2.0f);
     s.billowSize = pick(0.1f, 20.0f);
     s.billowDetail = 1 + index % 6;
@@ -166,8 +166,8 @@ Scene randomScene(std::mt19937& rng, int index) {
     s.opacityRandom = pick(0.0f, 1.0f);
     s.randomSeed = static_cast<int32_t>(rng() % 10001u);
     s.saturation = chance(0.3f) ? 1.0f : pick(0.0f, 2.0f);
-    s.overlapBlend = index % 6;  // 5 is outside the known modes and averages
-    s.textureType = 1 + index % 4;  // 4 is outside the known types and acts as Wisps
+    s.overlapBlend = static_cast<BlendMode>(index % 6);  // 5 is outside the known modes and averages
+    s.textureType = static_cast<TextureType>(1 + index % 4);  // 4 is outside the known types and acts as Wisps
     s.textureStrength = chance(0.25f) ? 0.0f : pick(0.0f, 1.0f);
     s.textureScale = pick(0.1f, 100.0f);
     s.textureContrast = pick(0.0f, 2.0f);
