@@ -1,5 +1,5 @@
 #pragma once
-// The first step of compositeEmitterColor (declared in shade_pixel.h): the overlap blend.
+// The first step of compositeEmitterColor (composite_color.h): the overlap blend.
 
 #include "render/prepared_frame.h"
 

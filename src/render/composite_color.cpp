@@ -1,13 +1,14 @@
 // Emitter colour compositing: blend in linear light, shade the lightness by the world texture in
 // Oklab, encode for display, then apply saturation.
 
+#include "render/composite_color.h"
+
 #include <algorithm>
 #include <cmath>
 
 #include "render/blend_emitters.h"
 #include "render/color_space.h"
 #include "render/density_field.h"
-#include "render/shade_pixel.h"
 
 namespace nebulastra {
 

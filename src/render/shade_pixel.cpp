@@ -3,6 +3,8 @@
 
 #include "render/shade_pixel.h"
 
+#include "render/composite_color.h"
+
 #include <algorithm>
 #include <cmath>
 

@@ -8,7 +8,7 @@
 #include "render/blend_emitters.h"
 #include "render/color_space.h"
 #include "render/density_field.h"
-#include "render/shade_pixel.h"
+#include "render/composite_color.h"
 #include "render_fixture.h"
 
 namespace nebulastra {

@@ -98,7 +98,8 @@ inline float gradientSelect(uint32_t g, float dx, float dy, float dz) {
     return bitsFloat(u ^ ((g & 1u) << 31)) + bitsFloat(v ^ ((g & 2u) << 30));
 }
 
-/// Hash of one 3-D lattice corner, bit-for-bit as gradientDot3 defines it.
+/// One 3-D lattice corner: the offset dotted with one of Perlin's sixteen improved-noise gradients,
+/// chosen by hashing the cell.
 inline float cornerDot3(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t seed, float dx, float dy,
                         float dz) {
     const uint32_t h = cx * kPrimeX + cy * kPrimeY + cz * kPrimeZ + seed * kPrimeSeed;

@@ -23,6 +23,7 @@
 #include "render/noise/noise_internal.h"
 #include "render/noise_channels.h"
 #include "render/math/elementary.h"
+#include "render/composite_color.h"
 #include "render/shade_pixel.h"
 #include "render/simd/packet_kernel.h"
 #include "render/view_ray.h"

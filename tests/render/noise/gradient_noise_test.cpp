@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
 #include "render/noise/printed_value.h"
 
 namespace nebulastra {
@@ -38,7 +39,9 @@ TEST(GradientDot3, ChoosesGradientFromSinglePrecisionHash) {
                 }
                 seen |= 1 << g;
                 const float expected = kGradients[g][0] * dx + kGradients[g][1] * dy + kGradients[g][2] * dz;
-                ASSERT_EQ(gradientDot3(cx, cy, cz, seed, dx, dy, dz), expected)
+                ASSERT_EQ(noise_internal::cornerDot3(static_cast<uint32_t>(cx), static_cast<uint32_t>(cy),
+                                                static_cast<uint32_t>(cz), static_cast<uint32_t>(seed), dx, dy, dz),
+                          expected)
                     << "cell " << cx << "," << cy << "," << cz << " seed " << seed << " g " << g;
             }
         }
