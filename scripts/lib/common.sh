@@ -8,9 +8,10 @@ export NEBULASTRA_ROOT
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 
-# Native build: compiler, CMake, tests, scene files, image writers, CLI parsing, benchmarks.
+# Native build: compiler, CMake, tests, scene files, image writers, CLI parsing, benchmarks, and
+# clang-format for the style check.
 NATIVE_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
-  libpng-dev libopenexr-dev libcli11-dev pkg-config qemu-user"
+  libpng-dev libopenexr-dev libcli11-dev pkg-config qemu-user clang-format"
 # Windows build and its test run; zlib for mingw-w64 and dpkg-source for the Windows tool's libpng,
 # which the build compiles from Debian's source package (scripts/fetch-debian-source.sh).
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 libz-mingw-w64-dev dpkg-dev"
