@@ -1,7 +1,6 @@
 #include "entry/frame_driver.h"
 #include "entry/handlers.h"
 #include "params/build_render_settings.h"
-#include "params/param_table.h"
 
 namespace nebulastra {
 
