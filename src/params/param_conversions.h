@@ -39,8 +39,12 @@ inline int32_t clampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo 
 
 // Popups (1-based) to modes. A value outside the menu takes the nearest entry for the billow map
 // and the blend mode, and the first entry (Wisps) for the texture.
-inline NoiseShape noiseShapeFromPopup(int32_t popup) { return static_cast<NoiseShape>(clampInt(popup, 1, 4) - 1); }
-inline BlendMode blendModeFromPopup(int32_t popup) { return static_cast<BlendMode>(clampInt(popup, 1, 5) - 1); }
+inline NoiseShape noiseShapeFromPopup(int32_t popup) {
+    return static_cast<NoiseShape>(clampInt(popup, 1, 4) - 1);
+}
+inline BlendMode blendModeFromPopup(int32_t popup) {
+    return static_cast<BlendMode>(clampInt(popup, 1, 5) - 1);
+}
 inline TextureType textureTypeFromPopup(int32_t popup) {
     return popup >= 1 && popup <= 3 ? static_cast<TextureType>(popup) : TextureType::Wisps;
 }

@@ -41,7 +41,8 @@ float encodeSrgb(float linear) {
 }
 
 float decodeSrgb(float encoded) {
-    return encoded > 0.04045f ? fmath::pow(encoded * 0.94786733f + 0.052132703f, 2.4f) : encoded * 0.07739938f;
+    if (encoded > 0.04045f) return fmath::pow(encoded * 0.94786733f + 0.052132703f, 2.4f);
+    return encoded * 0.07739938f;
 }
 
 } // namespace nebulastra

@@ -43,7 +43,9 @@ int32_t marchStepCount(float span, float cloudSizePx, int32_t qualitySteps) {
 float pixelJitter(int32_t x, int32_t y) {
     // The lattice hash's x and y primes; 0xC2877193 is -1031310957 as an unsigned 32-bit value.
     // All products wrap.
-    uint32_t h = static_cast<uint32_t>(x) * noise_internal::kPrimeX + static_cast<uint32_t>(y) * noise_internal::kPrimeY + 0xC2877193u;
+    using noise_internal::kPrimeX;
+    using noise_internal::kPrimeY;
+    uint32_t h = static_cast<uint32_t>(x) * kPrimeX + static_cast<uint32_t>(y) * kPrimeY + 0xC2877193u;
     h = hashMix(h);
     return static_cast<float>(h) * 4.6519563e-10f;
 }

@@ -16,6 +16,7 @@ namespace nebulastra {
 namespace {
 
 constexpr float kTwoPowMinus30 = 1.0f / 1073741824.0f;
+using noise_internal::kTwoPowMinus31;
 // 2 pi / 2^31 in single precision: turns a 31-bit draw into an angle of 0 .. 2 pi.
 constexpr float kAngleStep = 2.9258362e-9f;
 constexpr float kPi = 3.14159265358979f;
@@ -99,13 +100,13 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         }
 
         frame.emitterOpacity[k] =
-            (1.0f - static_cast<float>(b[6]) * settings.opacityRandom * noise_internal::kTwoPowMinus31) * emitter.shadowDarkness;
+            (1.0f - static_cast<float>(b[6]) * settings.opacityRandom * kTwoPowMinus31) * emitter.shadowDarkness;
 
         const float dx = emitter.position[0] - frame.boundCenter[0];
         const float dy = emitter.position[1] - frame.boundCenter[1];
         const float dz = emitter.position[2] - frame.boundCenter[2];
-        const float extent =
-            std::sqrt((dx * dx + dy * dy) + dz * dz) + frame.emitterMaxScale[k] * kCloudReach * frame.emitterRadius[k];
+        const float extent = std::sqrt((dx * dx + dy * dy) + dz * dz) +
+                             frame.emitterMaxScale[k] * kCloudReach * frame.emitterRadius[k];
         reach = extent > reach ? extent : reach;
     }
     frame.boundRadius = atLeast(reach, 1.0f) * 1.1f;
@@ -122,7 +123,8 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
     // A map outside the known shapes is evaluated as Smooth, so it shares Smooth's statistics.
     const NoiseStats smooth = measureNoiseStats(NoiseShape::Smooth, settings.billowDetail, settings.billowSeed);
     if (settings.billowMap != NoiseShape::Smooth) {
-        const NoiseStats stats = measureNoiseStats(settings.billowMap, settings.billowDetail, settings.billowSeed);
+        const NoiseStats stats =
+            measureNoiseStats(settings.billowMap, settings.billowDetail, settings.billowSeed);
         frame.billowMean = stats.mean;
         frame.billowGain = smooth.stddev / stats.stddev;
     } else {

@@ -12,6 +12,7 @@ namespace {
 constexpr int kStatSamples = 256;
 constexpr float kMinStddev = 0.001f;
 constexpr float kSampleSpan = 30.0f;
+using noise_internal::kTwoPowMinus31;
 } // namespace
 
 NoiseStats measureNoiseStats(NoiseShape shape, int32_t octaves, int32_t seed) {
@@ -19,9 +20,9 @@ NoiseStats measureNoiseStats(NoiseShape shape, int32_t octaves, int32_t seed) {
     double mean = 0.0;
     double m2 = 0.0;
     for (int i = 0; i < kStatSamples; ++i) {
-        const float x = static_cast<float>(randomBits(seed, i, 40)) * kSampleSpan * noise_internal::kTwoPowMinus31;
-        const float y = static_cast<float>(randomBits(seed, i, 41)) * kSampleSpan * noise_internal::kTwoPowMinus31;
-        const float z = static_cast<float>(randomBits(seed, i, 42)) * kSampleSpan * noise_internal::kTwoPowMinus31;
+        const float x = static_cast<float>(randomBits(seed, i, 40)) * kSampleSpan * kTwoPowMinus31;
+        const float y = static_cast<float>(randomBits(seed, i, 41)) * kSampleSpan * kTwoPowMinus31;
+        const float z = static_cast<float>(randomBits(seed, i, 42)) * kSampleSpan * kTwoPowMinus31;
         const double v = shapedFbmNoise4(shape, x, y, z, 0.0f, octaves, seed);
         const double d = v - mean;
         mean += d / static_cast<double>(i + 1);
