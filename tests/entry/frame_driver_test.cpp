@@ -9,7 +9,7 @@
 
 #include "host/host_abi.h"
 #include "entry/frame_driver.h"
-#include "render_fixture.h"
+#include "render/render_fixture.h"
 
 namespace nebulastra {
 namespace {
@@ -91,7 +91,7 @@ std::ptrdiff_t clearedBytesPerRow() {
     return cleared;
 }
 
-TEST(RenderFrame, WritesAtTheReportedDepth) {
+TEST(FrameDriver, WritesAtTheReportedDepth) {
     const struct {
         PF_PixelFormat format;
         std::ptrdiff_t pixelBytes;
@@ -112,7 +112,7 @@ TEST(RenderFrame, WritesAtTheReportedDepth) {
     }
 }
 
-TEST(RenderFrame, WithoutTheWorldSuiteRendersEightBit) {
+TEST(FrameDriver, WithoutTheWorldSuiteRendersEightBit) {
     gHost = FakeHost{};
     gHost.offerWorldSuite = false;
     gHost.format = PF_PixelFormat_ARGB128;  // would be reported, were the suite offered

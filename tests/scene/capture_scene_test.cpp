@@ -37,12 +37,12 @@ std::vector<float> xPositions(const RenderSettings& s) {
     return xs;
 }
 
-class CollectEmitters : public ::testing::Test {
+class CaptureScene : public ::testing::Test {
 protected:
     ScopedPluginId pluginId{scenehost::kDefaultPluginId};
 };
 
-TEST_F(CollectEmitters, TakesTheThirtyTwoTopmostLightsAndStopsThere) {
+TEST_F(CaptureScene, TakesTheThirtyTwoTopmostLightsAndStopsThere) {
     std::string layers;
     for (int i = 0; i < 40; ++i) layers += (i ? "," : "") + light("Light " + std::to_string(i), 10.0 * i);
     SceneHost host(sceneFromJson(comp(layers)));
@@ -59,7 +59,7 @@ TEST_F(CollectEmitters, TakesTheThirtyTwoTopmostLightsAndStopsThere) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, CountsOnlyQualifyingLightsFromTheTop) {
+TEST_F(CaptureScene, CountsOnlyQualifyingLightsFromTheTop) {
     // Other layer kinds take up indices; they never reach the light or stream queries (the host
     // faults on those), and the emitter index counts lights only.
     const std::string layers =
@@ -75,7 +75,7 @@ TEST_F(CollectEmitters, CountsOnlyQualifyingLightsFromTheTop) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, AmbientAndEnvironmentLightsNeverBecomeClouds) {
+TEST_F(CaptureScene, AmbientAndEnvironmentLightsNeverBecomeClouds) {
     SceneHost host(sceneFromJson(comp(
         light("cloud ambient", 1, R"("lightType": "ambient")") + "," +
         light("cloud environment", 2, R"("lightType": "environment")") + "," +
@@ -90,7 +90,7 @@ TEST_F(CollectEmitters, AmbientAndEnvironmentLightsNeverBecomeClouds) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
+TEST_F(CaptureScene, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
     struct Case {
         const char* properties;
         float intensity, shadowDarkness;
@@ -131,7 +131,7 @@ TEST_F(CollectEmitters, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
     EXPECT_EQ(s.emitters[0].shadowDarkness, 0.0f);
 }
 
-TEST_F(CollectEmitters, LightsTakePartOnlyWhileTheirVideoIsActive) {
+TEST_F(CaptureScene, LightsTakePartOnlyWhileTheirVideoIsActive) {
     SceneHost host(sceneFromJson(comp(
         light("switched off", 1, R"("enabled": false)") + "," +
         light("from one second", 2, R"("inPoint": 1)") + "," +
@@ -145,7 +145,7 @@ TEST_F(CollectEmitters, LightsTakePartOnlyWhileTheirVideoIsActive) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, ParentedAndAnimatedLightsAreReadInWorldSpaceAtTheFrameTime) {
+TEST_F(CaptureScene, ParentedAndAnimatedLightsAreReadInWorldSpaceAtTheFrameTime) {
     SceneHost host(sceneFromJson(comp(
         R"({"name": "cloud child", "type": "light", "position": [10, 20, 30], "parent": "Mover",
             "intensity": [{"t": 0, "v": 0}, {"t": 1, "v": 200}]},
@@ -163,7 +163,7 @@ TEST_F(CollectEmitters, ParentedAndAnimatedLightsAreReadInWorldSpaceAtTheFrameTi
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
+TEST_F(CaptureScene, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
     SceneHost host(sceneFromJson(comp(light("cloud", 1), R"({"zoom": 50})")));
     host.setApplId(scenehost::kApplIdPremiere);
     RenderSettings s{};
@@ -178,7 +178,7 @@ TEST_F(CollectEmitters, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
 
 // One failing host answer at a time, on a composition with a camera and three lights (layer 1 is
 // a solid).
-TEST_F(CollectEmitters, EachFailingQueryFallsBackAsDocumented) {
+TEST_F(CaptureScene, EachFailingQueryFallsBackAsDocumented) {
     struct Case {
         const char* function;
         std::int32_t err;
@@ -224,7 +224,7 @@ TEST_F(CollectEmitters, EachFailingQueryFallsBackAsDocumented) {
     }
 }
 
-TEST_F(CollectEmitters, ARefusedSuiteLeavesNoEmittersAndNoCamera) {
+TEST_F(CaptureScene, ARefusedSuiteLeavesNoEmittersAndNoCamera) {
     const std::pair<const char*, std::int32_t> suites[] = {
         {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1}, {kAEGPLayerSuite, kAEGPLayerSuiteVersion9},
         {kAEGPLightSuite, kAEGPLightSuiteVersion2},             {kAEGPStreamSuite, kAEGPStreamSuiteVersion6},
@@ -251,7 +251,7 @@ SPErr releaseNothing(const char*, std::int32_t) {
     return kSPNoError;
 }
 
-TEST(CaptureScene, AnExhaustedHeapIsNotSwallowed) {
+TEST_F(CaptureScene, AnExhaustedHeapIsNotSwallowed) {
     SPBasicSuite basic{};
     basic.AcquireSuite = acquireWithoutMemory;
     basic.ReleaseSuite = releaseNothing;
