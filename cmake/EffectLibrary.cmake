@@ -25,12 +25,23 @@ if(WIN32)
     DEPENDS ${CMAKE_SOURCE_DIR}/tools/pipl/write_pipl.cpp ${CMAKE_SOURCE_DIR}/src/entry/effect_identity.h
             ${CMAKE_SOURCE_DIR}/src/entry/pipl.h
     COMMENT "Writing the PiPL resource")
+  # Anything before the release stage (develop, alpha, beta) is marked VS_FF_PRERELEASE.
+  if(NEBULASTRA_VERSION_STAGE LESS 3)
+    set(NEBULASTRA_VERSION_FILE_FLAGS 0x2)
+  else()
+    set(NEBULASTRA_VERSION_FILE_FLAGS 0x0)
+  endif()
   configure_file(src/entry/nebulastra.rc.in ${CMAKE_BINARY_DIR}/pipl/nebulastra.rc @ONLY)
   set_source_files_properties(${CMAKE_BINARY_DIR}/pipl/nebulastra.rc PROPERTIES OBJECT_DEPENDS ${PIPL_BIN})
   target_sources(Nebulastra PRIVATE ${CMAKE_BINARY_DIR}/pipl/nebulastra.rc src/entry/nebulastra.def)
   target_link_options(Nebulastra PRIVATE -Wl,--exclude-all-symbols)
 else()
   set(NEBULASTRA_EXPORT_MAP ${CMAKE_SOURCE_DIR}/src/entry/nebulastra.map)
-  target_link_options(Nebulastra PRIVATE -Wl,--no-undefined -Wl,--version-script=${NEBULASTRA_EXPORT_MAP})
+  target_link_options(Nebulastra PRIVATE -Wl,--version-script=${NEBULASTRA_EXPORT_MAP})
+  # Every symbol resolved inside the library or its runtime libraries. Clang's sanitizer runtimes
+  # live in the loading program instead, so sanitized clang builds leave those references open.
+  if(NOT (CMAKE_CXX_COMPILER_ID STREQUAL "Clang" AND (NEBULASTRA_SANITIZE OR NEBULASTRA_TSAN OR NEBULASTRA_LIBFUZZER)))
+    target_link_options(Nebulastra PRIVATE -Wl,--no-undefined)
+  endif()
   set_target_properties(Nebulastra PROPERTIES LINK_DEPENDS ${NEBULASTRA_EXPORT_MAP})
 endif()

@@ -1,16 +1,19 @@
 #!/usr/bin/env bash
 # Builds both targets and runs every test: the native build, the native build under
-# AddressSanitizer + UndefinedBehaviorSanitizer, and the Windows build (Nebulastra.aex and the
-# test program) under Wine. Usage: scripts/test.sh [linux|sanitize|windows ...]
+# AddressSanitizer + UndefinedBehaviorSanitizer, the Windows build (Nebulastra.aex and the test
+# program) under Wine, and the thread check (ThreadSanitizer: render tests and the fuzz corpus).
+# Each build also runs the fuzz drivers over the kept corpus and a bounded number of generated
+# inputs. Usage: scripts/test.sh [linux|sanitize|windows|tsan|fuzz ...]
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
 presets=("$@")
-[ ${#presets[@]} -eq 0 ] && presets=(linux sanitize windows)
+[ ${#presets[@]} -eq 0 ] && presets=(linux sanitize windows tsan)
 
 require_packages $NATIVE_PACKAGES
 for p in "${presets[@]}"; do
     [ "$p" = windows ] && require_packages $WINDOWS_PACKAGES
+    { [ "$p" = tsan ] || [ "$p" = fuzz ]; } && require_packages $CLANG_PACKAGES
 done
 
 cd "$NEBULASTRA_ROOT"

@@ -15,6 +15,9 @@ constexpr const char kMatchName[] = "Mirto_Nebulastra"; // stored in projects: n
 constexpr const char kCategory[] = "Generate";
 constexpr const char kEntryPointName[] = "EffectMain";  // must equal the exported symbol
 constexpr const char kDescription[] = "Volumetric 3D clouds driven by comp lights.";
+// Shown by Windows Explorer (version resource) and the installer's Add/Remove Programs entry.
+constexpr const char kVendor[] = "Mirto";
+constexpr const char kCopyright[] = "Copyright © 2026 Mirto";
 
 // Multi-character code 'eFKT' (first character in the most significant byte): an effect.
 constexpr uint32_t kEffectKind = 0x65464B54u;
@@ -24,7 +27,9 @@ constexpr int32_t kInterfaceVersionMajor = 13;
 constexpr int32_t kInterfaceVersionMinor = 28;
 constexpr int32_t kReservedInfo = 8;
 
-// Our own version: 2.9.5, development stage, build 1.
+// Our own version: 2.9.5, development stage, build 1. The build also reads these (and the name,
+// description, vendor and copyright above) for the Windows version resource and the installer, so
+// keep each a plain literal on one line.
 constexpr uint32_t kVersionMajor = 2;
 constexpr uint32_t kVersionMinor = 9;
 constexpr uint32_t kVersionBugfix = 5;

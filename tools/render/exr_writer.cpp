@@ -9,9 +9,47 @@
 #include <ImfHeader.h>
 #include <ImfOutputFile.h>
 
+#include <ImfIO.h>
+
+#include <cstdio>
 #include <stdexcept>
 
 namespace nebulastra::render {
+namespace {
+
+// The file the library writes through. Its own file stream ignores failed writes (a full disk
+// gave a truncated image and success); every write, seek and the final close are checked here.
+class CheckedFile : public Imf::OStream {
+ public:
+  explicit CheckedFile(const std::string& path) : Imf::OStream(path.c_str()), file_(std::fopen(path.c_str(), "wb")) {
+    if (file_ == nullptr) throw std::runtime_error("cannot create the file");
+  }
+  ~CheckedFile() override {
+    if (file_ != nullptr) std::fclose(file_);
+  }
+  void write(const char c[], int n) override {
+    if (std::fwrite(c, 1, static_cast<std::size_t>(n), file_) != static_cast<std::size_t>(n)) {
+      throw std::runtime_error("cannot write the file");
+    }
+  }
+  uint64_t tellp() override { return static_cast<uint64_t>(ftello(file_)); }
+  void seekp(uint64_t pos) override {
+    if (fseeko(file_, static_cast<off_t>(pos), SEEK_SET) != 0) throw std::runtime_error("cannot seek in the file");
+  }
+  // Buffered bytes reach the disk here, so a full disk may only show now. A write that failed
+  // while the library finished the file (it swallows errors in its destructor) shows here too.
+  void close() {
+    std::FILE* file = file_;
+    file_ = nullptr;
+    const bool failed = std::ferror(file) != 0;
+    if (std::fclose(file) != 0 || failed) throw std::runtime_error("cannot finish writing the file");
+  }
+
+ private:
+  std::FILE* file_;
+};
+
+}  // namespace
 
 void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
               const std::vector<float>& rgba, ExrSampleType sampleType) {
@@ -43,9 +81,13 @@ void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
       // at the window's corner.
       frame.insert(names[c], Imf::Slice::Make(fileType, base + c * sampleSize, data, xStride, yStride));
     }
-    Imf::OutputFile file(path.c_str(), header);
-    file.setFrameBuffer(frame);
-    file.writePixels(height);
+    CheckedFile stream(path);
+    {
+      Imf::OutputFile file(stream, header);
+      file.setFrameBuffer(frame);
+      file.writePixels(height);
+    }  // the library writes its last bytes (the line offsets) as the file object goes
+    stream.close();
   } catch (const std::exception& e) {
     throw std::runtime_error(path + ": cannot write OpenEXR: " + e.what());
   }

@@ -4,7 +4,10 @@
 // whose libraries exist for that target: PNG where libpng was built for it, raw float always.
 //
 // Exit status: 0 when every frame was written; 2 for a bad scene file or command line (one line on
-// stderr); 1 when the effect cannot be loaded, fails a frame, or a file cannot be written.
+// stderr); 1 when the effect cannot be loaded, fails a frame, or a file cannot be written;
+// 128 + the signal number when interrupted (130 Ctrl-C, 143 SIGTERM). Images appear under their
+// final names only when complete (safe_output.h), so an interrupted sequence holds whole frames
+// only, and --skip-existing finishes it.
 #include <CLI/CLI.hpp>
 
 #include <cstdio>
@@ -27,6 +30,7 @@
 #ifdef NEBULASTRA_RENDER_EXR
 #include "exr_writer.h"
 #endif
+#include "safe_output.h"
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
@@ -48,6 +52,7 @@ struct Options {
   std::string isa = "auto";
   std::string region;
   bool half = false;
+  bool skipExisting = false;
 };
 
 #ifdef NEBULASTRA_RENDER_PNG
@@ -82,11 +87,16 @@ constexpr const char* kDescription =
     "With several frames, a run of '#' in the name becomes the zero-padded frame number:\n"
     "  nebulastra-render clouds.json --frames 0-47 -o out/clouds_####.png\n"
     "\n"
+    "Each image is written to a hidden temporary file in the output folder and renamed into place\n"
+    "when complete. Ctrl-C or SIGTERM stops at the next frame boundary; --skip-existing then\n"
+    "resumes the sequence, rendering only the frames whose files are missing.\n"
+    "\n"
     "--isa picks the effect's render path (all draw the same pixels; for tests and timing): auto\n"
     "is the best the processor and OS support, whatever NEBULASTRA_ISA says; a named path the\n"
     "processor lacks is an error.\n"
     "\n"
-    "Exit status: 0 success, 1 effect or file failure, 2 bad scene file or command line.";
+    "Exit status: 0 success, 1 effect or file failure, 2 bad scene file or command line,\n"
+    "128 + signal number when interrupted (130 Ctrl-C, 143 SIGTERM).";
 
 // Library messages may carry line breaks; the tool's errors are one line each.
 std::string oneLine(const char* text) {
@@ -99,7 +109,7 @@ std::string oneLine(const char* text) {
 }
 
 // `world` is the frame or, with --region, the part of it its origin places in the frame.
-void writeFrame(const scenehost::HostWorld& world, const scene::FrameSize& frame, const std::string& path,
+void writeImage(const scenehost::HostWorld& world, const scene::FrameSize& frame, const std::string& path,
                 ImageFormat format, int depth, bool half) {
   if (format == ImageFormat::RawFloat) {
     writeRawFloatFrame(path, world.width(), world.height(), premultipliedArgbFloat(world));
@@ -125,6 +135,25 @@ void writeFrame(const scenehost::HostWorld& world, const scene::FrameSize& frame
   (void)half;
 }
 
+// The frame under its final name, complete or not at all.
+void writeFrame(const scenehost::HostWorld& world, const scene::FrameSize& frame, const std::string& path,
+                ImageFormat format, int depth, bool half) {
+  writeAtomically(path, [&](const std::string& temporary) {
+    writeImage(world, frame, temporary, format, depth, half);
+  });
+}
+
+bool fileExists(const std::string& path) {
+  std::FILE* file = std::fopen(path.c_str(), "rb");
+  if (file != nullptr) std::fclose(file);
+  return file != nullptr;
+}
+
+int interrupted(const Progress& progress) {
+  finishProgress(progress);
+  std::fprintf(stderr, "interrupted: stopped at a frame boundary; every image written is complete\n");
+  return interruptExitStatus(interruptSignal());
+}
 
 // Loads the scene and applies the command line's overrides; a SceneError leaves here.
 scene::Scene sceneFor(const Options& options) {
@@ -177,14 +206,22 @@ int run(const Options& options) {
     if (region) host.setRequestRect(region->x, region->y, region->x + region->width, region->y + region->height);
     const Progress progress = startProgress(static_cast<std::int64_t>(last) - first + 1);
     for (std::int32_t frame = first;; ++frame) {
+      if (interruptSignal() != 0) return interrupted(progress);
+      const std::string path = framePath(pattern.path, frame);
+      if (options.skipExisting && fileExists(path)) {
+        reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
+        if (frame == last) break;
+        continue;
+      }
       const std::int32_t err = host.renderFrame(frame);
+      if (interruptSignal() != 0) return interrupted(progress);
       if (err != 0) {
         finishProgress(progress);
         std::fprintf(stderr, "%s: frame %d: the effect returned error %d\n",
                      options.scenePath.c_str(), frame, err);
         return kExitFailure;
       }
-      writeFrame(host.output(), frameSize, framePath(pattern.path, frame), pattern.format, depth, options.half);
+      writeFrame(host.output(), frameSize, path, pattern.format, depth, options.half);
       reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
       if (frame == last) break;
     }
@@ -227,6 +264,8 @@ int main(int argc, char** argv) {
   app.add_flag("--half", options.half, "Write OpenEXR with half-float samples instead of float");
   app.add_option("--isa", options.isa,
                  "Render path: auto (default), scalar, sse2, avx2 or avx512 (tests and timing)");
+  app.add_flag("--skip-existing", options.skipExisting,
+               "Leave frames whose output file exists as they are (resumes an interrupted sequence)");
   app.add_option("--effect", options.effectPath,
                  "Effect library to load (default: NEBULASTRA_EFFECT, else the one beside this "
                  "program)");
@@ -238,5 +277,6 @@ int main(int argc, char** argv) {
     app.exit(e);
     return nebulastra::render::kExitUsage;
   }
+  nebulastra::render::installInterruptHandlers();
   return nebulastra::render::run(options);
 }

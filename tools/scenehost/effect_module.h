@@ -11,17 +11,19 @@ struct PF_OutData;
 struct PF_ParamDef;
 struct PF_LayerDef;
 struct SPBasicSuite;
+struct PF_PluginData; // opaque: the host's own data pointer, handed back to its callback
 
 namespace nebulastra::scenehost {
 
 // The host's plug-in data callback (PF_PluginDataCB): strings are NUL-terminated 8-bit text.
-using PluginDataCallback = std::int32_t (*)(void* pluginData, const unsigned char* name,
+// The parameter types are the entry point's own, so that the call is through its exact type.
+using PluginDataCallback = std::int32_t (*)(PF_PluginData* pluginData, const unsigned char* name,
                                             const unsigned char* matchName,
                                             const unsigned char* category,
                                             const unsigned char* entryPoint, std::int32_t kind,
                                             std::int32_t apiMajor, std::int32_t apiMinor,
                                             std::int32_t reservedInfo);
-using PluginDataEntryFn = std::int32_t (*)(void* pluginData, PluginDataCallback callback,
+using PluginDataEntryFn = std::int32_t (*)(PF_PluginData* pluginData, PluginDataCallback callback,
                                            SPBasicSuite* basic, const char* hostName,
                                            const char* hostVersion);
 using EffectMainFn = std::int32_t (*)(std::int32_t cmd, PF_InData* in_data, PF_OutData* out_data,

@@ -58,6 +58,7 @@ struct SceneHost::State {
     scene::Scene scene;
     std::shared_ptr<EffectModule> effect;
     std::int32_t applId = kApplIdAfterEffects;
+    std::optional<PF_RationalScale> downsampleOverride;
 
     PF_InData inData{};
     PF_InData inDataSent{}; // in_data as handed to the effect, to detect changes
@@ -176,7 +177,7 @@ PF_UtilCallbacks utilCallbacks();
 PF_PreRenderCallbacks preRenderCallbacks();
 PF_SmartRenderCallbacks smartRenderCallbacks();
 SPBasicSuite* basicSuite();
-std::int32_t pluginDataCallback(void* data, const unsigned char* name, const unsigned char* matchName,
+std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name, const unsigned char* matchName,
                                 const unsigned char* category, const unsigned char* entryPoint,
                                 std::int32_t kind, std::int32_t apiMajor, std::int32_t apiMinor,
                                 std::int32_t reservedInfo);

@@ -313,7 +313,7 @@ PF_SmartRenderCallbacks smartRenderCallbacks() {
     return t;
 }
 
-std::int32_t pluginDataCallback(void* data, const unsigned char* name, const unsigned char* matchName,
+std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name, const unsigned char* matchName,
                                 const unsigned char* category, const unsigned char* entryPoint,
                                 std::int32_t kind, std::int32_t apiMajor, std::int32_t apiMinor,
                                 std::int32_t reservedInfo) {
@@ -334,7 +334,7 @@ std::int32_t pluginDataCallback(void* data, const unsigned char* name, const uns
     r.apiMinor = apiMinor;
     r.reservedInfo = reservedInfo;
     s->record(HostCall{"plug-in data callback", kind, -1, A_Err_NONE, r.name});
-    if (data != &s->pluginData.self) s->fault("plug-in data callback: the host's data pointer was not passed back");
+    if (static_cast<void*>(data) != &s->pluginData.self) s->fault("plug-in data callback: the host's data pointer was not passed back");
     return A_Err_NONE;
 }
 

@@ -21,6 +21,15 @@ using nlohmann::json;
 
 constexpr int kMaxPixels = 30000;  // After Effects' largest composition side
 constexpr int kMaxFrameRate = 1000;
+// What one scene may ask of a render machine. The effect's layer is rendered into an input and an
+// output world of its size: 8192 x 8192 float pixels are 1 GiB each. A render is at most 100000
+// frames (over an hour at 24 fps); a composition at most 1000 layers; a track 10000 keyframes.
+constexpr long long kMaxLayerPixels = 8192LL * 8192LL;
+constexpr long long kMaxFrames = 100000;
+constexpr std::size_t kMaxLayers = 1000;
+constexpr std::size_t kMaxKeyframes = 10000;
+// Messages stay readable whatever the file holds (a key of a megabyte, say).
+constexpr std::size_t kMaxMessageBytes = 400;
 
 // Where a value sits: the name standing for the file and the JSON pointer inside it.
 struct Where {
@@ -43,9 +52,15 @@ std::string jsonQuoted(const std::string& text) {
 }
 
 [[noreturn]] void fail(const Where& where, const std::string& what) {
-  std::string message = *where.source + ": ";
+  std::string message = printable(*where.source) + ": ";
   if (!where.path.empty()) message += printable(where.path) + ": ";
-  throw SceneError(message + printable(what));
+  message += printable(what);
+  if (message.size() > kMaxMessageBytes) {
+    std::size_t cut = kMaxMessageBytes;
+    while (cut > 0 && (static_cast<unsigned char>(message[cut]) & 0xC0) == 0x80) --cut;  // whole UTF-8 characters
+    message = message.substr(0, cut) + "...";
+  }
+  throw SceneError(message);
 }
 
 Where child(const Where& where, const std::string& key) {
@@ -69,6 +84,15 @@ std::string typeName(const json& value) {
   if (value.is_string()) return "a string";
   if (value.is_array()) return "an array of " + std::to_string(value.size()) + " elements";
   return "an object";
+}
+
+// A value as a message shows it: numbers, booleans and short strings as written, anything else by
+// its type (a deeply nested array is never printed, and bytes that are not UTF-8 are replaced).
+std::string shown(const json& value) {
+  if (value.is_array() || value.is_object()) return typeName(value);
+  std::string text = value.dump(-1, ' ', false, json::error_handler_t::replace);
+  if (text.size() > 60) text = text.substr(0, 57) + "...";
+  return text;
 }
 
 [[noreturn]] void wrongType(const Where& where, const json& value, const std::string& expected) {
@@ -117,7 +141,7 @@ int readInteger(const Where& where, const json& value, long long low, long long 
   if (!value.is_number()) wrongType(where, value, meaning + ", an integer");
   const double v = value.get<double>();
   if (!(v == std::floor(v)) || v < static_cast<double>(low) || v > static_cast<double>(high)) {
-    fail(where, expected + ", got " + value.dump());
+    fail(where, expected + ", got " + shown(value));
   }
   return static_cast<int>(v);
 }
@@ -145,6 +169,9 @@ Track readTrack(const Where& where, const json& value, ValueReader readValue,
     return track;
   }
   if (value.empty()) fail(where, "expected at least one keyframe");
+  if (value.size() > kMaxKeyframes) {
+    fail(where, "expected at most " + std::to_string(kMaxKeyframes) + " keyframes, got " + std::to_string(value.size()));
+  }
   for (std::size_t i = 0; i < value.size(); ++i) {
     const Where at = child(where, i);
     const json& key = requireObject(at, value[i]);
@@ -164,6 +191,9 @@ Track readTrack(const Where& where, const json& value, ValueReader readValue,
 Track3 readTrack3(const Where& where, const json& value) {
   Track3 tracks;
   if (isKeyframeList(value)) {
+    if (value.size() > kMaxKeyframes) {
+      fail(where, "expected at most " + std::to_string(kMaxKeyframes) + " keyframes, got " + std::to_string(value.size()));
+    }
     for (std::size_t i = 0; i < value.size(); ++i) {
       const Where at = child(where, i);
       const json& key = requireObject(at, value[i]);
@@ -390,6 +420,9 @@ Layer readLayer(const Where& where, const json& value, std::optional<std::string
 
 std::vector<Layer> readLayers(const Where& where, const json& value) {
   if (!value.is_array()) wrongType(where, value, "an array of layers");
+  if (value.size() > kMaxLayers) {
+    fail(where, "expected at most " + std::to_string(kMaxLayers) + " layers, got " + std::to_string(value.size()));
+  }
   std::vector<Layer> layers;
   std::vector<std::optional<std::string>> parentNames(value.size());
   for (std::size_t i = 0; i < value.size(); ++i) {
@@ -509,7 +542,11 @@ void readFrames(const Where& where, const json& value, const TimeBase& timeBase,
   } else {
     wrongType(where, value, "a frame number or a string \"a-b\"");
   }
-  if (first < 0 || last < first || last > maxFrame) fail(where, expected + ", got " + value.dump());
+  if (first < 0 || last < first || last > maxFrame) fail(where, expected + ", got " + shown(value));
+  if (last - first + 1 > kMaxFrames) {
+    fail(where, "expected at most " + std::to_string(kMaxFrames) + " frames in one render, got " +
+                    std::to_string(last - first + 1));
+  }
   render.firstFrame = static_cast<std::int32_t>(first);
   render.lastFrame = static_cast<std::int32_t>(last);
 }
@@ -522,7 +559,7 @@ void readRenderMember(const Where& where, const std::string& key, const json& va
   } else if (key == "depth") {
     const double depth = readNumber(where, value);
     if (depth != 8 && depth != 16 && depth != 32) {
-      fail(where, "expected 8, 16 or 32 bits per channel, got " + value.dump());
+      fail(where, "expected 8, 16 or 32 bits per channel, got " + shown(value));
     }
     render.depth = static_cast<int>(depth);
   } else if (key == "resolution") {
@@ -560,7 +597,7 @@ Scene readScene(const Where& root, const json& value) {
   if (value.contains("version")) {
     const Where at = child(root, "version");
     if (!value["version"].is_number() || value["version"].get<double>() != 1.0) {
-      fail(at, "expected 1 (the only scene file version), got " + value["version"].dump());
+      fail(at, "expected 1 (the only scene file version), got " + shown(value["version"]));
     }
   }
   if (!value.contains("composition")) fail({root.source, "/"}, "missing composition (expected its width and height)");
@@ -569,6 +606,11 @@ Scene readScene(const Where& root, const json& value) {
   scene.layerWidth = scene.composition.width;
   scene.layerHeight = scene.composition.height;
   if (value.contains("layer")) readLayerSize(child(root, "layer"), value["layer"], scene);
+  if (static_cast<long long>(scene.layerWidth) * scene.layerHeight > kMaxLayerPixels) {
+    fail(value.contains("layer") ? child(root, "layer") : child(root, "composition"),
+         "the effect's layer may have at most " + std::to_string(kMaxLayerPixels) + " pixels (8192 x 8192), got " +
+             std::to_string(scene.layerWidth) + " x " + std::to_string(scene.layerHeight));
+  }
   if (value.contains("camera")) scene.camera = readCamera(child(root, "camera"), value["camera"], scene.composition);
   if (value.contains("layers")) scene.layers = readLayers(child(root, "layers"), value["layers"]);
   if (value.contains("effect")) readEffect(child(root, "effect"), value["effect"], scene);

@@ -119,6 +119,7 @@ void SceneHost::State::prepareInData(std::int32_t frameNumber) {
     d.extent_hint = PF_LRect{0, 0, outputWidth(), outputHeight()};
     d.downsample_x = PF_RationalScale{1, static_cast<A_u_long>(ds)};
     d.downsample_y = PF_RationalScale{1, static_cast<A_u_long>(ds)};
+    if (downsampleOverride) d.downsample_x = d.downsample_y = *downsampleOverride;
     d.pixel_aspect_ratio = PF_RationalScale{1, 1};
     d.pica_basicP = basicSuite();
 }
@@ -221,6 +222,10 @@ SceneHost::~SceneHost() {
 scene::Scene& SceneHost::scene() { return state_->scene; }
 const scene::Scene& SceneHost::scene() const { return state_->scene; }
 void SceneHost::setApplId(std::int32_t applId) { state_->applId = applId; }
+void SceneHost::overrideDownsample(std::int32_t num, std::uint32_t den) {
+    state_->downsampleOverride = PF_RationalScale{num, den};
+}
+void SceneHost::clearDownsampleOverride() { state_->downsampleOverride.reset(); }
 
 std::int32_t SceneHost::registerEffect() {
     State& s = *state_;
@@ -228,7 +233,7 @@ std::int32_t SceneHost::registerEffect() {
     ActiveHost active(s);
     const std::size_t at = s.log.size();
     s.record(HostCall{"PluginDataEntryFunction", -1, -1, 0, ""});
-    const std::int32_t err = s.module().pluginDataEntry()(&s.pluginData.self, &pluginDataCallback,
+    const std::int32_t err = s.module().pluginDataEntry()(reinterpret_cast<PF_PluginData*>(&s.pluginData.self), &pluginDataCallback,
                                                          basicSuite(), "After Effects", "23.4");
     {
         std::lock_guard<std::mutex> lock(s.recordMutex);

@@ -126,6 +126,11 @@ public:
     // the host refuses every AEGP suite, as Premiere does.
     void setApplId(std::int32_t applId);
 
+    // in_data.downsample_x and downsample_y as sent, whatever the scene's resolution: a host may
+    // hand over any ratio, a zero or negative one included. The worlds keep the scene's size.
+    void overrideDownsample(std::int32_t num, std::uint32_t den);
+    void clearDownsampleOverride();
+
     // ---- commands ---------------------------------------------------------------------------
     // Each returns the effect's result. Records are kept until the next command.
     std::int32_t registerEffect(); // PluginDataEntryFunction

@@ -17,26 +17,27 @@
 namespace nebulastra::fmath {
 
 /// e^x. Overflows to +inf above 88.72284, underflows through the subnormals to +0 below -103.97.
-/// Measured: correctly rounded for every float input (exhaustive check, 0 errors of 2^32).
+/// Measured worst error: 0.5 ulp, correctly rounded for all 2^32 float inputs (exhaustive check).
 float exp(float x);
 
 /// x^y with the full C99 special-case table (pow(x, +-0) = 1 and pow(1, y) = 1 even for NaN,
 /// negative x with integral y, signed zeros and infinities). Exact cases (x^y representable, or
 /// exactly halfway between two floats) are recognised and rounded exactly.
-/// Measured: correctly rounded on every one of 0.6 billion random and structured inputs checked;
-/// worst observed error 0.5 ulp (the rounding itself).
+/// Measured worst error: 0.5 ulp, correctly rounded on all of 210 million random and structured
+/// inputs (results across the whole range, x near 1, integral y, 129,351 exact halfway cases);
+/// not exhaustive over the 2^64 argument pairs.
 float pow(float x, float y);
 
 /// Cube root, odd in x; exact cubes give exact roots.
-/// Measured: correctly rounded for every float input (exhaustive check, 0 errors of 2^32).
+/// Measured worst error: 0.5 ulp, correctly rounded for all 2^32 float inputs (exhaustive check).
 float cbrt(float x);
 
 /// Sine of x in radians, with the argument reduced exactly (a 448-bit 2/pi) for any float x.
-/// Measured: correctly rounded for every float input (exhaustive check, 0 errors of 2^32).
+/// Measured worst error: 0.5 ulp, correctly rounded for all 2^32 float inputs (exhaustive check).
 float sin(float x);
 
 /// Cosine of x in radians, reduced like sin.
-/// Measured: correctly rounded for every float input (exhaustive check, 0 errors of 2^32).
+/// Measured worst error: 0.5 ulp, correctly rounded for all 2^32 float inputs (exhaustive check).
 float cos(float x);
 
 } // namespace nebulastra::fmath

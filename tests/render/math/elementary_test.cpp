@@ -101,6 +101,10 @@ TEST(Elementary, KnownCorrectlyRoundedResults) {
     EXPECT_SAME(exp(50.0f), 0x1.19103ep72f);
     EXPECT_SAME(exp(-100.0f), 0x1.bp-145f); // subnormal
     EXPECT_SAME(cbrt(2.0f), 0x1.428a3p0f);
+    // Cube roots within 1e-7 ulp below and above a halfway point (the exact cube decides).
+    EXPECT_SAME(cbrt(0x1.5e2722p0f), 0x1.1c2baep0f);
+    EXPECT_SAME(cbrt(0x1.9c9abp0f), 0x1.2c265p0f);
+    EXPECT_SAME(cbrt(0x1.06a76ap1f), 0x1.454f78p0f);
     EXPECT_SAME(pow(2.0f, 0.5f), 0x1.6a09e6p0f);
     EXPECT_SAME(pow(10.0f, -3.0f), 0x1.0624dep-10f);
     EXPECT_SAME(pow(1.1f, 100.0f), 0x1.aea524p13f);

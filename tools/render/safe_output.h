@@ -1,0 +1,53 @@
+// Nothing lost on disk: each image is written to a temporary file beside its final name and
+// renamed into place only once complete, so a final name always holds a whole image; and an
+// interrupt (Ctrl-C, SIGTERM) is noted rather than obeyed at once, so the render loop can stop at
+// a frame boundary.
+#pragma once
+
+#include <exception>
+#include <stdexcept>
+#include <string>
+
+namespace nebulastra::render {
+
+// SIGINT and SIGTERM set the interrupt flag. A second one while an image is being written
+// removes that image's temporary file and ends the program at once with the same status.
+void installInterruptHandlers();
+
+// The signal that interrupted the run, or 0.
+int interruptSignal();
+
+// The exit status of a run ended by `signal`: 128 + the signal number, as shells report it
+// (130 for Ctrl-C, 143 for SIGTERM).
+int interruptExitStatus(int signal);
+
+// The temporary file an image for `finalPath` is written to first: a hidden name in the same
+// folder (so the rename cannot cross file systems) that no frame pattern matches.
+std::string temporaryPathFor(const std::string& finalPath);
+
+// Writes an image with `write(path)` to its temporary file, then renames it to `finalPath`. When
+// writing or renaming fails, the temporary file is removed and the error (std::runtime_error,
+// naming the final path) is thrown; `finalPath` is never left holding a partial image.
+template <typename Write> void writeAtomically(const std::string& finalPath, Write write);
+
+// ---- implementation ---------------------------------------------------------------------------
+
+void beginTemporaryFile(const std::string& temporaryPath); // the file a second signal removes
+void commitTemporaryFile(const std::string& temporaryPath, const std::string& finalPath);
+void discardTemporaryFile(const std::string& temporaryPath);
+// A writer's message with the temporary name replaced by the final one the user asked for.
+std::string namingFinalPath(std::string message, const std::string& temporaryPath, const std::string& finalPath);
+
+template <typename Write> void writeAtomically(const std::string& finalPath, Write write) {
+  const std::string temporary = temporaryPathFor(finalPath);
+  beginTemporaryFile(temporary);
+  try {
+    write(temporary);
+  } catch (const std::exception& e) {
+    discardTemporaryFile(temporary);
+    throw std::runtime_error(namingFinalPath(e.what(), temporary, finalPath));
+  }
+  commitTemporaryFile(temporary, finalPath);
+}
+
+}  // namespace nebulastra::render
