@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "entry/effect_main.h"
 #include "entry/expected_pipl.h"
 #include "entry/handlers.h"
 #include "hostio/plugin_id.h"
@@ -75,6 +76,8 @@ TEST(PluginDataEntry, RegistersTheEffectOnce) {
     EXPECT_EQ(r.apiMinor, 28);
     EXPECT_EQ(r.reservedInfo, 8);
     EXPECT_TRUE(host.clean()) << host.report();
+    // A host that passes no callback gets an error, not a crash.
+    EXPECT_EQ(pluginDataEntry(nullptr, nullptr), PF_Err_BAD_CALLBACK_PARAM);
 }
 
 TEST(GlobalSetup, InAfterEffectsSetsFlagsAndRegistersWithAegp) {

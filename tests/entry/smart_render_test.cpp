@@ -170,17 +170,5 @@ TEST(SmartRender, FailedOrMissingWorldsEndTheCommandBeforeAnyParameter) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST(Render, NonSmartPathDrawsFromTheHostsParams) {
-    SceneHost host(SceneHost::smallScene(kWidth, kHeight));
-    host.scene().render.command = scene::RenderCommand::Render;
-    host.scene().render.depth = 16;
-    started(host);
-    EXPECT_EQ(host.renderFrame(2), PF_Err_NONE);
-    EXPECT_EQ(host.log().count("checkout_param"), 0u);
-    EXPECT_EQ(host.output().poisonCount(), 0);
-    EXPECT_TRUE(allTransparentBlack(host.output()));
-    EXPECT_TRUE(host.clean()) << host.report();
-}
-
 } // namespace
 } // namespace nebulastra

@@ -276,7 +276,12 @@ TEST(BuildRenderSettings, PercentagesRoundOnceFromDouble) {
     frame.params[kParamSaturation].u.fs_d.value = 12.34;
     frame.params[kParamOpacityRandom].u.fs_d.value = 0.7;
     frame.params[kParamBillowSize].u.fs_d.value = 0.1; // as entered: just rounded to float
+    frame.params[kParamScaleY].u.fs_d.value = 150.0;  // each axis from its own slider
+    frame.params[kParamScaleZ].u.fs_d.value = 250.0;
     const RenderSettings s = frame.build();
+    EXPECT_EQ(s.scale[0], 1.0f);
+    EXPECT_EQ(s.scale[1], 1.5f);
+    EXPECT_EQ(s.scale[2], 2.5f);
     EXPECT_EQ(s.density, 0.333f);
     EXPECT_EQ(s.saturation, 0.1234f);
     EXPECT_EQ(s.opacityRandom, 0.007f);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "host/host_abi.h"
+#include "params/params_setup.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
@@ -215,6 +216,15 @@ TEST(ParamsSetup, DeclaresTheSixtyTwoParametersExactly) {
                                                 "Rotate Y", "Rotate Z", "World Evolution",
                                                 "Billow Evolution", "Texture Evolution"}));
     EXPECT_TRUE(host.clean()) << host.report();
+}
+
+// The host's name field holds 31 characters and a terminating zero; a longer name is cut there.
+TEST(ParamsSetup, LongNamesAreCutToTheNameField) {
+    const char* longName = "A group name of forty characters, really";
+    PF_ParamDef def;
+    std::memset(&def, 0, sizeof def);
+    fillParamDef(param_rows::groupStart(7, longName), nullptr, def);
+    EXPECT_EQ(std::string(def.name, strnlen(def.name, sizeof def.name)), std::string(longName, 31));
 }
 
 TEST(ParamsSetup, AddParamFailureStopsAtOnce) {

@@ -3,11 +3,13 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 #include "render/density_field.h"
-#include "render/noise/noise.h"
 #include "render_fixture.h"
 
 namespace nebulastra {
@@ -34,19 +36,19 @@ TEST(DensityField, CentreOfAPlainCloudIsOpacityTimesSizeOverRadius) {
     EXPECT_EQ(shares[0], 0.0f);
 }
 
-TEST(DensityField, CloudShareIsShadowShareTimesDetail) {
-    // Without erosion and texture: share_k = shadow share * (detail * 0.65 + 0.55), the detail
-    // noise looked up at the unwarped local point, offset by emitter index.
+TEST(DensityField, DetailModulatesTheShadowShareWithinItsRange) {
+    // Without erosion and texture a cloud share is the shadow share times a detail factor
+    // 0.55 + 0.65 n, n one fractal-noise value in [-0.2, 1.2]: between 0.42 and 1.33 of it, and
+    // varying from point to point. An emitter out of reach adds nothing.
     RenderSettings s = plainShapeSettings();
     s.billow = 0.5f;
     s.domainWarp = 0.7f;
     s.billowSeed = 42;
     s.billowDetail = 3;
-    addEmitter(s, 500, 0, 0);  // far away: contributes nothing
+    addEmitter(s, 500, 0, 0);
     addEmitter(s, 0, 0, 0);
     const PreparedFrame f = handPreparedFrame(s, kRadius);
-    const float fq = f.billowFrequency;
-    int compared = 0;
+    float lowest = 2.0f, highest = 0.0f;
     for (int i = 0; i < 40; ++i) {
         const float p[3] = {static_cast<float>(i % 7) * 2.0f - 6.0f, static_cast<float>(i / 7) * 2.5f - 7.0f, 1.5f};
         float shares[kMaxEmitters];
@@ -54,15 +56,13 @@ TEST(DensityField, CloudShareIsShadowShareTimesDetail) {
         const float shadow = sampleShadowDensity(p, s, f);
         EXPECT_EQ(shares[0], 0.0f);
         EXPECT_EQ(total, shares[1]);
-        if (shadow <= 0.0f) continue;
-        const float detail = fbmNoise4(p[0] * fq * 2.3f + 17 + 19, p[1] * fq * 2.3f + 11 + 4, p[2] * fq * 2.3f + 23 + 11,
-                                       f.billowPhase * 1.3f + 5, 3, 42 + 131);
-        const float expected = shadow * (detail * 0.65f + 0.55f);
-        if (expected < 2e-5f) continue;  // shares not above 1e-5 are dropped from the cloud density
-        EXPECT_NEAR(shares[1], expected, 1e-6f * expected);
-        ++compared;
+        if (shadow < 1e-4f) continue;
+        lowest = std::min(lowest, shares[1] / shadow);
+        highest = std::max(highest, shares[1] / shadow);
     }
-    EXPECT_GT(compared, 20);
+    EXPECT_GE(lowest, 0.42f - 1e-6f);
+    EXPECT_LE(highest, 1.33f + 1e-6f);
+    EXPECT_GT(highest - lowest, 0.1f) << "the detail noise should vary";
 }
 
 TEST(DensityField, TextureScalesTotalAndSharesAlike) {
@@ -75,6 +75,7 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
     for (int type = 1; type <= 3; ++type) {
         s.textureType = static_cast<TextureType>(type);
         int sampled = 0;
+        std::vector<std::pair<float, float>> factors;  // (texture value, density factor)
         for (int i = 0; i < 60; ++i) {
             const float p[3] = {static_cast<float>(i % 10) * 2.0f - 4.0f, static_cast<float>(i / 10) * 2.0f - 5.0f, 2.0f};
             float plainShares[kMaxEmitters], shares[kMaxEmitters];
@@ -93,7 +94,7 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
             const float m = total / plain;
             EXPECT_GE(m, 0.3f - 1e-6f);
             EXPECT_LE(m, 1.7f + 1e-6f);
-            EXPECT_NEAR(m, (tau - 0.5f) * 2.0f * 0.7f + 1.0f, 1e-5f);
+            factors.push_back({tau, m});
             EXPECT_NEAR(shares[0] + shares[1], total, 1e-6f * total);
             EXPECT_NEAR(shares[0], plainShares[0] * m, 1e-6f * total);
             ++sampled;
@@ -102,6 +103,10 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
             EXPECT_EQ(sampleCloudDensity(p, s, f, shares), plain);
         }
         EXPECT_GT(sampled, 30) << "texture type " << type;
+        // A denser texture never thins the cloud: the factor rises with the texture value.
+        std::sort(factors.begin(), factors.end());
+        for (std::size_t i = 1; i < factors.size(); ++i) EXPECT_LE(factors[i - 1].second, factors[i].second + 1e-5f);
+        EXPECT_GT(factors.back().second - factors.front().second, 0.05f);
     }
 }
 

@@ -2,55 +2,24 @@
 // Frames for renderer tests: the effect's default parameter values as the snapshot converts them,
 // lights placed by hand, and hand-built PreparedFrames for tests that need exact control.
 
-#include <cmath>
-
+#include "params/build_render_settings.h"
+#include "../params/default_params.h"  // relative: the benchmarks include this file too
 #include "records/render_settings.h"
 #include "render/prepared_frame.h"
 
 namespace nebulastra::testing {
 
-inline float percent(double value) { return static_cast<float>(value * 0.01); }
-
-/// Every parameter at its default, a width x height layer at full resolution, time 0, no camera,
-/// no lights.
+/// Every parameter at the default the effect declares, a width x height layer at full resolution,
+/// time 0, no camera, no lights: the snapshot the effect itself builds for such a frame.
 inline RenderSettings defaultRenderSettings(int32_t width, int32_t height) {
-    RenderSettings s{};
-    s.qualitySteps = 64;
-    s.density = percent(200);
-    s.brightness = percent(100);
-    s.cloudSizePx = std::fmax(static_cast<float>(height) * (30.0f * 0.0099999998f), 1.0f);
-    s.edgeSoftness = 2.0f;
-    const float sunAngle = 2949120.0f * 2.6631614e-7f;  // 45 degrees for both azimuth and elevation
-    s.sunDirection[0] = std::sin(sunAngle) * std::cos(sunAngle);
-    s.sunDirection[1] = -std::sin(sunAngle);
-    s.sunDirection[2] = std::cos(sunAngle) * std::cos(sunAngle);
-    s.sunIntensity = percent(130);
-    s.ambient = percent(35);
-    s.phaseAnisotropy = 0.45f;
-    s.selfShadow = percent(100);
-    s.flattenBase = percent(50);
-    s.tower = percent(35);
-    s.edgeErosion = percent(40);
-    s.domainWarp = percent(30);
-    s.edgeHardness = percent(50);
-    s.billowMap = NoiseShape::Smooth;
-    s.billow = percent(60);
-    s.billowSize = 3.0f;
-    s.billowDetail = 4;
-    s.evolutionSpeed = percent(30);
-    for (int i = 0; i < 3; ++i) s.scale[i] = 1.0f;
-    s.intensitySizeWeight = 1.0f;
-    s.saturation = percent(100);
-    s.overlapBlend = BlendMode::Average;
-    s.textureType = TextureType::Wisps;
-    s.textureStrength = percent(30);
-    s.textureScale = 6.0f;
-    s.textureContrast = percent(100);
-    s.outputWidth = width;
-    s.outputHeight = height;
-    s.fullWidth = width;
-    s.fullHeight = height;
-    return s;
+    test::DefaultParams params;
+    PF_InData in_data{};
+    in_data.width = width;
+    in_data.height = height;
+    in_data.downsample_x = {1, 1};
+    in_data.downsample_y = {1, 1};
+    in_data.time_scale = 24;
+    return buildRenderSettings(params.params(), width, height, &in_data);
 }
 
 /// A camera straight in front of the layer, `distance` pixels before z = 0 and with zoom equal to

