@@ -5,8 +5,8 @@
 
 namespace nebulastra {
 
-static_assert(kEffectVersion == PF_VERSION(kVersionMajor, kVersionMinor, kVersionBugfix,
-                                           PF_Stage_DEVELOP, kVersionBuild),
+static_assert(kEffectVersion ==
+                  PF_VERSION(kVersionMajor, kVersionMinor, kVersionBugfix, PF_Stage_DEVELOP, kVersionBuild),
               "our version packing must agree with the host's");
 static_assert(static_cast<A_long>(kEffectKind) == PF_KIND_EFFECT, "the effect kind is 'eFKT'");
 

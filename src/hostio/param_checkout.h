@@ -23,8 +23,9 @@ public:
             checkedOut_[i] = false;
         }
         for (int32_t i = 1; i < SlotCount; ++i) {
-            const PF_Err err = in_data_->inter.checkout_param(in_data_->effect_ref, i, in_data_->current_time,
-                                                              in_data_->time_step, in_data_->time_scale, &slots_[i]);
+            const PF_Err err =
+                in_data_->inter.checkout_param(in_data_->effect_ref, i, in_data_->current_time,
+                                               in_data_->time_step, in_data_->time_scale, &slots_[i]);
             if (err == PF_Err_NONE) {
                 checkedOut_[i] = true;
             } else if (firstError_ == PF_Err_NONE) {

@@ -70,8 +70,6 @@ const AEGP_MemorySuite1* SuiteCache::memorySuite() {
     return static_cast<const AEGP_MemorySuite1*>(acquire(kMemory));
 }
 
-const PF_WorldSuite2* SuiteCache::worldSuite() {
-    return static_cast<const PF_WorldSuite2*>(acquire(kWorld));
-}
+const PF_WorldSuite2* SuiteCache::worldSuite() { return static_cast<const PF_WorldSuite2*>(acquire(kWorld)); }
 
 } // namespace nebulastra

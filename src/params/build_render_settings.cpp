@@ -17,9 +17,7 @@ constexpr float kIntensitySizeWeight = 1.0f;
 constexpr float kMinScale = 0.02f;
 constexpr float kMinCloudSizePx = 1.0f;
 
-double floatSlider(const PF_ParamDef* const* params, ParamIndex i) {
-    return params[i]->u.fs_d.value;
-}
+double floatSlider(const PF_ParamDef* const* params, ParamIndex i) { return params[i]->u.fs_d.value; }
 float percent(const PF_ParamDef* const* params, ParamIndex i) {
     return percentToFraction(floatSlider(params, i));
 }
@@ -66,8 +64,8 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, const PF_Ef
     return buildRenderSettings(params, output->width, output->height, in_data);
 }
 
-RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t frameWidth,
-                                   int32_t frameHeight, const PF_InData* in_data) {
+RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t frameWidth, int32_t frameHeight,
+                                   const PF_InData* in_data) {
     RenderSettings s;
     // All bytes zero: no emitters, camera marked absent, padding deterministic.
     std::memset(&s, 0, sizeof s);
@@ -146,8 +144,7 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t fra
 
     float seconds = 0.0f;
     if (in_data->time_scale != 0) {
-        seconds = static_cast<float>(in_data->current_time) /
-                  static_cast<float>(in_data->time_scale);
+        seconds = static_cast<float>(in_data->current_time) / static_cast<float>(in_data->time_scale);
     }
     s.timeSeconds = seconds >= 0.0f ? seconds : 0.0f; // negative or NaN -> 0
 

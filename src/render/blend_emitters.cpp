@@ -7,8 +7,8 @@
 
 namespace nebulastra {
 
-bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings, const PreparedFrame& prepared,
-                        float rgb[3]) {
+bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings,
+                        const PreparedFrame& prepared, float rgb[3]) {
     rgb[0] = rgb[1] = rgb[2] = 0.0f;
 
     // The emitters the ray met, in index order, weighted by their optical length.
@@ -26,7 +26,7 @@ bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& setti
     }
     if (takenCount == 0 || !(sumWeight > 1e-6f)) return false;
 
-    float normalised[kMaxEmitters];  // n_k = w_k / Mw, indexed like `taken`
+    float normalised[kMaxEmitters]; // n_k = w_k / Mw, indexed like `taken`
     for (int32_t i = 0; i < takenCount; ++i) {
         normalised[i] = maxWeight > 1e-6f ? E[taken[i]] / maxWeight : 0.0f;
     }
@@ -35,13 +35,14 @@ bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& setti
         const float* color = prepared.emitterLinearColor[c];
         float value;
         switch (settings.overlapBlend) {
-        case BlendMode::Add:  // unclamped sum
+        case BlendMode::Add: // unclamped sum
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value += normalised[i] * color[taken[i]];
             break;
         case BlendMode::Screen: {
             float product = 1.0f;
-            for (int32_t i = 0; i < takenCount; ++i) product *= 1.0f - std::min(normalised[i] * color[taken[i]], 1.0f);
+            for (int32_t i = 0; i < takenCount; ++i)
+                product *= 1.0f - std::min(normalised[i] * color[taken[i]], 1.0f);
             value = 1.0f - product;
             break;
         }
@@ -54,7 +55,7 @@ bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& setti
             for (int32_t i = 0; i < takenCount; ++i) value *= 1.0f - (1.0f - color[taken[i]]) * normalised[i];
             break;
         case BlendMode::Average:
-        default:  // unknown modes average
+        default: // unknown modes average
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value += (E[taken[i]] / sumWeight) * color[taken[i]];
             break;

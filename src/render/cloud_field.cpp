@@ -11,7 +11,7 @@ namespace {
 
 /// The reach squared, rounded once to float (6.7599993).
 constexpr float kReachSquared = kCloudReach * kCloudReach;
-constexpr float kShadowSpacing = 0.35f;  // shadow samples apart, in cloud sizes
+constexpr float kShadowSpacing = 0.35f; // shadow samples apart, in cloud sizes
 
 } // namespace
 
@@ -65,14 +65,17 @@ CloudField makeCloudField(const RenderSettings& settings, const PreparedFrame& p
     field.billowGain = prepared.billowGain;
     field.edgeErosion = settings.edgeErosion;
     field.erosionOctaves = std::min(settings.billowDetail, 3);
-    field.erosionPhase = prepared.billowPhase * noise_channels::kErosion.phaseScale + noise_channels::kErosion.phaseOffset;
+    field.erosionPhase =
+        prepared.billowPhase * noise_channels::kErosion.phaseScale + noise_channels::kErosion.phaseOffset;
     field.flattenBase = settings.flattenBase;
     field.edgeWidth = prepared.edgeWidth;
     const float hardness = settings.edgeHardness;
     field.hardnessApplies = hardness < 0.49f || hardness > 0.51f;
     // Below 1 (harder) toward 100 %, above 1 (softer) toward 0 %.
-    field.hardnessExponent = hardness >= 0.5f ? 1.0f - (hardness - 0.5f) * 1.2f : 1.0f + (0.5f - hardness) * 3.0f;
-    field.detailPhase = prepared.billowPhase * noise_channels::kDetail.phaseScale + noise_channels::kDetail.phaseOffset;
+    field.hardnessExponent =
+        hardness >= 0.5f ? 1.0f - (hardness - 0.5f) * 1.2f : 1.0f + (0.5f - hardness) * 3.0f;
+    field.detailPhase =
+        prepared.billowPhase * noise_channels::kDetail.phaseScale + noise_channels::kDetail.phaseOffset;
 
     field.texture = makeTextureField(settings, prepared);
 

@@ -13,8 +13,8 @@
 namespace nebulastra {
 
 void compositeEmitterColor(const float E[kMaxEmitters], const RenderSettings& settings,
-                           const PreparedFrame& prepared, const float centroid[3],
-                           float& red, float& green, float& blue) {
+                           const PreparedFrame& prepared, const float centroid[3], float& red, float& green,
+                           float& blue) {
     float rgb[3];
     if (!blendEmitterColors(E, settings, prepared, rgb)) {
         // Nothing met: black, without texture lift, encoding or saturation (which would turn it

@@ -28,8 +28,8 @@
 #include <algorithm>
 #include <cmath>
 
-#include "render/math/elementary.h"
 #include "render/math/clamp.h"
+#include "render/math/elementary.h"
 #include "render/noise/noise.h"
 #include "render/noise_channels.h"
 
@@ -45,8 +45,8 @@ float boundMax(float a, float b) {
 /// shapedFbmNoise4, bit for bit, with `stillPossible(partialSum, weightSoFar, weightLeft)` asked
 /// after every octave but the last; when it says no, the sum stops and false is returned.
 template <class StillPossible>
-bool boundedFbm(NoiseShape shape, float x, float y, float z, float w, int32_t octaves, int32_t seed, float& result,
-                StillPossible stillPossible) {
+bool boundedFbm(NoiseShape shape, float x, float y, float z, float w, int32_t octaves, int32_t seed,
+                float& result, StillPossible stillPossible) {
     if (octaves < 1) {
         result = 0.0f;
         return true;
@@ -86,7 +86,7 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     const float ay = ly * field.invScale[1][k];
     const float az = lz * field.invScale[2][k];
     const float radius = field.radius[k];
-    const float h = ay / radius;  // +y is down: positive below the centre
+    const float h = ay / radius; // +y is down: positive below the centre
 
     // Tower stretches the upper half (ay < 0) by up to 2.2 times.
     const float tower = field.tower;
@@ -102,9 +102,9 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
         // Untouched down to 0.18 radii below the centre, fully flattened from 0.62 down.
         const float t = clampf((h - 0.18f) * 2.2727273f, 0.0f, 1.0f);
         flatten = 1.0f - field.flattenBase * smoothstep01(t);
-        if (!(flatten > 0.0f) && !(flatten < 0.0f)) return kNothing;  // s * 0 or NaN is never > 0
+        if (!(flatten > 0.0f) && !(flatten < 0.0f)) return kNothing; // s * 0 or NaN is never > 0
     }
-    const bool boundsHold = flatten > 0.0f;  // a negative factor would flip the sign
+    const bool boundsHold = flatten > 0.0f; // a negative factor would flip the sign
 
     const bool eroding = erode && field.edgeErosion > 0.0f;
     const float erosionRise = eroding ? kErosionMaxRise * field.edgeErosion : 0.0f;
@@ -114,8 +114,10 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     const float termAtLowest = (range.lowest - mean) * gain * amplitude * 2.6f;
     const float termAtHighest = (range.highest - mean) * gain * amplitude * 2.6f;
     const float slack =
-        kBoundSlack * (((1.0f + std::fabs(base)) + (std::fabs(termAtLowest) + std::fabs(termAtHighest))) + erosionRise);
-    if (boundsHold && (base + boundMax(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f) return kNothing;
+        kBoundSlack *
+        (((1.0f + std::fabs(base)) + (std::fabs(termAtLowest) + std::fabs(termAtHighest))) + erosionRise);
+    if (boundsHold && (base + boundMax(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f)
+        return kNothing;
 
     const float f = field.billowFrequency;
     const float kf = field.emitterIndex[k];
@@ -125,12 +127,14 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     float bz = lz * f + kEmitterStep[2] * kf;
     if (field.warped) {
         const float warp = field.warpAmount;
-        const float hx = bx / 2.0f, hy = by / 2.0f, hz = bz / 2.0f;  // all three lookups share these
+        const float hx = bx / 2.0f, hy = by / 2.0f, hz = bz / 2.0f; // all three lookups share these
         float shift[3];
         for (int axis = 0; axis < 3; ++axis) {
             const noise_channels::Channel& c = noise_channels::kWarp[axis];
             shift[axis] = (perlinNoise3(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
-                                        offsetSeed(field.billowSeed, c.seedOffset)) - 0.5f) * warp;
+                                        offsetSeed(field.billowSeed, c.seedOffset)) -
+                           0.5f) *
+                          warp;
         }
         bx += shift[0];
         by += shift[1];
@@ -138,17 +142,17 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     }
 
     float billowValue;
-    const bool billowsDone = boundedFbm(
-        field.billowMap, bx, by, bz, field.billowPhase, field.billowOctaves, field.billowSeed, billowValue,
-        [&](float sum, float weight, float weightTotal) {
-            if (!boundsHold) return true;
-            const float left = weightTotal - weight;
-            const float lowest = (sum + range.lowest * left) / weightTotal;
-            const float highest = (sum + range.highest * left) / weightTotal;
-            const float term = boundMax((lowest - mean) * gain * amplitude * 2.6f,
-                                        (highest - mean) * gain * amplitude * 2.6f);
-            return !((base + term) + erosionRise + slack < 0.0f);
-        });
+    const bool billowsDone =
+        boundedFbm(field.billowMap, bx, by, bz, field.billowPhase, field.billowOctaves, field.billowSeed,
+                   billowValue, [&](float sum, float weight, float weightTotal) {
+                       if (!boundsHold) return true;
+                       const float left = weightTotal - weight;
+                       const float lowest = (sum + range.lowest * left) / weightTotal;
+                       const float highest = (sum + range.highest * left) / weightTotal;
+                       const float term = boundMax((lowest - mean) * gain * amplitude * 2.6f,
+                                                   (highest - mean) * gain * amplitude * 2.6f);
+                       return !((base + term) + erosionRise + slack < 0.0f);
+                   });
     if (!billowsDone) return kNothing;
     float s = (billowValue - mean) * gain * amplitude * 2.6f + base;
 
@@ -168,14 +172,15 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
             if (boundsHold && s + 0.2f * rise + erosionSlack < 0.0f) return kNothing;
             float e;
             const noise_channels::Channel& c = noise_channels::kErosion;
-            const bool erosionDone = boundedFbm(
-                NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1], bz * c.scale + c.offset[2],
-                field.erosionPhase, field.erosionOctaves, offsetSeed(field.billowSeed, c.seedOffset), e,
-                [&](float sum, float weight, float weightTotal) {
-                    if (!boundsHold) return true;
-                    const float lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;
-                    return !(s - lowest * rise + erosionSlack < 0.0f);
-                });
+            const bool erosionDone =
+                boundedFbm(NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
+                           bz * c.scale + c.offset[2], field.erosionPhase, field.erosionOctaves,
+                           offsetSeed(field.billowSeed, c.seedOffset), e,
+                           [&](float sum, float weight, float weightTotal) {
+                               if (!boundsHold) return true;
+                               const float lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;
+                               return !(s - lowest * rise + erosionSlack < 0.0f);
+                           });
             if (!erosionDone) return kNothing;
             s += e * field.edgeErosion * -0.9f * m;
         }

@@ -19,10 +19,10 @@ bool clipToBoundSphere(const float origin[3], const float direction[3], const fl
     const float b = (direction[0] * oc[0] + direction[1] * oc[1]) + direction[2] * oc[2];
     const float cc = ((oc[0] * oc[0] + oc[1] * oc[1]) + oc[2] * oc[2]) - radius * radius;
     const float disc = b * b - cc;
-    if (!(disc >= 0.0f)) return false;  // a miss, or not a number
+    if (!(disc >= 0.0f)) return false; // a miss, or not a number
     const float root = std::sqrt(disc);
     tFar = root - b;
-    if (tFar < 0.0f) return false;  // the sphere lies wholly behind the origin
+    if (tFar < 0.0f) return false; // the sphere lies wholly behind the origin
     tNear = std::max(-b - root, 0.0f);
     return true;
 }
@@ -34,7 +34,8 @@ int32_t marchStepCount(float span, float cloudSizePx, int32_t qualitySteps) {
     if (maxStep > 0.001f) {
         const float wanted = span / maxStep;
         // Truncation toward zero; spans too long for an int32 only need the cap anyway.
-        const int32_t n = wanted >= 2147483520.0f ? INT32_MAX : (wanted > -1.0f ? static_cast<int32_t>(wanted) : 0);
+        const int32_t n =
+            wanted >= 2147483520.0f ? INT32_MAX : (wanted > -1.0f ? static_cast<int32_t>(wanted) : 0);
         if (n > steps) steps = std::min(n, kMaxMarchSteps);
     }
     return steps;

@@ -5,11 +5,11 @@
 
 #include <cmath>
 
+#include "render/color_space.h"
 #include "render/math/elementary.h"
 #include "render/noise/noise.h"
-#include "render/prepared_frame.h"
-#include "render/color_space.h"
 #include "render/noise/noise_internal.h"
+#include "render/prepared_frame.h"
 
 namespace nebulastra {
 
@@ -24,14 +24,10 @@ constexpr float kMinRadiusFactor = 0.15f;
 constexpr float kMinScale = 0.05f;
 
 /// max(value, bound) that yields the bound when value is not a number.
-inline float atLeast(float value, float bound) {
-    return value > bound ? value : bound;
-}
+inline float atLeast(float value, float bound) { return value > bound ? value : bound; }
 
 /// Signed draw -1 .. 1.
-inline float signedUnit(uint32_t b) {
-    return static_cast<float>(b) * kTwoPowMinus30 - 1.0f;
-}
+inline float signedUnit(uint32_t b) { return static_cast<float>(b) * kTwoPowMinus30 - 1.0f; }
 
 } // namespace
 
@@ -81,8 +77,9 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
 
         float angle[3];
         for (int axis = 0; axis < 3; ++axis) {
-            angle[axis] = (static_cast<float>(b[3 + axis]) * kAngleStep - kPi) * settings.rotationRandom[axis] +
-                          settings.rotation[axis];
+            angle[axis] =
+                (static_cast<float>(b[3 + axis]) * kAngleStep - kPi) * settings.rotationRandom[axis] +
+                settings.rotation[axis];
         }
         const float sx = fmath::sin(angle[0]), cx = fmath::cos(angle[0]);
         const float sy = fmath::sin(angle[1]), cy = fmath::cos(angle[1]);
@@ -100,7 +97,8 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         }
 
         frame.emitterOpacity[k] =
-            (1.0f - static_cast<float>(b[6]) * settings.opacityRandom * kTwoPowMinus31) * emitter.shadowDarkness;
+            (1.0f - static_cast<float>(b[6]) * settings.opacityRandom * kTwoPowMinus31) *
+            emitter.shadowDarkness;
 
         const float dx = emitter.position[0] - frame.boundCenter[0];
         const float dy = emitter.position[1] - frame.boundCenter[1];
@@ -121,7 +119,8 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
 
     // Each billow map is recentred on its own mean and rescaled to the spread of the Smooth map.
     // A map outside the known shapes is evaluated as Smooth, so it shares Smooth's statistics.
-    const NoiseStats smooth = measureNoiseStats(NoiseShape::Smooth, settings.billowDetail, settings.billowSeed);
+    const NoiseStats smooth =
+        measureNoiseStats(NoiseShape::Smooth, settings.billowDetail, settings.billowSeed);
     if (settings.billowMap != NoiseShape::Smooth) {
         const NoiseStats stats =
             measureNoiseStats(settings.billowMap, settings.billowDetail, settings.billowSeed);

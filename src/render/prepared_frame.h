@@ -22,9 +22,9 @@ struct PreparedFrame {
     float billowPhase;
     float billowMean;
     float billowGain;
-    float emitterInvScale[3][kMaxEmitters];     // [axis x,y,z][k] = 1 / randomised scale
+    float emitterInvScale[3][kMaxEmitters]; // [axis x,y,z][k] = 1 / randomised scale
     float emitterMaxScale[kMaxEmitters];
-    float emitterRotation[3][kMaxEmitters][3];  // [row][k][column]: world offset -> local axes
+    float emitterRotation[3][kMaxEmitters][3]; // [row][k][column]: world offset -> local axes
     float emitterOpacity[kMaxEmitters];
     float textureFrequency;
     float texturePhase;

@@ -1,8 +1,8 @@
 #pragma once
 // Reads the composition camera the effect is seen through, once per frame.
 
-#include "hostio/suite_cache.h"
 #include "host/host_types.h"
+#include "hostio/suite_cache.h"
 #include "records/render_settings.h"
 
 namespace nebulastra {

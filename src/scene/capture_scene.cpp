@@ -1,8 +1,8 @@
 #include "scene/capture_scene.h"
 
+#include "host/host_suites.h"
 #include "hostio/host_units.h"
 #include "hostio/suite_cache.h"
-#include "host/host_suites.h"
 #include "scene/capture_camera.h"
 #include "scene/light_name.h"
 
@@ -24,8 +24,8 @@ bool readLightStream(const AEGP_StreamSuite6* streams, AEGP_LayerH layer, AEGP_L
 // Reads the light of one layer into emitter when it qualifies. The queries run in a fixed order
 // (type, activity, light type, transform, colour, intensity, name, shadow darkness), so which
 // host calls a frame makes is the same on every run.
-bool captureLight(SuiteCache& suites, AEGP_LayerH layer, const A_Time& compTime,
-                  bool cloudPrefixOnly, CloudEmitter& emitter) {
+bool captureLight(SuiteCache& suites, AEGP_LayerH layer, const A_Time& compTime, bool cloudPrefixOnly,
+                  CloudEmitter& emitter) {
     const AEGP_LayerSuite9* layers = suites.layerSuite();
 
     AEGP_ObjectType objectType = AEGP_ObjectType_NONE;
@@ -103,8 +103,8 @@ void captureComposition(const PF_InData* in_data, RenderSettings& settings) {
 
     A_Time compTime{in_data->current_time, in_data->time_scale};
     A_Time converted{};
-    if (pfInterface->AEGP_ConvertEffectToCompTime(effectRef, in_data->current_time,
-                                                  in_data->time_scale, &converted) == A_Err_NONE) {
+    if (pfInterface->AEGP_ConvertEffectToCompTime(effectRef, in_data->current_time, in_data->time_scale,
+                                                  &converted) == A_Err_NONE) {
         compTime = converted;
     }
 

@@ -1,8 +1,8 @@
 #pragma once
 // The name test of the "Emitters" option: only lights whose timeline name starts with "cloud".
 
-#include "hostio/suite_cache.h"
 #include "host/host_types.h"
+#include "hostio/suite_cache.h"
 
 namespace nebulastra {
 

@@ -7,8 +7,8 @@
 #include <cstring>
 #include <vector>
 
-#include "host/host_abi.h"
 #include "entry/frame_driver.h"
+#include "host/host_abi.h"
 #include "render/render_fixture.h"
 
 namespace nebulastra {
@@ -54,7 +54,7 @@ SPErr releaseSuite(const char* name, int32_t version) {
 
 constexpr int32_t kWidth = 5;
 constexpr int32_t kHeight = 4;
-constexpr std::ptrdiff_t kRowbytes = kWidth * 16 + 12;  // room for the widest pixels, plus padding
+constexpr std::ptrdiff_t kRowbytes = kWidth * 16 + 12; // room for the widest pixels, plus padding
 constexpr unsigned char kPoison = 0xCD;
 
 // Renders into a poisoned world and returns how many leading bytes of each row were cleared;
@@ -96,11 +96,8 @@ TEST(FrameDriver, WritesAtTheReportedDepth) {
         PF_PixelFormat format;
         std::ptrdiff_t pixelBytes;
     } cases[] = {
-        {PF_PixelFormat_ARGB128, 16},
-        {PF_PixelFormat_ARGB64, 8},
-        {PF_PixelFormat_ARGB32, 4},
-        {PF_PixelFormat_INVALID, 4},
-        {PF_PixelFormat_BGRA32, 4},  // any other format takes the 8-bit path
+        {PF_PixelFormat_ARGB128, 16}, {PF_PixelFormat_ARGB64, 8}, {PF_PixelFormat_ARGB32, 4},
+        {PF_PixelFormat_INVALID, 4},  {PF_PixelFormat_BGRA32, 4}, // any other format takes the 8-bit path
     };
     for (const auto& c : cases) {
         gHost = FakeHost{};
@@ -108,17 +105,17 @@ TEST(FrameDriver, WritesAtTheReportedDepth) {
         EXPECT_EQ(clearedBytesPerRow(), kWidth * c.pixelBytes) << "format " << c.format;
         EXPECT_EQ(gHost.worldAcquired, 1);
         EXPECT_EQ(gHost.worldReleased, 1);
-        EXPECT_EQ(gHost.otherReleased, 0);  // the refused suites were never acquired
+        EXPECT_EQ(gHost.otherReleased, 0); // the refused suites were never acquired
     }
 }
 
 TEST(FrameDriver, WithoutTheWorldSuiteRendersEightBit) {
     gHost = FakeHost{};
     gHost.offerWorldSuite = false;
-    gHost.format = PF_PixelFormat_ARGB128;  // would be reported, were the suite offered
+    gHost.format = PF_PixelFormat_ARGB128; // would be reported, were the suite offered
     EXPECT_EQ(clearedBytesPerRow(), kWidth * 4);
     EXPECT_EQ(gHost.worldAcquired, 0);
-    EXPECT_EQ(gHost.worldReleased, 0);  // nothing acquired, nothing released
+    EXPECT_EQ(gHost.worldReleased, 0); // nothing acquired, nothing released
 }
 
 } // namespace

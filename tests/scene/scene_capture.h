@@ -30,7 +30,8 @@ inline scene::Scene sceneFromJson(const std::string& json) { return scene::parse
 
 // Captures the scene at `frame` into a fresh settings record, as the snapshot leaves it (all zero
 // but the Emitters option).
-inline RenderSettings captureFrame(scenehost::SceneHost& host, std::int32_t frame, bool cloudPrefixOnly = false) {
+inline RenderSettings captureFrame(scenehost::SceneHost& host, std::int32_t frame,
+                                   bool cloudPrefixOnly = false) {
     RenderSettings settings{};
     settings.cloudPrefixOnly = cloudPrefixOnly;
     host.runAsCommand(frame, [&] { captureScene(&host.inData(), settings); });
