@@ -24,7 +24,8 @@ void BM_RenderHalfFrame64x36(benchmark::State& state) {
     const PreparedFrame prepared = prepareFrame(s);
     std::vector<float> pixels(kWidth * kHeight * 4);
     const CloudField field = makeCloudField(s, prepared);
-    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &s, &prepared, &field};
+    const FrameContext context{
+        reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &s, &prepared, &field};
     const int32_t first = state.range(0) == 0 ? 0 : kHeight / 2;
     const RowBand band{first, first + kHeight / 2, context};
     for (auto _ : state) {

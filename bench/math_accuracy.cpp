@@ -39,7 +39,6 @@
 
 namespace {
 
-
 float fromBits(std::uint32_t u) {
     float f;
     std::memcpy(&f, &u, sizeof f);
@@ -53,14 +52,14 @@ std::uint32_t bitsOf(float f) {
 }
 
 constexpr int kBins = 8;
-const char* const kBinNames[kBins] = {"exact", "(0, 0.5]", "(0.5, 0.501]", "(0.501, 0.6]",
-                                      "(0.6, 1]", "(1, 2]", "(2, inf)", "special wrong"};
+const char* const kBinNames[kBins] = {"exact",    "(0, 0.5]", "(0.5, 0.501]", "(0.501, 0.6]",
+                                      "(0.6, 1]", "(1, 2]",   "(2, inf)",     "special wrong"};
 
 struct Stats {
     std::uint64_t checked = 0;
-    std::uint64_t wrong = 0;        // differs from the correctly rounded result
-    std::uint64_t undecided = 0;    // reference too close to a halfway point
-    std::uint64_t exactHalfway = 0; // reference exactly halfway (exact case)
+    std::uint64_t wrong = 0;           // differs from the correctly rounded result
+    std::uint64_t undecided = 0;       // reference too close to a halfway point
+    std::uint64_t exactHalfway = 0;    // reference exactly halfway (exact case)
     std::uint64_t longDoubleCalls = 0; // univariate: inputs the double reference left open
     std::uint64_t bins[kBins] = {};
     long double worst = 0;
@@ -164,13 +163,20 @@ void record(Stats& st, float x, float y, float got, long double ref) {
     } else {
         err = std::fabs(static_cast<long double>(got) - ref) / floatUlp(ref);
     }
-    if (err == 0) ++st.bins[0];
-    else if (err <= 0.5L) ++st.bins[1];
-    else if (err <= 0.501L) ++st.bins[2];
-    else if (err <= 0.6L) ++st.bins[3];
-    else if (err <= 1.0L) ++st.bins[4];
-    else if (err <= 2.0L) ++st.bins[5];
-    else ++st.bins[6];
+    if (err == 0)
+        ++st.bins[0];
+    else if (err <= 0.5L)
+        ++st.bins[1];
+    else if (err <= 0.501L)
+        ++st.bins[2];
+    else if (err <= 0.6L)
+        ++st.bins[3];
+    else if (err <= 1.0L)
+        ++st.bins[4];
+    else if (err <= 2.0L)
+        ++st.bins[5];
+    else
+        ++st.bins[6];
 worst:
     if (err > st.worst) {
         st.worst = err;
@@ -183,22 +189,28 @@ worst:
 
 void report(const char* name, const Stats& st, double seconds, bool twoArgs) {
     std::printf("%s: %" PRIu64 " inputs in %.1f s\n", name, st.checked, seconds);
-    std::printf("  not correctly rounded: %" PRIu64 "   undecided (reference within 2^-60 of a halfway point): %" PRIu64
+    std::printf("  not correctly rounded: %" PRIu64
+                "   undecided (reference within 2^-60 of a halfway point): %" PRIu64
                 "   exactly halfway (exact cases): %" PRIu64 "\n",
                 st.wrong, st.undecided, st.exactHalfway);
-    if (st.longDoubleCalls) std::printf("  long double reference consulted for %" PRIu64 " inputs\n", st.longDoubleCalls);
+    if (st.longDoubleCalls)
+        std::printf("  long double reference consulted for %" PRIu64 " inputs\n", st.longDoubleCalls);
     std::printf("  ulp error histogram:");
     for (int i = 0; i < kBins; ++i) std::printf("  %s: %" PRIu64, kBinNames[i], st.bins[i]);
     std::printf("\n  worst: %.6Lg ulp at x = %a", st.worst, st.worstX);
     if (twoArgs) std::printf(", y = %a", st.worstY);
     std::printf(" (got %a, reference %.21Lg)\n", st.worstGot, st.worstRef);
     for (const auto& p : st.wrongInputs) {
-        if (twoArgs) std::printf("  WRONG x = %a y = %a\n", p.first, p.second);
-        else std::printf("  WRONG x = %a\n", p.first);
+        if (twoArgs)
+            std::printf("  WRONG x = %a y = %a\n", p.first, p.second);
+        else
+            std::printf("  WRONG x = %a\n", p.first);
     }
     for (const auto& p : st.undecidedInputs) {
-        if (twoArgs) std::printf("  undecided x = %a y = %a\n", p.first, p.second);
-        else std::printf("  undecided x = %a\n", p.first);
+        if (twoArgs)
+            std::printf("  undecided x = %a y = %a\n", p.first, p.second);
+        else
+            std::printf("  undecided x = %a\n", p.first);
     }
 }
 
@@ -271,7 +283,8 @@ float randomPositive(std::mt19937_64& g, float lo, float hi) { // log-uniform in
 std::vector<PowFamily> powFamilies() {
     std::vector<PowFamily> f;
     f.push_back({"random bits", [](std::mt19937_64& g) {
-                     return std::make_pair(fromBits(static_cast<std::uint32_t>(g())), fromBits(static_cast<std::uint32_t>(g())));
+                     return std::make_pair(fromBits(static_cast<std::uint32_t>(g())),
+                                           fromBits(static_cast<std::uint32_t>(g())));
                  }});
     f.push_back({"results across the range", [](std::mt19937_64& g) {
                      // x anywhere, y chosen so x^y lands anywhere from below the subnormals to overflow.
@@ -331,10 +344,12 @@ int checkPow(std::uint64_t count, std::uint64_t seed, int threads) {
     for (const PowFamily& fam : powFamilies()) {
         const auto start = std::chrono::steady_clock::now();
         Stats st = runThreads(threads, [&](int t, Stats& s) {
-            std::mt19937_64 g(seed * 1000003u + static_cast<std::uint64_t>(t) * 7919u + std::hash<std::string>{}(fam.name));
+            std::mt19937_64 g(seed * 1000003u + static_cast<std::uint64_t>(t) * 7919u +
+                              std::hash<std::string>{}(fam.name));
             for (std::uint64_t i = t; i < count; i += threads) {
                 const auto [x, y] = fam.make(g);
-                record(s, x, y, nebulastra::fmath::pow(x, y), std::pow(static_cast<long double>(x), static_cast<long double>(y)));
+                record(s, x, y, nebulastra::fmath::pow(x, y),
+                       std::pow(static_cast<long double>(x), static_cast<long double>(y)));
             }
         });
         const double secs = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -353,7 +368,9 @@ int checkPow(std::uint64_t count, std::uint64_t seed, int threads) {
 
 int main(int argc, char** argv) {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: %s exp|cbrt|sin|cos|pow [--threads N] [--stride S] [--count N] [--seed S]\n", argv[0]);
+        std::fprintf(stderr,
+                     "usage: %s exp|cbrt|sin|cos|pow [--threads N] [--stride S] [--count N] [--seed S]\n",
+                     argv[0]);
         return 2;
     }
     const std::string name = argv[1];
@@ -362,10 +379,14 @@ int main(int argc, char** argv) {
     for (int i = 2; i + 1 < argc; i += 2) {
         const std::string opt = argv[i];
         const std::uint64_t v = std::strtoull(argv[i + 1], nullptr, 10);
-        if (opt == "--threads") threads = static_cast<int>(v);
-        else if (opt == "--stride") stride = v;
-        else if (opt == "--count") count = v;
-        else if (opt == "--seed") seed = v;
+        if (opt == "--threads")
+            threads = static_cast<int>(v);
+        else if (opt == "--stride")
+            stride = v;
+        else if (opt == "--count")
+            count = v;
+        else if (opt == "--seed")
+            seed = v;
         else {
             std::fprintf(stderr, "unknown option %s\n", opt.c_str());
             return 2;

@@ -14,7 +14,7 @@ void BM_PrepareFrame_32Emitters(benchmark::State& state) {
     s.intensitySizeWeight = 1.0f;
     s.edgeSoftness = 0.5f;
     s.billowSize = 2.0f;
-    s.billowMap = static_cast<int32_t>(state.range(0));
+    s.billowMap = static_cast<NoiseShape>(state.range(0));
     s.billowDetail = 4;
     s.textureScale = 1.0f;
     for (int axis = 0; axis < 3; ++axis) {

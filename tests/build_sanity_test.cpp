@@ -1,6 +1,6 @@
 #include <type_traits>
 
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 
 // The snapshot is handed to worker threads by reference and copied nowhere: it must stay a plain,
 // trivially copyable record (a compile-time check; the build fails when it stops holding).

@@ -8,9 +8,10 @@ export NEBULASTRA_ROOT
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 
-# Native build: compiler, CMake, tests, scene files, image writers, CLI parsing, benchmarks.
+# Native build: compiler, CMake, tests, scene files, image writers, CLI parsing, benchmarks, and
+# clang-format for the style check.
 NATIVE_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
-  libpng-dev libopenexr-dev libcli11-dev pkg-config qemu-user"
+  libpng-dev libopenexr-dev libcli11-dev pkg-config qemu-user clang-format"
 # The guide's pictures (scripts/guide.sh): compositing and labelling, PNG compression, the font.
 GUIDE_PACKAGES="imagemagick optipng fonts-dejavu-core"
 # Windows build and its test run; zlib for mingw-w64 and dpkg-source for the Windows tool's libpng,

@@ -1,6 +1,6 @@
 #include "entry/effect_identity.h"
 #include "entry/handlers.h"
-#include "entry/suite_cache.h"
+#include "hostio/suite_cache.h"
 
 namespace nebulastra {
 

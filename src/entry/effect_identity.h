@@ -13,7 +13,7 @@ namespace nebulastra {
 constexpr const char kEffectName[] = "Nebulastra";      // display name, also the AEGP name
 constexpr const char kMatchName[] = "Mirto_Nebulastra"; // stored in projects: never change
 constexpr const char kCategory[] = "Generate";
-constexpr const char kEntryPointName[] = "EffectMain";  // must equal the exported symbol
+constexpr const char kEntryPointName[] = "EffectMain"; // must equal the exported symbol
 constexpr const char kDescription[] = "Volumetric 3D clouds driven by comp lights.";
 // Shown by Windows Explorer (version resource) and the installer's Add/Remove Programs entry.
 constexpr const char kVendor[] = "Mirto";
@@ -39,8 +39,8 @@ constexpr uint32_t kVersionBuild = 1;
 /// Packs a version the way the host unpacks out_data.my_version and the PiPL eVER property:
 /// build in bits 0-8, stage 9-10, bug-fix 11-14, minor 15-18, the low three bits of the major
 /// in 19-21 and the rest of the major in 26-29.
-constexpr uint32_t packEffectVersion(uint32_t major, uint32_t minor, uint32_t bugfix,
-                                     uint32_t stage, uint32_t build) {
+constexpr uint32_t packEffectVersion(uint32_t major, uint32_t minor, uint32_t bugfix, uint32_t stage,
+                                     uint32_t build) {
     return (((major >> 3) & 0xFu) << 26) | ((major & 0x7u) << 19) | ((minor & 0xFu) << 15) |
            ((bugfix & 0xFu) << 11) | ((stage & 0x3u) << 9) | (build & 0x1FFu);
 }

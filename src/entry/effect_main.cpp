@@ -36,10 +36,9 @@ PF_Err effectMain(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_Param
 A_Err pluginDataEntry(PF_PluginDataPtr inPluginDataP, PF_PluginDataCB inPluginDataCallBackPtr) {
     if (inPluginDataCallBackPtr == nullptr) return PF_Err_BAD_CALLBACK_PARAM;
     auto text = [](const char* s) { return reinterpret_cast<const A_u_char*>(s); };
-    return inPluginDataCallBackPtr(inPluginDataP, text(kEffectName), text(kMatchName),
-                                   text(kCategory), text(kEntryPointName),
-                                   static_cast<A_long>(kEffectKind), kInterfaceVersionMajor,
-                                   kInterfaceVersionMinor, kReservedInfo);
+    return inPluginDataCallBackPtr(inPluginDataP, text(kEffectName), text(kMatchName), text(kCategory),
+                                   text(kEntryPointName), static_cast<A_long>(kEffectKind),
+                                   kInterfaceVersionMajor, kInterfaceVersionMinor, kReservedInfo);
 }
 
 } // namespace nebulastra

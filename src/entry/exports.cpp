@@ -17,8 +17,7 @@ extern "C" {
 NEBULASTRA_EXPORT A_Err PluginDataEntryFunction(PF_PluginDataPtr inPluginDataP,
                                                 PF_PluginDataCB inPluginDataCallBackPtr,
                                                 SPBasicSuite* /*inSPBasicSuitePtr*/,
-                                                const char* /*inHostName*/,
-                                                const char* /*inHostVersion*/) {
+                                                const char* /*inHostName*/, const char* /*inHostVersion*/) {
     return nebulastra::pluginDataEntry(inPluginDataP, inPluginDataCallBackPtr);
 }
 

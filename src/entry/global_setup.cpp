@@ -1,12 +1,12 @@
 #include "entry/effect_identity.h"
 #include "entry/handlers.h"
-#include "entry/plugin_id.h"
-#include "entry/suite_cache.h"
+#include "hostio/plugin_id.h"
+#include "hostio/suite_cache.h"
 
 namespace nebulastra {
 
-static_assert(kEffectVersion == PF_VERSION(kVersionMajor, kVersionMinor, kVersionBugfix,
-                                           PF_Stage_DEVELOP, kVersionBuild),
+static_assert(kEffectVersion ==
+                  PF_VERSION(kVersionMajor, kVersionMinor, kVersionBugfix, PF_Stage_DEVELOP, kVersionBuild),
               "our version packing must agree with the host's");
 static_assert(static_cast<A_long>(kEffectKind) == PF_KIND_EFFECT, "the effect kind is 'eFKT'");
 
@@ -24,8 +24,8 @@ PF_Err handleGlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
         // The call's own result is not consulted: without an ID the light-name filter simply
         // finds no names.
         suites.utilitySuite()->AEGP_RegisterWithAEGP(nullptr, kEffectName, &aegpPluginId);
-    } catch (...) {
-        aegpPluginId = 0;
+    } catch (const HostError&) {
+        aegpPluginId = 0; // no utility suite: no light names, every light passes the filter
     }
     return PF_Err_NONE;
 }

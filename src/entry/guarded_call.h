@@ -1,8 +1,12 @@
 #pragma once
-// The rule that keeps exceptions inside the effect: a handler may throw an int error code, which
-// the host receives unchanged; anything else thrown becomes PF_Err_INTERNAL_STRUCT_DAMAGED.
+// The rule that keeps exceptions inside the effect: a handler may throw HostError, whose code the
+// host receives unchanged; an exhausted heap becomes PF_Err_OUT_OF_MEMORY and anything else
+// thrown PF_Err_INTERNAL_STRUCT_DAMAGED. No failure turns into an empty frame reported as success.
+
+#include <new>
 
 #include "host/host_types.h"
+#include "hostio/host_error.h"
 
 namespace nebulastra {
 
@@ -11,8 +15,10 @@ template <typename Handler>
 PF_Err callGuarded(Handler&& handler) noexcept {
     try {
         return handler();
-    } catch (int err) {
-        return err;
+    } catch (const HostError& error) {
+        return error.code();
+    } catch (const std::bad_alloc&) {
+        return PF_Err_OUT_OF_MEMORY;
     } catch (...) {
         return PF_Err_INTERNAL_STRUCT_DAMAGED;
     }

@@ -1,6 +1,6 @@
 #pragma once
 // Command handlers of the dispatcher (parameter setup lives with the parameter table, in
-// params/params_setup.h). Each may throw an int error code; effectMain turns it into the result.
+// params/params_setup.h). Each may throw HostError; effectMain turns it into the result.
 
 #include "host/host_abi.h"
 
@@ -11,7 +11,7 @@ namespace nebulastra {
 PF_Err handleGlobalSetup(PF_InData* in_data, PF_OutData* out_data);
 
 /// PF_Cmd_ABOUT: the About text into out_data->return_msg via the host's ANSI sprintf. Writes
-/// nothing in Premiere Pro. Throws 516 when the ANSI suite is refused.
+/// nothing in Premiere Pro. Throws HostError(516) when the ANSI suite is refused.
 PF_Err handleAbout(PF_InData* in_data, PF_OutData* out_data);
 
 /// PF_Cmd_RENDER: snapshot of the host's params array, then the frame.

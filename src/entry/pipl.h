@@ -27,18 +27,18 @@ constexpr uint16_t kPiplVersion = 1;
 constexpr uint32_t kPiplVendor = 0x3842494Du; // '8BIM'
 
 // Property keys, in the order the effect lists them.
-constexpr uint32_t kPiplKeyKind = 0x6B696E64u;          // 'kind'
-constexpr uint32_t kPiplKeyName = 0x6E616D65u;          // 'name'
-constexpr uint32_t kPiplKeyCategory = 0x63617467u;      // 'catg'
-constexpr uint32_t kPiplKeyCodeWin64 = 0x38363634u;     // '8664', x64 entry point symbol
-constexpr uint32_t kPiplKeyPiplVersion = 0x65505652u;   // 'ePVR', AE_PiPL_Version
-constexpr uint32_t kPiplKeySpecVersion = 0x65535652u;   // 'eSVR', AE_Effect_Spec_Version
-constexpr uint32_t kPiplKeyVersion = 0x65564552u;       // 'eVER', AE_Effect_Version
-constexpr uint32_t kPiplKeyInfoFlags = 0x65494E46u;     // 'eINF', AE_Effect_Info_Flags
-constexpr uint32_t kPiplKeyOutFlags = 0x65474C4Fu;      // 'eGLO', AE_Effect_Global_OutFlags
-constexpr uint32_t kPiplKeyOutFlags2 = 0x65474C32u;     // 'eGL2', AE_Effect_Global_OutFlags_2
-constexpr uint32_t kPiplKeyMatchName = 0x654D4E41u;     // 'eMNA', AE_Effect_Match_Name
-constexpr uint32_t kPiplKeyReservedInfo = 0x6165464Cu;  // 'aeFL', AE_Reserved_Info
+constexpr uint32_t kPiplKeyKind = 0x6B696E64u;         // 'kind'
+constexpr uint32_t kPiplKeyName = 0x6E616D65u;         // 'name'
+constexpr uint32_t kPiplKeyCategory = 0x63617467u;     // 'catg'
+constexpr uint32_t kPiplKeyCodeWin64 = 0x38363634u;    // '8664', x64 entry point symbol
+constexpr uint32_t kPiplKeyPiplVersion = 0x65505652u;  // 'ePVR', AE_PiPL_Version
+constexpr uint32_t kPiplKeySpecVersion = 0x65535652u;  // 'eSVR', AE_Effect_Spec_Version
+constexpr uint32_t kPiplKeyVersion = 0x65564552u;      // 'eVER', AE_Effect_Version
+constexpr uint32_t kPiplKeyInfoFlags = 0x65494E46u;    // 'eINF', AE_Effect_Info_Flags
+constexpr uint32_t kPiplKeyOutFlags = 0x65474C4Fu;     // 'eGLO', AE_Effect_Global_OutFlags
+constexpr uint32_t kPiplKeyOutFlags2 = 0x65474C32u;    // 'eGL2', AE_Effect_Global_OutFlags_2
+constexpr uint32_t kPiplKeyMatchName = 0x654D4E41u;    // 'eMNA', AE_Effect_Match_Name
+constexpr uint32_t kPiplKeyReservedInfo = 0x6165464Cu; // 'aeFL', AE_Reserved_Info
 
 constexpr uint32_t kPiplPropertyCount = 12;
 constexpr uint32_t kPiplFormatVersion = 2; // value of ePVR
@@ -62,13 +62,11 @@ constexpr size_t kPropertyHeaderBytes = 16;
 
 constexpr size_t piplSize() {
     return kHeaderBytes + 12 * kPropertyHeaderBytes + 4 /*kind*/ + pascalBytes(kEffectName) +
-           pascalBytes(kCategory) + cStringBytes(kEntryPointName) + 4 /*ePVR*/ + 4 /*eSVR*/ +
-           4 /*eVER*/ + 4 /*eINF*/ + 4 /*eGLO*/ + 4 /*eGL2*/ + pascalBytes(kMatchName) +
-           4 /*aeFL*/;
+           pascalBytes(kCategory) + cStringBytes(kEntryPointName) + 4 /*ePVR*/ + 4 /*eSVR*/ + 4 /*eVER*/ +
+           4 /*eINF*/ + 4 /*eGLO*/ + 4 /*eGL2*/ + pascalBytes(kMatchName) + 4 /*aeFL*/;
 }
 
-static_assert(textLength(kEffectName) <= 255 && textLength(kCategory) <= 255 &&
-                  textLength(kMatchName) <= 255,
+static_assert(textLength(kEffectName) <= 255 && textLength(kCategory) <= 255 && textLength(kMatchName) <= 255,
               "Pascal strings carry their length in one byte");
 
 template <size_t N>

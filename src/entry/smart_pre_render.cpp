@@ -22,10 +22,9 @@ PF_Err handleSmartPreRender(PF_InData* in_data, PF_PreRenderExtra* extra) {
     PF_CheckoutResult checkout;
     std::memset(&checkout, 0, sizeof checkout);
 
-    const PF_Err err = extra->cb->checkout_layer(in_data->effect_ref, 0 /*input layer*/,
-                                                 0 /*checkout id*/, &request,
-                                                 in_data->current_time, in_data->time_step,
-                                                 in_data->time_scale, &checkout);
+    const PF_Err err =
+        extra->cb->checkout_layer(in_data->effect_ref, 0 /*input layer*/, 0 /*checkout id*/, &request,
+                                  in_data->current_time, in_data->time_step, in_data->time_scale, &checkout);
 
     // A generator draws the whole layer whatever the input layer holds, and even when the input
     // could not be checked out. The host requires the most it can produce not to depend on the

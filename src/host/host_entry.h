@@ -17,8 +17,8 @@ extern "C" {
 // The effect's command entry: one call per command selector. extra is selector-specific
 // (PF_PreRenderExtra* for PF_Cmd_SMART_PRE_RENDER, PF_SmartRenderExtra* for PF_Cmd_SMART_RENDER)
 // and may be null for commands without extra data.
-typedef PF_Err (*PF_EffectMainFunc)(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data,
-                                    PF_ParamList params, PF_LayerDef* output, void* extra);
+typedef PF_Err (*PF_EffectMainFunc)(PF_Cmd cmd, PF_InData* in_data, PF_OutData* out_data, PF_ParamList params,
+                                    PF_LayerDef* output, void* extra);
 
 // Callback through which PluginDataEntryFunction describes the effect to the host. Strings are
 // NUL-terminated 8-bit text. Its result is the entry function's result.
@@ -39,13 +39,13 @@ typedef A_Err (*PF_PluginDataCB2)(PF_PluginDataPtr inPtr, const A_u_char* inNode
 // inPluginDataP must be passed back unchanged to the callback.
 typedef A_Err (*PluginDataEntryFunctionFunc)(PF_PluginDataPtr inPluginDataP,
                                              PF_PluginDataCB inPluginDataCallBackPtr,
-                                             SPBasicSuite* inSPBasicSuitePtr,
-                                             const char* inHostName, const char* inHostVersion);
+                                             SPBasicSuite* inSPBasicSuitePtr, const char* inHostName,
+                                             const char* inHostVersion);
 
 // "PluginDataEntryFunction2": same, with the second callback variant.
 typedef A_Err (*PluginDataEntryFunction2Func)(PF_PluginDataPtr inPluginDataP,
                                               PF_PluginDataCB2 inPluginDataCallBackPtr,
-                                              SPBasicSuite* inSPBasicSuitePtr,
-                                              const char* inHostName, const char* inHostVersion);
+                                              SPBasicSuite* inSPBasicSuitePtr, const char* inHostName,
+                                              const char* inHostVersion);
 
-}  // extern "C"
+} // extern "C"

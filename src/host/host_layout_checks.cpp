@@ -24,9 +24,9 @@ static_assert(sizeof(int) == 4 && sizeof(double) == 8 && alignof(double) == 8 &&
 
 // ---- Scalar types -------------------------------------------------------------------------------
 
-#define HOST_CHECK_SCALAR(T, SIZE, SIGNED)                                   \
-  static_assert(sizeof(T) == (SIZE) && alignof(T) == (SIZE), "size of " #T); \
-  static_assert(std::is_signed<T>::value == (SIGNED), "signedness of " #T)
+#define HOST_CHECK_SCALAR(T, SIZE, SIGNED)                                                                   \
+    static_assert(sizeof(T) == (SIZE) && alignof(T) == (SIZE), "size of " #T);                               \
+    static_assert(std::is_signed<T>::value == (SIGNED), "signedness of " #T)
 
 HOST_CHECK_SCALAR(A_long, 4, true);
 HOST_CHECK_SCALAR(A_u_long, 4, false);
@@ -102,10 +102,9 @@ static_assert(std::is_same<A_Handle, void*>::value, "A_Handle is void*");
 static_assert(sizeof(PF_ProgPtr) == 8 && sizeof(PF_PluginDataPtr) == 8, "PF opaque pointers");
 static_assert(sizeof(AEGP_LayerH) == 8 && sizeof(AEGP_CompH) == 8 && sizeof(AEGP_ItemH) == 8 &&
                   sizeof(AEGP_EffectRefH) == 8 && sizeof(AEGP_StreamRefH) == 8 &&
-                  sizeof(AEGP_MaskRefH) == 8 && sizeof(AEGP_ProjectH) == 8 &&
-                  sizeof(AEGP_FootageH) == 8 && sizeof(AEGP_TextDocumentH) == 8 &&
-                  sizeof(AEGP_MaskOutlineValH) == 8 && sizeof(AEGP_MemHandle) == 8 &&
-                  sizeof(AEGP_GlobalRefcon) == 8,
+                  sizeof(AEGP_MaskRefH) == 8 && sizeof(AEGP_ProjectH) == 8 && sizeof(AEGP_FootageH) == 8 &&
+                  sizeof(AEGP_TextDocumentH) == 8 && sizeof(AEGP_MaskOutlineValH) == 8 &&
+                  sizeof(AEGP_MemHandle) == 8 && sizeof(AEGP_GlobalRefcon) == 8,
               "AEGP handles are pointer-sized");
 
 // ---- Records ------------------------------------------------------------------------------------
@@ -287,19 +286,17 @@ HOST_CHECK_FIELD(PF_InteractCallbacks, reserved, 96, 80, void* [10]);
 HOST_CHECK_SLOT(PF_InteractCallbacks, checkout_param, 0,
                 int32_t (*)(PF_ProgPtr, int32_t, int32_t, int32_t, uint32_t, PF_ParamDef*));
 HOST_CHECK_SLOT(PF_InteractCallbacks, checkin_param, 8, int32_t (*)(PF_ProgPtr, PF_ParamDef*));
-HOST_CHECK_SLOT(PF_InteractCallbacks, add_param, 16,
-                int32_t (*)(PF_ProgPtr, int32_t, PF_ParamDef*));
+HOST_CHECK_SLOT(PF_InteractCallbacks, add_param, 16, int32_t (*)(PF_ProgPtr, int32_t, PF_ParamDef*));
 HOST_CHECK_SLOT(PF_InteractCallbacks, abort, 24, int32_t (*)(PF_ProgPtr));
 HOST_CHECK_SLOT(PF_InteractCallbacks, progress, 32, int32_t (*)(PF_ProgPtr, int32_t, int32_t));
 HOST_CHECK_PLACE(PF_InteractCallbacks, register_ui, 40, 8);
 HOST_CHECK_SLOT(PF_InteractCallbacks, checkout_layer_audio, 48,
-                int32_t (*)(PF_ProgPtr, int32_t, int32_t, int32_t, uint32_t, uint32_t, int32_t,
-                            int32_t, int32_t, PF_LayerAudio*));
-HOST_CHECK_SLOT(PF_InteractCallbacks, checkin_layer_audio, 56,
-                int32_t (*)(PF_ProgPtr, PF_LayerAudio));
+                int32_t (*)(PF_ProgPtr, int32_t, int32_t, int32_t, uint32_t, uint32_t, int32_t, int32_t,
+                            int32_t, PF_LayerAudio*));
+HOST_CHECK_SLOT(PF_InteractCallbacks, checkin_layer_audio, 56, int32_t (*)(PF_ProgPtr, PF_LayerAudio));
 HOST_CHECK_SLOT(PF_InteractCallbacks, get_audio_data, 64,
-                int32_t (*)(PF_ProgPtr, PF_LayerAudio, void**, int32_t*, uint32_t*, int32_t*,
-                            int32_t*, int32_t*));
+                int32_t (*)(PF_ProgPtr, PF_LayerAudio, void**, int32_t*, uint32_t*, int32_t*, int32_t*,
+                            int32_t*));
 
 // PF_UtilCallbacks
 HOST_CHECK_RECORD(PF_UtilCallbacks, 552, 8);
@@ -657,12 +654,10 @@ static_assert(offsetof(PF_UtilCallbacks, ansi.strcpy) == 336, "utils->ansi.strcp
 // in the least significant byte. Deriving both from the characters catches a hex typo or a
 // reversed byte order.
 constexpr uint32_t multiCharCode(char a, char b, char c, char d) {
-  return (uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) | (uint32_t(uint8_t(c)) << 8) |
-         uint32_t(uint8_t(d));
+    return (uint32_t(uint8_t(a)) << 24) | (uint32_t(uint8_t(b)) << 16) | (uint32_t(uint8_t(c)) << 8) |
+           uint32_t(uint8_t(d));
 }
-constexpr uint32_t pixelFormatCode(char a, char b, char c, char d) {
-  return multiCharCode(d, c, b, a);
-}
+constexpr uint32_t pixelFormatCode(char a, char b, char c, char d) { return multiCharCode(d, c, b, a); }
 
 static_assert(uint32_t(PF_APPL_ID_AFTER_EFFECTS) == multiCharCode('F', 'X', 'T', 'C'), "'FXTC'");
 static_assert(uint32_t(PF_APPL_ID_PREMIERE) == multiCharCode('P', 'r', 'M', 'r'), "'PrMr'");
@@ -686,9 +681,8 @@ static_assert(PF_VERSION(15, 0, 0, PF_Stage_RELEASE, 0) == ((1u << 26) | (7u << 
               "majors above 7 spill into bits 26-29");
 
 // Values whose sign must not depend on the target's `long`.
-static_assert(uint32_t(PF_OutFlag_AUDIO_EFFECT_ONLY) == 0x80000000u &&
-                  PF_OutFlag_AUDIO_EFFECT_ONLY < 0,
+static_assert(uint32_t(PF_OutFlag_AUDIO_EFFECT_ONLY) == 0x80000000u && PF_OutFlag_AUDIO_EFFECT_ONLY < 0,
               "bit 31 as a negative int32");
 static_assert(AEGP_LightType_NONE == AEGP_LightType(-1), "NONE reads back as 0xFFFFFFFF");
 
-}  // namespace
+} // namespace

@@ -29,24 +29,24 @@ typedef int16_t A_short;
 typedef uint16_t A_u_short;
 typedef char A_char;
 typedef uint8_t A_u_char;
-typedef uint8_t A_Boolean;  // AEGP suites: unsigned byte.
-typedef char PF_Boolean;    // PF records: plain char. Not interchangeable with A_Boolean.
+typedef uint8_t A_Boolean; // AEGP suites: unsigned byte.
+typedef char PF_Boolean;   // PF records: plain char. Not interchangeable with A_Boolean.
 typedef int32_t A_Err;
 typedef int32_t PF_Err;
 typedef int32_t SPErr;
-typedef int32_t SPBoolean;  // 4 bytes, unlike the other two booleans.
+typedef int32_t SPBoolean; // 4 bytes, unlike the other two booleans.
 typedef double A_FpLong;
 typedef double PF_FpLong;
 typedef float A_FpShort;
 typedef float PF_FpShort;
-typedef int32_t A_Fixed;  // 16.16 fixed point: 1.0 == 65536.
+typedef int32_t A_Fixed; // 16.16 fixed point: 1.0 == 65536.
 typedef int32_t PF_Fixed;
 typedef uint32_t A_UFixed;
 typedef uint32_t PF_UFixed;
 typedef uint64_t A_HandleSize;
 typedef uint64_t A_u_longlong;
 typedef int64_t A_intptr_t;
-typedef uint16_t A_UTF16Char;  // UTF-16 code unit (wchar_t is 32-bit on Linux, so never used).
+typedef uint16_t A_UTF16Char; // UTF-16 code unit (wchar_t is 32-bit on Linux, so never used).
 typedef void* A_Handle;
 
 typedef int32_t PF_ParamValue;
@@ -91,9 +91,9 @@ typedef PF_PluginData* PF_PluginDataPtr;
 // ---- AEGP scalar and handle types ---------------------------------------------------------------
 
 typedef int32_t AEGP_PluginID;
-typedef uint32_t AEGP_MemSize;  // 32-bit in this interface version.
+typedef uint32_t AEGP_MemSize; // 32-bit in this interface version.
 typedef int32_t AEGP_ObjectType;
-typedef uint32_t AEGP_LightType;  // unsigned: AEGP_LightType_NONE reads back as 0xFFFFFFFF.
+typedef uint32_t AEGP_LightType; // unsigned: AEGP_LightType_NONE reads back as 0xFFFFFFFF.
 typedef uint32_t AEGP_CameraType;
 typedef int16_t AEGP_LTimeMode;
 typedef int32_t AEGP_LayerStream;
@@ -138,7 +138,7 @@ typedef AEGP_ProjectOpaque** AEGP_ProjectH;
 typedef AEGP_FootageOpaque** AEGP_FootageH;
 typedef AEGP_TextDocumentOpaque** AEGP_TextDocumentH;
 typedef AEGP_MaskOutlineValOpaque** AEGP_MaskOutlineValH;
-typedef AEGP_MemHandleOpaque** AEGP_MemHandle;  // block owned by the host's memory suite
+typedef AEGP_MemHandleOpaque** AEGP_MemHandle; // block owned by the host's memory suite
 typedef AEGP_MarkerValOpaque* AEGP_MarkerValP;
 typedef void* AEGP_ArbBlockVal;
 typedef AEGP_GlobalRefconOpaque* AEGP_GlobalRefcon;
@@ -147,118 +147,118 @@ typedef AEGP_GlobalRefconOpaque* AEGP_GlobalRefcon;
 
 // Host time: value / scale seconds.
 struct A_Time {
-  A_long value;
-  A_u_long scale;
+    A_long value;
+    A_u_long scale;
 };
 
 struct A_Ratio {
-  A_long num;
-  A_u_long den;
+    A_long num;
+    A_u_long den;
 };
 
 struct A_FloatPoint3 {
-  A_FpLong x, y, z;
+    A_FpLong x, y, z;
 };
 
 // Row-major 4x4 matrix; row 3 holds the translation (mat[3][0..2]).
 struct A_Matrix4 {
-  A_FpLong mat[4][4];
+    A_FpLong mat[4][4];
 };
 
 struct A_LRect {
-  A_long left, top, right, bottom;
+    A_long left, top, right, bottom;
 };
 
 // Colour as delivered by AEGP streams and palettes, channels normally 0..1.
 struct AEGP_ColorVal {
-  A_FpLong alphaF, redF, greenF, blueF;
+    A_FpLong alphaF, redF, greenF, blueF;
 };
 
 struct A_Color {
-  A_FpLong alpha, red, green, blue;
+    A_FpLong alpha, red, green, blue;
 };
 
 // Effect-interface version the host speaks (in_data.version).
 struct PF_SpecVersion {
-  A_short major;
-  A_short minor;
+    A_short major;
+    A_short minor;
 };
 
 struct PF_Point {
-  A_long h;
-  A_long v;
+    A_long h;
+    A_long v;
 };
 
 struct PF_LRect {
-  A_long left, top, right, bottom;
+    A_long left, top, right, bottom;
 };
 typedef PF_LRect PF_Rect;
 typedef PF_LRect PF_UnionableRect;
 
 // Exact fraction used for downsampling factors and pixel aspect ratios.
 struct PF_RationalScale {
-  A_long num;
-  A_u_long den;
+    A_long num;
+    A_u_long den;
 };
 
 struct PF_FixedPoint {
-  PF_Fixed x;
-  PF_Fixed y;
+    PF_Fixed x;
+    PF_Fixed y;
 };
 
 // Pixels: always alpha, red, green, blue in that order.
 struct PF_Pixel {
-  A_u_char alpha, red, green, blue;
+    A_u_char alpha, red, green, blue;
 };
 typedef PF_Pixel PF_Pixel8;
 typedef PF_Pixel PF_UnionablePixel;
 
 struct PF_Pixel16 {
-  A_u_short alpha, red, green, blue;
+    A_u_short alpha, red, green, blue;
 };
 
 struct PF_PixelFloat {
-  PF_FpShort alpha, red, green, blue;
+    PF_FpShort alpha, red, green, blue;
 };
 typedef PF_PixelFloat PF_Pixel32;
 
 struct PF_CompositeMode {
-  PF_TransferMode xfer;
-  A_long rand_seed;
-  A_u_char opacity;
-  PF_Boolean rgb_only;
-  A_u_short opacitySu;
+    PF_TransferMode xfer;
+    A_long rand_seed;
+    A_u_char opacity;
+    PF_Boolean rgb_only;
+    A_u_short opacitySu;
 };
 
 // ---- Stream values (AEGP Stream Suite) ----------------------------------------------------------
 
 struct AEGP_TwoDVal {
-  A_FpLong x, y;
+    A_FpLong x, y;
 };
 
 struct AEGP_ThreeDVal {
-  A_FpLong x, y, z;
+    A_FpLong x, y, z;
 };
 
 // Plain value of a layer property; which member is valid follows the stream's AEGP_StreamType.
 union AEGP_StreamVal2 {
-  AEGP_FourDVal four_d;
-  AEGP_ThreeDVal three_d;
-  AEGP_TwoDVal two_d;
-  AEGP_OneDVal one_d;
-  AEGP_ColorVal color;
-  AEGP_ArbBlockVal arbH;
-  AEGP_MarkerValP markerP;
-  AEGP_LayerIDVal layer_id;
-  AEGP_MaskIDVal mask_id;
-  AEGP_MaskOutlineValH mask;
-  AEGP_TextDocumentH text_documentH;
+    AEGP_FourDVal four_d;
+    AEGP_ThreeDVal three_d;
+    AEGP_TwoDVal two_d;
+    AEGP_OneDVal one_d;
+    AEGP_ColorVal color;
+    AEGP_ArbBlockVal arbH;
+    AEGP_MarkerValP markerP;
+    AEGP_LayerIDVal layer_id;
+    AEGP_MaskIDVal mask_id;
+    AEGP_MaskOutlineValH mask;
+    AEGP_TextDocumentH text_documentH;
 };
 
 // Stream value together with its stream, as produced by AEGP_GetNewStreamValue (must be disposed).
 struct AEGP_StreamValue2 {
-  AEGP_StreamRefH streamH;
-  AEGP_StreamVal2 val;
+    AEGP_StreamRefH streamH;
+    AEGP_StreamVal2 val;
 };
 
 // ---- Command selectors (PF_Cmd) -----------------------------------------------------------------
@@ -297,7 +297,7 @@ constexpr PF_Cmd PF_Cmd_RESERVED4 = 30;
 constexpr PF_Cmd PF_Cmd_SMART_RENDER_GPU = 31;
 constexpr PF_Cmd PF_Cmd_GPU_DEVICE_SETUP = 32;
 constexpr PF_Cmd PF_Cmd_GPU_DEVICE_SETDOWN = 33;
-constexpr PF_Cmd PF_Cmd_NUM_CMDS = 34;  // count marker, never sent
+constexpr PF_Cmd PF_Cmd_NUM_CMDS = 34; // count marker, never sent
 
 // ---- Error codes --------------------------------------------------------------------------------
 
@@ -327,9 +327,9 @@ constexpr A_Err A_Err_EFFECT_APPLY_FATAL = 24;
 // Basic-suite results. Callers must treat any non-zero result (or a null suite) as failure; the
 // named codes exist so a host double can answer like the real one.
 constexpr SPErr kSPNoError = 0;
-constexpr SPErr kSPSuiteNotFoundError = 0x53214664;  // 'S!Fd'
-constexpr SPErr kSPBadParameterError = 0x5061726D;   // 'Parm'
-constexpr SPErr kSPUnimplementedError = 0x21494D50;  // '!IMP'
+constexpr SPErr kSPSuiteNotFoundError = 0x53214664; // 'S!Fd'
+constexpr SPErr kSPBadParameterError = 0x5061726D;  // 'Parm'
+constexpr SPErr kSPUnimplementedError = 0x21494D50; // '!IMP'
 
 // ---- Parameter types (PF_ParamDef.param_type) ---------------------------------------------------
 
@@ -361,7 +361,7 @@ constexpr PF_ParamFlags PF_ParamFlag_CANNOT_TIME_VARY = 0x2;
 constexpr PF_ParamFlags PF_ParamFlag_CANNOT_INTERP = 0x4;
 constexpr PF_ParamFlags PF_ParamFlag_COLLAPSE_TWIRLY = 0x20;
 constexpr PF_ParamFlags PF_ParamFlag_SUPERVISE = 0x40;
-constexpr PF_ParamFlags PF_ParamFlag_START_COLLAPSED = 0x20;  // same bit as COLLAPSE_TWIRLY
+constexpr PF_ParamFlags PF_ParamFlag_START_COLLAPSED = 0x20; // same bit as COLLAPSE_TWIRLY
 constexpr PF_ParamFlags PF_ParamFlag_USE_VALUE_FOR_OLD_PROJECTS = 0x80;
 constexpr PF_ParamFlags PF_ParamFlag_EXCLUDE_FROM_HAVE_INPUTS_CHANGED = 0x100;
 constexpr PF_ParamFlags PF_ParamFlag_SKIP_REVEAL_WHEN_UNHIDDEN = 0x200;
@@ -385,7 +385,7 @@ constexpr PF_ValueDisplayFlags PF_ValueDisplayFlag_RESERVED1 = 0x4;
 constexpr PF_ValueDisplayFlags PF_ValueDisplayFlag_REVERSE = 0x8;
 
 constexpr PF_FSliderFlags PF_FSliderFlag_NONE = 0;
-constexpr PF_FSliderFlags PF_FSliderFlag_WANT_PHASE = 1;  // audio effects only
+constexpr PF_FSliderFlags PF_FSliderFlag_WANT_PHASE = 1; // audio effects only
 
 constexpr PF_ChangeFlags PF_ChangeFlag_NONE = 0;
 constexpr PF_ChangeFlags PF_ChangeFlag_CHANGED_VALUE = 1;
@@ -404,8 +404,8 @@ constexpr PF_Stage PF_Stage_RELEASE = 3;
 // Majors above 7 spill their high bits into bits 26-29.
 constexpr uint32_t PF_VERSION(uint32_t major, uint32_t minor, uint32_t bugfix, uint32_t stage,
                               uint32_t build) {
-  return (((major >> 3) & 0xFu) << 26) | ((major & 0x7u) << 19) | ((minor & 0xFu) << 15) |
-         ((bugfix & 0xFu) << 11) | ((stage & 0x3u) << 9) | (build & 0x1FFu);
+    return (((major >> 3) & 0xFu) << 26) | ((major & 0x7u) << 19) | ((minor & 0xFu) << 15) |
+           ((bugfix & 0xFu) << 11) | ((stage & 0x3u) << 9) | (build & 0x1FFu);
 }
 
 // Effect-interface level this effect is written against (13.28), and the reserved-info value the
@@ -491,17 +491,17 @@ constexpr PF_InFlags PF_InFlag_PROJECT_IS_RENDER_ONLY = 1;
 // ---- Pixel formats and channel ranges -----------------------------------------------------------
 
 // First character in the least significant byte, so the memory bytes spell the code.
-constexpr PF_PixelFormat PF_PixelFormat_ARGB32 = 0x62677261;       // "argb", 8-bit PF_Pixel8
-constexpr PF_PixelFormat PF_PixelFormat_ARGB64 = 0x36316561;       // "ae16", 16-bit PF_Pixel16
-constexpr PF_PixelFormat PF_PixelFormat_ARGB128 = 0x32336561;      // "ae32", float PF_PixelFloat
-constexpr PF_PixelFormat PF_PixelFormat_INVALID = 0x66646162;      // "badf"
-constexpr PF_PixelFormat PF_PixelFormat_BGRA32 = 0x61726762;       // "bgra", Premiere only
-constexpr PF_PixelFormat PF_PixelFormat_VUYA32 = 0x61797576;       // "vuya", Premiere only
-constexpr PF_PixelFormat PF_PixelFormat_GPU_BGRA128 = 0x41444340;  // "@CDA", GPU frames
+constexpr PF_PixelFormat PF_PixelFormat_ARGB32 = 0x62677261;      // "argb", 8-bit PF_Pixel8
+constexpr PF_PixelFormat PF_PixelFormat_ARGB64 = 0x36316561;      // "ae16", 16-bit PF_Pixel16
+constexpr PF_PixelFormat PF_PixelFormat_ARGB128 = 0x32336561;     // "ae32", float PF_PixelFloat
+constexpr PF_PixelFormat PF_PixelFormat_INVALID = 0x66646162;     // "badf"
+constexpr PF_PixelFormat PF_PixelFormat_BGRA32 = 0x61726762;      // "bgra", Premiere only
+constexpr PF_PixelFormat PF_PixelFormat_VUYA32 = 0x61797576;      // "vuya", Premiere only
+constexpr PF_PixelFormat PF_PixelFormat_GPU_BGRA128 = 0x41444340; // "@CDA", GPU frames
 
 constexpr A_long PF_MAX_CHAN8 = 255;
 constexpr A_long PF_HALF_CHAN8 = 128;
-constexpr A_long PF_MAX_CHAN16 = 32768;  // 16-bit full scale is 2^15, not 65535
+constexpr A_long PF_MAX_CHAN16 = 32768; // 16-bit full scale is 2^15, not 65535
 constexpr A_long PF_HALF_CHAN16 = 16384;
 
 // ---- Other PF enumerations ----------------------------------------------------------------------
@@ -517,7 +517,7 @@ constexpr PF_Field PF_Field_LOWER = 2;
 constexpr PF_ModeFlags PF_MF_Alpha_PREMUL = 0;
 constexpr PF_ModeFlags PF_MF_Alpha_STRAIGHT = 1;
 
-constexpr PF_WorldFlags PF_WorldFlag_DEEP = 0x1;  // 16 bits per channel
+constexpr PF_WorldFlags PF_WorldFlag_DEEP = 0x1; // 16 bits per channel
 constexpr PF_WorldFlags PF_WorldFlag_WRITEABLE = 0x2;
 
 constexpr PF_ChannelMask PF_ChannelMask_ALPHA = 0x1;
@@ -553,9 +553,9 @@ constexpr AEGP_ObjectType AEGP_ObjectType_RESERVED3 = 7;
 constexpr AEGP_ObjectType AEGP_ObjectType_RESERVED4 = 8;
 constexpr AEGP_ObjectType AEGP_ObjectType_RESERVED5 = 9;
 constexpr AEGP_ObjectType AEGP_ObjectType_RESERVED6 = 10;
-constexpr AEGP_ObjectType AEGP_ObjectType_NUM_TYPES = 11;  // count marker
+constexpr AEGP_ObjectType AEGP_ObjectType_NUM_TYPES = 11; // count marker
 
-constexpr AEGP_LightType AEGP_LightType_NONE = 0xFFFFFFFFu;  // -1 in the host's enumeration
+constexpr AEGP_LightType AEGP_LightType_NONE = 0xFFFFFFFFu; // -1 in the host's enumeration
 constexpr AEGP_LightType AEGP_LightType_PARALLEL = 0;
 constexpr AEGP_LightType AEGP_LightType_SPOT = 1;
 constexpr AEGP_LightType AEGP_LightType_POINT = 2;
@@ -563,7 +563,7 @@ constexpr AEGP_LightType AEGP_LightType_AMBIENT = 3;
 constexpr AEGP_LightType AEGP_LightType_RESERVED1 = 4;
 // Value 4 is the environment light of newer hosts; the 13.28 headers still call it RESERVED1.
 constexpr AEGP_LightType AEGP_LightType_ENVIRONMENT = 4;
-constexpr AEGP_LightType AEGP_LightType_NUM_TYPES = 5;  // count marker
+constexpr AEGP_LightType AEGP_LightType_NUM_TYPES = 5; // count marker
 
 constexpr AEGP_LTimeMode AEGP_LTimeMode_LayerTime = 0;
 constexpr AEGP_LTimeMode AEGP_LTimeMode_CompTime = 1;
@@ -630,22 +630,22 @@ constexpr AEGP_LayerStream AEGP_LayerStream_PLANE_SUBDIVISION = 55;
 constexpr AEGP_LayerStream AEGP_LayerStream_LIGHT_BACKGROUND_VISIBLE = 56;
 constexpr AEGP_LayerStream AEGP_LayerStream_LIGHT_BACKGROUND_OPACITY = 57;
 constexpr AEGP_LayerStream AEGP_LayerStream_LIGHT_BACKGROUND_BLUR = 58;
-constexpr AEGP_LayerStream AEGP_LayerStream_NUMTYPES = 59;  // count marker
+constexpr AEGP_LayerStream AEGP_LayerStream_NUMTYPES = 59; // count marker
 
 // Tells which AEGP_StreamVal2 member holds a stream's value.
 constexpr AEGP_StreamType AEGP_StreamType_NO_DATA = 0;
-constexpr AEGP_StreamType AEGP_StreamType_ThreeD_SPATIAL = 1;  // three_d
-constexpr AEGP_StreamType AEGP_StreamType_ThreeD = 2;          // three_d
-constexpr AEGP_StreamType AEGP_StreamType_TwoD_SPATIAL = 3;    // two_d
-constexpr AEGP_StreamType AEGP_StreamType_TwoD = 4;            // two_d
-constexpr AEGP_StreamType AEGP_StreamType_OneD = 5;            // one_d
-constexpr AEGP_StreamType AEGP_StreamType_COLOR = 6;           // color
-constexpr AEGP_StreamType AEGP_StreamType_ARB = 7;             // arbH
-constexpr AEGP_StreamType AEGP_StreamType_MARKER = 8;          // markerP
-constexpr AEGP_StreamType AEGP_StreamType_LAYER_ID = 9;        // layer_id
-constexpr AEGP_StreamType AEGP_StreamType_MASK_ID = 10;        // mask_id
-constexpr AEGP_StreamType AEGP_StreamType_MASK = 11;           // mask
-constexpr AEGP_StreamType AEGP_StreamType_TEXT_DOCUMENT = 12;  // text_documentH
+constexpr AEGP_StreamType AEGP_StreamType_ThreeD_SPATIAL = 1; // three_d
+constexpr AEGP_StreamType AEGP_StreamType_ThreeD = 2;         // three_d
+constexpr AEGP_StreamType AEGP_StreamType_TwoD_SPATIAL = 3;   // two_d
+constexpr AEGP_StreamType AEGP_StreamType_TwoD = 4;           // two_d
+constexpr AEGP_StreamType AEGP_StreamType_OneD = 5;           // one_d
+constexpr AEGP_StreamType AEGP_StreamType_COLOR = 6;          // color
+constexpr AEGP_StreamType AEGP_StreamType_ARB = 7;            // arbH
+constexpr AEGP_StreamType AEGP_StreamType_MARKER = 8;         // markerP
+constexpr AEGP_StreamType AEGP_StreamType_LAYER_ID = 9;       // layer_id
+constexpr AEGP_StreamType AEGP_StreamType_MASK_ID = 10;       // mask_id
+constexpr AEGP_StreamType AEGP_StreamType_MASK = 11;          // mask
+constexpr AEGP_StreamType AEGP_StreamType_TEXT_DOCUMENT = 12; // text_documentH
 
 constexpr AEGP_MemFlag AEGP_MemFlag_NONE = 0;
 constexpr AEGP_MemFlag AEGP_MemFlag_CLEAR = 0x1;
@@ -655,10 +655,10 @@ constexpr AEGP_MemFlag AEGP_MemFlag_QUIET = 0x2;
 
 // Multi-character codes, first character in the most significant byte. The host headers compare
 // against bare four-character literals; these names are ours.
-constexpr A_long PF_APPL_ID_AFTER_EFFECTS = 0x46585443;  // 'FXTC', in_data.appl_id
-constexpr A_long PF_APPL_ID_PREMIERE = 0x50724D72;       // 'PrMr', Premiere Pro / Elements
-constexpr A_long PF_KIND_EFFECT = 0x65464B54;            // 'eFKT', plug-in kind
-constexpr uint32_t PIPL_VENDOR_8BIM = 0x3842494Du;       // '8BIM', PiPL property vendor
+constexpr A_long PF_APPL_ID_AFTER_EFFECTS = 0x46585443; // 'FXTC', in_data.appl_id
+constexpr A_long PF_APPL_ID_PREMIERE = 0x50724D72;      // 'PrMr', Premiere Pro / Elements
+constexpr A_long PF_KIND_EFFECT = 0x65464B54;           // 'eFKT', plug-in kind
+constexpr uint32_t PIPL_VENDOR_8BIM = 0x3842494Du;      // '8BIM', PiPL property vendor
 
 // ---- String limits ------------------------------------------------------------------------------
 
@@ -668,7 +668,7 @@ constexpr A_long PF_MAX_PARAM_DESCRIPTION_LEN = 31;
 constexpr A_long PF_MAX_PARAM_VALUE_LEN = 31;
 constexpr A_long PF_MAX_EFFECT_MSG_LEN = 255;
 constexpr A_long PF_MAX_EFFECT_CATEGORY_NAME_LEN = 31;
-constexpr A_long AEGP_MAX_PLUGIN_NAME_SIZE = 32;  // includes the NUL
+constexpr A_long AEGP_MAX_PLUGIN_NAME_SIZE = 32; // includes the NUL
 constexpr A_long AEGP_MAX_LAYER_NAME_SIZE = 32;
 
 #pragma pack(pop)

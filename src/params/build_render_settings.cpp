@@ -17,9 +17,7 @@ constexpr float kIntensitySizeWeight = 1.0f;
 constexpr float kMinScale = 0.02f;
 constexpr float kMinCloudSizePx = 1.0f;
 
-double floatSlider(const PF_ParamDef* const* params, ParamIndex i) {
-    return params[i]->u.fs_d.value;
-}
+double floatSlider(const PF_ParamDef* const* params, ParamIndex i) { return params[i]->u.fs_d.value; }
 float percent(const PF_ParamDef* const* params, ParamIndex i) {
     return percentToFraction(floatSlider(params, i));
 }
@@ -66,8 +64,8 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, const PF_Ef
     return buildRenderSettings(params, output->width, output->height, in_data);
 }
 
-RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t frameWidth,
-                                   int32_t frameHeight, const PF_InData* in_data) {
+RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t frameWidth, int32_t frameHeight,
+                                   const PF_InData* in_data) {
     RenderSettings s;
     // All bytes zero: no emitters, camera marked absent, padding deterministic.
     std::memset(&s, 0, sizeof s);
@@ -107,7 +105,7 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t fra
     s.domainWarp = percent(params, kParamDomainWarp);
     s.edgeHardness = percent(params, kParamEdgeHardness);
 
-    s.billowMap = clampInt(params[kParamBillowMap]->u.pd.value, 1, 4) - 1;
+    s.billowMap = noiseShapeFromPopup(params[kParamBillowMap]->u.pd.value);
     s.billow = percent(params, kParamBillow);
     s.billowSize = sliderAsEntered(floatSlider(params, kParamBillowSize));
     s.billowDetail = clampInt(params[kParamBillowDetail]->u.sd.value, 1, 6);
@@ -134,11 +132,10 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t fra
     s.intensitySizeWeight = kIntensitySizeWeight;
 
     s.saturation = percent(params, kParamSaturation);
-    s.overlapBlend = clampInt(params[kParamOverlapBlend]->u.pd.value, 1, 5) - 1;
+    s.overlapBlend = blendModeFromPopup(params[kParamOverlapBlend]->u.pd.value);
     s.cloudPrefixOnly = params[kParamEmitters]->u.bd.value != 0;
 
-    const int32_t textureType = params[kParamTextureType]->u.pd.value;
-    s.textureType = (textureType >= 1 && textureType <= 3) ? textureType : 1;
+    s.textureType = textureTypeFromPopup(params[kParamTextureType]->u.pd.value);
     s.textureStrength = percent(params, kParamTextureStrength);
     s.textureScale = sliderAsEntered(floatSlider(params, kParamTextureScale));
     s.textureContrast = percent(params, kParamTextureContrast);
@@ -147,8 +144,7 @@ RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t fra
 
     float seconds = 0.0f;
     if (in_data->time_scale != 0) {
-        seconds = static_cast<float>(in_data->current_time) /
-                  static_cast<float>(in_data->time_scale);
+        seconds = static_cast<float>(in_data->current_time) / static_cast<float>(in_data->time_scale);
     }
     s.timeSeconds = seconds >= 0.0f ? seconds : 0.0f; // negative or NaN -> 0
 

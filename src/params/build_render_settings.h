@@ -4,7 +4,7 @@
 #include "host/host_indata.h"
 #include "host/host_params.h"
 #include "host/host_world.h"
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 
 namespace nebulastra {
 
@@ -16,8 +16,8 @@ namespace nebulastra {
 /// each parameter's value member and in_data's height, downsample_x/y, current_time and
 /// time_scale. Makes no host call and cannot fail: out-of-range values the host may still deliver
 /// are clamped. The emitter list and the camera are left all-zero for scene capture to fill.
-RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t frameWidth,
-                                   int32_t frameHeight, const PF_InData* in_data);
+RenderSettings buildRenderSettings(const PF_ParamDef* const* params, int32_t frameWidth, int32_t frameHeight,
+                                   const PF_InData* in_data);
 
 /// The same for an output world that is the whole layer (PF_Cmd_RENDER): its width and height.
 RenderSettings buildRenderSettings(const PF_ParamDef* const* params, const PF_EffectWorld* output,

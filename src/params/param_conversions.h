@@ -7,14 +7,14 @@
 #include <cstdint>
 #include <limits>
 
+#include "hostio/host_units.h"
+#include "records/render_modes.h"
+
 namespace nebulastra {
 
 /// Radians per 16.16 fixed-point degree: single-precision pi / 180, divided by 65536
 /// (bits 0x348EFA36).
 constexpr float kFixedDegreesToRadians = 2.6631614e-7f;
-
-/// Percent slider (double) to a fraction: multiplied by 0.01 in double, then rounded to float.
-inline float percentToFraction(double percent) { return static_cast<float>(percent * 0.01); }
 
 /// A slider used as entered: its double value rounded to float.
 inline float sliderAsEntered(double value) { return static_cast<float>(value); }
@@ -36,5 +36,17 @@ inline int32_t truncateToInt32(double value) {
 inline int32_t sliderToSeed(double value) { return truncateToInt32(value); }
 
 inline int32_t clampInt(int32_t v, int32_t lo, int32_t hi) { return v < lo ? lo : (v > hi ? hi : v); }
+
+// Popups (1-based) to modes. A value outside the menu takes the nearest entry for the billow map
+// and the blend mode, and the first entry (Wisps) for the texture.
+inline NoiseShape noiseShapeFromPopup(int32_t popup) {
+    return static_cast<NoiseShape>(clampInt(popup, 1, 4) - 1);
+}
+inline BlendMode blendModeFromPopup(int32_t popup) {
+    return static_cast<BlendMode>(clampInt(popup, 1, 5) - 1);
+}
+inline TextureType textureTypeFromPopup(int32_t popup) {
+    return popup >= 1 && popup <= 3 ? static_cast<TextureType>(popup) : TextureType::Wisps;
+}
 
 } // namespace nebulastra

@@ -133,11 +133,14 @@ constexpr ParamSpec intSlider(int32_t index, const char* name, int32_t dflt, int
             0,
             nullptr};
 }
-constexpr ParamSpec floatSlider(int32_t index, const char* name, double dflt, float validMin,
-                                float validMax, float sliderMin, float sliderMax,
-                                int16_t precision, int16_t display) {
-    return {index,    ParamKind::FloatSlider, name,    dflt, validMin, validMax, sliderMin,
-            sliderMax, precision,             display, 0,    nullptr};
+constexpr ParamSpec floatSlider(int32_t index, const char* name, double dflt, float validMin, float validMax,
+                                float sliderMin, float sliderMax, int16_t precision, int16_t display) {
+    return {index,     ParamKind::FloatSlider,
+            name,      dflt,
+            validMin,  validMax,
+            sliderMin, sliderMax,
+            precision, display,
+            0,         nullptr};
 }
 constexpr ParamSpec angle(int32_t index, const char* name, int32_t degrees) {
     return {index, ParamKind::Angle, name, double(degrees), 0, 0, 0, 0, 0, 0, 0, nullptr};

@@ -19,13 +19,20 @@ void copyName(char (&dest)[32], const char* name) {
 
 PF_ParamType paramType(ParamKind kind) {
     switch (kind) {
-    case ParamKind::GroupStart: return PF_Param_GROUP_START;
-    case ParamKind::GroupEnd: return PF_Param_GROUP_END;
-    case ParamKind::IntSlider: return PF_Param_SLIDER;
-    case ParamKind::FloatSlider: return PF_Param_FLOAT_SLIDER;
-    case ParamKind::Angle: return PF_Param_ANGLE;
-    case ParamKind::Checkbox: return PF_Param_CHECKBOX;
-    case ParamKind::Popup: return PF_Param_POPUP;
+    case ParamKind::GroupStart:
+        return PF_Param_GROUP_START;
+    case ParamKind::GroupEnd:
+        return PF_Param_GROUP_END;
+    case ParamKind::IntSlider:
+        return PF_Param_SLIDER;
+    case ParamKind::FloatSlider:
+        return PF_Param_FLOAT_SLIDER;
+    case ParamKind::Angle:
+        return PF_Param_ANGLE;
+    case ParamKind::Checkbox:
+        return PF_Param_CHECKBOX;
+    case ParamKind::Popup:
+        return PF_Param_POPUP;
     }
     return PF_Param_RESERVED;
 }

@@ -6,14 +6,9 @@
 #include <algorithm>
 
 namespace nebulastra {
-namespace {
 
-enum OverlapBlend : int32_t { kAverage = 0, kAdd = 1, kScreen = 2, kLighten = 3, kDarken = 4 };
-
-} // namespace
-
-bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings, const PreparedFrame& prepared,
-                        float rgb[3]) {
+bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings,
+                        const PreparedFrame& prepared, float rgb[3]) {
     rgb[0] = rgb[1] = rgb[2] = 0.0f;
 
     // The emitters the ray met, in index order, weighted by their optical length.
@@ -31,7 +26,7 @@ bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& setti
     }
     if (takenCount == 0 || !(sumWeight > 1e-6f)) return false;
 
-    float normalised[kMaxEmitters];  // n_k = w_k / Mw, indexed like `taken`
+    float normalised[kMaxEmitters]; // n_k = w_k / Mw, indexed like `taken`
     for (int32_t i = 0; i < takenCount; ++i) {
         normalised[i] = maxWeight > 1e-6f ? E[taken[i]] / maxWeight : 0.0f;
     }
@@ -40,26 +35,27 @@ bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& setti
         const float* color = prepared.emitterLinearColor[c];
         float value;
         switch (settings.overlapBlend) {
-        case kAdd:  // unclamped sum
+        case BlendMode::Add: // unclamped sum
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value += normalised[i] * color[taken[i]];
             break;
-        case kScreen: {
+        case BlendMode::Screen: {
             float product = 1.0f;
-            for (int32_t i = 0; i < takenCount; ++i) product *= 1.0f - std::min(normalised[i] * color[taken[i]], 1.0f);
+            for (int32_t i = 0; i < takenCount; ++i)
+                product *= 1.0f - std::min(normalised[i] * color[taken[i]], 1.0f);
             value = 1.0f - product;
             break;
         }
-        case kLighten:
+        case BlendMode::Lighten:
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value = std::max(value, normalised[i] * color[taken[i]]);
             break;
-        case kDarken:
+        case BlendMode::Darken:
             value = 1.0f;
             for (int32_t i = 0; i < takenCount; ++i) value *= 1.0f - (1.0f - color[taken[i]]) * normalised[i];
             break;
-        case kAverage:
-        default:  // unknown modes average
+        case BlendMode::Average:
+        default: // unknown modes average
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value += (E[taken[i]] / sumWeight) * color[taken[i]];
             break;

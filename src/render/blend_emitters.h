@@ -1,5 +1,5 @@
 #pragma once
-// The first step of compositeEmitterColor (declared in shade_pixel.h): the overlap blend.
+// The first step of compositeEmitterColor (composite_color.h): the overlap blend.
 
 #include "render/prepared_frame.h"
 
@@ -7,7 +7,7 @@ namespace nebulastra {
 
 /// Blends the linear colours of the emitters whose optical length exceeds 1e-6 by the overlap
 /// mode. Returns false, with black in rgb, when no emitter was met.
-bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings, const PreparedFrame& prepared,
-                        float rgb[3]);
+bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings,
+                        const PreparedFrame& prepared, float rgb[3]);
 
 } // namespace nebulastra

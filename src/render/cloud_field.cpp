@@ -9,28 +9,16 @@
 namespace nebulastra {
 namespace {
 
-/// Reach of a cloud in radii times its largest scale, squared: 2.6^2 as a float.
-constexpr float kReachSquared = 6.7599993f;
-constexpr float kShadowSpacing = 0.35f;  // shadow samples apart, in cloud sizes
+/// The reach squared, rounded once to float (6.7599993).
+constexpr float kReachSquared = kCloudReach * kCloudReach;
+constexpr float kShadowSpacing = 0.35f; // shadow samples apart, in cloud sizes
 
 } // namespace
-
-BlendMode blendModeFrom(int32_t overlapBlend) {
-    return overlapBlend >= 1 && overlapBlend <= 4 ? static_cast<BlendMode>(overlapBlend) : BlendMode::Average;
-}
-
-TextureType textureTypeFrom(int32_t textureType) {
-    return textureType == 2 || textureType == 3 ? static_cast<TextureType>(textureType) : TextureType::Wisps;
-}
-
-NoiseShape noiseShapeFrom(int32_t billowMap) {
-    return billowMap >= 1 && billowMap <= 3 ? static_cast<NoiseShape>(billowMap) : NoiseShape::Smooth;
-}
 
 TextureField makeTextureField(const RenderSettings& settings, const PreparedFrame& prepared) {
     TextureField texture{};
     texture.enabled = settings.textureStrength > 0.001f;
-    texture.type = textureTypeFrom(settings.textureType);
+    texture.type = settings.textureType;
     texture.strength = settings.textureStrength;
     texture.contrast = settings.textureContrast;
     texture.frequency = prepared.textureFrequency;
@@ -69,7 +57,7 @@ CloudField makeCloudField(const RenderSettings& settings, const PreparedFrame& p
     field.billowFrequency = prepared.billowFrequency;
     field.warped = settings.domainWarp > 0.0f;
     field.warpAmount = 2.2f * settings.domainWarp;
-    field.billowMap = noiseShapeFrom(settings.billowMap);
+    field.billowMap = settings.billowMap;
     field.billowOctaves = settings.billowDetail;
     field.billowSeed = settings.billowSeed;
     field.billowPhase = prepared.billowPhase;
@@ -77,14 +65,17 @@ CloudField makeCloudField(const RenderSettings& settings, const PreparedFrame& p
     field.billowGain = prepared.billowGain;
     field.edgeErosion = settings.edgeErosion;
     field.erosionOctaves = std::min(settings.billowDetail, 3);
-    field.erosionPhase = prepared.billowPhase * noise_channels::kErosion.phaseScale + noise_channels::kErosion.phaseOffset;
+    field.erosionPhase =
+        prepared.billowPhase * noise_channels::kErosion.phaseScale + noise_channels::kErosion.phaseOffset;
     field.flattenBase = settings.flattenBase;
     field.edgeWidth = prepared.edgeWidth;
     const float hardness = settings.edgeHardness;
     field.hardnessApplies = hardness < 0.49f || hardness > 0.51f;
     // Below 1 (harder) toward 100 %, above 1 (softer) toward 0 %.
-    field.hardnessExponent = hardness >= 0.5f ? 1.0f - (hardness - 0.5f) * 1.2f : 1.0f + (0.5f - hardness) * 3.0f;
-    field.detailPhase = prepared.billowPhase * noise_channels::kDetail.phaseScale + noise_channels::kDetail.phaseOffset;
+    field.hardnessExponent =
+        hardness >= 0.5f ? 1.0f - (hardness - 0.5f) * 1.2f : 1.0f + (0.5f - hardness) * 3.0f;
+    field.detailPhase =
+        prepared.billowPhase * noise_channels::kDetail.phaseScale + noise_channels::kDetail.phaseOffset;
 
     field.texture = makeTextureField(settings, prepared);
 

@@ -15,74 +15,63 @@
 
 namespace nebulastra {
 
-/// How overlapping clouds combine their colours ("Overlap Blend").
-enum class BlendMode : int32_t { Average = 0, Add = 1, Screen = 2, Lighten = 3, Darken = 4 };
-/// The world-space texture's pattern; the host's popup is 1-based.
-enum class TextureType : int32_t { Wisps = 1, Billows = 2, Erosion = 3 };
-
-/// Turns the snapshot's integers into modes; values outside the known ones take the documented
-/// fallback (Average, Wisps, Smooth).
-BlendMode blendModeFrom(int32_t overlapBlend);
-TextureType textureTypeFrom(int32_t textureType);
-NoiseShape noiseShapeFrom(int32_t billowMap);
-
 /// The world-space texture, looked up at the cloud colour's centroid and inside the density.
 struct TextureField {
-    bool enabled;  // "Strength" above 0.1 %
+    bool enabled; // "Strength" above 0.1 %
     TextureType type;
     float strength;
     float contrast;
-    float frequency;  // lattice units per pixel of world position
-    float phase;      // fourth noise coordinate
-    int32_t octaves;  // the "Billow Detail" value
+    float frequency; // lattice units per pixel of world position
+    float phase;     // fourth noise coordinate
+    int32_t octaves; // the "Billow Detail" value
     int32_t seed;
 };
 
 struct CloudField {
-    int32_t emitterCount;  // 0..kMaxEmitters
+    int32_t emitterCount; // 0..kMaxEmitters
 
     // ---- per emitter k ----
     float positionX[kMaxEmitters], positionY[kMaxEmitters], positionZ[kMaxEmitters];
-    float radius[kMaxEmitters];           // base radius R, at least 1
-    float reachSquared[kMaxEmitters];     // 2.6^2 (R maxScale)^2: beyond it the emitter adds nothing
-    float rotation[3][3][kMaxEmitters];   // [row][column][k]: world offset -> local axes
-    float invScale[3][kMaxEmitters];      // [axis][k]
+    float radius[kMaxEmitters];         // base radius R, at least 1
+    float reachSquared[kMaxEmitters];   // 2.6^2 (R maxScale)^2: beyond it the emitter adds nothing
+    float rotation[3][3][kMaxEmitters]; // [row][column][k]: world offset -> local axes
+    float invScale[3][kMaxEmitters];    // [axis][k]
     float opacity[kMaxEmitters];
-    float densityScale[kMaxEmitters];     // cloudSizePx / R: larger clouds are thinner
-    float emitterIndex[kMaxEmitters];     // k as a float, for the per-emitter noise offsets
+    float densityScale[kMaxEmitters]; // cloudSizePx / R: larger clouds are thinner
+    float emitterIndex[kMaxEmitters]; // k as a float, for the per-emitter noise offsets
 
     // ---- shape ----
     float tower;
-    float towerStretch;     // 1 + 1.2 tower: divides the upper half's height
+    float towerStretch; // 1 + 1.2 tower: divides the upper half's height
     float billow;
     float billowFrequency;
-    bool warped;            // "Domain Warp" above 0
-    float warpAmount;       // 2.2 domainWarp
+    bool warped;      // "Domain Warp" above 0
+    float warpAmount; // 2.2 domainWarp
     NoiseShape billowMap;
-    int32_t billowOctaves;  // "Billow Detail"
+    int32_t billowOctaves; // "Billow Detail"
     int32_t billowSeed;
     float billowPhase;
     float billowMean;
     float billowGain;
     float edgeErosion;
-    int32_t erosionOctaves;  // min(billowOctaves, 3)
-    float erosionPhase;      // billowPhase 1.7 + 3
+    int32_t erosionOctaves; // min(billowOctaves, 3)
+    float erosionPhase;     // billowPhase 1.7 + 3
     float flattenBase;
     float edgeWidth;
-    bool hardnessApplies;    // "Edge Hardness" outside 49..51 %
+    bool hardnessApplies; // "Edge Hardness" outside 49..51 %
     float hardnessExponent;
-    float detailPhase;       // billowPhase 1.3 + 5
+    float detailPhase; // billowPhase 1.3 + 5
 
     TextureField texture;
 
     // ---- march ----
     float cloudSizePx;
-    float unit;              // max(cloudSizePx, 1): the unit of optical length
+    float unit; // max(cloudSizePx, 1): the unit of optical length
     int32_t qualitySteps;
-    float extinction;        // "Density": extinction per unit of cloud density
-    bool shadowed;           // "Self Shadow" above 0.1 %: six shadow samples per lit step
+    float extinction; // "Density": extinction per unit of cloud density
+    bool shadowed;    // "Self Shadow" above 0.1 %: six shadow samples per lit step
     float selfShadow;
-    float shadowStep;        // 0.35 unit
+    float shadowStep; // 0.35 unit
     float sunDirection[3];
     float sunIntensity;
     float ambient;

@@ -40,4 +40,9 @@ float encodeSrgb(float linear) {
     return 1.055f * fmath::pow(c, 0.41666666f) - 0.055f;
 }
 
+float decodeSrgb(float encoded) {
+    if (encoded > 0.04045f) return fmath::pow(encoded * 0.94786733f + 0.052132703f, 2.4f);
+    return encoded * 0.07739938f;
+}
+
 } // namespace nebulastra

@@ -1,19 +1,20 @@
 // Emitter colour compositing: blend in linear light, shade the lightness by the world texture in
 // Oklab, encode for display, then apply saturation.
 
+#include "render/composite_color.h"
+
 #include <algorithm>
 #include <cmath>
 
 #include "render/blend_emitters.h"
 #include "render/color_space.h"
 #include "render/density_field.h"
-#include "render/shade_pixel.h"
 
 namespace nebulastra {
 
 void compositeEmitterColor(const float E[kMaxEmitters], const RenderSettings& settings,
-                           const PreparedFrame& prepared, const float centroid[3],
-                           float& red, float& green, float& blue) {
+                           const PreparedFrame& prepared, const float centroid[3], float& red, float& green,
+                           float& blue) {
     float rgb[3];
     if (!blendEmitterColors(E, settings, prepared, rgb)) {
         // Nothing met: black, without texture lift, encoding or saturation (which would turn it

@@ -11,15 +11,11 @@
 #include <cmath>
 
 #include "render/emitter_shape.h"
+#include "render/math/clamp.h"
 #include "render/noise/noise.h"
 #include "render/noise_channels.h"
 
 namespace nebulastra {
-namespace {
-
-float clampf(float x, float lo, float hi) { return std::min(std::max(x, lo), hi); }
-
-} // namespace
 
 float CloudField::density(const float p[3], float shares[kMaxEmitters]) const {
     float total = 0.0f;
@@ -35,10 +31,11 @@ float CloudField::density(const float p[3], float shares[kMaxEmitters]) const {
 
         // Detail modulates the inside, looked up at the unwarped local coordinates.
         const float kf = emitterIndex[k];
-        const float detail = fbmNoise4(shape.lx * f * kDetail.scale + kEmitterStep[0] * kf + kDetail.offset[0],
-                                       shape.ly * f * kDetail.scale + kEmitterStep[1] * kf + kDetail.offset[1],
-                                       shape.lz * f * kDetail.scale + kEmitterStep[2] * kf + kDetail.offset[2],
-                                       detailPhase, billowOctaves, detailSeed);
+        const float detail =
+            fbmNoise4(shape.lx * f * kDetail.scale + kEmitterStep[0] * kf + kDetail.offset[0],
+                      shape.ly * f * kDetail.scale + kEmitterStep[1] * kf + kDetail.offset[1],
+                      shape.lz * f * kDetail.scale + kEmitterStep[2] * kf + kDetail.offset[2], detailPhase,
+                      billowOctaves, detailSeed);
         const float rho = (detail * 0.65f + 0.55f) * q * opacity[k] * densityScale[k];
         if (rho > 1e-5f) {
             shares[k] = rho;
@@ -80,16 +77,17 @@ float textureAt(const TextureField& texture, const float p[3]) {
     switch (texture.type) {
     case TextureType::Billows: {
         const noise_channels::Channel& c = noise_channels::kTextureBillows;
-        const float second = fbmNoise4(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1],
-                                       tz * c.scale + c.offset[2], w * c.phaseScale + c.phaseOffset, octaves,
-                                       offsetSeed(seed, c.seedOffset));
+        const float second =
+            fbmNoise4(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
+                      w * c.phaseScale + c.phaseOffset, octaves, offsetSeed(seed, c.seedOffset));
         return clampf(1.0f - (0.6f * ridge + 0.4f * std::abs(2.0f * second - 1.0f)), 0.0f, 1.0f);
     }
-    case TextureType::Erosion: {  // (1 - smoothstep(a)) * (0.75 + 0.25 grain), expanded; unscaled phase
+    case TextureType::Erosion: { // (1 - smoothstep(a)) * (0.75 + 0.25 grain), expanded; unscaled phase
         const float a = clampf((ridge - 0.35f) * 2.3255816f, 0.0f, 1.0f);
         // No offset and the unscaled phase: adding a zero offset could turn -0 into +0.
         const noise_channels::Channel& c = noise_channels::kTextureGrain;
-        const float grain = gradientNoise4(tx * c.scale, ty * c.scale, tz * c.scale, w, offsetSeed(seed, c.seedOffset));
+        const float grain =
+            gradientNoise4(tx * c.scale, ty * c.scale, tz * c.scale, w, offsetSeed(seed, c.seedOffset));
         const float a2 = a * a;
         const float value = 0.25f * grain - (0.75f - 0.5f * a) * a2 * grain + 0.75f - (2.25f - 1.5f * a) * a2;
         return clampf(value, 0.0f, 1.0f);
@@ -97,9 +95,9 @@ float textureAt(const TextureField& texture, const float p[3]) {
     case TextureType::Wisps:
     default: {
         const noise_channels::Channel& c = noise_channels::kTextureWisps;
-        const float second = fbmNoise4(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1],
-                                       tz * c.scale + c.offset[2], w * c.phaseScale + c.phaseOffset, octaves,
-                                       offsetSeed(seed, c.seedOffset));
+        const float second =
+            fbmNoise4(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
+                      w * c.phaseScale + c.phaseOffset, octaves, offsetSeed(seed, c.seedOffset));
         const float v = (1.0f - ridge) * 0.7f + (1.0f - std::abs(2.0f * second - 1.0f)) * 0.3f;
         return clampf(v * v, 0.0f, 1.0f);
     }

@@ -28,6 +28,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "render/math/clamp.h"
 #include "render/math/elementary.h"
 #include "render/noise/fractal_sum.h"
 #include "render/noise/noise.h"
@@ -35,8 +36,6 @@
 
 namespace nebulastra {
 namespace {
-
-float clampf(float x, float lo, float hi) { return std::min(std::max(x, lo), hi); }
 
 /// The larger of two values; not a number when either is, so a bound built from it never skips.
 float boundMax(float a, float b) {
@@ -60,7 +59,7 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     const float ay = ly * field.invScale[1][k];
     const float az = lz * field.invScale[2][k];
     const float radius = field.radius[k];
-    const float h = ay / radius;  // +y is down: positive below the centre
+    const float h = ay / radius; // +y is down: positive below the centre
 
     // Tower stretches the upper half (ay < 0) by up to 2.2 times.
     const float tower = field.tower;
@@ -76,9 +75,9 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
         // Untouched down to 0.18 radii below the centre, fully flattened from 0.62 down.
         const float t = clampf((h - 0.18f) * 2.2727273f, 0.0f, 1.0f);
         flatten = 1.0f - field.flattenBase * smoothstep01(t);
-        if (!(flatten > 0.0f) && !(flatten < 0.0f)) return kNothing;  // s * 0 or NaN is never > 0
+        if (!(flatten > 0.0f) && !(flatten < 0.0f)) return kNothing; // s * 0 or NaN is never > 0
     }
-    const bool boundsHold = flatten > 0.0f;  // a negative factor would flip the sign
+    const bool boundsHold = flatten > 0.0f; // a negative factor would flip the sign
 
     const bool eroding = erode && field.edgeErosion > 0.0f;
     const float erosionRise = eroding ? kErosionMaxRise * field.edgeErosion : 0.0f;
@@ -88,8 +87,10 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     const float termAtLowest = (range.lowest - mean) * gain * amplitude * 2.6f;
     const float termAtHighest = (range.highest - mean) * gain * amplitude * 2.6f;
     const float slack =
-        kBoundSlack * (((1.0f + std::fabs(base)) + (std::fabs(termAtLowest) + std::fabs(termAtHighest))) + erosionRise);
-    if (boundsHold && (base + boundMax(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f) return kNothing;
+        kBoundSlack *
+        (((1.0f + std::fabs(base)) + (std::fabs(termAtLowest) + std::fabs(termAtHighest))) + erosionRise);
+    if (boundsHold && (base + boundMax(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f)
+        return kNothing;
 
     const float f = field.billowFrequency;
     const float kf = field.emitterIndex[k];
@@ -99,12 +100,14 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     float bz = lz * f + kEmitterStep[2] * kf;
     if (field.warped) {
         const float warp = field.warpAmount;
-        const float hx = bx / 2.0f, hy = by / 2.0f, hz = bz / 2.0f;  // all three lookups share these
+        const float hx = bx / 2.0f, hy = by / 2.0f, hz = bz / 2.0f; // all three lookups share these
         float shift[3];
         for (int axis = 0; axis < 3; ++axis) {
             const noise_channels::Channel& c = noise_channels::kWarp[axis];
             shift[axis] = (perlinNoise3(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
-                                        offsetSeed(field.billowSeed, c.seedOffset)) - 0.5f) * warp;
+                                        offsetSeed(field.billowSeed, c.seedOffset)) -
+                           0.5f) *
+                          warp;
         }
         bx += shift[0];
         by += shift[1];
@@ -112,17 +115,17 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
     }
 
     float billowValue;
-    const bool billowsDone = shapedFbmNoise4While(
-        field.billowMap, bx, by, bz, field.billowPhase, field.billowOctaves, field.billowSeed, billowValue,
-        [&](float sum, float weight, float weightTotal) {
-            if (!boundsHold) return true;
-            const float left = weightTotal - weight;
-            const float lowest = (sum + range.lowest * left) / weightTotal;
-            const float highest = (sum + range.highest * left) / weightTotal;
-            const float term = boundMax((lowest - mean) * gain * amplitude * 2.6f,
-                                        (highest - mean) * gain * amplitude * 2.6f);
-            return !((base + term) + erosionRise + slack < 0.0f);
-        });
+    const bool billowsDone =
+        shapedFbmNoise4While(field.billowMap, bx, by, bz, field.billowPhase, field.billowOctaves,
+                             field.billowSeed, billowValue, [&](float sum, float weight, float weightTotal) {
+                                 if (!boundsHold) return true;
+                                 const float left = weightTotal - weight;
+                                 const float lowest = (sum + range.lowest * left) / weightTotal;
+                                 const float highest = (sum + range.highest * left) / weightTotal;
+                                 const float term = boundMax((lowest - mean) * gain * amplitude * 2.6f,
+                                                             (highest - mean) * gain * amplitude * 2.6f);
+                                 return !((base + term) + erosionRise + slack < 0.0f);
+                             });
     if (!billowsDone) return kNothing;
     float s = (billowValue - mean) * gain * amplitude * 2.6f + base;
 
@@ -143,8 +146,9 @@ EmitterShape emitterShape(const float p[3], int32_t k, const CloudField& field, 
             float e;
             const noise_channels::Channel& c = noise_channels::kErosion;
             const bool erosionDone = shapedFbmNoise4While(
-                NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1], bz * c.scale + c.offset[2],
-                field.erosionPhase, field.erosionOctaves, offsetSeed(field.billowSeed, c.seedOffset), e,
+                NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
+                bz * c.scale + c.offset[2], field.erosionPhase, field.erosionOctaves,
+                offsetSeed(field.billowSeed, c.seedOffset), e,
                 [&](float sum, float weight, float weightTotal) {
                     if (!boundsHold) return true;
                     const float lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;

@@ -6,10 +6,10 @@
 namespace nebulastra {
 
 struct EmitterShape {
-    bool mayContribute;  // false: the emitter adds nothing at this point (out of reach, or its
-                         // shape value was proven not above 0 before all noise was evaluated)
-    float s;             // shape value when mayContribute; the cloud is where s > 0
-    float lx, ly, lz;    // offset from the emitter in its local (rotated, unscaled) axes
+    bool mayContribute; // false: the emitter adds nothing at this point (out of reach, or its
+                        // shape value was proven not above 0 before all noise was evaluated)
+    float s;            // shape value when mayContribute; the cloud is where s > 0
+    float lx, ly, lz;   // offset from the emitter in its local (rotated, unscaled) axes
 };
 
 /// Reach test, local frame, "Tower", base ellipsoid, (warped, shaped) billows, "Edge Erosion" when
@@ -31,7 +31,7 @@ inline int32_t offsetSeed(int32_t seed, uint32_t offset) {
 
 /// Upper-bound bookkeeping shared by the scalar and SIMD kernels: how far the shape value may
 /// still rise from what is known. See emitter_shape.cpp for the argument.
-constexpr float kErosionMaxRise = 0.18f;  // -0.9 x the lowest erosion noise, -0.2
-constexpr float kBoundSlack = 1e-4f;      // relative rounding margin of every bound test
+constexpr float kErosionMaxRise = 0.18f; // -0.9 x the lowest erosion noise, -0.2
+constexpr float kBoundSlack = 1e-4f;     // relative rounding margin of every bound test
 
 } // namespace nebulastra

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
 
 namespace nebulastra {
 
@@ -18,10 +19,10 @@ bool clipToBoundSphere(const float origin[3], const float direction[3], const fl
     const float b = (direction[0] * oc[0] + direction[1] * oc[1]) + direction[2] * oc[2];
     const float cc = ((oc[0] * oc[0] + oc[1] * oc[1]) + oc[2] * oc[2]) - radius * radius;
     const float disc = b * b - cc;
-    if (!(disc >= 0.0f)) return false;  // a miss, or not a number
+    if (!(disc >= 0.0f)) return false; // a miss, or not a number
     const float root = std::sqrt(disc);
     tFar = root - b;
-    if (tFar < 0.0f) return false;  // the sphere lies wholly behind the origin
+    if (tFar < 0.0f) return false; // the sphere lies wholly behind the origin
     tNear = std::max(-b - root, 0.0f);
     return true;
 }
@@ -33,15 +34,19 @@ int32_t marchStepCount(float span, float cloudSizePx, int32_t qualitySteps) {
     if (maxStep > 0.001f) {
         const float wanted = span / maxStep;
         // Truncation toward zero; spans too long for an int32 only need the cap anyway.
-        const int32_t n = wanted >= 2147483520.0f ? INT32_MAX : (wanted > -1.0f ? static_cast<int32_t>(wanted) : 0);
+        const int32_t n =
+            wanted >= 2147483520.0f ? INT32_MAX : (wanted > -1.0f ? static_cast<int32_t>(wanted) : 0);
         if (n > steps) steps = std::min(n, kMaxMarchSteps);
     }
     return steps;
 }
 
 float pixelJitter(int32_t x, int32_t y) {
-    // 0xC2877193 is -1031310957 as an unsigned 32-bit value; all products wrap.
-    uint32_t h = static_cast<uint32_t>(x) * 374761393u + static_cast<uint32_t>(y) * 668265263u + 0xC2877193u;
+    // The lattice hash's x and y primes; 0xC2877193 is -1031310957 as an unsigned 32-bit value.
+    // All products wrap.
+    using noise_internal::kPrimeX;
+    using noise_internal::kPrimeY;
+    uint32_t h = static_cast<uint32_t>(x) * kPrimeX + static_cast<uint32_t>(y) * kPrimeY + 0xC2877193u;
     h = hashMix(h);
     return static_cast<float>(h) * 4.6519563e-10f;
 }

@@ -5,34 +5,29 @@
 
 #include <cmath>
 
+#include "render/color_space.h"
 #include "render/math/elementary.h"
 #include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
 #include "render/prepared_frame.h"
-#include "render/srgb_decode.h"
 
 namespace nebulastra {
 
 namespace {
 
 constexpr float kTwoPowMinus30 = 1.0f / 1073741824.0f;
-constexpr float kTwoPowMinus31 = 1.0f / 2147483648.0f;
+using noise_internal::kTwoPowMinus31;
 // 2 pi / 2^31 in single precision: turns a 31-bit draw into an angle of 0 .. 2 pi.
 constexpr float kAngleStep = 2.9258362e-9f;
 constexpr float kPi = 3.14159265358979f;
 constexpr float kMinRadiusFactor = 0.15f;
 constexpr float kMinScale = 0.05f;
-// How far, in base radii times scale, a cloud can reach; the density field uses the same reach.
-constexpr float kReach = 2.6f;
 
 /// max(value, bound) that yields the bound when value is not a number.
-inline float atLeast(float value, float bound) {
-    return value > bound ? value : bound;
-}
+inline float atLeast(float value, float bound) { return value > bound ? value : bound; }
 
 /// Signed draw -1 .. 1.
-inline float signedUnit(uint32_t b) {
-    return static_cast<float>(b) * kTwoPowMinus30 - 1.0f;
-}
+inline float signedUnit(uint32_t b) { return static_cast<float>(b) * kTwoPowMinus30 - 1.0f; }
 
 } // namespace
 
@@ -51,7 +46,7 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         t = atLeast(t, kMinRadiusFactor);
         frame.emitterRadius[k] = atLeast(t * settings.cloudSizePx, 1.0f);
         for (int c = 0; c < 3; ++c) {
-            frame.emitterLinearColor[c][k] = srgbToLinear(emitter.color[c]);
+            frame.emitterLinearColor[c][k] = decodeSrgb(emitter.color[c]);
         }
         for (int axis = 0; axis < 3; ++axis) {
             sum[axis] += emitter.position[axis];
@@ -82,8 +77,9 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
 
         float angle[3];
         for (int axis = 0; axis < 3; ++axis) {
-            angle[axis] = (static_cast<float>(b[3 + axis]) * kAngleStep - kPi) * settings.rotationRandom[axis] +
-                          settings.rotation[axis];
+            angle[axis] =
+                (static_cast<float>(b[3 + axis]) * kAngleStep - kPi) * settings.rotationRandom[axis] +
+                settings.rotation[axis];
         }
         const float sx = fmath::sin(angle[0]), cx = fmath::cos(angle[0]);
         const float sy = fmath::sin(angle[1]), cy = fmath::cos(angle[1]);
@@ -101,13 +97,14 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         }
 
         frame.emitterOpacity[k] =
-            (1.0f - static_cast<float>(b[6]) * settings.opacityRandom * kTwoPowMinus31) * emitter.shadowDarkness;
+            (1.0f - static_cast<float>(b[6]) * settings.opacityRandom * kTwoPowMinus31) *
+            emitter.shadowDarkness;
 
         const float dx = emitter.position[0] - frame.boundCenter[0];
         const float dy = emitter.position[1] - frame.boundCenter[1];
         const float dz = emitter.position[2] - frame.boundCenter[2];
-        const float extent =
-            std::sqrt((dx * dx + dy * dy) + dz * dz) + frame.emitterMaxScale[k] * kReach * frame.emitterRadius[k];
+        const float extent = std::sqrt((dx * dx + dy * dy) + dz * dz) +
+                             frame.emitterMaxScale[k] * kCloudReach * frame.emitterRadius[k];
         reach = extent > reach ? extent : reach;
     }
     frame.boundRadius = atLeast(reach, 1.0f) * 1.1f;
@@ -122,11 +119,11 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
 
     // Each billow map is recentred on its own mean and rescaled to the spread of the Smooth map.
     // A map outside the known shapes is evaluated as Smooth, so it shares Smooth's statistics.
-    const NoiseStats smooth = measureNoiseStats(NoiseShape::Smooth, settings.billowDetail, settings.billowSeed);
-    const bool shaped = settings.billowMap >= 1 && settings.billowMap <= 3;
-    if (shaped) {
+    const NoiseStats smooth =
+        measureNoiseStats(NoiseShape::Smooth, settings.billowDetail, settings.billowSeed);
+    if (settings.billowMap != NoiseShape::Smooth) {
         const NoiseStats stats =
-            measureNoiseStats(static_cast<NoiseShape>(settings.billowMap), settings.billowDetail, settings.billowSeed);
+            measureNoiseStats(settings.billowMap, settings.billowDetail, settings.billowSeed);
         frame.billowMean = stats.mean;
         frame.billowGain = smooth.stddev / stats.stddev;
     } else {

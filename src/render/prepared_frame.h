@@ -4,9 +4,13 @@
 // Structure of arrays: each per-emitter quantity is a 32-slot array indexed by emitter k;
 // slots at and beyond emitterCount stay zero.
 
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 
 namespace nebulastra {
+
+/// How far a cloud can reach from its light, in base radii times its largest scale: the frame's
+/// bounding sphere and the density field's reach test both stop there.
+constexpr float kCloudReach = 2.6f;
 
 struct PreparedFrame {
     float emitterRadius[kMaxEmitters];         // base radius in pixels, at least 1
@@ -18,9 +22,9 @@ struct PreparedFrame {
     float billowPhase;
     float billowMean;
     float billowGain;
-    float emitterInvScale[3][kMaxEmitters];     // [axis x,y,z][k] = 1 / randomised scale
+    float emitterInvScale[3][kMaxEmitters]; // [axis x,y,z][k] = 1 / randomised scale
     float emitterMaxScale[kMaxEmitters];
-    float emitterRotation[3][kMaxEmitters][3];  // [row][k][column]: world offset -> local axes
+    float emitterRotation[3][kMaxEmitters][3]; // [row][k][column]: world offset -> local axes
     float emitterOpacity[kMaxEmitters];
     float textureFrequency;
     float texturePhase;

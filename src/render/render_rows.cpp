@@ -33,7 +33,7 @@ struct Store16 {
 struct StoreFloat {
     static constexpr std::ptrdiff_t kPixelBytes = 16;
     static void store(unsigned char* at, float r, float g, float b, float a) {
-        const float pixel[4] = {a, r, g, b};  // unchanged: above 1, negative and non-finite pass
+        const float pixel[4] = {a, r, g, b}; // unchanged: above 1, negative and non-finite pass
         std::memcpy(at, pixel, sizeof pixel);
     }
 };
@@ -75,17 +75,23 @@ template <class Store>
 void storeRun(unsigned char* row, int32_t firstColumn, int32_t count, const float* red, const float* green,
               const float* blue, const float* alpha) {
     for (int32_t i = 0; i < count; ++i) {
-        Store::store(row + static_cast<std::ptrdiff_t>(firstColumn + i) * Store::kPixelBytes, red[i], green[i],
-                     blue[i], alpha[i]);
+        Store::store(row + static_cast<std::ptrdiff_t>(firstColumn + i) * Store::kPixelBytes, red[i],
+                     green[i], blue[i], alpha[i]);
     }
 }
 
 template <class Store>
-void rowsSse2(const RowBand& band) { simd_sse2::shadeBand(band, storeRun<Store>); }
+void rowsSse2(const RowBand& band) {
+    simd_sse2::shadeBand(band, storeRun<Store>);
+}
 template <class Store>
-void rowsAvx2(const RowBand& band) { simd_avx2::shadeBand(band, storeRun<Store>); }
+void rowsAvx2(const RowBand& band) {
+    simd_avx2::shadeBand(band, storeRun<Store>);
+}
 template <class Store>
-void rowsAvx512(const RowBand& band) { simd_avx512::shadeBand(band, storeRun<Store>); }
+void rowsAvx512(const RowBand& band) {
+    simd_avx512::shadeBand(band, storeRun<Store>);
+}
 
 template <class Store>
 RowWorker workerOn(Isa isa) {

@@ -8,8 +8,9 @@
 namespace nebulastra {
 
 /// The per-pixel kernel's signature (shadePixel in the renderer).
-using PixelShader = void (*)(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
-                             float& red, float& green, float& blue, float& alpha);
+using PixelShader = void (*)(int32_t x, int32_t y, const RenderSettings& settings,
+                             const PreparedFrame& prepared, float& red, float& green, float& blue,
+                             float& alpha);
 
 /// The output world's channel layout.
 enum class OutputDepth { Bits8, Bits16, Float };

@@ -12,7 +12,7 @@ RowBandPlan planRowBands(int32_t hardwareThreads, int32_t height) {
     if (height <= 0) return {0, 0};
     int32_t threads = hardwareThreads == 0 ? kFallbackHardwareThreads : hardwareThreads;
     threads = std::clamp(threads, int32_t{1}, kMaxRowBands);
-    if (height < threads) threads = height;  // height >= 1 here, so at least one thread
+    if (height < threads) threads = height; // height >= 1 here, so at least one thread
 
     // Ceiling division in 64 bits so a height near INT32_MAX cannot overflow.
     const int64_t bandHeight = (int64_t{height} + threads - 1) / threads;
@@ -43,11 +43,12 @@ void runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext
     if (plan.count == 0) return;
 
     std::vector<std::thread> threads;
-    threads.reserve(static_cast<std::size_t>(plan.count));  // no reallocation once threads run
+    threads.reserve(static_cast<std::size_t>(plan.count)); // no reallocation once threads run
     try {
         for (int32_t i = 0; i < plan.count; ++i) {
             const int32_t first = i * plan.bandHeight;
-            const int32_t end = static_cast<int32_t>(std::min<int64_t>(int64_t{first} + plan.bandHeight, height));
+            const int32_t end =
+                static_cast<int32_t>(std::min<int64_t>(int64_t{first} + plan.bandHeight, height));
             threads.push_back(startThread(worker, RowBand{first, end, context}));
         }
     } catch (...) {

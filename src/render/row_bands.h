@@ -18,16 +18,16 @@ constexpr int32_t kFallbackHardwareThreads = 4;
 /// What every worker of a frame shares, read-only: where the output lives and what to draw.
 /// Plain data, no host types: the driver fills it from the output world.
 struct FrameContext {
-    unsigned char* outputBase;  // first byte of row 0
-    std::ptrdiff_t rowbytes;    // byte distance between rows; may exceed width * pixel size
-    int32_t width;              // columns each worker renders: the output world's width
+    unsigned char* outputBase; // first byte of row 0
+    std::ptrdiff_t rowbytes;   // byte distance between rows; may exceed width * pixel size
+    int32_t width;             // columns each worker renders: the output world's width
     // Layer pixel (at the current downsample) of the world's pixel (0, 0): the world may be only
     // part of the frame the settings describe. World pixel (x, y) shades as (originX + x,
     // originY + y) and is stored at column x of row y.
     int32_t originX, originY;
     const RenderSettings* settings;
     const PreparedFrame* prepared;
-    const CloudField* field;    // the kernel's input, built from the two records above
+    const CloudField* field; // the kernel's input, built from the two records above
 };
 
 /// One worker's share of the rows, [firstRow, endRow), with its own copy of the context.

@@ -3,13 +3,15 @@
 
 #include "render/shade_pixel.h"
 
+#include "render/composite_color.h"
+
 #include <algorithm>
 #include <cmath>
 
 #include "render/cloud_field.h"
 #include "render/march_setup.h"
 #include "render/math/elementary.h"
-#include "scene/view_ray.h"
+#include "render/view_ray.h"
 
 namespace nebulastra {
 namespace {
@@ -36,7 +38,7 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
     float tNear, tFar;
     if (!clipToBoundSphere(o, d, field.boundCenter, field.boundRadius, tNear, tFar)) return;
 
-    const float unit = field.unit;  // S: the unit of optical length
+    const float unit = field.unit; // S: the unit of optical length
     const float span = tFar - tNear;
     const int32_t steps = marchStepCount(span, field.cloudSizePx, field.qualitySteps);
     const float dt = span / static_cast<float>(steps);
@@ -44,18 +46,19 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
     const float ds = dt / unit;
 
     const float jitter = pixelJitter(x, y);
-    const float mu = (field.sunDirection[0] * d[0] + field.sunDirection[1] * d[1]) + field.sunDirection[2] * d[2];
+    const float mu =
+        (field.sunDirection[0] * d[0] + field.sunDirection[1] * d[1]) + field.sunDirection[2] * d[2];
     const float phase = sunPhase(field.phaseAnisotropy, mu);
 
     const int32_t emitterCount = field.emitterCount;
-    float E[kMaxEmitters];           // optical length through each emitter's cloud
-    float shares[kMaxEmitters];      // each emitter's density at the current sample
+    float E[kMaxEmitters];      // optical length through each emitter's cloud
+    float shares[kMaxEmitters]; // each emitter's density at the current sample
     for (int32_t k = 0; k < kMaxEmitters; ++k) E[k] = 0.0f;
 
     const float shadowStep = field.shadowStep;
 
-    float T = 1.0f;  // transmittance so far
-    float L = 0.0f;  // light scattered toward the eye
+    float T = 1.0f; // transmittance so far
+    float L = 0.0f; // light scattered toward the eye
     float P[3] = {0.0f, 0.0f, 0.0f};
     float W = 0.0f;
 
@@ -65,7 +68,7 @@ void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const Prep
         for (int c = 0; c < 3; ++c) p[c] = o[c] + t * d[c];
 
         const float sigma = field.density(p, shares);
-        if (!(sigma > 1e-5f)) continue;  // empty space: nothing accumulates, no stop test
+        if (!(sigma > 1e-5f)) continue; // empty space: nothing accumulates, no stop test
 
         // Not weighted by transmittance: a cloud behind another colours the pixel as fully as the
         // one in front, up to where the march stops.

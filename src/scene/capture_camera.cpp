@@ -35,8 +35,8 @@ void captureCamera(SuiteCache& suites, PF_ProgPtr effect_ref, const A_Time& comp
     A_FpLong distance = 0.0;
     A_short planeWidth = 0;
     A_short planeHeight = 0;
-    const A_Err err = pfInterface->AEGP_GetEffectCameraMatrix(effect_ref, &compTime, &matrix,
-                                                              &distance, &planeWidth, &planeHeight);
+    const A_Err err = pfInterface->AEGP_GetEffectCameraMatrix(effect_ref, &compTime, &matrix, &distance,
+                                                              &planeWidth, &planeHeight);
     // Written as negated comparisons so a NaN distance counts as "no camera".
     if (err != A_Err_NONE || !(distance > 0.0) || !(planeWidth > 0) || !(planeHeight > 0)) {
         return;

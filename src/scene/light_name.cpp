@@ -1,7 +1,7 @@
 #include "scene/light_name.h"
 
-#include "entry/plugin_id.h"
 #include "host/host_suites.h"
+#include "hostio/plugin_id.h"
 
 namespace nebulastra {
 namespace {

@@ -10,8 +10,8 @@
 #include "entry/effect_main.h"
 #include "entry/expected_pipl.h"
 #include "entry/handlers.h"
-#include "entry/plugin_id.h"
 #include "host/host_abi.h"
+#include "hostio/plugin_id.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
@@ -30,17 +30,17 @@ void markOutData(PF_OutData& out) {
     std::strcpy(out.return_msg, "untouched");
 }
 
-bool sameBytes(const PF_OutData& a, const PF_OutData& b) {
-    return std::memcmp(&a, &b, sizeof a) == 0;
-}
+bool sameBytes(const PF_OutData& a, const PF_OutData& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
 
 TEST(EffectMain, SelectorsWithoutAHandlerDoNothing) {
     SceneHost host;
     host.start();
     markOutData(host.outDataTemplate());
-    const int32_t ignored[] = {2,  3,  5,  6,  7,  8,  9,  10, 12, 13, 14, 15, 16, 17, 18,
-                               19, 20, 21, 22, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35,
-                               100, 0x7FFFFFFF, -1, -24, -2147483647 - 1};
+    const int32_t ignored[] = {2,  3,  5,   6,          7,  8,   9,
+                               10, 12, 13,  14,         15, 16,  17,
+                               18, 19, 20,  21,         22, 25,  26,
+                               27, 28, 29,  30,         31, 32,  33,
+                               34, 35, 100, 0x7FFFFFFF, -1, -24, -2147483647 - 1};
     for (int32_t cmd : ignored) {
         host.clearRecords();
         EXPECT_EQ(host.sendCommand(cmd), PF_Err_NONE) << "selector " << cmd;
@@ -50,7 +50,7 @@ TEST(EffectMain, SelectorsWithoutAHandlerDoNothing) {
     }
 }
 
-TEST(EffectMain, ThrownIntBecomesTheResult) {
+TEST(EffectMain, HostErrorBecomesTheResult) {
     // About throws 516 from inside its SuiteCache when the ANSI suite is refused; the dispatcher
     // hands exactly that to the host.
     SceneHost host;

@@ -54,8 +54,10 @@ std::vector<ArgbF> renderChecked(SceneHost& host, int32_t frame, const std::stri
 }
 
 std::string comp(const std::string& layers, const std::string& effect) {
-    return R"({"composition": {"width": 20, "height": 14, "frameRate": 24}, "camera": {}, "layers": [)" + layers +
-           R"(], "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "domainWarp": 0, )" + effect + "}}";
+    return R"({"composition": {"width": 20, "height": 14, "frameRate": 24}, "camera": {}, "layers": [)" +
+           layers +
+           R"(], "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "domainWarp": 0, )" +
+           effect + "}}";
 }
 
 const char* kLight = R"({"name": "cloud", "type": "light", "position": [9, 7, 0], "color": [1, 0.8, 0.5]})";
@@ -64,11 +66,15 @@ const char* kLight = R"({"name": "cloud", "type": "light", "position": [9, 7, 0]
 // same values must draw the same picture, at every depth and downsample, and the values must
 // matter (density and brightness away from their defaults change it).
 TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
-    const scene::Scene tuned = scene::parseScene(comp(kLight, R"("density": 420, "brightness": 55)"), "tuned");
-    struct Case { int depth, downsample; };
+    const scene::Scene tuned =
+        scene::parseScene(comp(kLight, R"("density": 420, "brightness": 55)"), "tuned");
+    struct Case {
+        int depth, downsample;
+    };
     std::vector<ArgbF> legacyFloat;
     for (const Case& c : {Case{32, 1}, Case{16, 1}, Case{8, 1}, Case{32, 2}}) {
-        const std::string what = std::to_string(c.depth) + " bits, downsample 1/" + std::to_string(c.downsample);
+        const std::string what =
+            std::to_string(c.depth) + " bits, downsample 1/" + std::to_string(c.downsample);
         scene::Scene s = tuned;
         s.render.depth = c.depth;
         s.render.downsample = c.downsample;
@@ -98,7 +104,8 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
 // a cloud sits above the cloud lights: filtered out, the clouds keep their indices, and the frame
 // is the frame of a composition holding only them.
 TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
-    const std::string lights = R"({"name": "Fill", "type": "light", "position": [14, 5, 0], "color": [0.3, 1, 0.3]},
+    const std::string lights =
+        R"({"name": "Fill", "type": "light", "position": [14, 5, 0], "color": [0.3, 1, 0.3]},
         {"name": "Cloud left", "type": "light", "position": [6, 8, 0]},
         {"name": "cloudy", "type": "light", "position": [13, 9, 4], "color": [0.5, 0.6, 1]})";
     const std::string cloudsOnly = R"({"name": "Cloud left", "type": "light", "position": [6, 8, 0]},
@@ -106,7 +113,8 @@ TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
     const std::shared_ptr<scenehost::EffectModule> effect = scenehost::EffectModule::freshCopy();
     auto render = [&](const std::string& layers, bool emitters) {
         scene::Scene s = scene::parseScene(
-            comp(layers, emitters ? R"("cloudPrefixOnly": true)" : R"("cloudPrefixOnly": false)"), "emitters");
+            comp(layers, emitters ? R"("cloudPrefixOnly": true)" : R"("cloudPrefixOnly": false)"),
+            "emitters");
         s.render.depth = 32;
         SceneHost host(s, effect);
         host.setPluginId(29);
@@ -119,7 +127,8 @@ TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
     };
     const std::vector<ArgbF> filtered = render(lights, true);
     EXPECT_TRUE(identical(filtered, render(cloudsOnly, false)));
-    EXPECT_GT(meanDifference(filtered, render(lights, false)), 0.005) << "the fill light should show without the filter";
+    EXPECT_GT(meanDifference(filtered, render(lights, false)), 0.005)
+        << "the fill light should show without the filter";
 }
 
 // Frames rendered one after another by one host: nothing carries over from one frame to the

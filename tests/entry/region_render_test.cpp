@@ -35,10 +35,12 @@ scene::Scene cloudScene(int32_t width, int32_t height, bool camera) {
     std::string json = R"({"composition": {"width": )" + w + R"(, "height": )" + h + R"(, "frameRate": 24},)";
     if (camera) json += R"("camera": {},)";
     json += R"("layers": [
-        {"name": "a", "type": "light", "position": [)" + std::to_string(width * 0.4) + ", " +
-            std::to_string(height * 0.45) + R"(, 0], "color": [1, 0.7, 0.4]},
-        {"name": "b", "type": "light", "position": [)" + std::to_string(width * 0.7) + ", " +
-            std::to_string(height * 0.6) + R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
+        {"name": "a", "type": "light", "position": [)" +
+            std::to_string(width * 0.4) + ", " + std::to_string(height * 0.45) +
+            R"(, 0], "color": [1, 0.7, 0.4]},
+        {"name": "b", "type": "light", "position": [)" +
+            std::to_string(width * 0.7) + ", " + std::to_string(height * 0.6) +
+            R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
       "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "textureStrength": 0, "selfShadow": 0, "domainWarp": 0}})";
     return scene::parseScene(json, "region scene");
 }
@@ -100,8 +102,14 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
 // the bottom-left and one over the top-right edge, and requests that miss the layer.
 std::vector<Rect> regionsOf(int32_t w, int32_t h) {
     const int32_t mx = w / 2, my = h / 2;
-    return {{0, 0, mx, my},          {mx, 0, w, my},         {0, my, mx, h},       {mx, my, w, h},
-            {w - 2, my, w - 1, my + 1}, {-3, h - 4, 5, h + 6}, {w - 5, -2, w + 3, 3}, {w, 0, w + 4, h},
+    return {{0, 0, mx, my},
+            {mx, 0, w, my},
+            {0, my, mx, h},
+            {mx, my, w, h},
+            {w - 2, my, w - 1, my + 1},
+            {-3, h - 4, 5, h + 6},
+            {w - 5, -2, w + 3, 3},
+            {w, 0, w + 4, h},
             {2, -6, 9, 0}};
 }
 
@@ -111,7 +119,7 @@ TEST(RegionRender, EveryRegionMatchesTheWholeLayerBitForBit) {
             for (int downsample : {1, 2, 3}) {
                 scene::Scene s = cloudScene(layerWidth, layerHeight, camera);
                 s.render.downsample = downsample;
-                s.render.depth = 32;  // float: one ulp of a misplaced ray shows
+                s.render.depth = 32; // float: one ulp of a misplaced ray shows
                 SceneHost host(s);
                 host.start();
                 const std::string what = std::string(camera ? "camera" : "no camera") + ", layer " +
@@ -132,7 +140,8 @@ TEST(RegionRender, IntegerDepthsPlaceRegionsToo) {
         SceneHost host(s);
         host.start();
         const int32_t w = host.frameWidth(), h = host.frameHeight();
-        checkRegions(host, {{0, 0, w / 2, h / 2}, {w / 2, 0, w, h / 2}, {0, h / 2, w / 2, h}, {w / 2, h / 2, w, h}},
+        checkRegions(host,
+                     {{0, 0, w / 2, h / 2}, {w / 2, 0, w, h / 2}, {0, h / 2, w / 2, h}, {w / 2, h / 2, w, h}},
                      std::to_string(depth) + " bits, downsample 1/3");
     }
 }

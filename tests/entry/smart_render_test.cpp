@@ -55,7 +55,7 @@ TEST(SmartPreRender, DeclaresThePartOfTheRequestOnTheLayer) {
     const scenehost::LayerCheckout& c = host.layerCheckouts()[0];
     EXPECT_EQ(c.index, 0);
     EXPECT_EQ(c.checkoutId, 0);
-    EXPECT_EQ(c.rectRight, 1920);  // the input is asked for what the host asked for
+    EXPECT_EQ(c.rectRight, 1920); // the input is asked for what the host asked for
     EXPECT_EQ(c.rectBottom, 1080);
     EXPECT_EQ(c.whatTime, host.inData().current_time);
     EXPECT_EQ(c.timeStep, host.inData().time_step);
@@ -64,19 +64,20 @@ TEST(SmartPreRender, DeclaresThePartOfTheRequestOnTheLayer) {
 
     // The most the effect can produce never depends on the request; the result is the request
     // cut to the layer, or nothing at all.
-    struct Case { PF_LRect request, result; };
+    struct Case {
+        PF_LRect request, result;
+    };
     const Case cases[] = {
-        {{2, 3, 20, 11}, {2, 3, 20, 11}},
-        {{-5, -2, 4, 30}, {0, 0, 4, kHeight}},
-        {{kWidth, 0, kWidth + 8, 4}, {0, 0, 0, 0}},  // touches the right edge only
-        {{-9, -9, -1, -1}, {0, 0, 0, 0}},
-        {{7, 7, 3, 9}, {0, 0, 0, 0}},  // inverted
+        {{2, 3, 20, 11}, {2, 3, 20, 11}},           {{-5, -2, 4, 30}, {0, 0, 4, kHeight}},
+        {{kWidth, 0, kWidth + 8, 4}, {0, 0, 0, 0}}, // touches the right edge only
+        {{-9, -9, -1, -1}, {0, 0, 0, 0}},           {{7, 7, 3, 9}, {0, 0, 0, 0}}, // inverted
     };
     for (const Case& k : cases) {
         host.setRequestRect(k.request.left, k.request.top, k.request.right, k.request.bottom);
         EXPECT_EQ(host.smartPreRender(0), PF_Err_NONE);
         SCOPED_TRACE(std::to_string(k.request.left) + "," + std::to_string(k.request.top));
-        expectRect(host.preRenderOutput().result_rect, k.result.left, k.result.top, k.result.right, k.result.bottom);
+        expectRect(host.preRenderOutput().result_rect, k.result.left, k.result.top, k.result.right,
+                   k.result.bottom);
         expectRect(host.preRenderOutput().max_result_rect, 0, 0, kWidth, kHeight);
     }
 
@@ -91,7 +92,10 @@ TEST(SmartPreRender, DeclaresThePartOfTheRequestOnTheLayer) {
 TEST(SmartPreRender, TheLayerShrinksWithTheDownsampleRoundingUp) {
     // in_data's width and height stay the full-resolution layer's; a partly covered last pixel
     // still belongs to the layer.
-    struct Case { int downsample; int32_t width, height; };
+    struct Case {
+        int downsample;
+        int32_t width, height;
+    };
     for (const Case& k : {Case{1, 25, 17}, Case{2, 13, 9}, Case{3, 9, 6}, Case{4, 7, 5}}) {
         scene::Scene s = SceneHost::smallScene(25, 17);
         s.render.downsample = k.downsample;

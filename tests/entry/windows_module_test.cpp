@@ -76,11 +76,9 @@ TEST_F(WindowsModule, ExportsExactlyTheTwoEntryPoints) {
     const auto* nt = reinterpret_cast<const IMAGE_NT_HEADERS64*>(base + dos->e_lfanew);
     ASSERT_EQ(nt->Signature, IMAGE_NT_SIGNATURE);
     ASSERT_EQ(nt->FileHeader.Machine, IMAGE_FILE_MACHINE_AMD64);
-    const IMAGE_DATA_DIRECTORY& dir =
-        nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_EXPORT];
     ASSERT_NE(dir.VirtualAddress, 0u);
-    const auto* exports =
-        reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
+    const auto* exports = reinterpret_cast<const IMAGE_EXPORT_DIRECTORY*>(base + dir.VirtualAddress);
 
     EXPECT_EQ(exports->NumberOfFunctions, 2u); // nothing exported by ordinal alone either
     const auto* names = reinterpret_cast<const DWORD*>(base + exports->AddressOfNames);
@@ -119,9 +117,8 @@ TEST(WindowsVersionResource, CarriesTheEffectVersionNameAndVendor) {
     // A development-stage build says so.
     EXPECT_EQ((fixed->dwFileFlags & VS_FF_PRERELEASE) != 0, kVersionStage < 3);
 
-    const std::string dotted = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) +
-                               "." + std::to_string(kVersionBugfix) + "." +
-                               std::to_string(kVersionBuild);
+    const std::string dotted = std::to_string(kVersionMajor) + "." + std::to_string(kVersionMinor) + "." +
+                               std::to_string(kVersionBugfix) + "." + std::to_string(kVersionBuild);
     const std::string description = std::string(kEffectName) + " - " + kDescription;
     const struct {
         const wchar_t* key;
@@ -139,8 +136,7 @@ TEST(WindowsVersionResource, CarriesTheEffectVersionNameAndVendor) {
         const std::wstring query = std::wstring(L"\\StringFileInfo\\040904B0\\") + s.key;
         wchar_t* value = nullptr;
         UINT length = 0;
-        ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value),
-                                   &length))
+        ASSERT_TRUE(VerQueryValueW(block.data(), query.c_str(), reinterpret_cast<void**>(&value), &length))
             << "no " << std::string(s.key, s.key + wcslen(s.key)) << " in the string table";
         EXPECT_EQ(std::wstring(value), s.expected);
     }

@@ -23,16 +23,16 @@ constexpr int kMaxSteps = 40;  // decisions per input; keeps one input well unde
 constexpr int kMaxLayers = 40; // more lights than the effect turns into clouds (32)
 
 const std::pair<const char*, std::int32_t> kSuites[] = {
-    {"AEGP Utility Suite", 13}, {"PF ANSI Suite", 1},       {"AEGP PF Interface Suite", 1},
-    {"AEGP Layer Suite", 15},   {"AEGP Light Suite", 2},    {"AEGP Stream Suite", 11},
+    {"AEGP Utility Suite", 13}, {"PF ANSI Suite", 1},    {"AEGP PF Interface Suite", 1},
+    {"AEGP Layer Suite", 15},   {"AEGP Light Suite", 2}, {"AEGP Stream Suite", 11},
     {"AEGP Memory Suite", 1},   {"PF World Suite", 2},
 };
 
 const char* const kInjectable[] = {
-    "AEGP_ConvertEffectToCompTime", "AEGP_GetEffectLayer",     "AEGP_GetEffectCameraMatrix",
-    "AEGP_GetLayerParentComp",      "AEGP_GetCompNumLayers",   "AEGP_GetCompLayerByIndex",
-    "AEGP_GetLayerObjectType",      "AEGP_IsVideoActive",      "AEGP_GetLightType",
-    "AEGP_GetLayerToWorldXform",    "AEGP_GetLayerName",       "AEGP_LockMemHandle",
+    "AEGP_ConvertEffectToCompTime", "AEGP_GetEffectLayer",   "AEGP_GetEffectCameraMatrix",
+    "AEGP_GetLayerParentComp",      "AEGP_GetCompNumLayers", "AEGP_GetCompLayerByIndex",
+    "AEGP_GetLayerObjectType",      "AEGP_IsVideoActive",    "AEGP_GetLightType",
+    "AEGP_GetLayerToWorldXform",    "AEGP_GetLayerName",     "AEGP_LockMemHandle",
     "AEGP_RegisterWithAEGP",        "PF_GetPixelFormat",
 };
 
@@ -41,9 +41,19 @@ const std::int32_t kErrors[] = {0, 1, 3, 512, 513, 515, 516, -1, 0x7fffffff};
 
 // Selectors the effect has nothing to do for; a host sends them with these records.
 const std::int32_t kQuietSelectors[] = {
-    PF_Cmd_GLOBAL_SETDOWN,  PF_Cmd_SEQUENCE_SETUP, PF_Cmd_SEQUENCE_RESETUP, PF_Cmd_SEQUENCE_FLATTEN,
-    PF_Cmd_SEQUENCE_SETDOWN, PF_Cmd_DO_DIALOG,     PF_Cmd_FRAME_SETUP,      PF_Cmd_FRAME_SETDOWN,
-    PF_Cmd_QUERY_DYNAMIC_FLAGS, PF_Cmd_GPU_DEVICE_SETUP, PF_Cmd_GPU_DEVICE_SETDOWN, PF_Cmd_NUM_CMDS, 99,
+    PF_Cmd_GLOBAL_SETDOWN,
+    PF_Cmd_SEQUENCE_SETUP,
+    PF_Cmd_SEQUENCE_RESETUP,
+    PF_Cmd_SEQUENCE_FLATTEN,
+    PF_Cmd_SEQUENCE_SETDOWN,
+    PF_Cmd_DO_DIALOG,
+    PF_Cmd_FRAME_SETUP,
+    PF_Cmd_FRAME_SETDOWN,
+    PF_Cmd_QUERY_DYNAMIC_FLAGS,
+    PF_Cmd_GPU_DEVICE_SETUP,
+    PF_Cmd_GPU_DEVICE_SETDOWN,
+    PF_Cmd_NUM_CMDS,
+    99,
 };
 
 scene::Track track(ByteReader& in) {
@@ -70,10 +80,17 @@ std::optional<scene::Track> maybeTrack(ByteReader& in) {
 }
 
 scene::Layer layer(ByteReader& in, int index) {
-    static const char* const kNames[] = {"cloud", "Cloud 1", "cloudy sky", "", "Light 1", "clöud",
-                                         "\xff\xfe cloud", "cloud\x01\x7f",
-                                         ("a very long light name that goes on and on well past what any label "
-                                          "field would show")};
+    static const char* const kNames[] = {
+        "cloud",
+        "Cloud 1",
+        "cloudy sky",
+        "",
+        "Light 1",
+        "clöud",
+        "\xff\xfe cloud",
+        "cloud\x01\x7f",
+        ("a very long light name that goes on and on well past what any label "
+         "field would show")};
     scene::Layer l;
     l.name = in.pick(10) == 0 ? std::nullopt : std::optional<std::string>(in.choose(kNames));
     l.type = static_cast<scene::LayerType>(in.pick(4) == 0 ? in.pick(7) : 0);
@@ -100,7 +117,8 @@ std::optional<scene::Camera> camera(ByteReader& in) {
     if (in.flag()) {
         c.form = scene::CameraForm::Matrix;
         for (auto& row : c.matrix)
-            for (double& v : row) v = in.pick(3) == 0 ? in.number() : static_cast<double>(static_cast<std::int8_t>(in.byte()));
+            for (double& v : row)
+                v = in.pick(3) == 0 ? in.number() : static_cast<double>(static_cast<std::int8_t>(in.byte()));
         c.matrixUnreadable = in.pick(8) == 0;
         c.zoom = maybeTrack(in);
     } else {
@@ -128,7 +146,7 @@ struct Session {
     SceneHost& host;
     std::vector<std::string> trace;
     SequenceReport report;
-    bool paramsReady = false;     // the last PARAMS_SETUP succeeded: the instance exists
+    bool paramsReady = false;       // the last PARAMS_SETUP succeeded: the instance exists
     bool pixelFormatAtRisk = false; // the output's pixel format query may fail (8-bit fallback)
     bool outputWithheld = false;
     int failAllocation = 0, failThreadStart = 0;
@@ -150,7 +168,8 @@ struct Session {
         return true;
     }
 
-    template <typename Command> std::int32_t send(Command command) {
+    template <typename Command>
+    std::int32_t send(Command command) {
         ++report.commands;
         ProcessFaultScope faults(failAllocation, failThreadStart);
         return command();
@@ -165,13 +184,15 @@ struct Session {
         ++report.rendered;
         scenehost::HostWorld& out = host.output();
         if (!(pixelFormatAtRisk && out.bitsPerChannel() != 8) && out.poisonCount() != 0)
-            return fail("a successful render left " + std::to_string(out.poisonCount()) + " pixels unwritten");
+            return fail("a successful render left " + std::to_string(out.poisonCount()) +
+                        " pixels unwritten");
         const std::vector<std::uint8_t> first(out.storage(), out.storage() + out.storageSize());
         const std::int32_t again = send([&] { return host.renderFrame(frame); });
         if (!checkContract("a repeated render")) return false;
         if (again != 0) return fail("the same frame rendered again failed with " + std::to_string(again));
         scenehost::HostWorld& out2 = host.output();
-        if (out2.storageSize() != first.size() || std::memcmp(out2.storage(), first.data(), first.size()) != 0)
+        if (out2.storageSize() != first.size() ||
+            std::memcmp(out2.storage(), first.data(), first.size()) != 0)
             return fail("the same frame rendered again differs");
         return true;
     }
@@ -182,7 +203,8 @@ std::string injectFault(ByteReader& in, Session& session, const scene::Scene& s)
     SceneHost& host = session.host;
     const std::int32_t err = in.choose(kErrors);
     const std::int32_t nonzero = err == 0 ? 1 : err;
-    const std::int32_t layer = in.flag() ? scenehost::kAnyLayer : in.pick(static_cast<int>(s.layers.size()) + 1) - 1;
+    const std::int32_t layer =
+        in.flag() ? scenehost::kAnyLayer : in.pick(static_cast<int>(s.layers.size()) + 1) - 1;
     ++session.report.faults;
     switch (in.pick(12)) {
     case 0: {
@@ -195,7 +217,8 @@ std::string injectFault(ByteReader& in, Session& session, const scene::Scene& s)
         const char* function = in.choose(kInjectable);
         host.failCall(function, err, layer);
         if (std::string(function) == "PF_GetPixelFormat") session.pixelFormatAtRisk = true;
-        return std::string("fail ") + function + " with " + std::to_string(err) + " for layer " + std::to_string(layer);
+        return std::string("fail ") + function + " with " + std::to_string(err) + " for layer " +
+               std::to_string(layer);
     }
     case 2: {
         const std::int32_t stream = in.pick(40);
@@ -212,10 +235,19 @@ std::string injectFault(ByteReader& in, Session& session, const scene::Scene& s)
         host.failParamCheckout(index, nonzero);
         return "fail checkout of parameter " + std::to_string(index) + " with " + std::to_string(nonzero);
     }
-    case 5: host.failLayerCheckout(nonzero); return "fail checkout_layer with " + std::to_string(nonzero);
-    case 6: host.failLayerPixels(nonzero); return "fail checkout_layer_pixels with " + std::to_string(nonzero);
-    case 7: host.failOutputCheckout(nonzero); return "fail checkout_output with " + std::to_string(nonzero);
-    case 8: host.withholdOutput(true); session.outputWithheld = true; return "withhold the output world";
+    case 5:
+        host.failLayerCheckout(nonzero);
+        return "fail checkout_layer with " + std::to_string(nonzero);
+    case 6:
+        host.failLayerPixels(nonzero);
+        return "fail checkout_layer_pixels with " + std::to_string(nonzero);
+    case 7:
+        host.failOutputCheckout(nonzero);
+        return "fail checkout_output with " + std::to_string(nonzero);
+    case 8:
+        host.withholdOutput(true);
+        session.outputWithheld = true;
+        return "withhold the output world";
     case 9:
         session.failAllocation = in.pick(6);
         return "refuse the effect's allocation #" + std::to_string(session.failAllocation);
@@ -237,19 +269,24 @@ std::string editScene(ByteReader& in, Session& session) {
     switch (in.pick(10)) {
     case 0:
     case 1:
-    case 2: setEffectValue(in, s); return "set an effect value";
+    case 2:
+        setEffectValue(in, s);
+        return "set an effect value";
     case 3: {
         if (s.layers.size() < static_cast<std::size_t>(kMaxLayers))
             s.layers.push_back(layer(in, static_cast<int>(s.layers.size())));
         return "add layer " + std::to_string(s.layers.size());
     }
-    case 4: s.camera = camera(in); return s.camera ? "set a camera" : "remove the camera";
+    case 4:
+        s.camera = camera(in);
+        return s.camera ? "set a camera" : "remove the camera";
     case 5: {
         static const int kDepths[] = {8, 16, 32};
         s.render.depth = in.choose(kDepths);
         s.render.downsample = 1 + in.pick(4);
         s.render.command = in.pick(3) == 0 ? scene::RenderCommand::Render : scene::RenderCommand::Smart;
-        return "depth " + std::to_string(s.render.depth) + ", downsample " + std::to_string(s.render.downsample) +
+        return "depth " + std::to_string(s.render.depth) + ", downsample " +
+               std::to_string(s.render.downsample) +
                (s.render.command == scene::RenderCommand::Render ? ", PF_Cmd_RENDER" : ", smart render");
     }
     case 6: {
@@ -257,8 +294,9 @@ std::string editScene(ByteReader& in, Session& session) {
         s.composition.height = side(in);
         s.layerWidth = in.flag() ? 0 : side(in);
         s.layerHeight = in.flag() ? 0 : side(in);
-        return "composition " + std::to_string(s.composition.width) + "x" + std::to_string(s.composition.height) +
-               ", layer " + std::to_string(s.layerWidth) + "x" + std::to_string(s.layerHeight);
+        return "composition " + std::to_string(s.composition.width) + "x" +
+               std::to_string(s.composition.height) + ", layer " + std::to_string(s.layerWidth) + "x" +
+               std::to_string(s.layerHeight);
     }
     case 7: {
         static const std::uint32_t kScales[] = {24, 2400, 30000, 1, 0, 0xffffffffu};
@@ -332,8 +370,12 @@ bool step(ByteReader& in, Session& session) {
     }
     case 9:
     case 10:
-    case 11: session.note(injectFault(in, session, host.scene())); return true;
-    default: session.note(editScene(in, session)); return true;
+    case 11:
+        session.note(injectFault(in, session, host.scene()));
+        return true;
+    default:
+        session.note(editScene(in, session));
+        return true;
     }
 }
 
@@ -377,15 +419,18 @@ std::string probeProcessFaults() {
     const std::pair<int, int> kCases[] = {{1, 0}, {0, 1}, {0, 2}};
     for (const auto& [allocation, thread] : kCases) {
         if (allocation != 0 && !allocationFaultsAvailable()) continue;
-        const std::string which = "allocation " + std::to_string(allocation) + ", thread start " + std::to_string(thread);
+        const std::string which =
+            "allocation " + std::to_string(allocation) + ", thread start " + std::to_string(thread);
         armProcessFaults(allocation, thread);
         const std::int32_t err = host.renderFrame(0);
         const ProcessFaultCounts counts = disarmProcessFaults();
-        if (counts.refused != 1) return which + ": nothing was refused (" + std::to_string(counts.effectAllocations) +
-                                       " allocations, " + std::to_string(counts.threadStarts) + " thread starts seen)";
+        if (counts.refused != 1)
+            return which + ": nothing was refused (" + std::to_string(counts.effectAllocations) +
+                   " allocations, " + std::to_string(counts.threadStarts) + " thread starts seen)";
         if (err == 0) return which + ": the render reported success";
         if (!host.clean()) return which + ": " + host.report();
-        if (host.renderFrame(0) != 0 || host.output().poisonCount() != 0) return which + ": the next frame did not render";
+        if (host.renderFrame(0) != 0 || host.output().poisonCount() != 0)
+            return which + ": the next frame did not render";
     }
     return "";
 }

@@ -101,8 +101,8 @@ using nebulastra::fuzz::allocate;
 extern "C" int __interceptor_pthread_create(pthread_t*, const pthread_attr_t*, void* (*)(void*), void*)
     __attribute__((weak));
 
-extern "C" __attribute__((visibility("default"))) int pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*),
-                              void* arg) {
+extern "C" __attribute__((visibility("default"))) int
+pthread_create(pthread_t* thread, const pthread_attr_t* attr, void* (*start)(void*), void* arg) {
     using namespace nebulastra::fuzz;
     if (gArmed.load()) {
         const int n = ++gThreadStarts;
@@ -123,8 +123,12 @@ void* operator new(std::size_t n) { return allocate(n, 0, CALLER, false); }
 void* operator new[](std::size_t n) { return allocate(n, 0, CALLER, false); }
 void* operator new(std::size_t n, const std::nothrow_t&) noexcept { return allocate(n, 0, CALLER, true); }
 void* operator new[](std::size_t n, const std::nothrow_t&) noexcept { return allocate(n, 0, CALLER, true); }
-void* operator new(std::size_t n, std::align_val_t a) { return allocate(n, static_cast<std::size_t>(a), CALLER, false); }
-void* operator new[](std::size_t n, std::align_val_t a) { return allocate(n, static_cast<std::size_t>(a), CALLER, false); }
+void* operator new(std::size_t n, std::align_val_t a) {
+    return allocate(n, static_cast<std::size_t>(a), CALLER, false);
+}
+void* operator new[](std::size_t n, std::align_val_t a) {
+    return allocate(n, static_cast<std::size_t>(a), CALLER, false);
+}
 void* operator new(std::size_t n, std::align_val_t a, const std::nothrow_t&) noexcept {
     return allocate(n, static_cast<std::size_t>(a), CALLER, true);
 }

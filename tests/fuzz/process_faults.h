@@ -34,7 +34,9 @@ ProcessFaultCounts disarmProcessFaults();
 // Arms on construction, disarms on destruction (also when the body throws).
 class ProcessFaultScope {
 public:
-    ProcessFaultScope(int failAllocation, int failThreadStart) { armProcessFaults(failAllocation, failThreadStart); }
+    ProcessFaultScope(int failAllocation, int failThreadStart) {
+        armProcessFaults(failAllocation, failThreadStart);
+    }
     ~ProcessFaultScope() { disarmProcessFaults(); }
     ProcessFaultScope(const ProcessFaultScope&) = delete;
     ProcessFaultScope& operator=(const ProcessFaultScope&) = delete;

@@ -30,7 +30,8 @@ std::string checkScene(const scene::Scene& s) {
         // Parents must end: the host follows them without a step limit.
         int at = static_cast<int>(i);
         for (std::size_t steps = 0; at >= 0; ++steps) {
-            if (steps > s.layers.size() || at >= static_cast<int>(s.layers.size())) return "a loaded scene has a bad parent";
+            if (steps > s.layers.size() || at >= static_cast<int>(s.layers.size()))
+                return "a loaded scene has a bad parent";
             at = s.layers[static_cast<std::size_t>(at)].parent;
         }
     }
@@ -44,7 +45,8 @@ std::string checkSceneInput(const std::uint8_t* data, std::size_t size) {
     // whole scene file (so scene files are inputs as they are).
     const int door = size == 0 ? 0 : data[0];
     const bool override = door == 1 || door == 2;
-    const std::string text(reinterpret_cast<const char*>(data) + (override ? 1 : 0), size - (override ? 1 : 0));
+    const std::string text(reinterpret_cast<const char*>(data) + (override ? 1 : 0),
+                           size - (override ? 1 : 0));
     std::string source = std::string(kSource) + ": ";
     try {
         if (!override) return checkScene(scene::parseScene(text, kSource));

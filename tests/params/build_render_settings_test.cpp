@@ -60,7 +60,7 @@ TEST(BuildRenderSettings, DefaultsOfAFullHdFrame) {
     EXPECT_EQ(s.edgeErosion, 0.4f);
     EXPECT_EQ(s.domainWarp, 0.3f);
     EXPECT_EQ(s.edgeHardness, 0.5f);
-    EXPECT_EQ(s.billowMap, 0);
+    EXPECT_EQ(s.billowMap, NoiseShape::Smooth);
     EXPECT_EQ(s.billow, 0.6f);
     EXPECT_EQ(s.billowSize, 3.0f);
     EXPECT_EQ(s.billowDetail, 4);
@@ -78,9 +78,9 @@ TEST(BuildRenderSettings, DefaultsOfAFullHdFrame) {
     EXPECT_EQ(s.randomSeed, 0);
     EXPECT_EQ(s.intensitySizeWeight, 1.0f);
     EXPECT_EQ(s.saturation, 1.0f);
-    EXPECT_EQ(s.overlapBlend, 0);
+    EXPECT_EQ(s.overlapBlend, BlendMode::Average);
     EXPECT_FALSE(s.cloudPrefixOnly);
-    EXPECT_EQ(s.textureType, 1);
+    EXPECT_EQ(s.textureType, TextureType::Wisps);
     EXPECT_EQ(s.textureStrength, 0.3f);
     EXPECT_EQ(s.textureScale, 6.0f);
     EXPECT_EQ(s.textureContrast, 1.0f);
@@ -139,11 +139,11 @@ TEST(BuildRenderSettings, LayerSizeAtTheDownsample) {
     EXPECT_EQ(downsampledSize(1920, {1, 2}), 960);
     EXPECT_EQ(downsampledSize(1081, {1, 2}), 541);
     EXPECT_EQ(downsampledSize(25, {1, 3}), 9);
-    EXPECT_EQ(downsampledSize(25, {2, 3}), 17);  // 16.67
-    EXPECT_EQ(downsampledSize(25, {0, 2}), 25);  // numerator 0: full resolution
+    EXPECT_EQ(downsampledSize(25, {2, 3}), 17); // 16.67
+    EXPECT_EQ(downsampledSize(25, {0, 2}), 25); // numerator 0: full resolution
     EXPECT_EQ(downsampledSize(25, {1, 0}), 25);
     EXPECT_EQ(downsampledSize(0, {1, 2}), 0);
-    EXPECT_EQ(downsampledSize(30000, {100000, 1}), 2147483647);  // clamped, not wrapped
+    EXPECT_EQ(downsampledSize(30000, {100000, 1}), 2147483647); // clamped, not wrapped
 
     Frame frame;
     frame.in_data.width = 1001;
@@ -154,7 +154,8 @@ TEST(BuildRenderSettings, LayerSizeAtTheDownsample) {
     EXPECT_EQ(layer.width, 251);
     EXPECT_EQ(layer.height, 188);
     // The snapshot for that layer: the rays span it, and it maps back to about the full size.
-    const RenderSettings s = buildRenderSettings(frame.params.params(), layer.width, layer.height, &frame.in_data);
+    const RenderSettings s =
+        buildRenderSettings(frame.params.params(), layer.width, layer.height, &frame.in_data);
     EXPECT_EQ(s.outputWidth, 251);
     EXPECT_EQ(s.outputHeight, 188);
     EXPECT_EQ(s.fullWidth, 1004);
@@ -192,9 +193,9 @@ TEST(BuildRenderSettings, OutOfRangeValuesAreBroughtIntoRange) {
     frame.params[kParamEmitters].u.bd.value = 1;
     RenderSettings s = frame.build();
     EXPECT_EQ(s.qualitySteps, 256);
-    EXPECT_EQ(s.billowMap, 0);
-    EXPECT_EQ(s.overlapBlend, 4);
-    EXPECT_EQ(s.textureType, 1);
+    EXPECT_EQ(s.billowMap, NoiseShape::Smooth);
+    EXPECT_EQ(s.overlapBlend, BlendMode::Darken);
+    EXPECT_EQ(s.textureType, TextureType::Wisps);
     EXPECT_EQ(s.billowDetail, 1);
     EXPECT_EQ(s.scale[0], 1.0f);
     EXPECT_EQ(s.scale[1], 0.02f);
@@ -208,9 +209,9 @@ TEST(BuildRenderSettings, OutOfRangeValuesAreBroughtIntoRange) {
     frame.params[kParamBillowDetail].u.sd.value = 9;
     s = frame.build();
     EXPECT_EQ(s.qualitySteps, 16);
-    EXPECT_EQ(s.billowMap, 3);
-    EXPECT_EQ(s.overlapBlend, 0);
-    EXPECT_EQ(s.textureType, 3);
+    EXPECT_EQ(s.billowMap, NoiseShape::Clumps);
+    EXPECT_EQ(s.overlapBlend, BlendMode::Average);
+    EXPECT_EQ(s.textureType, TextureType::Erosion);
     EXPECT_EQ(s.billowDetail, 6);
 
     // "Cloud Size" 1 on a 50-pixel layer: 0.5 px is raised to 1; so is a NaN size.
@@ -276,7 +277,7 @@ TEST(BuildRenderSettings, PercentagesRoundOnceFromDouble) {
     frame.params[kParamSaturation].u.fs_d.value = 12.34;
     frame.params[kParamOpacityRandom].u.fs_d.value = 0.7;
     frame.params[kParamBillowSize].u.fs_d.value = 0.1; // as entered: just rounded to float
-    frame.params[kParamScaleY].u.fs_d.value = 150.0;  // each axis from its own slider
+    frame.params[kParamScaleY].u.fs_d.value = 150.0;   // each axis from its own slider
     frame.params[kParamScaleZ].u.fs_d.value = 250.0;
     const RenderSettings s = frame.build();
     EXPECT_EQ(s.scale[0], 1.0f);

@@ -212,9 +212,9 @@ TEST(ParamsSetup, DeclaresTheSixtyTwoParametersExactly) {
     for (const scenehost::HostCall& call : host.log().calls()) {
         if (call.function == "strcpy") copied.push_back(call.text);
     }
-    EXPECT_EQ(copied, (std::vector<std::string>{"Sun Azimuth", "Sun Elevation", "Rotate X",
-                                                "Rotate Y", "Rotate Z", "World Evolution",
-                                                "Billow Evolution", "Texture Evolution"}));
+    EXPECT_EQ(copied,
+              (std::vector<std::string>{"Sun Azimuth", "Sun Elevation", "Rotate X", "Rotate Y", "Rotate Z",
+                                        "World Evolution", "Billow Evolution", "Texture Evolution"}));
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
@@ -234,7 +234,7 @@ TEST(ParamsSetup, AddParamFailureStopsAtOnce) {
     host.outDataTemplate().num_params = 17;
     host.failAddParam(20, PF_Err_OUT_OF_MEMORY);
     EXPECT_EQ(host.paramsSetup(), PF_Err_OUT_OF_MEMORY);
-    EXPECT_EQ(host.outData().num_params, 17); // left as the host put it
+    EXPECT_EQ(host.outData().num_params, 17);      // left as the host put it
     EXPECT_EQ(host.log().count("add_param"), 20u); // nothing after the failing call
     EXPECT_TRUE(host.clean()) << host.report();
 }

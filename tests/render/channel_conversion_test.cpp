@@ -26,7 +26,7 @@ TEST(ChannelConversion, EightBitRoundsHalvesUpAndClamps) {
 
 TEST(ChannelConversion, SixteenBitUsesTheHostFullScale) {
     EXPECT_EQ(toChannel16(1.0f), 32768);
-    EXPECT_EQ(toChannel16(0.99999f), 32768);  // 32767.67 + 0.5, truncated
+    EXPECT_EQ(toChannel16(0.99999f), 32768); // 32767.67 + 0.5, truncated
     EXPECT_EQ(toChannel16(0.5f), 16384);
     EXPECT_EQ(toChannel16(2.0f), 32768);
     EXPECT_EQ(toChannel16(-1.0f), 0);

@@ -22,7 +22,7 @@ using testing::plainShapeSettings;
 constexpr float kRadius = 20.0f;
 
 TEST(DensityField, CentreOfAPlainCloudIsOpacityTimesSizeOverRadius) {
-    RenderSettings s = plainShapeSettings();  // cloud size 10
+    RenderSettings s = plainShapeSettings(); // cloud size 10
     addEmitter(s, 1, 2, 3);
     PreparedFrame f = handPreparedFrame(s, kRadius);
     f.emitterOpacity[0] = 0.8f;
@@ -50,7 +50,8 @@ TEST(DensityField, DetailModulatesTheShadowShareWithinItsRange) {
     const PreparedFrame f = handPreparedFrame(s, kRadius);
     float lowest = 2.0f, highest = 0.0f;
     for (int i = 0; i < 40; ++i) {
-        const float p[3] = {static_cast<float>(i % 7) * 2.0f - 6.0f, static_cast<float>(i / 7) * 2.5f - 7.0f, 1.5f};
+        const float p[3] = {static_cast<float>(i % 7) * 2.0f - 6.0f, static_cast<float>(i / 7) * 2.5f - 7.0f,
+                            1.5f};
         float shares[kMaxEmitters];
         const float total = sampleCloudDensity(p, s, f, shares);
         const float shadow = sampleShadowDensity(p, s, f);
@@ -73,19 +74,21 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
     addEmitter(s, 12, 4, 0);
     const PreparedFrame f = handPreparedFrame(s, kRadius);
     for (int type = 1; type <= 3; ++type) {
-        s.textureType = type;
+        s.textureType = static_cast<TextureType>(type);
         int sampled = 0;
-        std::vector<std::pair<float, float>> factors;  // (texture value, density factor)
+        std::vector<std::pair<float, float>> factors; // (texture value, density factor)
         for (int i = 0; i < 60; ++i) {
-            const float p[3] = {static_cast<float>(i % 10) * 2.0f - 4.0f, static_cast<float>(i / 10) * 2.0f - 5.0f, 2.0f};
+            const float p[3] = {static_cast<float>(i % 10) * 2.0f - 4.0f,
+                                static_cast<float>(i / 10) * 2.0f - 5.0f, 2.0f};
             float plainShares[kMaxEmitters], shares[kMaxEmitters];
             s.textureStrength = 0.0f;
             const float plain = sampleCloudDensity(p, s, f, plainShares);
             s.textureStrength = 1.0f;
-            s.textureContrast = 2.0f;  // the widest range: the factor lies in [0.3, 1.7]
+            s.textureContrast = 2.0f; // the widest range: the factor lies in [0.3, 1.7]
             for (float& share : shares) share = std::numeric_limits<float>::quiet_NaN();
             const float total = sampleCloudDensity(p, s, f, shares);
-            for (int k = 2; k < kMaxEmitters; ++k) EXPECT_TRUE(std::isnan(shares[k])) << "wrote past the emitters";
+            for (int k = 2; k < kMaxEmitters; ++k)
+                EXPECT_TRUE(std::isnan(shares[k])) << "wrote past the emitters";
 
             const float tau = sampleTexture(p, s, f);
             EXPECT_GE(tau, 0.0f);
@@ -99,13 +102,14 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
             EXPECT_NEAR(shares[0], plainShares[0] * m, 1e-6f * total);
             ++sampled;
 
-            s.textureStrength = 0.001f;  // at or below 0.1 % the texture is not consulted
+            s.textureStrength = 0.001f; // at or below 0.1 % the texture is not consulted
             EXPECT_EQ(sampleCloudDensity(p, s, f, shares), plain);
         }
         EXPECT_GT(sampled, 30) << "texture type " << type;
         // A denser texture never thins the cloud: the factor rises with the texture value.
         std::sort(factors.begin(), factors.end());
-        for (std::size_t i = 1; i < factors.size(); ++i) EXPECT_LE(factors[i - 1].second, factors[i].second + 1e-5f);
+        for (std::size_t i = 1; i < factors.size(); ++i)
+            EXPECT_LE(factors[i - 1].second, factors[i].second + 1e-5f);
         EXPECT_GT(factors.back().second - factors.front().second, 0.05f);
     }
 }

@@ -26,7 +26,8 @@ float shapeAt(float x, float y, float z, const RenderSettings& s, const Prepared
     return shape.mayContribute && shape.s > 0.0f ? shape.s : 0.0f;
 }
 
-EmitterShape shapeOf(const float p[3], int32_t k, const RenderSettings& s, const PreparedFrame& f, bool erode = true) {
+EmitterShape shapeOf(const float p[3], int32_t k, const RenderSettings& s, const PreparedFrame& f,
+                     bool erode = true) {
     return emitterShape(p, k, makeCloudField(s, f), erode);
 }
 
@@ -50,10 +51,10 @@ void directionOnSphere(int i, int n, float out[3]) {
 
 TEST(EmitterShape, NothingBeyondTheReachEvenWhereBillowsWouldReach) {
     RenderSettings s = plainShapeSettings();
-    s.billow = 40.0f;  // billows this strong push the surface far past 2.6 radii
+    s.billow = 40.0f; // billows this strong push the surface far past 2.6 radii
     addEmitter(s, 0, 0, 0);
     PreparedFrame f = handPreparedFrame(s, kRadius);
-    f.emitterMaxScale[0] = 1.5f;  // the reach grows with the largest scale: 2.6 * 20 * 1.5 = 78
+    f.emitterMaxScale[0] = 1.5f; // the reach grows with the largest scale: 2.6 * 20 * 1.5 = 78
     int insideWithCloud = 0;
     for (int i = 0; i < 64; ++i) {
         float dir[3];
@@ -72,10 +73,10 @@ TEST(EmitterShape, PlainEllipsoidWithoutBillows) {
     RenderSettings s = plainShapeSettings();
     addEmitter(s, 5, -3, 2);
     PreparedFrame f = handPreparedFrame(s, kRadius);
-    EXPECT_EQ(shapeAt(5, -3, 2, s, f), 1.0f);  // 1 at the centre
+    EXPECT_EQ(shapeAt(5, -3, 2, s, f), 1.0f); // 1 at the centre
     EXPECT_NEAR(shapeAt(5 + 8, -3, 2, s, f), 0.6f, 1e-6f);
     EXPECT_NEAR(shapeAt(5, -3 + 6, 2 - 8, s, f), 0.5f, 1e-6f);
-    EXPECT_EQ(shapeAt(5 - 30, -3, 2, s, f), 0.0f);  // outside: s = -0.5
+    EXPECT_EQ(shapeAt(5 - 30, -3, 2, s, f), 0.0f); // outside: s = -0.5
 
     // Scales 2, 1, 4 on the local axes: the surface (s = 0) passes through 2R, R and 4R.
     f.emitterInvScale[0][0] = 0.5f;
@@ -122,7 +123,7 @@ TEST(EmitterShape, TowerStretchesTheUpperHalfAndGrowsItsBillows) {
     const PreparedFrame f = handPreparedFrame(s, kRadius);
 
     // Tower 0: a sphere. Tower 100 %: the top (-y) reaches 2.2 R, the bottom stays at R.
-    EXPECT_EQ(shapeAt(0, -30, 0, s, f), 0.0f);  // s = -0.5
+    EXPECT_EQ(shapeAt(0, -30, 0, s, f), 0.0f); // s = -0.5
     s.tower = 1.0f;
     EXPECT_NEAR(shapeAt(0, -30, 0, s, f), 1.0f - 1.5f / 2.2f, 1e-6f);
     EXPECT_GT(shapeAt(0, -43.8f, 0, s, f), 0.0f);
@@ -146,7 +147,7 @@ TEST(EmitterShape, TowerStretchesTheUpperHalfAndGrowsItsBillows) {
             const float stretched = -10.0f / (1.0f + 1.2f * tower);
             const float base = 1.0f - std::sqrt(x * x + stretched * stretched + 9.0f) / kRadius;
             const float billow0 = above0 - base0;
-            if (std::fabs(billow0) < 0.01f) continue;  // too little billow to compare ratios
+            if (std::fabs(billow0) < 0.01f) continue; // too little billow to compare ratios
             const float ratio = (shapeAt(x, -10, 3, s, f) - base) / billow0;
             EXPECT_NEAR(ratio, 1.0f + 0.8f * tower * 0.5f, 2e-4f);
             ++compared;
@@ -160,7 +161,7 @@ TEST(EmitterShape, FlattenBaseCutsOnlyTheUnderside) {
     s.billow = 0.3f;
     addEmitter(s, 0, 0, 0);
     const PreparedFrame f = handPreparedFrame(s, kRadius);
-    const float heights[] = {-0.5f, 0.0f, 0.18f, 0.4f, 0.62f, 0.8f};  // h = y / R
+    const float heights[] = {-0.5f, 0.0f, 0.18f, 0.4f, 0.62f, 0.8f}; // h = y / R
     float unflattened[6];
     for (int i = 0; i < 6; ++i) unflattened[i] = shapeAt(3, heights[i] * kRadius, -2, s, f);
 
@@ -169,7 +170,7 @@ TEST(EmitterShape, FlattenBaseCutsOnlyTheUnderside) {
     EXPECT_EQ(shapeAt(3, 0.62f * kRadius, -2, s, f), 0.0f);
     EXPECT_EQ(shapeAt(3, 0.8f * kRadius, -2, s, f), 0.0f);
 
-    s.flattenBase = 0.5f;  // h = 0.4 is half way through the ramp: s * (1 - 0.5 * 0.5)
+    s.flattenBase = 0.5f; // h = 0.4 is half way through the ramp: s * (1 - 0.5 * 0.5)
     EXPECT_NEAR(shapeAt(3, 0.4f * kRadius, -2, s, f), unflattened[3] * 0.75f, 1e-5f);
 }
 
@@ -177,7 +178,7 @@ TEST(EmitterShape, BillowsPushTheSurfaceInProportionToTheirAmount) {
     // The billow term is added to the plain ellipsoid: zero billow leaves the ellipsoid, and
     // doubling the amount doubles the departure from it. Domain warp moves the lookups.
     RenderSettings s = plainShapeSettings();
-    s.billowMap = 1;  // Puffy
+    s.billowMap = NoiseShape::Puffy;
     s.billowSeed = 7;
     addEmitter(s, 100, 0, 0);
     addEmitter(s, 0, 0, 0);
@@ -208,8 +209,8 @@ TEST(EmitterShape, ErosionEatsOnlyTheRim) {
     addEmitter(s, 0, 0, 0);
     const PreparedFrame f = handPreparedFrame(s, kRadius);
     // Without billows s is 1 - distance / R: erosion leaves s >= 0.55 alone.
-    const float inner = shapeAt(0, 0, 6, s, f);  // s = 0.7
-    const float rim = shapeAt(0, 0, 12, s, f);   // s = 0.4
+    const float inner = shapeAt(0, 0, 6, s, f); // s = 0.7
+    const float rim = shapeAt(0, 0, 12, s, f);  // s = 0.4
     s.edgeErosion = 1.0f;
     EXPECT_EQ(shapeAt(0, 0, 6, s, f), inner);
     EXPECT_EQ(shapeAt(0, 0, 0, s, f), 1.0f);
@@ -230,7 +231,7 @@ TEST(EmitterShape, ErosionEatsOnlyTheRim) {
 TEST(EdgeProfile, SoftnessAndHardness) {
     EXPECT_EQ(edgeProfile(0.05f, 0.1f, 0.5f), 0.5f);  // smoothstep(0.5)
     EXPECT_EQ(edgeProfile(0.2f, 0.1f, 0.5f), 1.0f);   // past the edge width
-    EXPECT_EQ(edgeProfile(0.001f, 0.0f, 0.5f), 1.0f);  // no edge width: a hard edge
+    EXPECT_EQ(edgeProfile(0.001f, 0.0f, 0.5f), 1.0f); // no edge width: a hard edge
     // 49 % to 51 % apply no power.
     EXPECT_EQ(edgeProfile(0.05f, 0.1f, 0.49f), 0.5f);
     EXPECT_EQ(edgeProfile(0.05f, 0.1f, 0.51f), 0.5f);

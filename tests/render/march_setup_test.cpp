@@ -18,14 +18,14 @@ TEST(BoundSphereClip, SpanInsideTheSphere) {
     EXPECT_EQ(tNear, 50.0f);
     EXPECT_EQ(tFar, 150.0f);
 
-    const float inside[3] = {10, 20, 40};  // the origin inside: the march starts at the eye
+    const float inside[3] = {10, 20, 40}; // the origin inside: the march starts at the eye
     ASSERT_TRUE(clipToBoundSphere(inside, down, centre, 50, tNear, tFar));
     EXPECT_EQ(tNear, 0.0f);
     EXPECT_EQ(tFar, 40.0f);
 
-    const float beside[3] = {70, 20, -70};  // passes 60 pixels from the centre: a miss
+    const float beside[3] = {70, 20, -70}; // passes 60 pixels from the centre: a miss
     EXPECT_FALSE(clipToBoundSphere(beside, down, centre, 50, tNear, tFar));
-    const float behind[3] = {10, 20, 100};  // the sphere lies wholly behind the origin
+    const float behind[3] = {10, 20, 100}; // the sphere lies wholly behind the origin
     EXPECT_FALSE(clipToBoundSphere(behind, down, centre, 50, tNear, tFar));
     const float nanOrigin[3] = {std::numeric_limits<float>::quiet_NaN(), 0, 0};
     EXPECT_FALSE(clipToBoundSphere(nanOrigin, down, centre, 50, tNear, tFar));
@@ -45,13 +45,13 @@ TEST(BoundSphereClip, FarEyeQuantisesTheSquares) {
 }
 
 TEST(MarchSteps, QualityIsTheMinimumAndTheStepAtMostSevenHundredthsOfACloud) {
-    EXPECT_EQ(marchStepCount(1000.0f, 100.0f, 64), 142);     // 1000 / 7 = 142.9
-    EXPECT_EQ(marchStepCount(10000.0f, 100.0f, 64), 1024);   // 1428 capped
-    EXPECT_EQ(marchStepCount(100.0f, 100.0f, 64), 64);       // 14 steps would do: quality wins
+    EXPECT_EQ(marchStepCount(1000.0f, 100.0f, 64), 142);   // 1000 / 7 = 142.9
+    EXPECT_EQ(marchStepCount(10000.0f, 100.0f, 64), 1024); // 1428 capped
+    EXPECT_EQ(marchStepCount(100.0f, 100.0f, 64), 64);     // 14 steps would do: quality wins
     EXPECT_EQ(marchStepCount(1000.0f, 100.0f, 200), 200);
-    EXPECT_EQ(marchStepCount(1.0f, 100.0f, 2), 4);           // never fewer than 4
-    EXPECT_EQ(marchStepCount(10.0f, 0.25f, 16), 142);        // the cloud size counts as at least 1
-    EXPECT_EQ(marchStepCount(1e12f, 1.0f, 16), 1024);        // beyond int32: still the cap
+    EXPECT_EQ(marchStepCount(1.0f, 100.0f, 2), 4);    // never fewer than 4
+    EXPECT_EQ(marchStepCount(10.0f, 0.25f, 16), 142); // the cloud size counts as at least 1
+    EXPECT_EQ(marchStepCount(1e12f, 1.0f, 16), 1024); // beyond int32: still the cap
     EXPECT_EQ(marchStepCount(std::numeric_limits<float>::quiet_NaN(), 10.0f, 32), 32);
 }
 

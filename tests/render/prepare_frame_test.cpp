@@ -22,7 +22,7 @@ RenderSettings baseSettings() {
     for (float& scale : s.scale) scale = 1.0f;
     s.edgeSoftness = 0.5f;
     s.billowSize = 2.0f;
-    s.billowMap = 0;
+    s.billowMap = NoiseShape::Smooth;
     s.billowDetail = 2;
     s.billowSeed = 3;
     s.textureScale = 1.0f;
@@ -41,7 +41,9 @@ CloudEmitter emitterAt(float x, float y, float z) {
 }
 
 // A slot no emitter filled: no radius, so no cloud can be drawn from it.
-bool slotUnused(const PreparedFrame& f, int k) { return f.emitterRadius[k] == 0.0f && f.emitterOpacity[k] == 0.0f; }
+bool slotUnused(const PreparedFrame& f, int k) {
+    return f.emitterRadius[k] == 0.0f && f.emitterOpacity[k] == 0.0f;
+}
 
 TEST(PrepareFrame, NoEmittersStillGivesFrameValues) {
     RenderSettings s = baseSettings();
@@ -55,12 +57,12 @@ TEST(PrepareFrame, NoEmittersStillGivesFrameValues) {
     for (float centre : f.boundCenter) EXPECT_EQ(centre, 0.0f);
     EXPECT_EQ(f.boundRadius, 1.1f);
     EXPECT_TRUE(slotUnused(f, 0));
-    EXPECT_FLOAT_EQ(f.billowFrequency, 0.04f);  // billow size 2 over a 50-pixel cloud
-    EXPECT_FLOAT_EQ(f.edgeWidth, 0.105f);       // softness 0.5: 0.05 + 0.5 * 0.11
-    EXPECT_EQ(f.billowPhase, 2.25f);            // 2 s at speed 0.5, plus 0.25 + 1
-    EXPECT_EQ(f.texturePhase, 0.25f);           // 1 + 0.25 - 1
+    EXPECT_FLOAT_EQ(f.billowFrequency, 0.04f); // billow size 2 over a 50-pixel cloud
+    EXPECT_FLOAT_EQ(f.edgeWidth, 0.105f);      // softness 0.5: 0.05 + 0.5 * 0.11
+    EXPECT_EQ(f.billowPhase, 2.25f);           // 2 s at speed 0.5, plus 0.25 + 1
+    EXPECT_EQ(f.texturePhase, 0.25f);          // 1 + 0.25 - 1
     EXPECT_FLOAT_EQ(f.textureFrequency, 0.088f);
-    EXPECT_EQ(f.billowGain, 1.0f);  // the Smooth map is its own reference spread
+    EXPECT_EQ(f.billowGain, 1.0f); // the Smooth map is its own reference spread
 }
 
 TEST(PrepareFrame, SizesBelowOnePixelAreBounded) {
@@ -90,7 +92,7 @@ TEST(PrepareFrame, SingleEmitterIsTheBoundCentre) {
     EXPECT_EQ(f.boundCenter[2], 300.0f);
     EXPECT_EQ(f.emitterRadius[0], 100.0f);
     EXPECT_EQ(f.emitterMaxScale[0], 2.0f);
-    EXPECT_FLOAT_EQ(f.boundRadius, 572.0f);  // reach 2.6 radii of the largest scale, 10 % margin
+    EXPECT_FLOAT_EQ(f.boundRadius, 572.0f); // reach 2.6 radii of the largest scale, 10 % margin
     EXPECT_TRUE(slotUnused(f, 1));
 }
 
@@ -111,7 +113,8 @@ TEST(PrepareFrame, BoundHoldsEveryCloud) {
         const float dx = s.emitters[k].position[0] - f.boundCenter[0];
         const float dy = s.emitters[k].position[1] - f.boundCenter[1];
         const float dz = s.emitters[k].position[2] - f.boundCenter[2];
-        const float reach = std::sqrt(dx * dx + dy * dy + dz * dz) + 2.6f * f.emitterMaxScale[k] * f.emitterRadius[k];
+        const float reach =
+            std::sqrt(dx * dx + dy * dy + dz * dz) + 2.6f * f.emitterMaxScale[k] * f.emitterRadius[k];
         EXPECT_LE(reach * 1.1f, f.boundRadius * 1.000001f) << k;
         largest = std::fmax(largest, reach);
     }
@@ -178,7 +181,8 @@ TEST(PrepareFrame, NoRandomnessGivesTheSetScalesAnglesAndOpacity) {
     const M rz = {{{std::cos(c), -std::sin(c), 0}, {std::sin(c), std::cos(c), 0}, {0, 0, 1}}};
     const M m = mul(rz, mul(ry, rx));
     for (int r = 0; r < 3; ++r)
-        for (int col = 0; col < 3; ++col) EXPECT_NEAR(f.emitterRotation[r][1][col], m[col][r], 1e-6) << r << col;
+        for (int col = 0; col < 3; ++col)
+            EXPECT_NEAR(f.emitterRotation[r][1][col], m[col][r], 1e-6) << r << col;
 }
 
 TEST(PrepareFrame, ColourIsDecodedFromSrgb) {
@@ -271,13 +275,13 @@ TEST(PrepareFrame, EachBillowMapIsRescaledToTheSmoothSpread) {
     s.billowSeed = 0;
     const NoiseStats smooth = measureNoiseStats(NoiseShape::Smooth, 4, 0);
     for (int map : {1, 2, 3}) {
-        s.billowMap = map;
+        s.billowMap = static_cast<NoiseShape>(map);
         const PreparedFrame f = prepareFrame(s);
         const NoiseStats own = measureNoiseStats(static_cast<NoiseShape>(map), 4, 0);
-        EXPECT_EQ(f.billowMean, own.mean) << map;  // recentred on its own mean
+        EXPECT_EQ(f.billowMean, own.mean) << map; // recentred on its own mean
         EXPECT_NEAR(own.stddev * f.billowGain, smooth.stddev, 1e-6f) << map;
     }
-    s.billowMap = 7;  // unknown maps behave as Smooth
+    s.billowMap = static_cast<NoiseShape>(7); // unknown maps behave as Smooth
     const PreparedFrame f = prepareFrame(s);
     EXPECT_EQ(f.billowMean, smooth.mean);
     EXPECT_EQ(f.billowGain, 1.0f);

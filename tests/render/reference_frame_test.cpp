@@ -125,7 +125,8 @@ void checkAgainstReference(const ReferenceCase& c) {
     if (d.differing != 0) {
         // The frame as rendered, for a look at what changed (same format as the reference).
         const std::string actual =
-            (std::filesystem::temp_directory_path() / (std::string("reference_") + c.name + ".actual.nbrf")).string();
+            (std::filesystem::temp_directory_path() / (std::string("reference_") + c.name + ".actual.nbrf"))
+                .string();
         testing::writeReferenceImage(actual, rendered);
         ADD_FAILURE() << "the frame does not match " << referencePath(c)
                       << " bit for bit; the rendered frame is in " << actual;
@@ -134,7 +135,8 @@ void checkAgainstReference(const ReferenceCase& c) {
     // The reference is a picture, not a blank or flat frame: red and blue exchanged, or the
     // picture one pixel off, change a good part of it.
     FloatImage swapped = reference;
-    for (std::size_t i = 0; i < swapped.argb.size(); i += 4) std::swap(swapped.argb[i + 1], swapped.argb[i + 3]);
+    for (std::size_t i = 0; i < swapped.argb.size(); i += 4)
+        std::swap(swapped.argb[i + 1], swapped.argb[i + 3]);
     EXPECT_GT(testing::compareFrames(swapped, reference, 0.0, 0.0).differing, reference.argb.size() / 8);
     FloatImage shifted = reference;
     for (std::size_t i = 4; i < shifted.argb.size(); ++i) shifted.argb[i] = reference.argb[i - 4];

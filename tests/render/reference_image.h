@@ -36,7 +36,8 @@ inline void putWord(std::string& out, std::uint32_t v) {
 
 inline std::uint32_t getWord(const std::string& in, std::size_t offset) {
     std::uint32_t v = 0;
-    for (int i = 0; i < 4; ++i) v |= static_cast<std::uint32_t>(static_cast<unsigned char>(in[offset + i])) << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        v |= static_cast<std::uint32_t>(static_cast<unsigned char>(in[offset + i])) << (8 * i);
     return v;
 }
 
@@ -87,15 +88,15 @@ struct FrameDifference {
     std::size_t differing = 0;      // not bit-identical
     std::size_t outOfTolerance = 0; // beyond the tolerance given to compareFrames
     double maxAbsolute = 0.0;
-    double maxRelative = 0.0;       // |a - b| / |reference|, over channels whose reference is not 0
+    double maxRelative = 0.0;              // |a - b| / |reference|, over channels whose reference is not 0
     std::int32_t worstX = -1, worstY = -1; // where the largest absolute difference lies
     int worstChannel = -1;                 // 0 alpha, 1 red, 2 green, 3 blue
 };
 
 // A channel is within tolerance when |a - b| <= absolute + relative * |reference|. NaN never is,
 // unless both are NaN with the same bits. Images of different sizes are wholly out of tolerance.
-inline FrameDifference compareFrames(const FloatImage& image, const FloatImage& reference,
-                                     double absolute, double relative) {
+inline FrameDifference compareFrames(const FloatImage& image, const FloatImage& reference, double absolute,
+                                     double relative) {
     FrameDifference d;
     if (image.width != reference.width || image.height != reference.height) {
         d.channels = d.differing = d.outOfTolerance = reference.argb.size();

@@ -2,9 +2,9 @@
 // Frames for renderer tests: the effect's default parameter values as the snapshot converts them,
 // lights placed by hand, and hand-built PreparedFrames for tests that need exact control.
 
+#include "../params/default_params.h" // relative: the benchmarks include this file too
 #include "params/build_render_settings.h"
-#include "../params/default_params.h"  // relative: the benchmarks include this file too
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 #include "render/prepared_frame.h"
 
 namespace nebulastra::testing {
@@ -35,8 +35,8 @@ inline void setFrontCamera(RenderSettings& s, float distance) {
                 distance};
 }
 
-inline void addEmitter(RenderSettings& s, float x, float y, float z, float r = 1.0f, float g = 1.0f, float b = 1.0f,
-                       float intensity = 1.0f, float shadowDarkness = 1.0f) {
+inline void addEmitter(RenderSettings& s, float x, float y, float z, float r = 1.0f, float g = 1.0f,
+                       float b = 1.0f, float intensity = 1.0f, float shadowDarkness = 1.0f) {
     CloudEmitter& e = s.emitters[s.emitterCount++];
     e.position[0] = x;
     e.position[1] = y;

@@ -28,8 +28,8 @@ RenderSettings twoClouds() {
     return s;
 }
 
-std::vector<unsigned char> renderWorld(const RenderSettings& s, const PreparedFrame& prepared, RowWorker worker,
-                                      std::ptrdiff_t pixelBytes, int32_t hardwareThreads) {
+std::vector<unsigned char> renderWorld(const RenderSettings& s, const PreparedFrame& prepared,
+                                       RowWorker worker, std::ptrdiff_t pixelBytes, int32_t hardwareThreads) {
     const std::ptrdiff_t rowbytes = kWidth * pixelBytes + 16;
     std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * kHeight), 0xCD);
     const CloudField field = makeCloudField(s, prepared);

@@ -25,8 +25,8 @@ std::atomic<int> gCalls[kHeight][kWidth];
 
 // Colour from the pixel's position: red x / 255, green y / 255, blue past full scale, alpha 0.5,
 // so each stored value says which pixel it came from.
-void positionShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r, float& g, float& b,
-                    float& a) {
+void positionShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r, float& g,
+                    float& b, float& a) {
     ++gCalls[y][x];
     r = static_cast<float>(x) / 255.0f;
     g = static_cast<float>(y) / 255.0f;
@@ -36,8 +36,8 @@ void positionShader(int32_t x, int32_t y, const RenderSettings&, const PreparedF
 
 // For a world that is part of the frame: the frame position the shader was asked for, as floats.
 int32_t gOriginX = 0, gOriginY = 0;
-void framePositionShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r, float& g,
-                         float& b, float& a) {
+void framePositionShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r,
+                         float& g, float& b, float& a) {
     ++gCalls[y - gOriginY][x - gOriginX];
     r = static_cast<float>(x);
     g = static_cast<float>(y);
@@ -45,10 +45,10 @@ void framePositionShader(int32_t x, int32_t y, const RenderSettings&, const Prep
     a = 1.0f;
 }
 
-void unusualShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r, float& g, float& b,
-                   float& a) {
+void unusualShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r, float& g,
+                   float& b, float& a) {
     ++gCalls[y][x];
-    r = 3.25f + static_cast<float>(x);  // above 1 and above alpha
+    r = 3.25f + static_cast<float>(x); // above 1 and above alpha
     g = -0.5f;
     b = std::numeric_limits<float>::quiet_NaN();
     a = 0.99999f;
@@ -79,8 +79,9 @@ void render(PaddedWorld& world, void (*shadeRows)(const RowBand&, PixelShader), 
     RenderSettings settings{};
     PreparedFrame prepared{};
     const CloudField field = makeCloudField(settings, prepared);
-    const FrameContext context{world.data(), world.rowbytes, kWidth, originX, originY, &settings, &prepared, &field};
-    runRowBandsWith(4, kHeight, context, bandWorker, startThread);  // bands of 3, 3, 3 and 2 rows
+    const FrameContext context{world.data(), world.rowbytes, kWidth,    originX,
+                               originY,      &settings,      &prepared, &field};
+    runRowBandsWith(4, kHeight, context, bandWorker, startThread); // bands of 3, 3, 3 and 2 rows
 }
 
 void expectEachPixelShadedOnce() {
@@ -96,7 +97,8 @@ void expectOnlyPixelsWritten(PaddedWorld& world, std::ptrdiff_t pixelBytes) {
     }
     for (int32_t y = 0; y < kHeight; ++y) {
         const unsigned char* row = world.data() + y * world.rowbytes;
-        for (std::ptrdiff_t i = kWidth * pixelBytes; i < world.rowbytes; ++i) ASSERT_EQ(row[i], kPoison) << "row " << y;
+        for (std::ptrdiff_t i = kWidth * pixelBytes; i < world.rowbytes; ++i)
+            ASSERT_EQ(row[i], kPoison) << "row " << y;
     }
 }
 
@@ -108,10 +110,10 @@ TEST(RenderRows, EightBitPixels) {
     for (int32_t y = 0; y < kHeight; ++y) {
         for (int32_t x = 0; x < kWidth; ++x) {
             const unsigned char* px = world.data() + y * world.rowbytes + x * 4;
-            EXPECT_EQ(px[0], 128);  // alpha 0.5
+            EXPECT_EQ(px[0], 128); // alpha 0.5
             EXPECT_EQ(px[1], x);
             EXPECT_EQ(px[2], y);
-            EXPECT_EQ(px[3], 255);  // 1.5 clamps to full scale
+            EXPECT_EQ(px[3], 255); // 1.5 clamps to full scale
         }
     }
 }
@@ -125,10 +127,10 @@ TEST(RenderRows, SixteenBitPixels) {
         for (int32_t x = 0; x < kWidth; ++x) {
             uint16_t px[4];
             std::memcpy(px, world.data() + y * world.rowbytes + x * 8, sizeof px);
-            EXPECT_EQ(px[0], 32768);  // 0.99999 rounds to full scale
-            EXPECT_EQ(px[1], 32768);  // colour above alpha, clamped to 1 on its own
+            EXPECT_EQ(px[0], 32768); // 0.99999 rounds to full scale
+            EXPECT_EQ(px[1], 32768); // colour above alpha, clamped to 1 on its own
             EXPECT_EQ(px[2], 0);
-            EXPECT_EQ(px[3], 0);  // NaN
+            EXPECT_EQ(px[3], 0); // NaN
         }
     }
 }

@@ -16,12 +16,11 @@ TEST(RowBandPlan, SplitsRowsOverAtMostSixteenThreads) {
         int32_t threads, height, count, bandHeight;
     };
     const Case cases[] = {
-        {16, 1080, 16, 68}, {64, 1080, 16, 68},  // capped at 16: fifteen bands of 68, one of 60
-        {2, 1080, 2, 540},  {1, 1080, 1, 1080},  // one reported thread: a single worker
-        {0, 1080, 4, 270},                       // unknown hardware counts as 4 threads
-        {16, 17, 9, 2},                          // ceil(17 / 16) = 2 rows each: only 9 bands start
-        {16, 10, 10, 1},    {2, 17, 2, 9},    {16, 1, 1, 1}, {64, 1, 1, 1},
-        {16, 0, 0, 0},      {16, -3, 0, 0},
+        {16, 1080, 16, 68}, {64, 1080, 16, 68}, // capped at 16: fifteen bands of 68, one of 60
+        {2, 1080, 2, 540},  {1, 1080, 1, 1080}, // one reported thread: a single worker
+        {0, 1080, 4, 270},                      // unknown hardware counts as 4 threads
+        {16, 17, 9, 2},                         // ceil(17 / 16) = 2 rows each: only 9 bands start
+        {16, 10, 10, 1},    {2, 17, 2, 9},      {16, 1, 1, 1}, {64, 1, 1, 1}, {16, 0, 0, 0}, {16, -3, 0, 0},
     };
     for (const Case& c : cases) {
         const RowBandPlan plan = planRowBands(c.threads, c.height);

@@ -24,7 +24,7 @@ RenderSettings defaultRenderSettings(int32_t width, int32_t height) {
 
 constexpr int32_t kWidth = 32;
 constexpr int32_t kHeight = 18;
-constexpr float kCx = 16.0f, kCy = 9.0f;  // the layer's centre
+constexpr float kCx = 16.0f, kCy = 9.0f; // the layer's centre
 
 RenderSettings centreCloud() {
     RenderSettings s = defaultRenderSettings(kWidth, kHeight);
@@ -52,8 +52,8 @@ TEST(ShadePixel, DrawsAnOpaqueCloudAroundTheLight) {
     const Pixel& centre = pixels[8 * kWidth + 15];
     EXPECT_GT(centre.a, 0.9f);
     EXPECT_GT(centre.r, 0.0f);
-    EXPECT_GT(centre.r, centre.b);  // the light is warm
-    const Pixel& corner = pixels[0];  // outside the bound sphere: transparent black
+    EXPECT_GT(centre.r, centre.b);   // the light is warm
+    const Pixel& corner = pixels[0]; // outside the bound sphere: transparent black
     EXPECT_EQ(corner.r, 0.0f);
     EXPECT_EQ(corner.g, 0.0f);
     EXPECT_EQ(corner.b, 0.0f);
@@ -70,7 +70,7 @@ TEST(ShadePixel, TransparentWhenNothingCanBeSeen) {
     RenderSettings noDensity = centreCloud();
     noDensity.density = 0.0f;
     RenderSettings noLights = defaultRenderSettings(kWidth, kHeight);
-    RenderSettings lookingAway = centreCloud();  // a camera past the cloud, facing away from it
+    RenderSettings lookingAway = centreCloud(); // a camera past the cloud, facing away from it
     lookingAway.camera = {true, {kCx, kCy, 200}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, 100.0f};
     for (const RenderSettings* s : {&noDensity, &noLights, &lookingAway}) {
         for (const Pixel& p : shadeAll(*s)) {
@@ -145,7 +145,7 @@ TEST(ShadePixel, CloudBehindColoursAsMuchAsCloudInFront) {
     s.emitters[1].position[2] = -6;
     shadePixel(15, 8, s, prepareFrame(s), r2, g2, b2, a2);
     ASSERT_GT(a1, 0.5f);
-    ASSERT_LT(a1, 0.997f);  // the march ran through both clouds
+    ASSERT_LT(a1, 0.997f); // the march ran through both clouds
     const float ratio = (r1 / b1) / (r2 / b2);
     EXPECT_GT(ratio, 0.8f);
     EXPECT_LT(ratio, 1.25f);
@@ -175,7 +175,7 @@ TEST(ShadePixel, SelfShadowOnlyDarkens) {
     const std::vector<Pixel> shadowed = shadeAll(s);
     bool darker = false;
     for (std::size_t i = 0; i < shadowed.size(); ++i) {
-        EXPECT_EQ(shadowed[i].a, unshadowed[i].a);  // shadows change light, not coverage
+        EXPECT_EQ(shadowed[i].a, unshadowed[i].a); // shadows change light, not coverage
         EXPECT_LE(shadowed[i].r, unshadowed[i].r * 1.00001f);
         if (shadowed[i].r < unshadowed[i].r * 0.9f) darker = true;
     }

@@ -16,8 +16,8 @@ using testing::sceneFromJson;
 
 std::string compWithCamera(const std::string& camera, int width = 1920, int height = 1080) {
     return R"({"composition": {"width": )" + std::to_string(width) + R"(, "height": )" +
-           std::to_string(height) + R"(, "frameRate": 24}, "layer": {"width": 24, "height": 16}, "camera": )" +
-           camera + "}";
+           std::to_string(height) +
+           R"(, "frameRate": 24}, "layer": {"width": 24, "height": 16}, "camera": )" + camera + "}";
 }
 
 void expectVec(const float v[3], float x, float y, float z, const char* what) {

@@ -33,13 +33,15 @@ scene::Scene lightsNamed(const std::vector<std::string>& names) {
 
 std::vector<std::string> passingNames(const RenderSettings& s, const std::vector<std::string>& names) {
     std::vector<std::string> out;
-    for (int k = 0; k < s.emitterCount; ++k) out.push_back(names[static_cast<std::size_t>(s.emitters[k].position[0])]);
+    for (int k = 0; k < s.emitterCount; ++k)
+        out.push_back(names[static_cast<std::size_t>(s.emitters[k].position[0])]);
     return out;
 }
 
 const std::vector<std::string> kNames = {
-    "Cloud 1", "CLOUDS", "cloudbank", "Clouds_fg", "cLoUd",                        // pass
-    "My cloud", "Clou", "Light 1", "clod", "", " cloud", "ｃｌｏｕｄ", "ÇLOUD", "cl\xC3\xB6ud", // fail
+    "Cloud 1",  "CLOUDS",     "cloudbank", "Clouds_fg",    "cLoUd", // pass
+    "My cloud", "Clou",       "Light 1",   "clod",         "",
+    " cloud",   "ｃｌｏｕｄ", "ÇLOUD",     "cl\xC3\xB6ud", // fail
 };
 const std::vector<std::string> kPassing = {"Cloud 1", "CLOUDS", "cloudbank", "Clouds_fg", "cLoUd"};
 

@@ -1,14 +1,14 @@
 #pragma once
 // Scene capture run in-process against the scene host, the way the render driver runs it first
-// thing in a frame: collectEmitters with the in_data the host prepared for that frame, inside a
+// thing in a frame: captureScene with the in_data the host prepared for that frame, inside a
 // host command so every suite call is checked, counted and logged.
 
 #include <cstdint>
 #include <string>
 
-#include "entry/plugin_id.h"
-#include "params/render_settings.h"
-#include "scene/collect_emitters.h"
+#include "hostio/plugin_id.h"
+#include "records/render_settings.h"
+#include "scene/capture_scene.h"
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
@@ -30,10 +30,11 @@ inline scene::Scene sceneFromJson(const std::string& json) { return scene::parse
 
 // Captures the scene at `frame` into a fresh settings record, as the snapshot leaves it (all zero
 // but the Emitters option).
-inline RenderSettings captureFrame(scenehost::SceneHost& host, std::int32_t frame, bool cloudPrefixOnly = false) {
+inline RenderSettings captureFrame(scenehost::SceneHost& host, std::int32_t frame,
+                                   bool cloudPrefixOnly = false) {
     RenderSettings settings{};
     settings.cloudPrefixOnly = cloudPrefixOnly;
-    host.runAsCommand(frame, [&] { collectEmitters(&host.inData(), settings); });
+    host.runAsCommand(frame, [&] { captureScene(&host.inData(), settings); });
     return settings;
 }
 

@@ -21,8 +21,9 @@ TEST(HostWorld, RowsArePaddedAndTheRecordDescribesThem) {
         EXPECT_EQ(d.extent_hint.right, 5);
         EXPECT_EQ(d.extent_hint.bottom, 3);
         EXPECT_EQ((d.world_flags & PF_WorldFlag_DEEP) != 0, bits == 16);
-        EXPECT_EQ(w.pixelFormat(), bits == 8 ? PF_PixelFormat_ARGB32
-                                   : bits == 16 ? PF_PixelFormat_ARGB64 : PF_PixelFormat_ARGB128);
+        EXPECT_EQ(w.pixelFormat(), bits == 8    ? PF_PixelFormat_ARGB32
+                                   : bits == 16 ? PF_PixelFormat_ARGB64
+                                                : PF_PixelFormat_ARGB128);
         EXPECT_EQ(w.poisonCount(), 15);
         EXPECT_TRUE(w.guardsIntact());
         EXPECT_TRUE(w.paddingIntact());
@@ -47,7 +48,7 @@ TEST(HostWorld, PoisonMarksEveryPixelNotWritten) {
 TEST(HostWorld, OverrunsAndPaddingWritesAreDetected) {
     {
         HostWorld w(3, 2, 8);
-        static_cast<unsigned char*>(w.world()->data)[-1] = 0;  // one byte before row 0
+        static_cast<unsigned char*>(w.world()->data)[-1] = 0; // one byte before row 0
         EXPECT_FALSE(w.guardsIntact());
     }
     {

@@ -16,36 +16,36 @@ namespace nebulastra::scene {
 namespace {
 
 Scene load(const std::string& members) {
-  return parseScene(R"({"composition": {"width": 1920, "height": 1080}, )" + members + "}", "s.json");
+    return parseScene(R"({"composition": {"width": 1920, "height": 1080}, )" + members + "}", "s.json");
 }
 
 void expectVec(const Vec3& got, const Vec3& want, double tolerance = 1e-12) {
-  for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], want[i], tolerance) << "component " << i;
+    for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], want[i], tolerance) << "component " << i;
 }
 
 TEST(SceneEval, KeyframesInterpolateAndHold) {
-  const Track track{{{1.0, 10.0}, {3.0, 30.0}, {3.0, 50.0}, {4.0, 60.0}}};
-  EXPECT_EQ(evaluateTrack(track, 0.0), 10.0);   // held before the first key
-  EXPECT_EQ(evaluateTrack(track, 2.5), 25.0);
-  EXPECT_EQ(evaluateTrack(track, 3.0), 50.0);   // two keys at one time: a jump to the later
-  EXPECT_EQ(evaluateTrack(track, 3.5), 55.0);
-  EXPECT_EQ(evaluateTrack(track, 9.0), 60.0);   // held after the last key
-  EXPECT_EQ(evaluateStepped(track, 0.0), 10.0);
-  EXPECT_EQ(evaluateStepped(track, 2.99), 10.0);
-  EXPECT_EQ(evaluateStepped(track, 3.0), 50.0);
-  EXPECT_EQ(evaluateStepped(track, 9.0), 60.0);
+    const Track track{{{1.0, 10.0}, {3.0, 30.0}, {3.0, 50.0}, {4.0, 60.0}}};
+    EXPECT_EQ(evaluateTrack(track, 0.0), 10.0); // held before the first key
+    EXPECT_EQ(evaluateTrack(track, 2.5), 25.0);
+    EXPECT_EQ(evaluateTrack(track, 3.0), 50.0); // two keys at one time: a jump to the later
+    EXPECT_EQ(evaluateTrack(track, 3.5), 55.0);
+    EXPECT_EQ(evaluateTrack(track, 9.0), 60.0); // held after the last key
+    EXPECT_EQ(evaluateStepped(track, 0.0), 10.0);
+    EXPECT_EQ(evaluateStepped(track, 2.99), 10.0);
+    EXPECT_EQ(evaluateStepped(track, 3.0), 50.0);
+    EXPECT_EQ(evaluateStepped(track, 9.0), 60.0);
 }
 
 TEST(SceneEval, ActivityFollowsEnabledAndInOutPoints) {
-  const Scene s = load(R"("layers": [{"inPoint": 1, "outPoint": 2}, {"enabled": false}])");
-  EXPECT_EQ(layerIsActive(s.layers[0], 0.999), false);
-  EXPECT_EQ(layerIsActive(s.layers[0], 1.0), true);
-  EXPECT_EQ(layerIsActive(s.layers[0], 2.0), false);  // the out point is excluded
-  EXPECT_EQ(layerIsActive(s.layers[1], 0.0), false);
+    const Scene s = load(R"("layers": [{"inPoint": 1, "outPoint": 2}, {"enabled": false}])");
+    EXPECT_EQ(layerIsActive(s.layers[0], 0.999), false);
+    EXPECT_EQ(layerIsActive(s.layers[0], 1.0), true);
+    EXPECT_EQ(layerIsActive(s.layers[0], 2.0), false); // the out point is excluded
+    EXPECT_EQ(layerIsActive(s.layers[1], 0.0), false);
 }
 
 TEST(SceneEval, ParentsAddTheirPositionsNested) {
-  const Scene s = load(R"("layers": [
+    const Scene s = load(R"("layers": [
       {"name": "light", "position": [1, 2, 3], "parent": "inner"},
       {"name": "inner", "type": "null", "parent": "outer",
        "position": [{"t": 0, "v": [0, 0, 0]}, {"t": 2, "v": [100, 0, 0]}]},
@@ -54,150 +54,156 @@ TEST(SceneEval, ParentsAddTheirPositionsNested) {
       {"name": "orphan", "parent": "broken"},
       {"name": "broken", "type": "null", "position": null}
   ])");
-  expectVec(*layerWorldPosition(s, 0, 1.0), {51, 22, 3});  // the topmost "outer" is the parent
-  expectVec(*layerWorldPosition(s, 0, 5.0), {101, 22, 3});
-  EXPECT_FALSE(layerWorldPosition(s, 4, 0.0).has_value());  // unreadable parent position
-  EXPECT_FALSE(layerWorldPosition(s, 6, 0.0).has_value());
-  EXPECT_FALSE(layerWorldPosition(s, -1, 0.0).has_value());
+    expectVec(*layerWorldPosition(s, 0, 1.0), {51, 22, 3}); // the topmost "outer" is the parent
+    expectVec(*layerWorldPosition(s, 0, 5.0), {101, 22, 3});
+    EXPECT_FALSE(layerWorldPosition(s, 4, 0.0).has_value()); // unreadable parent position
+    EXPECT_FALSE(layerWorldPosition(s, 6, 0.0).has_value());
+    EXPECT_FALSE(layerWorldPosition(s, -1, 0.0).has_value());
 }
 
 TEST(SceneEval, DefaultCameraIsTheFiftyMillimetrePreset) {
-  const Scene s = load(R"("camera": {})");
-  const auto cam = cameraAt(s, 0.0);
-  ASSERT_TRUE(cam.has_value());
-  const double zoom = 1920.0 * 50.0 / 36.0;
-  EXPECT_NEAR(cam->distance, 2666.67, 0.005);
-  EXPECT_EQ(cam->distance, zoom);
-  EXPECT_EQ(cam->planeWidth, 1920);
-  EXPECT_EQ(cam->planeHeight, 1080);
-  const Matrix4 want = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {960, 540, -zoom, 1}}};
-  EXPECT_EQ(cam->matrix, want);
+    const Scene s = load(R"("camera": {})");
+    const auto cam = cameraAt(s, 0.0);
+    ASSERT_TRUE(cam.has_value());
+    const double zoom = 1920.0 * 50.0 / 36.0;
+    EXPECT_NEAR(cam->distance, 2666.67, 0.005);
+    EXPECT_EQ(cam->distance, zoom);
+    EXPECT_EQ(cam->planeWidth, 1920);
+    EXPECT_EQ(cam->planeHeight, 1080);
+    const Matrix4 want = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {960, 540, -zoom, 1}}};
+    EXPECT_EQ(cam->matrix, want);
 }
 
 TEST(SceneEval, LookAtAxesAreRightHandedWithYDown) {
-  // Looking along +x: right points to -z, down stays +y.
-  Scene s = load(R"("camera": {"position": [0, 0, 0], "pointOfInterest": [10, 0, 0], "zoom": 500})");
-  auto cam = cameraAt(s, 0.0);
-  ASSERT_TRUE(cam.has_value());
-  expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {0, 0, -1});
-  expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, 1, 0});
-  expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {1, 0, 0});
+    // Looking along +x: right points to -z, down stays +y.
+    Scene s = load(R"("camera": {"position": [0, 0, 0], "pointOfInterest": [10, 0, 0], "zoom": 500})");
+    auto cam = cameraAt(s, 0.0);
+    ASSERT_TRUE(cam.has_value());
+    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {0, 0, -1});
+    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, 1, 0});
+    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {1, 0, 0});
 
-  // Tilted down by 45 degrees toward +y while looking along +z.
-  s = load(R"("camera": {"position": [0, 0, 0], "pointOfInterest": [0, 5, 5]})");
-  cam = cameraAt(s, 0.0);
-  const double h = std::sqrt(0.5);
-  expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {1, 0, 0});
-  expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, h, -h});
-  expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {0, h, h});
+    // Tilted down by 45 degrees toward +y while looking along +z.
+    s = load(R"("camera": {"position": [0, 0, 0], "pointOfInterest": [0, 5, 5]})");
+    cam = cameraAt(s, 0.0);
+    const double h = std::sqrt(0.5);
+    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {1, 0, 0});
+    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, h, -h});
+    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {0, h, h});
 
-  // Looking straight down the y axis leaves no right axis: right and down are reported as zeros.
-  s = load(R"("camera": {"position": [0, -100, 0], "pointOfInterest": [0, 0, 0]})");
-  cam = cameraAt(s, 0.0);
-  expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {0, 0, 0}, 0);
-  expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, 0, 0}, 0);
-  expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {0, 1, 0}, 0);
+    // Looking straight down the y axis leaves no right axis: right and down are reported as zeros.
+    s = load(R"("camera": {"position": [0, -100, 0], "pointOfInterest": [0, 0, 0]})");
+    cam = cameraAt(s, 0.0);
+    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {0, 0, 0}, 0);
+    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, 0, 0}, 0);
+    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {0, 1, 0}, 0);
 
-  // The point of interest on the camera: every axis is zeros.
-  s = load(R"("camera": {"position": [5, 5, 5], "pointOfInterest": [5, 5, 5]})");
-  cam = cameraAt(s, 0.0);
-  for (int r = 0; r < 3; ++r) expectVec({cam->matrix[r][0], cam->matrix[r][1], cam->matrix[r][2]}, {0, 0, 0}, 0);
+    // The point of interest on the camera: every axis is zeros.
+    s = load(R"("camera": {"position": [5, 5, 5], "pointOfInterest": [5, 5, 5]})");
+    cam = cameraAt(s, 0.0);
+    for (int r = 0; r < 3; ++r)
+        expectVec({cam->matrix[r][0], cam->matrix[r][1], cam->matrix[r][2]}, {0, 0, 0}, 0);
 }
 
 TEST(SceneEval, CameraAnimatesAndCanBeUnreadable) {
-  Scene s = load(R"("camera": {"position": [{"t": 0, "v": [0, 0, -100]}, {"t": 2, "v": [0, 0, -300]}],
+    Scene s = load(R"("camera": {"position": [{"t": 0, "v": [0, 0, -100]}, {"t": 2, "v": [0, 0, -300]}],
                                "pointOfInterest": [0, 0, 0]})");
-  EXPECT_EQ(cameraAt(s, 1.0)->matrix[3][2], -200.0);
+    EXPECT_EQ(cameraAt(s, 1.0)->matrix[3][2], -200.0);
 
-  for (const char* camera :
-       {R"("camera": null)", R"("camera": {"zoom": null})", R"("camera": {"position": null})",
-        R"("camera": {"pointOfInterest": null})", R"("camera": {"matrix": null})"}) {
-    EXPECT_FALSE(cameraAt(load(camera), 0.0).has_value()) << camera;
-  }
-  EXPECT_FALSE(cameraAt(parseScene(R"({"composition": {"width": 4, "height": 4}})", "s"), 0.0).has_value());
+    for (const char* camera :
+         {R"("camera": null)", R"("camera": {"zoom": null})", R"("camera": {"position": null})",
+          R"("camera": {"pointOfInterest": null})", R"("camera": {"matrix": null})"}) {
+        EXPECT_FALSE(cameraAt(load(camera), 0.0).has_value()) << camera;
+    }
+    EXPECT_FALSE(cameraAt(parseScene(R"({"composition": {"width": 4, "height": 4}})", "s"), 0.0).has_value());
 
-  // The matrix form is reported as written, with the zoom (default or given) as the distance.
-  s = load(R"("camera": {"matrix": [[0, 0, 2, 0], [0, 1, 0, 0], [-1, 0, 0, 0], [7, 8, 9, 1]], "zoom": 800})");
-  const auto cam = cameraAt(s, 0.0);
-  ASSERT_TRUE(cam.has_value());
-  EXPECT_EQ(cam->matrix[0][2], 2.0);
-  EXPECT_EQ(cam->matrix[3][0], 7.0);
-  EXPECT_EQ(cam->distance, 800.0);
+    // The matrix form is reported as written, with the zoom (default or given) as the distance.
+    s = load(
+        R"("camera": {"matrix": [[0, 0, 2, 0], [0, 1, 0, 0], [-1, 0, 0, 0], [7, 8, 9, 1]], "zoom": 800})");
+    const auto cam = cameraAt(s, 0.0);
+    ASSERT_TRUE(cam.has_value());
+    EXPECT_EQ(cam->matrix[0][2], 2.0);
+    EXPECT_EQ(cam->matrix[3][0], 7.0);
+    EXPECT_EQ(cam->distance, 800.0);
 }
 
 TEST(SceneEval, KeyTableAgreesWithTheEffectsOwnDeclarations) {
-  for (const EffectKey& k : effectKeys()) {
-    EXPECT_EQ(effectKeyAt(k.index), &k) << k.key;
-    EXPECT_EQ(findEffectKey(k.key), &k) << k.key;
-  }
-  // The host keeps its own copy of kinds and defaults; it must hand back, for a scene that sets
-  // nothing, exactly what the effect declared at PF_Cmd_PARAMS_SETUP.
-  scenehost::SceneHost host;
-  ASSERT_EQ(host.registerEffect(), 0);
-  ASSERT_EQ(host.globalSetup(), PF_Err_NONE);
-  ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
-  const std::vector<PF_ParamDef>& declared = host.declaredParams();
-  ASSERT_EQ(declared.size(), std::size_t(kParamCount));
-  const auto values = hostParamValues(Scene{}, 0.0);
-  for (int i = 1; i <= kParamCount; ++i) {
-    SCOPED_TRACE("parameter " + std::to_string(i));
-    const PF_ParamDef& def = declared[i - 1];
-    const HostParamValue& v = values[i];
-    EXPECT_EQ(paramKindAt(i), v.kind);
-    switch (v.kind) {
-      case ParamKind::GroupStart: EXPECT_EQ(def.param_type, PF_Param_GROUP_START); break;
-      case ParamKind::GroupEnd: EXPECT_EQ(def.param_type, PF_Param_GROUP_END); break;
-      case ParamKind::IntSlider:
-        EXPECT_EQ(def.param_type, PF_Param_SLIDER);
-        EXPECT_EQ(v.intValue, def.u.sd.value);
-        break;
-      case ParamKind::FloatSlider:
-        EXPECT_EQ(def.param_type, PF_Param_FLOAT_SLIDER);
-        EXPECT_EQ(v.floatValue, def.u.fs_d.value);
-        break;
-      case ParamKind::Angle:
-        EXPECT_EQ(def.param_type, PF_Param_ANGLE);
-        EXPECT_EQ(v.intValue, def.u.ad.value);
-        break;
-      case ParamKind::Checkbox:
-        EXPECT_EQ(def.param_type, PF_Param_CHECKBOX);
-        EXPECT_EQ(v.intValue, def.u.bd.value);
-        break;
-      case ParamKind::Popup:
-        EXPECT_EQ(def.param_type, PF_Param_POPUP);
-        EXPECT_EQ(v.intValue, def.u.pd.value);
-        break;
+    for (const EffectKey& k : effectKeys()) {
+        EXPECT_EQ(effectKeyAt(k.index), &k) << k.key;
+        EXPECT_EQ(findEffectKey(k.key), &k) << k.key;
     }
-  }
+    // The host keeps its own copy of kinds and defaults; it must hand back, for a scene that sets
+    // nothing, exactly what the effect declared at PF_Cmd_PARAMS_SETUP.
+    scenehost::SceneHost host;
+    ASSERT_EQ(host.registerEffect(), 0);
+    ASSERT_EQ(host.globalSetup(), PF_Err_NONE);
+    ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
+    const std::vector<PF_ParamDef>& declared = host.declaredParams();
+    ASSERT_EQ(declared.size(), std::size_t(kParamCount));
+    const auto values = hostParamValues(Scene{}, 0.0);
+    for (int i = 1; i <= kParamCount; ++i) {
+        SCOPED_TRACE("parameter " + std::to_string(i));
+        const PF_ParamDef& def = declared[i - 1];
+        const HostParamValue& v = values[i];
+        EXPECT_EQ(paramKindAt(i), v.kind);
+        switch (v.kind) {
+        case ParamKind::GroupStart:
+            EXPECT_EQ(def.param_type, PF_Param_GROUP_START);
+            break;
+        case ParamKind::GroupEnd:
+            EXPECT_EQ(def.param_type, PF_Param_GROUP_END);
+            break;
+        case ParamKind::IntSlider:
+            EXPECT_EQ(def.param_type, PF_Param_SLIDER);
+            EXPECT_EQ(v.intValue, def.u.sd.value);
+            break;
+        case ParamKind::FloatSlider:
+            EXPECT_EQ(def.param_type, PF_Param_FLOAT_SLIDER);
+            EXPECT_EQ(v.floatValue, def.u.fs_d.value);
+            break;
+        case ParamKind::Angle:
+            EXPECT_EQ(def.param_type, PF_Param_ANGLE);
+            EXPECT_EQ(v.intValue, def.u.ad.value);
+            break;
+        case ParamKind::Checkbox:
+            EXPECT_EQ(def.param_type, PF_Param_CHECKBOX);
+            EXPECT_EQ(v.intValue, def.u.bd.value);
+            break;
+        case ParamKind::Popup:
+            EXPECT_EQ(def.param_type, PF_Param_POPUP);
+            EXPECT_EQ(v.intValue, def.u.pd.value);
+            break;
+        }
+    }
 }
 
 TEST(SceneEval, HostValuesConvertUnitsWithoutClamping) {
-  Scene s = load(R"("effect": {
+    Scene s = load(R"("effect": {
       "qualitySteps": -0.5, "billowDetail": 2.5, "rotateX": 765, "rotateY": -7.62939453125e-06, "rotateZ": [{"t": 0, "v": 0}, {"t": 2, "v": 90}],
       "overlapBlend": 9, "billowMap": "Clumps", "density": 1234.5678, "cloudSize": -3,
       "textureType": [{"t": 0, "v": "Billows"}, {"t": 1, "v": 3}],
       "cloudPrefixOnly": [{"t": 0, "v": false}, {"t": 1, "v": true}]})");
-  auto v = hostParamValues(s, 0.5);
-  EXPECT_EQ(v[2].intValue, -1);  // halves round away from zero
-  EXPECT_EQ(v[18].intValue, 3);
-  EXPECT_EQ(v[36].intValue, 50135040);  // several turns stay as given
-  EXPECT_EQ(v[37].intValue, -1);       // -0.5 / 65536 degrees: half a step, away from zero
-  EXPECT_EQ(v[38].intValue, 1474560);  // 22.5 degrees: interpolated in degrees
-  EXPECT_EQ(v[9].intValue, 9);        // the host does not clamp
-  EXPECT_EQ(v[15].intValue, 4);
-  EXPECT_EQ(v[3].floatValue, 1234.5678);
-  EXPECT_EQ(v[12].floatValue, -3.0);
-  EXPECT_EQ(v[51].intValue, 2);  // popups hold the earlier key
-  EXPECT_EQ(v[7].intValue, 0);
-  v = hostParamValues(s, 1.0);
-  EXPECT_EQ(v[38].intValue, 2949120);
-  EXPECT_EQ(v[51].intValue, 3);
-  EXPECT_EQ(v[7].intValue, 1);
+    auto v = hostParamValues(s, 0.5);
+    EXPECT_EQ(v[2].intValue, -1); // halves round away from zero
+    EXPECT_EQ(v[18].intValue, 3);
+    EXPECT_EQ(v[36].intValue, 50135040); // several turns stay as given
+    EXPECT_EQ(v[37].intValue, -1);       // -0.5 / 65536 degrees: half a step, away from zero
+    EXPECT_EQ(v[38].intValue, 1474560);  // 22.5 degrees: interpolated in degrees
+    EXPECT_EQ(v[9].intValue, 9);         // the host does not clamp
+    EXPECT_EQ(v[15].intValue, 4);
+    EXPECT_EQ(v[3].floatValue, 1234.5678);
+    EXPECT_EQ(v[12].floatValue, -3.0);
+    EXPECT_EQ(v[51].intValue, 2); // popups hold the earlier key
+    EXPECT_EQ(v[7].intValue, 0);
+    v = hostParamValues(s, 1.0);
+    EXPECT_EQ(v[38].intValue, 2949120);
+    EXPECT_EQ(v[51].intValue, 3);
+    EXPECT_EQ(v[7].intValue, 1);
 
-  EXPECT_EQ(roundToInt32(1e300), 2147483647);
-  EXPECT_EQ(roundToInt32(-1e300), -2147483647 - 1);
-  EXPECT_EQ(roundToInt32(-2.5), -3);
+    EXPECT_EQ(roundToInt32(1e300), 2147483647);
+    EXPECT_EQ(roundToInt32(-1e300), -2147483647 - 1);
+    EXPECT_EQ(roundToInt32(-2.5), -3);
 }
 
-}  // namespace
-}  // namespace nebulastra::scene
+} // namespace
+} // namespace nebulastra::scene

@@ -15,7 +15,8 @@
 namespace nebulastra::scenehost {
 namespace {
 
-template <typename Suite> const Suite* acquire(SceneHost& host, const char* name, int32_t version) {
+template <typename Suite>
+const Suite* acquire(SceneHost& host, const char* name, int32_t version) {
     const void* table = nullptr;
     EXPECT_EQ(host.inData().pica_basicP->AcquireSuite(name, version, &table), kSPNoError) << name;
     return static_cast<const Suite*>(table);
@@ -37,11 +38,11 @@ TEST(SceneHost, InDataCarriesTheTimeBaseSizesAndDownsample) {
         EXPECT_EQ(d.time_scale, 2400u);
         EXPECT_EQ(d.time_step, 100);
         EXPECT_EQ(d.current_time, 300);
-        EXPECT_EQ(d.width, 33);  // the layer at full resolution
+        EXPECT_EQ(d.width, 33); // the layer at full resolution
         EXPECT_EQ(d.height, 17);
         EXPECT_EQ(d.downsample_x.num, 1);
         EXPECT_EQ(d.downsample_x.den, 2u);
-        EXPECT_EQ(d.extent_hint.right, 17);  // output: 33 / 2 rounded up
+        EXPECT_EQ(d.extent_hint.right, 17); // output: 33 / 2 rounded up
         EXPECT_EQ(d.extent_hint.bottom, 9);
         EXPECT_NE(d.effect_ref, nullptr);
         EXPECT_NE(d.pica_basicP, nullptr);
@@ -60,9 +61,13 @@ TEST(SceneHost, SuitesAreServedOnlyByExactNameAndVersion) {
         table = reinterpret_cast<const void*>(1);
         EXPECT_EQ(basic->AcquireSuite(kPFWorldSuite, kPFWorldSuiteVersion2, &table), kSPSuiteNotFoundError);
         EXPECT_EQ(table, nullptr);
-        for (auto [name, version] : {std::pair{kAEGPUtilitySuite, 13}, {kPFANSISuite, 1},
-                                     {kAEGPPFInterfaceSuite, 1}, {kAEGPLayerSuite, 15}, {kAEGPLightSuite, 2},
-                                     {kAEGPStreamSuite, 11}, {kAEGPMemorySuite, 1}}) {
+        for (auto [name, version] : {std::pair{kAEGPUtilitySuite, 13},
+                                     {kPFANSISuite, 1},
+                                     {kAEGPPFInterfaceSuite, 1},
+                                     {kAEGPLayerSuite, 15},
+                                     {kAEGPLightSuite, 2},
+                                     {kAEGPStreamSuite, 11},
+                                     {kAEGPMemorySuite, 1}}) {
             EXPECT_NE(acquire<void>(host, name, version), nullptr) << name;
             EXPECT_EQ(basic->ReleaseSuite(name, version), kSPNoError);
         }
@@ -77,7 +82,8 @@ TEST(SceneHost, SuitesAreServedOnlyByExactNameAndVersion) {
     host.runAsCommand(0, [&] {
         const void* table = nullptr;
         EXPECT_EQ(host.inData().appl_id, PF_APPL_ID_PREMIERE);
-        EXPECT_EQ(host.inData().pica_basicP->AcquireSuite(kAEGPUtilitySuite, 13, &table), kSPSuiteNotFoundError);
+        EXPECT_EQ(host.inData().pica_basicP->AcquireSuite(kAEGPUtilitySuite, 13, &table),
+                  kSPSuiteNotFoundError);
         EXPECT_NE(acquire<void>(host, kPFANSISuite, 1), nullptr);
         host.inData().pica_basicP->ReleaseSuite(kPFANSISuite, 1);
     });
@@ -89,12 +95,12 @@ TEST(SceneHost, UnbalancedSuitesAndUnservedFunctionsAreFaults) {
     host.runAsCommand(0, [&] {
         const auto* layers = acquire<AEGP_LayerSuite9>(host, kAEGPLayerSuite, 15);
         AEGP_LayerH active = nullptr;
-        EXPECT_NE(layers->AEGP_GetActiveLayer(&active), A_Err_NONE);  // not served
+        EXPECT_NE(layers->AEGP_GetActiveLayer(&active), A_Err_NONE); // not served
         // Released twice: the second is a release without an acquire.
         SPBasicSuite* basic = host.inData().pica_basicP;
         EXPECT_EQ(basic->ReleaseSuite(kAEGPLayerSuite, 15), kSPNoError);
         EXPECT_NE(basic->ReleaseSuite(kAEGPLayerSuite, 15), kSPNoError);
-        acquire<AEGP_LightSuite2>(host, kAEGPLightSuite, 2);  // never released
+        acquire<AEGP_LightSuite2>(host, kAEGPLightSuite, 2); // never released
     });
     EXPECT_TRUE(hasFault(host, "AEGP_GetActiveLayer"));
     EXPECT_TRUE(hasFault(host, "not acquired"));
@@ -118,12 +124,13 @@ TEST(SceneHost, ParameterCheckoutsAreBalancedPerIndex) {
         PF_ParamDef a{}, b{}, c{};
         EXPECT_EQ(in.inter.checkout_param(in.effect_ref, 1, 0, 100, 2400, &a), PF_Err_NONE);
         EXPECT_EQ(a.u.fs_d.value, 7.5);
-        EXPECT_EQ(in.inter.checkout_param(in.effect_ref, 2, 0, 100, 2400, &b), PF_Err_INTERNAL_STRUCT_DAMAGED);
+        EXPECT_EQ(in.inter.checkout_param(in.effect_ref, 2, 0, 100, 2400, &b),
+                  PF_Err_INTERNAL_STRUCT_DAMAGED);
         EXPECT_EQ(in.inter.checkout_param(in.effect_ref, 9, 0, 100, 2400, &c), PF_Err_INVALID_INDEX);
         EXPECT_EQ(in.inter.checkout_param(in.effect_ref, 3, 0, 100, 2400, &c), PF_Err_NONE);
         EXPECT_EQ(in.inter.checkin_param(in.effect_ref, &a), PF_Err_NONE);
-        EXPECT_NE(in.inter.checkin_param(in.effect_ref, &a), PF_Err_NONE);  // twice
-        EXPECT_NE(in.inter.checkin_param(in.effect_ref, &b), PF_Err_NONE);  // never checked out
+        EXPECT_NE(in.inter.checkin_param(in.effect_ref, &a), PF_Err_NONE); // twice
+        EXPECT_NE(in.inter.checkin_param(in.effect_ref, &b), PF_Err_NONE); // never checked out
         // c (parameter 3) stays checked out.
     });
     EXPECT_EQ(host.paramBalance(1).checkouts, 1);
@@ -140,7 +147,7 @@ TEST(SceneHost, ParameterCheckoutsAreBalancedPerIndex) {
 
 TEST(SceneHost, SceneValuesReachCheckoutsInHostUnits) {
     scene::Scene s = SceneHost::smallScene();
-    s.effect[2] = scene::Track{{{0.0, 10.0}, {1.0, 20.0}}};  // "Quality (Steps)": an integer slider
+    s.effect[2] = scene::Track{{{0.0, 10.0}, {1.0, 20.0}}}; // "Quality (Steps)": an integer slider
     SceneHost host(s);
     host.runAsCommand(0, [&] {
         PF_InData& in = host.inData();
@@ -150,7 +157,7 @@ TEST(SceneHost, SceneValuesReachCheckoutsInHostUnits) {
         def.param_type = PF_Param_SLIDER;
         def.u.sd.value = 64;
         ASSERT_EQ(in.inter.add_param(in.effect_ref, -1, &def), PF_Err_NONE);
-        def.param_type = PF_Param_FLOAT_SLIDER;  // parameter 3, "Density"
+        def.param_type = PF_Param_FLOAT_SLIDER; // parameter 3, "Density"
         ASSERT_EQ(in.inter.add_param(in.effect_ref, -1, &def), PF_Err_NONE);
         PF_ParamDef got{};
         // Half a second: 15 exactly; 0.75 s: 17.5, rounded away from zero.
@@ -162,7 +169,7 @@ TEST(SceneHost, SceneValuesReachCheckoutsInHostUnits) {
         in.inter.checkin_param(in.effect_ref, &got);
     });
     EXPECT_TRUE(host.clean()) << host.report();
-    host.scene().effect[3] = scene::Track{{{0.0, 50.0}}};  // "Density" is a float slider in the scene
+    host.scene().effect[3] = scene::Track{{{0.0, 50.0}}}; // "Density" is a float slider in the scene
     host.runAsCommand(0, [&] {
         PF_InData& in = host.inData();
         PF_ParamDef got{};
@@ -184,7 +191,8 @@ scene::Scene lightsScene() {
            "position": [1, 2, 3], "parent": "Null", "inPoint": 0, "outPoint": 1},
           {"name": "Null", "type": "null", "position": [10, 20, 30]},
           {"name": null, "type": "light", "color": null}
-        ]})", "lights.json");
+        ]})",
+                                       "lights.json");
     s.composition.timeBase = scene::TimeBase{2400, 100};
     return s;
 }
@@ -193,7 +201,7 @@ TEST(SceneHost, InjectedFailuresHitTheNamedLayerOnly) {
     SceneHost host(lightsScene());
     host.failCall("AEGP_GetLayerToWorldXform", A_Err_GENERIC, 1);
     host.failStream(AEGP_LayerStream_SHADOW_DARKNESS, A_Err_PARAMETER);
-    host.failCall("AEGP_GetCompLayerByIndex", 0, 0);  // succeeds with no layer
+    host.failCall("AEGP_GetCompLayerByIndex", 0, 0); // succeeds with no layer
     EXPECT_THROW(host.failCall("AEGP_GetActiveLayer", 1), std::invalid_argument);
     host.runAsCommand(0, [&] {
         const auto* layers = acquire<AEGP_LayerSuite9>(host, kAEGPLayerSuite, 15);
@@ -213,17 +221,19 @@ TEST(SceneHost, InjectedFailuresHitTheNamedLayerOnly) {
         EXPECT_EQ(layers->AEGP_GetLayerToWorldXform(other, &t, &xf), A_Err_NONE);
         AEGP_StreamVal2 v{};
         EXPECT_EQ(streams->AEGP_GetLayerStreamValue(light, AEGP_LayerStream_SHADOW_DARKNESS,
-                                                    AEGP_LTimeMode_CompTime, &t, 0, &v, nullptr), A_Err_PARAMETER);
+                                                    AEGP_LTimeMode_CompTime, &t, 0, &v, nullptr),
+                  A_Err_PARAMETER);
         EXPECT_EQ(streams->AEGP_GetLayerStreamValue(light, AEGP_LayerStream_INTENSITY,
-                                                    AEGP_LTimeMode_CompTime, &t, 0, &v, nullptr), A_Err_NONE);
+                                                    AEGP_LTimeMode_CompTime, &t, 0, &v, nullptr),
+                  A_Err_NONE);
         // A light query on a null layer, and a handle the host never gave out, are faults.
         AEGP_StreamVal2 ignored{};
         streams->AEGP_GetLayerStreamValue(other, AEGP_LayerStream_COLOR, AEGP_LTimeMode_CompTime, &t, 0,
                                           &ignored, nullptr);
         AEGP_ObjectType type = 0;
         layers->AEGP_GetLayerObjectType(reinterpret_cast<AEGP_LayerH>(&type), &type);
-        for (auto [name, version] : {std::pair{kAEGPLayerSuite, 15}, {kAEGPStreamSuite, 11},
-                                     {kAEGPPFInterfaceSuite, 1}})
+        for (auto [name, version] :
+             {std::pair{kAEGPLayerSuite, 15}, {kAEGPStreamSuite, 11}, {kAEGPPFInterfaceSuite, 1}})
             host.inData().pica_basicP->ReleaseSuite(name, version);
     });
     EXPECT_TRUE(hasFault(host, "which is not a light"));
@@ -244,7 +254,7 @@ TEST(SceneHost, LayerNamesAreMemoryHandlesThatMustBeFreed) {
         layers->AEGP_GetLayerParentComp(self, &comp);
         layers->AEGP_GetCompLayerByIndex(comp, 1, &light);
         AEGP_MemHandle name = nullptr, source = nullptr;
-        EXPECT_NE(layers->AEGP_GetLayerName(3, light, &name, &source), A_Err_NONE);  // wrong plug-in ID
+        EXPECT_NE(layers->AEGP_GetLayerName(3, light, &name, &source), A_Err_NONE); // wrong plug-in ID
         ASSERT_EQ(layers->AEGP_GetLayerName(kDefaultPluginId, light, &name, &source), A_Err_NONE);
         void* text = nullptr;
         ASSERT_EQ(memory->AEGP_LockMemHandle(name, &text), A_Err_NONE);
@@ -252,11 +262,11 @@ TEST(SceneHost, LayerNamesAreMemoryHandlesThatMustBeFreed) {
         EXPECT_EQ(units[0], u'C');
         EXPECT_EQ(units[6], u'1');
         EXPECT_EQ(units[7], 0);
-        EXPECT_EQ(memory->AEGP_FreeMemHandle(name), A_Err_NONE);  // still locked: a fault
+        EXPECT_EQ(memory->AEGP_FreeMemHandle(name), A_Err_NONE);   // still locked: a fault
         EXPECT_NE(memory->AEGP_UnlockMemHandle(name), A_Err_NONE); // after the free: a fault
         // `source` is never freed: a leak.
-        for (auto [suite, version] : {std::pair{kAEGPLayerSuite, 15}, {kAEGPMemorySuite, 1},
-                                      {kAEGPPFInterfaceSuite, 1}})
+        for (auto [suite, version] :
+             {std::pair{kAEGPLayerSuite, 15}, {kAEGPMemorySuite, 1}, {kAEGPPFInterfaceSuite, 1}})
             in.pica_basicP->ReleaseSuite(suite, version);
     });
     const MemoryBalance m = host.memoryBalance();

@@ -6,11 +6,12 @@
 
 extern "C" {
 
-__attribute__((visibility("default"))) A_Err PluginDataEntryFunction(PF_PluginDataPtr data, PF_PluginDataCB callback,
-                                                                      SPBasicSuite*, const char*, const char*) {
-    return callback(data, reinterpret_cast<const A_u_char*>("Failing"), reinterpret_cast<const A_u_char*>("Failing"),
-                    reinterpret_cast<const A_u_char*>("Test"), reinterpret_cast<const A_u_char*>("EffectMain"),
-                    PF_KIND_EFFECT, 13, 28, 8);
+__attribute__((visibility("default"))) A_Err PluginDataEntryFunction(PF_PluginDataPtr data,
+                                                                     PF_PluginDataCB callback, SPBasicSuite*,
+                                                                     const char*, const char*) {
+    return callback(data, reinterpret_cast<const A_u_char*>("Failing"),
+                    reinterpret_cast<const A_u_char*>("Failing"), reinterpret_cast<const A_u_char*>("Test"),
+                    reinterpret_cast<const A_u_char*>("EffectMain"), PF_KIND_EFFECT, 13, 28, 8);
 }
 
 __attribute__((visibility("default"))) PF_Err EffectMain(PF_Cmd cmd, PF_InData*, PF_OutData*, PF_ParamDef**,

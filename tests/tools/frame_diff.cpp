@@ -16,36 +16,36 @@
 #include "render/reference_image.h"
 
 int main(int argc, char** argv) {
-  using namespace nebulastra::testing;
-  const bool tolerant = argc == 6 && std::string(argv[3]) == "--tolerance";
-  if (argc != 3 && !tolerant) {
-    std::fprintf(stderr, "usage: nebulastra-frame-diff A.nbrf B.nbrf [--tolerance ABSOLUTE RELATIVE]\n");
-    return 2;
-  }
-  const double absolute = tolerant ? std::atof(argv[4]) : 0.0;
-  const double relative = tolerant ? std::atof(argv[5]) : 0.0;
-  FloatImage a;
-  FloatImage b;
-  try {
-    a = readReferenceImage(argv[1]);
-    b = readReferenceImage(argv[2]);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", e.what());
-    return 2;
-  }
-  if (a.width != b.width || a.height != b.height) {
-    std::printf("%s is %dx%d, %s is %dx%d\n", argv[1], a.width, a.height, argv[2], b.width, b.height);
-    return 1;
-  }
-  const FrameDifference d = compareFrames(a, b, absolute, relative);
-  static const char* const kChannels[] = {"alpha", "red", "green", "blue"};
-  if (d.differing == 0) {
-    std::printf("%dx%d: identical, all %zu samples bit for bit\n", a.width, a.height, d.channels);
-    return 0;
-  }
-  std::printf("%dx%d: %zu of %zu samples differ", a.width, a.height, d.differing, d.channels);
-  if (tolerant) std::printf(" (%zu beyond %g + %g * |B|)", d.outOfTolerance, absolute, relative);
-  std::printf("; largest absolute difference %.3g at pixel %d,%d %s, largest relative %.3g\n", d.maxAbsolute,
-              d.worstX, d.worstY, kChannels[d.worstChannel], d.maxRelative);
-  return (tolerant ? d.outOfTolerance : d.differing) == 0 ? 0 : 1;
+    using namespace nebulastra::testing;
+    const bool tolerant = argc == 6 && std::string(argv[3]) == "--tolerance";
+    if (argc != 3 && !tolerant) {
+        std::fprintf(stderr, "usage: nebulastra-frame-diff A.nbrf B.nbrf [--tolerance ABSOLUTE RELATIVE]\n");
+        return 2;
+    }
+    const double absolute = tolerant ? std::atof(argv[4]) : 0.0;
+    const double relative = tolerant ? std::atof(argv[5]) : 0.0;
+    FloatImage a;
+    FloatImage b;
+    try {
+        a = readReferenceImage(argv[1]);
+        b = readReferenceImage(argv[2]);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", e.what());
+        return 2;
+    }
+    if (a.width != b.width || a.height != b.height) {
+        std::printf("%s is %dx%d, %s is %dx%d\n", argv[1], a.width, a.height, argv[2], b.width, b.height);
+        return 1;
+    }
+    const FrameDifference d = compareFrames(a, b, absolute, relative);
+    static const char* const kChannels[] = {"alpha", "red", "green", "blue"};
+    if (d.differing == 0) {
+        std::printf("%dx%d: identical, all %zu samples bit for bit\n", a.width, a.height, d.channels);
+        return 0;
+    }
+    std::printf("%dx%d: %zu of %zu samples differ", a.width, a.height, d.differing, d.channels);
+    if (tolerant) std::printf(" (%zu beyond %g + %g * |B|)", d.outOfTolerance, absolute, relative);
+    std::printf("; largest absolute difference %.3g at pixel %d,%d %s, largest relative %.3g\n",
+                d.maxAbsolute, d.worstX, d.worstY, kChannels[d.worstChannel], d.maxRelative);
+    return (tolerant ? d.outOfTolerance : d.differing) == 0 ? 0 : 1;
 }

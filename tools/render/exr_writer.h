@@ -13,10 +13,10 @@ enum class ExrSampleType { Half, Float };
 // (frameWidth - 1, frameHeight - 1), and the pixels fill the data window starting at (dataX,
 // dataY). A whole frame has its data window equal to its display window.
 struct ExrPlacement {
-  std::int32_t frameWidth = 0;
-  std::int32_t frameHeight = 0;
-  std::int32_t dataX = 0;
-  std::int32_t dataY = 0;
+    std::int32_t frameWidth = 0;
+    std::int32_t frameHeight = 0;
+    std::int32_t dataX = 0;
+    std::int32_t dataY = 0;
 };
 
 // Premultiplied RGBA floats, rows top to bottom, as channels R, G, B, A (ZIP compressed): a whole
@@ -29,4 +29,4 @@ void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
 void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
               const std::vector<float>& rgba, ExrSampleType sampleType, const ExrPlacement& placement);
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

@@ -9,68 +9,69 @@ namespace {
 
 // round(colour * full / alpha) in integers, limited to full; 0 for a transparent pixel.
 std::uint32_t unpremultiply(std::uint32_t colour, std::uint32_t alpha, std::uint32_t full) {
-  if (alpha == 0) return 0;
-  const std::uint64_t scaled = (static_cast<std::uint64_t>(colour) * full + alpha / 2) / alpha;
-  return static_cast<std::uint32_t>(std::min<std::uint64_t>(scaled, full));
+    if (alpha == 0) return 0;
+    const std::uint64_t scaled = (static_cast<std::uint64_t>(colour) * full + alpha / 2) / alpha;
+    return static_cast<std::uint32_t>(std::min<std::uint64_t>(scaled, full));
 }
 
-}  // namespace
+} // namespace
 
 std::vector<std::uint8_t> straightRgba8(const scenehost::HostWorld& world) {
-  std::vector<std::uint8_t> rgba;
-  rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
-  for (std::int32_t y = 0; y < world.height(); ++y) {
-    for (std::int32_t x = 0; x < world.width(); ++x) {
-      const scenehost::Argb8 p = world.pixel8(x, y);
-      for (std::uint8_t c : {p.red, p.green, p.blue}) {
-        rgba.push_back(static_cast<std::uint8_t>(unpremultiply(c, p.alpha, 255)));
-      }
-      rgba.push_back(p.alpha);
+    std::vector<std::uint8_t> rgba;
+    rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
+    for (std::int32_t y = 0; y < world.height(); ++y) {
+        for (std::int32_t x = 0; x < world.width(); ++x) {
+            const scenehost::Argb8 p = world.pixel8(x, y);
+            for (std::uint8_t c : {p.red, p.green, p.blue}) {
+                rgba.push_back(static_cast<std::uint8_t>(unpremultiply(c, p.alpha, 255)));
+            }
+            rgba.push_back(p.alpha);
+        }
     }
-  }
-  return rgba;
+    return rgba;
 }
 
 std::vector<std::uint16_t> straightRgba16(const scenehost::HostWorld& world) {
-  constexpr std::uint32_t kHostFull = 32768;
-  constexpr std::uint32_t kFileFull = 65535;
-  std::vector<std::uint16_t> rgba;
-  rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
-  for (std::int32_t y = 0; y < world.height(); ++y) {
-    for (std::int32_t x = 0; x < world.width(); ++x) {
-      const scenehost::Argb16 p = world.pixel16(x, y);
-      for (std::uint16_t c : {p.red, p.green, p.blue}) {
-        rgba.push_back(static_cast<std::uint16_t>(unpremultiply(c, p.alpha, kFileFull)));
-      }
-      const std::uint32_t alpha = (static_cast<std::uint32_t>(p.alpha) * kFileFull + kHostFull / 2) / kHostFull;
-      rgba.push_back(static_cast<std::uint16_t>(std::min(alpha, kFileFull)));
+    constexpr std::uint32_t kHostFull = 32768;
+    constexpr std::uint32_t kFileFull = 65535;
+    std::vector<std::uint16_t> rgba;
+    rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
+    for (std::int32_t y = 0; y < world.height(); ++y) {
+        for (std::int32_t x = 0; x < world.width(); ++x) {
+            const scenehost::Argb16 p = world.pixel16(x, y);
+            for (std::uint16_t c : {p.red, p.green, p.blue}) {
+                rgba.push_back(static_cast<std::uint16_t>(unpremultiply(c, p.alpha, kFileFull)));
+            }
+            const std::uint32_t alpha =
+                (static_cast<std::uint32_t>(p.alpha) * kFileFull + kHostFull / 2) / kHostFull;
+            rgba.push_back(static_cast<std::uint16_t>(std::min(alpha, kFileFull)));
+        }
     }
-  }
-  return rgba;
+    return rgba;
 }
 
 std::vector<float> premultipliedRgbaFloat(const scenehost::HostWorld& world) {
-  std::vector<float> rgba;
-  rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
-  for (std::int32_t y = 0; y < world.height(); ++y) {
-    for (std::int32_t x = 0; x < world.width(); ++x) {
-      const scenehost::ArgbF p = world.pixelFloat(x, y);
-      rgba.insert(rgba.end(), {p.red, p.green, p.blue, p.alpha});
+    std::vector<float> rgba;
+    rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
+    for (std::int32_t y = 0; y < world.height(); ++y) {
+        for (std::int32_t x = 0; x < world.width(); ++x) {
+            const scenehost::ArgbF p = world.pixelFloat(x, y);
+            rgba.insert(rgba.end(), {p.red, p.green, p.blue, p.alpha});
+        }
     }
-  }
-  return rgba;
+    return rgba;
 }
 
 std::vector<float> premultipliedArgbFloat(const scenehost::HostWorld& world) {
-  std::vector<float> argb;
-  argb.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
-  for (std::int32_t y = 0; y < world.height(); ++y) {
-    for (std::int32_t x = 0; x < world.width(); ++x) {
-      const scenehost::ArgbF p = world.pixelFloat(x, y);
-      argb.insert(argb.end(), {p.alpha, p.red, p.green, p.blue});
+    std::vector<float> argb;
+    argb.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
+    for (std::int32_t y = 0; y < world.height(); ++y) {
+        for (std::int32_t x = 0; x < world.width(); ++x) {
+            const scenehost::ArgbF p = world.pixelFloat(x, y);
+            argb.insert(argb.end(), {p.alpha, p.red, p.green, p.blue});
+        }
     }
-  }
-  return argb;
+    return argb;
 }
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

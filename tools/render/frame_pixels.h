@@ -26,4 +26,4 @@ std::vector<float> premultipliedRgbaFloat(const scenehost::HostWorld& world);
 // Float world -> premultiplied float ARGB, the effect's own channel order.
 std::vector<float> premultipliedArgbFloat(const scenehost::HostWorld& world);
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

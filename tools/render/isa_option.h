@@ -17,4 +17,4 @@ const char* isaVariableFor(const std::string& name, const CpuFeatures& cpu);
 // Sets NEBULASTRA_ISA to `value` in this process's environment, or removes it for nullptr.
 void setIsaVariable(const char* value);
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

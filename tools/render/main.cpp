@@ -18,9 +18,9 @@
 #include <vector>
 
 #include "frame_pixels.h"
+#include "isa_option.h"
 #include "output_path.h"
 #include "progress.h"
-#include "isa_option.h"
 #include "raw_frame_writer.h"
 #include "region.h"
 #include "scenehost/scene_eval.h"
@@ -41,18 +41,18 @@ constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
 
 struct Options {
-  std::string scenePath;
-  std::string output;
-  std::string frames;
-  std::string depth;
-  std::string resolution;
-  std::string command;
-  std::vector<std::string> sets;
-  std::string effectPath;
-  std::string isa = "auto";
-  std::string region;
-  bool half = false;
-  bool skipExisting = false;
+    std::string scenePath;
+    std::string output;
+    std::string frames;
+    std::string depth;
+    std::string resolution;
+    std::string command;
+    std::vector<std::string> sets;
+    std::string effectPath;
+    std::string isa = "auto";
+    std::string region;
+    bool half = false;
+    bool skipExisting = false;
 };
 
 #ifdef NEBULASTRA_RENDER_PNG
@@ -100,183 +100,184 @@ constexpr const char* kDescription =
 
 // Library messages may carry line breaks; the tool's errors are one line each.
 std::string oneLine(const char* text) {
-  std::string line = text;
-  for (char& c : line) {
-    if (c == '\n' || c == '\r') c = ' ';
-  }
-  while (!line.empty() && line.back() == ' ') line.pop_back();
-  return line;
+    std::string line = text;
+    for (char& c : line) {
+        if (c == '\n' || c == '\r') c = ' ';
+    }
+    while (!line.empty() && line.back() == ' ') line.pop_back();
+    return line;
 }
 
 // `world` is the frame or, with --region, the part of it its origin places in the frame.
 void writeImage(const scenehost::HostWorld& world, const scene::FrameSize& frame, const std::string& path,
                 ImageFormat format, int depth, bool half) {
-  if (format == ImageFormat::RawFloat) {
-    writeRawFloatFrame(path, world.width(), world.height(), premultipliedArgbFloat(world));
-    return;
-  }
+    if (format == ImageFormat::RawFloat) {
+        writeRawFloatFrame(path, world.width(), world.height(), premultipliedArgbFloat(world));
+        return;
+    }
 #ifdef NEBULASTRA_RENDER_PNG
-  if (depth == 8) {
-    writePng8(path, world.width(), world.height(), straightRgba8(world));
-    return;
-  }
-  if (depth == 16) {
-    writePng16(path, world.width(), world.height(), straightRgba16(world));
-    return;
-  }
+    if (depth == 8) {
+        writePng8(path, world.width(), world.height(), straightRgba8(world));
+        return;
+    }
+    if (depth == 16) {
+        writePng16(path, world.width(), world.height(), straightRgba16(world));
+        return;
+    }
 #endif
 #ifdef NEBULASTRA_RENDER_EXR
-  writeExr(path, world.width(), world.height(), premultipliedRgbaFloat(world),
-           half ? ExrSampleType::Half : ExrSampleType::Float,
-           ExrPlacement{frame.width, frame.height, world.originX(), world.originY()});
+    writeExr(path, world.width(), world.height(), premultipliedRgbaFloat(world),
+             half ? ExrSampleType::Half : ExrSampleType::Float,
+             ExrPlacement{frame.width, frame.height, world.originX(), world.originY()});
 #endif
-  (void)frame;
-  (void)depth;
-  (void)half;
+    (void)frame;
+    (void)depth;
+    (void)half;
 }
 
 // The frame under its final name, complete or not at all.
 void writeFrame(const scenehost::HostWorld& world, const scene::FrameSize& frame, const std::string& path,
                 ImageFormat format, int depth, bool half) {
-  writeAtomically(path, [&](const std::string& temporary) {
-    writeImage(world, frame, temporary, format, depth, half);
-  });
+    writeAtomically(path, [&](const std::string& temporary) {
+        writeImage(world, frame, temporary, format, depth, half);
+    });
 }
 
 bool fileExists(const std::string& path) {
-  std::FILE* file = std::fopen(path.c_str(), "rb");
-  if (file != nullptr) std::fclose(file);
-  return file != nullptr;
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file != nullptr) std::fclose(file);
+    return file != nullptr;
 }
 
 int interrupted(const Progress& progress) {
-  finishProgress(progress);
-  std::fprintf(stderr, "interrupted: stopped at a frame boundary; every image written is complete\n");
-  return interruptExitStatus(interruptSignal());
+    finishProgress(progress);
+    std::fprintf(stderr, "interrupted: stopped at a frame boundary; every image written is complete\n");
+    return interruptExitStatus(interruptSignal());
 }
 
 // Loads the scene and applies the command line's overrides; a SceneError leaves here.
 scene::Scene sceneFor(const Options& options) {
-  scene::Scene s = scene::loadSceneFile(options.scenePath);
-  if (!options.frames.empty()) scene::applyRenderOverride(s, "frames", options.frames);
-  if (!options.depth.empty()) scene::applyRenderOverride(s, "depth", options.depth);
-  if (!options.resolution.empty()) scene::applyRenderOverride(s, "resolution", options.resolution);
-  if (!options.command.empty()) scene::applyRenderOverride(s, "command", options.command);
-  for (const std::string& assignment : options.sets) scene::applyEffectOverride(s, assignment);
-  return s;
+    scene::Scene s = scene::loadSceneFile(options.scenePath);
+    if (!options.frames.empty()) scene::applyRenderOverride(s, "frames", options.frames);
+    if (!options.depth.empty()) scene::applyRenderOverride(s, "depth", options.depth);
+    if (!options.resolution.empty()) scene::applyRenderOverride(s, "resolution", options.resolution);
+    if (!options.command.empty()) scene::applyRenderOverride(s, "command", options.command);
+    for (const std::string& assignment : options.sets) scene::applyEffectOverride(s, assignment);
+    return s;
 }
 
 int run(const Options& options) {
-  scene::Scene s;
-  OutputPattern pattern;
-  std::optional<Region> region;
-  try {
-    // Before the library is loaded: it reads the variable once, on its first frame.
-    setIsaVariable(isaVariableFor(options.isa, readCpuFeatures()));
-    s = sceneFor(options);
-    pattern = checkedOutputPattern(options.output, s.render.depth,
-                                   s.render.lastFrame > s.render.firstFrame, {kHasPng, kHasExr});
-    if (options.half && pattern.format != ImageFormat::Exr) {
-      throw OutputPathError(pattern.path + ": --half applies to OpenEXR output only");
+    scene::Scene s;
+    OutputPattern pattern;
+    std::optional<Region> region;
+    try {
+        // Before the library is loaded: it reads the variable once, on its first frame.
+        setIsaVariable(isaVariableFor(options.isa, readCpuFeatures()));
+        s = sceneFor(options);
+        pattern = checkedOutputPattern(options.output, s.render.depth,
+                                       s.render.lastFrame > s.render.firstFrame, {kHasPng, kHasExr});
+        if (options.half && pattern.format != ImageFormat::Exr) {
+            throw OutputPathError(pattern.path + ": --half applies to OpenEXR output only");
+        }
+        if (!options.region.empty()) {
+            const scene::FrameSize frame = scene::frameSize(s);
+            region = parseRegion(options.region);
+            regionOnFrame(*region, frame.width, frame.height); // only checks that it meets the frame
+            if (s.render.command != scene::RenderCommand::Smart) {
+                throw RegionError("--region: only the smart render command renders part of a frame");
+            }
+        }
+    } catch (const std::exception& e) { // --isa, SceneError, OutputPathError, RegionError: the user's to fix
+        std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
+        return kExitUsage;
     }
-    if (!options.region.empty()) {
-      const scene::FrameSize frame = scene::frameSize(s);
-      region = parseRegion(options.region);
-      regionOnFrame(*region, frame.width, frame.height);  // only checks that it meets the frame
-      if (s.render.command != scene::RenderCommand::Smart) {
-        throw RegionError("--region: only the smart render command renders part of a frame");
-      }
-    }
-  } catch (const std::exception& e) {  // --isa, SceneError, OutputPathError, RegionError: the user's to fix
-    std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
-    return kExitUsage;
-  }
 
-  const int depth = s.render.depth;
-  const scene::FrameSize frameSize = scene::frameSize(s);
-  const std::int32_t first = s.render.firstFrame;
-  const std::int32_t last = s.render.lastFrame;
-  try {
-    std::shared_ptr<scenehost::EffectModule> effect =
-        options.effectPath.empty() ? scenehost::EffectModule::shared()
-                                   : std::make_shared<scenehost::EffectModule>(options.effectPath);
-    scenehost::SceneHost host(std::move(s), effect);
-    host.start();
-    // The request as the user gave it: cutting it to the layer is the effect's job.
-    if (region) host.setRequestRect(region->x, region->y, region->x + region->width, region->y + region->height);
-    const Progress progress = startProgress(static_cast<std::int64_t>(last) - first + 1);
-    for (std::int32_t frame = first;; ++frame) {
-      if (interruptSignal() != 0) return interrupted(progress);
-      const std::string path = framePath(pattern.path, frame);
-      if (options.skipExisting && fileExists(path)) {
-        reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
-        if (frame == last) break;
-        continue;
-      }
-      const std::int32_t err = host.renderFrame(frame);
-      if (interruptSignal() != 0) return interrupted(progress);
-      if (err != 0) {
+    const int depth = s.render.depth;
+    const scene::FrameSize frameSize = scene::frameSize(s);
+    const std::int32_t first = s.render.firstFrame;
+    const std::int32_t last = s.render.lastFrame;
+    try {
+        std::shared_ptr<scenehost::EffectModule> effect =
+            options.effectPath.empty() ? scenehost::EffectModule::shared()
+                                       : std::make_shared<scenehost::EffectModule>(options.effectPath);
+        scenehost::SceneHost host(std::move(s), effect);
+        host.start();
+        // The request as the user gave it: cutting it to the layer is the effect's job.
+        if (region)
+            host.setRequestRect(region->x, region->y, region->x + region->width, region->y + region->height);
+        const Progress progress = startProgress(static_cast<std::int64_t>(last) - first + 1);
+        for (std::int32_t frame = first;; ++frame) {
+            if (interruptSignal() != 0) return interrupted(progress);
+            const std::string path = framePath(pattern.path, frame);
+            if (options.skipExisting && fileExists(path)) {
+                reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
+                if (frame == last) break;
+                continue;
+            }
+            const std::int32_t err = host.renderFrame(frame);
+            if (interruptSignal() != 0) return interrupted(progress);
+            if (err != 0) {
+                finishProgress(progress);
+                std::fprintf(stderr, "%s: frame %d: the effect returned error %d\n",
+                             options.scenePath.c_str(), frame, err);
+                return kExitFailure;
+            }
+            writeFrame(host.output(), frameSize, path, pattern.format, depth, options.half);
+            reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
+            if (frame == last) break;
+        }
         finishProgress(progress);
-        std::fprintf(stderr, "%s: frame %d: the effect returned error %d\n",
-                     options.scenePath.c_str(), frame, err);
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
         return kExitFailure;
-      }
-      writeFrame(host.output(), frameSize, path, pattern.format, depth, options.half);
-      reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
-      if (frame == last) break;
     }
-    finishProgress(progress);
-  } catch (const std::exception& e) {
-    std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
-    return kExitFailure;
-  }
-  return 0;
+    return 0;
 }
 
-}  // namespace
-}  // namespace nebulastra::render
+} // namespace
+} // namespace nebulastra::render
 
 int main(int argc, char** argv) {
-  using nebulastra::render::Options;
-  Options options;
-  CLI::App app(nebulastra::render::kDescription, "nebulastra-render");
-  app.get_formatter()->column_width(28);
-  // Options are --name on every system: under Windows CLI11 would otherwise take a path that
-  // starts with '/' (as Wine passes Unix paths through) for a "/option".
-  app.allow_windows_style_options(false);
-  app.add_option("scene", options.scenePath, "Scene file (JSON)")->required();
-  app.add_option("-o,--output", options.output,
-                 "Output image (.png for 8/16 bits, .exr or .nbrf for 32 bits); '#' run = frame "
-                 "number")
-      ->required();
-  app.add_option("--frames", options.frames, "Frame number or range a-b (overrides render.frames)");
-  app.add_option("--depth", options.depth, "Bits per channel: 8, 16 or 32 (overrides render.depth)");
-  app.add_option("--resolution", options.resolution,
-                 "full, half, third or quarter (overrides render.resolution)");
-  app.add_option("--command", options.command,
-                 "smart (smart pre-render + smart render) or render (overrides render.command)");
-  app.add_option("--set", options.sets,
-                 "Effect value key=value, read like the scene file's (e.g. density=150, "
-                 "overlapBlend=Screen); repeatable")
-      ->allow_extra_args(false);
-  app.add_option("--region", options.region,
-                 "Render only X,Y,W,H of the frame (output pixels at the chosen resolution)");
-  app.add_flag("--half", options.half, "Write OpenEXR with half-float samples instead of float");
-  app.add_option("--isa", options.isa,
-                 "Render path: auto (default), scalar, sse2, avx2 or avx512 (tests and timing)");
-  app.add_flag("--skip-existing", options.skipExisting,
-               "Leave frames whose output file exists as they are (resumes an interrupted sequence)");
-  app.add_option("--effect", options.effectPath,
-                 "Effect library to load (default: NEBULASTRA_EFFECT, else the one beside this "
-                 "program)");
-  try {
-    app.parse(argc, argv);
-  } catch (const CLI::CallForHelp& e) {
-    return app.exit(e);
-  } catch (const CLI::ParseError& e) {
-    app.exit(e);
-    return nebulastra::render::kExitUsage;
-  }
-  nebulastra::render::installInterruptHandlers();
-  return nebulastra::render::run(options);
+    using nebulastra::render::Options;
+    Options options;
+    CLI::App app(nebulastra::render::kDescription, "nebulastra-render");
+    app.get_formatter()->column_width(28);
+    // Options are --name on every system: under Windows CLI11 would otherwise take a path that
+    // starts with '/' (as Wine passes Unix paths through) for a "/option".
+    app.allow_windows_style_options(false);
+    app.add_option("scene", options.scenePath, "Scene file (JSON)")->required();
+    app.add_option("-o,--output", options.output,
+                   "Output image (.png for 8/16 bits, .exr or .nbrf for 32 bits); '#' run = frame "
+                   "number")
+        ->required();
+    app.add_option("--frames", options.frames, "Frame number or range a-b (overrides render.frames)");
+    app.add_option("--depth", options.depth, "Bits per channel: 8, 16 or 32 (overrides render.depth)");
+    app.add_option("--resolution", options.resolution,
+                   "full, half, third or quarter (overrides render.resolution)");
+    app.add_option("--command", options.command,
+                   "smart (smart pre-render + smart render) or render (overrides render.command)");
+    app.add_option("--set", options.sets,
+                   "Effect value key=value, read like the scene file's (e.g. density=150, "
+                   "overlapBlend=Screen); repeatable")
+        ->allow_extra_args(false);
+    app.add_option("--region", options.region,
+                   "Render only X,Y,W,H of the frame (output pixels at the chosen resolution)");
+    app.add_flag("--half", options.half, "Write OpenEXR with half-float samples instead of float");
+    app.add_option("--isa", options.isa,
+                   "Render path: auto (default), scalar, sse2, avx2 or avx512 (tests and timing)");
+    app.add_flag("--skip-existing", options.skipExisting,
+                 "Leave frames whose output file exists as they are (resumes an interrupted sequence)");
+    app.add_option("--effect", options.effectPath,
+                   "Effect library to load (default: NEBULASTRA_EFFECT, else the one beside this "
+                   "program)");
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return nebulastra::render::kExitUsage;
+    }
+    nebulastra::render::installInterruptHandlers();
+    return nebulastra::render::run(options);
 }

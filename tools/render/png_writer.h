@@ -16,4 +16,4 @@ void writePng8(const std::string& path, std::int32_t width, std::int32_t height,
 void writePng16(const std::string& path, std::int32_t width, std::int32_t height,
                 const std::vector<std::uint16_t>& rgba);
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

@@ -8,9 +8,9 @@
 namespace nebulastra::render {
 
 struct Progress {
-  bool enabled = false;
-  std::int64_t total = 0;
-  std::chrono::steady_clock::time_point start;
+    bool enabled = false;
+    std::int64_t total = 0;
+    std::chrono::steady_clock::time_point start;
 };
 
 Progress startProgress(std::int64_t totalFrames);
@@ -21,4 +21,4 @@ void reportProgress(const Progress& progress, std::int64_t done);
 // Ends the progress line.
 void finishProgress(const Progress& progress);
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

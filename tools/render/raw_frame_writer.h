@@ -22,4 +22,4 @@ namespace nebulastra::render {
 void writeRawFloatFrame(const std::string& path, std::int32_t width, std::int32_t height,
                         const std::vector<float>& argb);
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

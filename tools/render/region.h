@@ -9,14 +9,14 @@
 namespace nebulastra::render {
 
 struct RegionError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+    using std::runtime_error::runtime_error;
 };
 
 struct Region {
-  std::int32_t x = 0;
-  std::int32_t y = 0;
-  std::int32_t width = 0;
-  std::int32_t height = 0;
+    std::int32_t x = 0;
+    std::int32_t y = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
 };
 
 // "X,Y,W,H": four integers (X and Y may be negative), W and H at least 1, and the region must
@@ -27,4 +27,4 @@ Region parseRegion(const std::string& text);
 // Throws RegionError when the region misses the frame: there would be no pixel to write.
 Region regionOnFrame(const Region& region, std::int32_t frameWidth, std::int32_t frameHeight);
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

@@ -28,7 +28,8 @@ std::string temporaryPathFor(const std::string& finalPath);
 // Writes an image with `write(path)` to its temporary file, then renames it to `finalPath`. When
 // writing or renaming fails, the temporary file is removed and the error (std::runtime_error,
 // naming the final path) is thrown; `finalPath` is never left holding a partial image.
-template <typename Write> void writeAtomically(const std::string& finalPath, Write write);
+template <typename Write>
+void writeAtomically(const std::string& finalPath, Write write);
 
 // ---- implementation ---------------------------------------------------------------------------
 
@@ -36,18 +37,20 @@ void beginTemporaryFile(const std::string& temporaryPath); // the file a second 
 void commitTemporaryFile(const std::string& temporaryPath, const std::string& finalPath);
 void discardTemporaryFile(const std::string& temporaryPath);
 // A writer's message with the temporary name replaced by the final one the user asked for.
-std::string namingFinalPath(std::string message, const std::string& temporaryPath, const std::string& finalPath);
+std::string namingFinalPath(std::string message, const std::string& temporaryPath,
+                            const std::string& finalPath);
 
-template <typename Write> void writeAtomically(const std::string& finalPath, Write write) {
-  const std::string temporary = temporaryPathFor(finalPath);
-  beginTemporaryFile(temporary);
-  try {
-    write(temporary);
-  } catch (const std::exception& e) {
-    discardTemporaryFile(temporary);
-    throw std::runtime_error(namingFinalPath(e.what(), temporary, finalPath));
-  }
-  commitTemporaryFile(temporary, finalPath);
+template <typename Write>
+void writeAtomically(const std::string& finalPath, Write write) {
+    const std::string temporary = temporaryPathFor(finalPath);
+    beginTemporaryFile(temporary);
+    try {
+        write(temporary);
+    } catch (const std::exception& e) {
+        discardTemporaryFile(temporary);
+        throw std::runtime_error(namingFinalPath(e.what(), temporary, finalPath));
+    }
+    commitTemporaryFile(temporary, finalPath);
 }
 
-}  // namespace nebulastra::render
+} // namespace nebulastra::render

@@ -60,23 +60,32 @@ SPBoolean isEqual(const char* a, const char* b) {
 } // namespace
 
 const char* suiteDisplayName(int suite) {
-    static const char* const kNames[] = {"SP Basic Suite",     "AEGP Utility Suite", "PF ANSI Suite",
-                                         "AEGP PF Interface Suite", "AEGP Layer Suite", "AEGP Light Suite",
-                                         "AEGP Stream Suite",  "AEGP Memory Suite",  "PF World Suite"};
+    static const char* const kNames[] = {"SP Basic Suite",          "AEGP Utility Suite", "PF ANSI Suite",
+                                         "AEGP PF Interface Suite", "AEGP Layer Suite",   "AEGP Light Suite",
+                                         "AEGP Stream Suite",       "AEGP Memory Suite",  "PF World Suite"};
     return kNames[suite];
 }
 
 const char* slotName(int suite, int slot) {
     switch (suite) {
-    case kBasic: return kBasicSuiteSlots[slot];
-    case kUtility: return kUtilitySuiteSlots[slot];
-    case kAnsi: return kAnsiSuiteSlots[slot];
-    case kPFInterface: return kPFInterfaceSuiteSlots[slot];
-    case kLayer: return kLayerSuiteSlots[slot];
-    case kLight: return kLightSuiteSlots[slot];
-    case kStream: return kStreamSuiteSlots[slot];
-    case kMemory: return kMemorySuiteSlots[slot];
-    default: return kWorldSuiteSlots[slot];
+    case kBasic:
+        return kBasicSuiteSlots[slot];
+    case kUtility:
+        return kUtilitySuiteSlots[slot];
+    case kAnsi:
+        return kAnsiSuiteSlots[slot];
+    case kPFInterface:
+        return kPFInterfaceSuiteSlots[slot];
+    case kLayer:
+        return kLayerSuiteSlots[slot];
+    case kLight:
+        return kLightSuiteSlots[slot];
+    case kStream:
+        return kStreamSuiteSlots[slot];
+    case kMemory:
+        return kMemorySuiteSlots[slot];
+    default:
+        return kWorldSuiteSlots[slot];
     }
 }
 
@@ -129,10 +138,10 @@ const void* servedSuite(const std::string& name, std::int32_t version) {
 
 bool isInjectable(const std::string& function) {
     static const char* const kInjectable[] = {
-        "AEGP_ConvertEffectToCompTime", "AEGP_GetEffectLayer",     "AEGP_GetEffectCameraMatrix",
-        "AEGP_GetLayerParentComp",      "AEGP_GetCompNumLayers",   "AEGP_GetCompLayerByIndex",
-        "AEGP_GetLayerObjectType",      "AEGP_IsVideoActive",      "AEGP_GetLightType",
-        "AEGP_GetLayerToWorldXform",    "AEGP_GetLayerName",       "AEGP_LockMemHandle",
+        "AEGP_ConvertEffectToCompTime", "AEGP_GetEffectLayer",   "AEGP_GetEffectCameraMatrix",
+        "AEGP_GetLayerParentComp",      "AEGP_GetCompNumLayers", "AEGP_GetCompLayerByIndex",
+        "AEGP_GetLayerObjectType",      "AEGP_IsVideoActive",    "AEGP_GetLightType",
+        "AEGP_GetLayerToWorldXform",    "AEGP_GetLayerName",     "AEGP_LockMemHandle",
         "AEGP_RegisterWithAEGP",        "PF_GetPixelFormat"};
     for (const char* name : kInjectable)
         if (function == name) return true;

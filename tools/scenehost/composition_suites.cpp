@@ -30,11 +30,16 @@ const scene::Layer* sceneLayer(State& s, std::int32_t index) {
 
 AEGP_ObjectType objectTypeOf(scene::LayerType type) {
     switch (type) {
-    case scene::LayerType::Light: return AEGP_ObjectType_LIGHT;
-    case scene::LayerType::Camera: return AEGP_ObjectType_CAMERA;
-    case scene::LayerType::Text: return AEGP_ObjectType_TEXT;
-    case scene::LayerType::Shape: return AEGP_ObjectType_VECTOR;
-    default: return AEGP_ObjectType_AV; // nulls, solids and footage are AV layers
+    case scene::LayerType::Light:
+        return AEGP_ObjectType_LIGHT;
+    case scene::LayerType::Camera:
+        return AEGP_ObjectType_CAMERA;
+    case scene::LayerType::Text:
+        return AEGP_ObjectType_TEXT;
+    case scene::LayerType::Shape:
+        return AEGP_ObjectType_VECTOR;
+    default:
+        return AEGP_ObjectType_AV; // nulls, solids and footage are AV layers
     }
 }
 
@@ -90,7 +95,8 @@ A_Err getEffectLayer(PF_ProgPtr effect_ref, AEGP_LayerH* layer) {
     return answer(*s, fn, -1, -1, A_Err_NONE);
 }
 
-A_Err convertEffectToCompTime(PF_ProgPtr effect_ref, A_long what_time, A_u_long time_scale, A_Time* comp_time) {
+A_Err convertEffectToCompTime(PF_ProgPtr effect_ref, A_long what_time, A_u_long time_scale,
+                              A_Time* comp_time) {
     const char* fn = "AEGP_ConvertEffectToCompTime";
     State* s = enterHost(fn);
     if (s == nullptr) return A_Err_GENERIC;
@@ -107,7 +113,8 @@ A_Err convertEffectToCompTime(PF_ProgPtr effect_ref, A_long what_time, A_u_long 
 }
 
 A_Err getEffectCameraMatrix(PF_ProgPtr effect_ref, const A_Time* comp_time, A_Matrix4* camera_matrix,
-                            A_FpLong* dist_to_image_plane, A_short* image_plane_width, A_short* image_plane_height) {
+                            A_FpLong* dist_to_image_plane, A_short* image_plane_width,
+                            A_short* image_plane_height) {
     const char* fn = "AEGP_GetEffectCameraMatrix";
     State* s = enterHost(fn);
     if (s == nullptr) return A_Err_GENERIC;
@@ -122,7 +129,8 @@ A_Err getEffectCameraMatrix(PF_ProgPtr effect_ref, const A_Time* comp_time, A_Ma
     if (!camera) return answer(*s, fn, comp_time->value, -1, A_Err_GENERIC, text);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
-            camera_matrix->mat[r][c] = camera->matrix[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+            camera_matrix->mat[r][c] =
+                camera->matrix[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
     *dist_to_image_plane = camera->distance;
     *image_plane_width = camera->planeWidth;
     *image_plane_height = camera->planeHeight;
@@ -170,7 +178,8 @@ A_Err getCompLayerByIndex(AEGP_CompH comp, A_long layer_index, AEGP_LayerH* laye
         return answer(*s, fn, layer_index, -1, A_Err_PARAMETER);
     }
     if (layer_index < 0 || layer_index >= static_cast<A_long>(s->scene.layers.size())) {
-        s->fault("AEGP_GetCompLayerByIndex of index " + std::to_string(layer_index) + ", outside the composition");
+        s->fault("AEGP_GetCompLayerByIndex of index " + std::to_string(layer_index) +
+                 ", outside the composition");
         return answer(*s, fn, layer_index, -1, A_Err_PARAMETER);
     }
     if (auto f = s->failureFor(fn, layer_index)) {
@@ -189,7 +198,8 @@ A_Err getLayerName(AEGP_PluginID pluginID, AEGP_LayerH layer, AEGP_MemHandle* ut
     std::int32_t index = -1;
     if (!layerOf(*s, fn, layer, index)) return answer(*s, fn, -1, -1, A_Err_PARAMETER);
     if (pluginID != s->pluginId) {
-        s->fault("AEGP_GetLayerName with plug-in ID " + std::to_string(pluginID) + ", not the one the host handed out");
+        s->fault("AEGP_GetLayerName with plug-in ID " + std::to_string(pluginID) +
+                 ", not the one the host handed out");
         return answer(*s, fn, index, -1, A_Err_PARAMETER);
     }
     std::optional<std::string> name = std::string("Nebulastra layer");
@@ -207,7 +217,8 @@ A_Err getLayerObjectType(AEGP_LayerH layer, AEGP_ObjectType* object_type) {
     State* s = enterHost(fn);
     if (s == nullptr) return A_Err_GENERIC;
     std::int32_t index = -1;
-    if (!layerOf(*s, fn, layer, index) || object_type == nullptr) return answer(*s, fn, -1, -1, A_Err_PARAMETER);
+    if (!layerOf(*s, fn, layer, index) || object_type == nullptr)
+        return answer(*s, fn, -1, -1, A_Err_PARAMETER);
     if (auto f = s->failureFor(fn, index)) return answer(*s, fn, index, -1, f->err);
     const scene::Layer* l = sceneLayer(*s, index);
     *object_type = l != nullptr ? objectTypeOf(l->type) : AEGP_ObjectType_AV;
@@ -257,7 +268,8 @@ A_Err getLightType(AEGP_LayerH light_layer, AEGP_LightType* light_type) {
     State* s = enterHost(fn);
     if (s == nullptr) return A_Err_GENERIC;
     std::int32_t index = -1;
-    if (!layerOf(*s, fn, light_layer, index) || light_type == nullptr) return answer(*s, fn, -1, -1, A_Err_PARAMETER);
+    if (!layerOf(*s, fn, light_layer, index) || light_type == nullptr)
+        return answer(*s, fn, -1, -1, A_Err_PARAMETER);
     if (!isLight(*s, index)) {
         s->fault("AEGP_GetLightType of layer " + std::to_string(index) + ", which is not a light");
         return answer(*s, fn, index, -1, A_Err_PARAMETER);
@@ -280,9 +292,10 @@ A_Err getLayerStreamValue(AEGP_LayerH layer, AEGP_LayerStream which_stream, AEGP
     std::int32_t index = -1;
     if (!layerOf(*s, fn, layer, index) || time == nullptr || stream_val == nullptr)
         return answer(*s, fn, which_stream, -1, A_Err_PARAMETER);
-    const std::string text = timeText(*time) + " mode=" + std::to_string(time_mode) +
-                             " pre=" + std::to_string(pre_expression);
-    if (auto f = s->failureFor(fn, index, which_stream)) return answer(*s, fn, which_stream, index, f->err, text);
+    const std::string text =
+        timeText(*time) + " mode=" + std::to_string(time_mode) + " pre=" + std::to_string(pre_expression);
+    if (auto f = s->failureFor(fn, index, which_stream))
+        return answer(*s, fn, which_stream, index, f->err, text);
     if (!isLight(*s, index)) {
         s->fault("AEGP_GetLayerStreamValue of a light property of layer " + std::to_string(index) +
                  ", which is not a light");
@@ -296,7 +309,8 @@ A_Err getLayerStreamValue(AEGP_LayerH layer, AEGP_LayerStream which_stream, AEGP
         if (!c) return answer(*s, fn, which_stream, index, A_Err_GENERIC, text);
         stream_val->color = AEGP_ColorVal{1.0, (*c)[0], (*c)[1], (*c)[2]};
         if (stream_type != nullptr) *stream_type = AEGP_StreamType_COLOR;
-    } else if (which_stream == AEGP_LayerStream_INTENSITY || which_stream == AEGP_LayerStream_SHADOW_DARKNESS) {
+    } else if (which_stream == AEGP_LayerStream_INTENSITY ||
+               which_stream == AEGP_LayerStream_SHADOW_DARKNESS) {
         const std::optional<double> v = which_stream == AEGP_LayerStream_INTENSITY
                                             ? scene::lightIntensity(l, t)
                                             : scene::lightShadowDarkness(l, t);

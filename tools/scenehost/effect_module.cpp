@@ -32,11 +32,11 @@ std::wstring widen(const std::string& text) {
 
 std::string narrow(const std::wstring& wide) {
     if (wide.empty()) return std::string();
-    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0,
-                                nullptr, nullptr);
+    int n = WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr,
+                                nullptr);
     std::string text(static_cast<std::size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n,
-                        nullptr, nullptr);
+    WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), n, nullptr,
+                        nullptr);
     return text;
 }
 
@@ -65,8 +65,7 @@ constexpr char kSeparator = '/';
 } // namespace
 
 std::string EffectModule::defaultPath() {
-    if (const char* env = std::getenv("NEBULASTRA_EFFECT"); env != nullptr && *env != '\0')
-        return env;
+    if (const char* env = std::getenv("NEBULASTRA_EFFECT"); env != nullptr && *env != '\0') return env;
     return programDirectory() + kSeparator + NEBULASTRA_EFFECT_FILE;
 }
 
@@ -87,9 +86,9 @@ std::shared_ptr<EffectModule> EffectModule::freshCopy() {
 #else
     const std::string pid = std::to_string(getpid());
 #endif
-    const fs::path copy = fs::temp_directory_path() /
-                          fs::u8path(original.stem().u8string() + "-" + pid + "-" + std::to_string(counter++) +
-                                     original.extension().u8string());
+    const fs::path copy =
+        fs::temp_directory_path() / fs::u8path(original.stem().u8string() + "-" + pid + "-" +
+                                               std::to_string(counter++) + original.extension().u8string());
     fs::copy_file(original, copy, fs::copy_options::overwrite_existing);
     try {
         auto module = std::make_shared<EffectModule>(copy.u8string());
@@ -106,8 +105,7 @@ EffectModule::EffectModule(const std::string& path) : path_(path) {
 #ifdef _WIN32
     HMODULE module = LoadLibraryW(widen(path).c_str());
     if (module == nullptr)
-        throw std::runtime_error("cannot load effect " + path + ": error " +
-                                 std::to_string(GetLastError()));
+        throw std::runtime_error("cannot load effect " + path + ": error " + std::to_string(GetLastError()));
     handle_ = module;
     auto lookup = [&](const char* name) -> void* {
         return reinterpret_cast<void*>(GetProcAddress(module, name));

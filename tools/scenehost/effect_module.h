@@ -18,8 +18,7 @@ namespace nebulastra::scenehost {
 // The host's plug-in data callback (PF_PluginDataCB): strings are NUL-terminated 8-bit text.
 // The parameter types are the entry point's own, so that the call is through its exact type.
 using PluginDataCallback = std::int32_t (*)(PF_PluginData* pluginData, const unsigned char* name,
-                                            const unsigned char* matchName,
-                                            const unsigned char* category,
+                                            const unsigned char* matchName, const unsigned char* category,
                                             const unsigned char* entryPoint, std::int32_t kind,
                                             std::int32_t apiMajor, std::int32_t apiMinor,
                                             std::int32_t reservedInfo);

@@ -177,10 +177,10 @@ PF_UtilCallbacks utilCallbacks();
 PF_PreRenderCallbacks preRenderCallbacks();
 PF_SmartRenderCallbacks smartRenderCallbacks();
 SPBasicSuite* basicSuite();
-std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name, const unsigned char* matchName,
-                                const unsigned char* category, const unsigned char* entryPoint,
-                                std::int32_t kind, std::int32_t apiMajor, std::int32_t apiMinor,
-                                std::int32_t reservedInfo);
+std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name,
+                                const unsigned char* matchName, const unsigned char* category,
+                                const unsigned char* entryPoint, std::int32_t kind, std::int32_t apiMajor,
+                                std::int32_t apiMinor, std::int32_t reservedInfo);
 
 // The served suites by (name, version), or nullptr.
 const void* servedSuite(const std::string& name, std::int32_t version);
@@ -191,7 +191,8 @@ A_char* hostStrcpy(A_char* dest, const A_char* src);
 
 // Converts between function pointer types through void (*)(), the conversion compilers accept
 // without warning. Used for refused slots, which ignore their arguments and return an error.
-template <typename To, typename From> To functionCast(From f) {
+template <typename To, typename From>
+To functionCast(From f) {
     return reinterpret_cast<To>(reinterpret_cast<void (*)()>(f));
 }
 

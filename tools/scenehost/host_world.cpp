@@ -16,14 +16,19 @@ constexpr std::uint8_t kPoisonBytes[4] = {
 
 std::int32_t bytesPerPixelFor(int bits) {
     switch (bits) {
-    case 8: return 4;
-    case 16: return 8;
-    case 32: return 16;
-    default: throw std::invalid_argument("a world has 8, 16 or 32 bits per channel");
+    case 8:
+        return 4;
+    case 16:
+        return 8;
+    case 32:
+        return 16;
+    default:
+        throw std::invalid_argument("a world has 8, 16 or 32 bits per channel");
     }
 }
 
-template <typename T> T clampScaled(float v, float scale) {
+template <typename T>
+T clampScaled(float v, float scale) {
     float c = v >= 0.0f ? std::min(v, 1.0f) : 0.0f;
     return static_cast<T>(c * scale + 0.5f);
 }
@@ -91,7 +96,8 @@ void HostWorld::fill(ArgbF v) {
             std::uint8_t* p = const_cast<std::uint8_t*>(pixelAddress(x, y));
             if (bits_ == 8) {
                 Argb8 q{clampScaled<std::uint8_t>(v.alpha, 255.0f), clampScaled<std::uint8_t>(v.red, 255.0f),
-                        clampScaled<std::uint8_t>(v.green, 255.0f), clampScaled<std::uint8_t>(v.blue, 255.0f)};
+                        clampScaled<std::uint8_t>(v.green, 255.0f),
+                        clampScaled<std::uint8_t>(v.blue, 255.0f)};
                 std::memcpy(p, &q, sizeof q);
             } else if (bits_ == 16) {
                 Argb16 q{clampScaled<std::uint16_t>(v.alpha, 32768.0f),

@@ -77,8 +77,8 @@ public:
     bool isPoison(std::int32_t x, std::int32_t y) const;
     std::int64_t poisonCount() const; // pixels still holding the poison pattern
 
-    Argb8 pixel8(std::int32_t x, std::int32_t y) const;   // 8-bit world only
-    Argb16 pixel16(std::int32_t x, std::int32_t y) const; // 16-bit world only
+    Argb8 pixel8(std::int32_t x, std::int32_t y) const;     // 8-bit world only
+    Argb16 pixel16(std::int32_t x, std::int32_t y) const;   // 16-bit world only
     ArgbF pixelFloat(std::int32_t x, std::int32_t y) const; // float world only
     // Any depth, scaled to 0..1 (8-bit / 255, 16-bit / 32768, float as stored).
     ArgbF pixel(std::int32_t x, std::int32_t y) const;

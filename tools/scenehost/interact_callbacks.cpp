@@ -17,10 +17,15 @@ using State = SceneHost::State;
 
 // A refused slot: records which one was called and answers with an error. The arguments are
 // ignored (every host callback is a plain C function returning a 32-bit error).
-template <int Slot> PF_Err refusedInteract() {
-    static const char* const kNames[] = {"inter.abort", "inter.progress", "inter.register_ui",
-                                         "inter.checkout_layer_audio", "inter.checkin_layer_audio",
-                                         "inter.get_audio_data", "pre-render GuidMixInPtr"};
+template <int Slot>
+PF_Err refusedInteract() {
+    static const char* const kNames[] = {"inter.abort",
+                                         "inter.progress",
+                                         "inter.register_ui",
+                                         "inter.checkout_layer_audio",
+                                         "inter.checkin_layer_audio",
+                                         "inter.get_audio_data",
+                                         "pre-render GuidMixInPtr"};
     if (State* s = enterHost(kNames[Slot])) {
         s->record(HostCall{kNames[Slot], -1, -1, PF_Err_INVALID_CALLBACK, ""});
         s->fault(std::string("refused callback ") + kNames[Slot] + " called");
@@ -28,7 +33,10 @@ template <int Slot> PF_Err refusedInteract() {
     return PF_Err_INVALID_CALLBACK;
 }
 
-template <typename Fn, int Slot> Fn refused() { return functionCast<Fn>(&refusedInteract<Slot>); }
+template <typename Fn, int Slot>
+Fn refused() {
+    return functionCast<Fn>(&refusedInteract<Slot>);
+}
 
 // Fault when a render callback arrives during a command it does not belong to (runAsCommand
 // leaves the command unknown and accepts it).
@@ -46,14 +54,23 @@ bool checkEffectRef(State& s, const char* callback, PF_ProgPtr ref) {
 scene::ParamKind kindOfType(PF_ParamType type, bool& known) {
     known = true;
     switch (type) {
-    case PF_Param_SLIDER: return scene::ParamKind::IntSlider;
-    case PF_Param_FLOAT_SLIDER: return scene::ParamKind::FloatSlider;
-    case PF_Param_ANGLE: return scene::ParamKind::Angle;
-    case PF_Param_CHECKBOX: return scene::ParamKind::Checkbox;
-    case PF_Param_POPUP: return scene::ParamKind::Popup;
-    case PF_Param_GROUP_START: return scene::ParamKind::GroupStart;
-    case PF_Param_GROUP_END: return scene::ParamKind::GroupEnd;
-    default: known = false; return scene::ParamKind::GroupStart;
+    case PF_Param_SLIDER:
+        return scene::ParamKind::IntSlider;
+    case PF_Param_FLOAT_SLIDER:
+        return scene::ParamKind::FloatSlider;
+    case PF_Param_ANGLE:
+        return scene::ParamKind::Angle;
+    case PF_Param_CHECKBOX:
+        return scene::ParamKind::Checkbox;
+    case PF_Param_POPUP:
+        return scene::ParamKind::Popup;
+    case PF_Param_GROUP_START:
+        return scene::ParamKind::GroupStart;
+    case PF_Param_GROUP_END:
+        return scene::ParamKind::GroupEnd;
+    default:
+        known = false;
+        return scene::ParamKind::GroupStart;
     }
 }
 
@@ -147,8 +164,8 @@ PF_Err checkinParam(PF_ProgPtr effect_ref, PF_ParamDef* param) {
 // ---- pre-render and smart render --------------------------------------------------------------
 
 PF_Err checkoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_id,
-                     const PF_RenderRequest* req, A_long what_time, A_long time_step,
-                     A_u_long time_scale, PF_CheckoutResult* checkout_result) {
+                     const PF_RenderRequest* req, A_long what_time, A_long time_step, A_u_long time_scale,
+                     PF_CheckoutResult* checkout_result) {
     State* s = enterHost("checkout_layer");
     if (s == nullptr) return PF_Err_INVALID_CALLBACK;
     checkCommand(*s, "checkout_layer", PF_Cmd_SMART_PRE_RENDER);
@@ -171,7 +188,8 @@ PF_Err checkoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout
 
     PF_Err err = PF_Err_NONE;
     if (!checkEffectRef(*s, "checkout_layer", effect_ref) || req == nullptr || checkout_result == nullptr) {
-        if (req == nullptr || checkout_result == nullptr) s->fault("checkout_layer without request or result");
+        if (req == nullptr || checkout_result == nullptr)
+            s->fault("checkout_layer without request or result");
         err = PF_Err_BAD_CALLBACK_PARAM;
     } else if (index != 0) {
         s->fault("checkout_layer of parameter " + std::to_string(index) + ", which is not a layer");
@@ -266,16 +284,28 @@ PF_ParamDef SceneHost::State::paramValue(std::int32_t index, std::int32_t whatTi
     bool known = false;
     const scene::ParamKind kind = kindOfType(d.param_type, known);
     if (!known || kind != v.kind) {
-        fault("parameter " + std::to_string(index) + ": the scene gives a value of another kind than declared");
+        fault("parameter " + std::to_string(index) +
+              ": the scene gives a value of another kind than declared");
         return d;
     }
     switch (d.param_type) {
-    case PF_Param_SLIDER: d.u.sd.value = v.intValue; break;
-    case PF_Param_FLOAT_SLIDER: d.u.fs_d.value = v.floatValue; break;
-    case PF_Param_ANGLE: d.u.ad.value = v.intValue; break;
-    case PF_Param_CHECKBOX: d.u.bd.value = v.intValue; break;
-    case PF_Param_POPUP: d.u.pd.value = v.intValue; break;
-    default: break;
+    case PF_Param_SLIDER:
+        d.u.sd.value = v.intValue;
+        break;
+    case PF_Param_FLOAT_SLIDER:
+        d.u.fs_d.value = v.floatValue;
+        break;
+    case PF_Param_ANGLE:
+        d.u.ad.value = v.intValue;
+        break;
+    case PF_Param_CHECKBOX:
+        d.u.bd.value = v.intValue;
+        break;
+    case PF_Param_POPUP:
+        d.u.pd.value = v.intValue;
+        break;
+    default:
+        break;
     }
     return d;
 }
@@ -313,10 +343,10 @@ PF_SmartRenderCallbacks smartRenderCallbacks() {
     return t;
 }
 
-std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name, const unsigned char* matchName,
-                                const unsigned char* category, const unsigned char* entryPoint,
-                                std::int32_t kind, std::int32_t apiMajor, std::int32_t apiMinor,
-                                std::int32_t reservedInfo) {
+std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name,
+                                const unsigned char* matchName, const unsigned char* category,
+                                const unsigned char* entryPoint, std::int32_t kind, std::int32_t apiMajor,
+                                std::int32_t apiMinor, std::int32_t reservedInfo) {
     State* s = enterHost("plug-in data callback");
     if (s == nullptr) return A_Err_GENERIC;
     auto text = [](const unsigned char* p) {
@@ -334,7 +364,8 @@ std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name, 
     r.apiMinor = apiMinor;
     r.reservedInfo = reservedInfo;
     s->record(HostCall{"plug-in data callback", kind, -1, A_Err_NONE, r.name});
-    if (static_cast<void*>(data) != &s->pluginData.self) s->fault("plug-in data callback: the host's data pointer was not passed back");
+    if (static_cast<void*>(data) != &s->pluginData.self)
+        s->fault("plug-in data callback: the host's data pointer was not passed back");
     return A_Err_NONE;
 }
 

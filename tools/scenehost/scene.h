@@ -24,37 +24,37 @@ namespace nebulastra::scene {
 
 // One key of an animated number: value v at time t (seconds).
 struct Keyframe {
-  double t = 0.0;
-  double v = 0.0;
+    double t = 0.0;
+    double v = 0.0;
 };
 
 // An animated number. A constant is a single key. Keys are sorted by non-decreasing t and there is
 // always at least one (the loader guarantees both). Evaluation (scene_eval.h): linear between
 // keys, held before the first and after the last; "stepped" evaluation holds the earlier key.
 struct Track {
-  std::vector<Keyframe> keys;
+    std::vector<Keyframe> keys;
 };
 
 // Three independently animated components (x, y, z or red, green, blue).
 using Track3 = std::array<Track, 3>;
 
 using Vec3 = std::array<double, 3>;
-using Matrix4 = std::array<std::array<double, 4>, 4>;  // row-major, [row][column]
+using Matrix4 = std::array<std::array<double, 4>, 4>; // row-major, [row][column]
 
 // The composition's time base, as in_data carries it: frame f starts at
 // current_time = f * timeStep in units of 1/timeScale seconds.
 // Integral frame rate r: timeScale r, timeStep 1. 23.976 / 29.97 / 59.94: 24000 / 30000 / 60000
 // with timeStep 1001.
 struct TimeBase {
-  std::uint32_t timeScale = 24;
-  std::int32_t timeStep = 1;
+    std::uint32_t timeScale = 24;
+    std::int32_t timeStep = 1;
 };
 
 struct Composition {
-  std::int32_t width = 0;   // pixels, 1..30000
-  std::int32_t height = 0;  // pixels, 1..30000
-  double frameRate = 24.0;  // frames per second, as written in the file
-  TimeBase timeBase;        // derived from frameRate by the loader
+    std::int32_t width = 0;  // pixels, 1..30000
+    std::int32_t height = 0; // pixels, 1..30000
+    double frameRate = 24.0; // frames per second, as written in the file
+    TimeBase timeBase;       // derived from frameRate by the loader
 };
 
 // The composition's camera, in one of two forms. When Scene::camera is empty the composition has
@@ -63,18 +63,18 @@ struct Composition {
 enum class CameraForm { LookAt, Matrix };
 
 struct Camera {
-  CameraForm form = CameraForm::LookAt;
-  // LookAt form. The loader fills absent values with their defaults: zoom = composition
-  // width * 50 / 36 (the 50 mm preset), pointOfInterest = (w/2, h/2, 0), position = (w/2, h/2,
-  // -zoom), whose z is the zoom track negated key by key (so it follows an animated zoom).
-  std::optional<Track3> position;
-  std::optional<Track3> pointOfInterest;
-  // Distance to the image plane (dist_to_image_plane), composition pixels. Both forms use it.
-  std::optional<Track> zoom;
-  // Matrix form: rows 0..2 the camera's x (right), y (down), z (forward) axes in world space,
-  // row 3 its position, reported exactly as given (column 3 as written too).
-  Matrix4 matrix{};
-  bool matrixUnreadable = false;  // "matrix": null
+    CameraForm form = CameraForm::LookAt;
+    // LookAt form. The loader fills absent values with their defaults: zoom = composition
+    // width * 50 / 36 (the 50 mm preset), pointOfInterest = (w/2, h/2, 0), position = (w/2, h/2,
+    // -zoom), whose z is the zoom track negated key by key (so it follows an animated zoom).
+    std::optional<Track3> position;
+    std::optional<Track3> pointOfInterest;
+    // Distance to the image plane (dist_to_image_plane), composition pixels. Both forms use it.
+    std::optional<Track> zoom;
+    // Matrix form: rows 0..2 the camera's x (right), y (down), z (forward) axes in world space,
+    // row 3 its position, reported exactly as given (column 3 as written too).
+    Matrix4 matrix{};
+    bool matrixUnreadable = false; // "matrix": null
 };
 
 enum class LayerType { Light, Camera, Null, Solid, Footage, Text, Shape };
@@ -83,43 +83,43 @@ enum class LayerType { Light, Camera, Null, Solid, Footage, Text, Shape };
 enum class LightType : std::int32_t { Parallel = 0, Spot = 1, Point = 2, Ambient = 3, Environment = 4 };
 
 struct Layer {
-  std::optional<std::string> name = std::string();  // UTF-8; empty optional: name query fails
-  LayerType type = LayerType::Light;
-  // Lights only (the loader rejects these keys on other layers; defaults below apply to lights).
-  std::optional<LightType> lightType = LightType::Point;  // empty: light-type query fails
-  std::optional<Track3> color;           // host red, green, blue, nominally 0..1; default (1,1,1)
-  std::optional<Track> intensity;        // percent; default 100
-  std::optional<Track> shadowDarkness;   // percent; default 100
-  // Every layer.
-  std::optional<Track3> position;        // own position; default (0,0,0); empty: world xform fails
-  std::optional<bool> enabled = true;    // empty: activity query fails
-  double inPoint = -std::numeric_limits<double>::infinity();  // seconds
-  double outPoint = std::numeric_limits<double>::infinity();  // seconds; active: in <= t < out
-  int parent = -1;                        // index into Scene::layers, -1 for none; never cyclic
+    std::optional<std::string> name = std::string(); // UTF-8; empty optional: name query fails
+    LayerType type = LayerType::Light;
+    // Lights only (the loader rejects these keys on other layers; defaults below apply to lights).
+    std::optional<LightType> lightType = LightType::Point; // empty: light-type query fails
+    std::optional<Track3> color;         // host red, green, blue, nominally 0..1; default (1,1,1)
+    std::optional<Track> intensity;      // percent; default 100
+    std::optional<Track> shadowDarkness; // percent; default 100
+    // Every layer.
+    std::optional<Track3> position;     // own position; default (0,0,0); empty: world xform fails
+    std::optional<bool> enabled = true; // empty: activity query fails
+    double inPoint = -std::numeric_limits<double>::infinity(); // seconds
+    double outPoint = std::numeric_limits<double>::infinity(); // seconds; active: in <= t < out
+    int parent = -1; // index into Scene::layers, -1 for none; never cyclic
 };
 
 // How the frames are rendered.
-enum class RenderCommand { Smart, Render };  // SMART_PRE_RENDER + SMART_RENDER, or PF_Cmd_RENDER
+enum class RenderCommand { Smart, Render }; // SMART_PRE_RENDER + SMART_RENDER, or PF_Cmd_RENDER
 
 struct RenderSpec {
-  std::int32_t firstFrame = 0;  // inclusive, 0 <= firstFrame <= lastFrame
-  std::int32_t lastFrame = 0;   // inclusive
-  int depth = 8;                // bits per channel: 8, 16 or 32 (float)
-  int downsample = 1;           // 1 full, 2 half, 3 third, 4 quarter (x and y alike)
-  RenderCommand command = RenderCommand::Smart;
+    std::int32_t firstFrame = 0; // inclusive, 0 <= firstFrame <= lastFrame
+    std::int32_t lastFrame = 0;  // inclusive
+    int depth = 8;               // bits per channel: 8, 16 or 32 (float)
+    int downsample = 1;          // 1 full, 2 half, 3 third, 4 quarter (x and y alike)
+    RenderCommand command = RenderCommand::Smart;
 };
 
 struct Scene {
-  Composition composition;
-  std::int32_t layerWidth = 0;   // the effect's layer (in_data width/height); defaults to comp size
-  std::int32_t layerHeight = 0;
-  std::optional<Camera> camera;  // empty: the composition has no camera
-  std::vector<Layer> layers;     // from the top
-  // Effect parameter values keyed by parameter index (1..62; see scene_params.h for the table of
-  // keys, kinds and defaults). Units as the controls show them: percent, degrees, plain numbers;
-  // popups hold their 1-based choice index, the checkbox 0 or 1. Missing indices take the default.
-  std::map<int, Track> effect;
-  RenderSpec render;
+    Composition composition;
+    std::int32_t layerWidth = 0; // the effect's layer (in_data width/height); defaults to comp size
+    std::int32_t layerHeight = 0;
+    std::optional<Camera> camera; // empty: the composition has no camera
+    std::vector<Layer> layers;    // from the top
+    // Effect parameter values keyed by parameter index (1..62; see scene_params.h for the table of
+    // keys, kinds and defaults). Units as the controls show them: percent, degrees, plain numbers;
+    // popups hold their 1-based choice index, the checkbox 0 or 1. Missing indices take the default.
+    std::map<int, Track> effect;
+    RenderSpec render;
 };
 
-}  // namespace nebulastra::scene
+} // namespace nebulastra::scene

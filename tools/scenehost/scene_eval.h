@@ -19,8 +19,8 @@ std::int64_t frameCurrentTime(const TimeBase& timeBase, std::int32_t frame);
 // The effect's layer (its size defaults to the composition's) at the render's downsample, each
 // side rounded up: the size of a whole-frame output world, and the frame a region lies in.
 struct FrameSize {
-  std::int32_t width = 0;
-  std::int32_t height = 0;
+    std::int32_t width = 0;
+    std::int32_t height = 0;
 };
 FrameSize frameSize(const Scene& scene);
 
@@ -46,17 +46,17 @@ std::optional<Vec3> layerWorldPosition(const Scene& scene, int layerIndex, doubl
 
 // Light properties at t with their defaults already applied by the loader; empty = unreadable.
 std::optional<Vec3> lightColor(const Layer& layer, double t);
-std::optional<double> lightIntensity(const Layer& layer, double t);       // percent
-std::optional<double> lightShadowDarkness(const Layer& layer, double t);  // percent
+std::optional<double> lightIntensity(const Layer& layer, double t);      // percent
+std::optional<double> lightShadowDarkness(const Layer& layer, double t); // percent
 
 // What AEGP_GetEffectCameraMatrix answers: the camera-to-world matrix (rows 0..2 right, down,
 // forward; row 3 the position; column 3 = (0, 0, 0, 1) for the look-at form), the distance to the
 // image plane, and the image-plane size (the composition size).
 struct CameraAnswer {
-  Matrix4 matrix{};
-  double distance = 0.0;
-  std::int16_t planeWidth = 0;
-  std::int16_t planeHeight = 0;
+    Matrix4 matrix{};
+    double distance = 0.0;
+    std::int16_t planeWidth = 0;
+    std::int16_t planeHeight = 0;
 };
 
 // The camera at t, or empty when the host reports no camera (no camera in the scene, or one of
@@ -65,4 +65,4 @@ struct CameraAnswer {
 // length is zero is reported as zeros (the effect substitutes its own fallback).
 std::optional<CameraAnswer> cameraAt(const Scene& scene, double t);
 
-}  // namespace nebulastra::scene
+} // namespace nebulastra::scene

@@ -15,7 +15,7 @@
 namespace nebulastra::scene {
 
 struct SceneError : std::runtime_error {
-  using std::runtime_error::runtime_error;
+    using std::runtime_error::runtime_error;
 };
 
 // Reads and parses the file at `path`; the message names the path as given.
@@ -33,4 +33,4 @@ void applyEffectOverride(Scene& scene, const std::string& assignment);
 // like the file's (e.g. "3-7", "16", "half"). Errors name the source as "--key".
 void applyRenderOverride(Scene& scene, const std::string& key, const std::string& value);
 
-}  // namespace nebulastra::scene
+} // namespace nebulastra::scene

@@ -29,7 +29,8 @@ std::string suiteLabel(const std::pair<std::string, std::int32_t>& key) {
 SceneHost::State* enterHost(const char* function) {
     SceneHost::State* s = gActive.load();
     if (s == nullptr) {
-        if (SceneHost::State* last = gLast.load()) last->fault(std::string(function) + " called outside a command");
+        if (SceneHost::State* last = gLast.load())
+            last->fault(std::string(function) + " called outside a command");
         return nullptr;
     }
     if (std::this_thread::get_id() != s->commandThread) {
@@ -233,8 +234,9 @@ std::int32_t SceneHost::registerEffect() {
     ActiveHost active(s);
     const std::size_t at = s.log.size();
     s.record(HostCall{"PluginDataEntryFunction", -1, -1, 0, ""});
-    const std::int32_t err = s.module().pluginDataEntry()(reinterpret_cast<PF_PluginData*>(&s.pluginData.self), &pluginDataCallback,
-                                                         basicSuite(), "After Effects", "23.4");
+    const std::int32_t err =
+        s.module().pluginDataEntry()(reinterpret_cast<PF_PluginData*>(&s.pluginData.self),
+                                     &pluginDataCallback, basicSuite(), "After Effects", "23.4");
     {
         std::lock_guard<std::mutex> lock(s.recordMutex);
         s.log.setResult(at, err);
@@ -289,9 +291,12 @@ std::int32_t SceneHost::paramsSetup() {
 }
 
 void SceneHost::start() {
-    if (std::int32_t err = registerEffect()) throw std::runtime_error("PluginDataEntryFunction failed: " + std::to_string(err));
-    if (std::int32_t err = globalSetup()) throw std::runtime_error("PF_Cmd_GLOBAL_SETUP failed: " + std::to_string(err));
-    if (std::int32_t err = paramsSetup()) throw std::runtime_error("PF_Cmd_PARAMS_SETUP failed: " + std::to_string(err));
+    if (std::int32_t err = registerEffect())
+        throw std::runtime_error("PluginDataEntryFunction failed: " + std::to_string(err));
+    if (std::int32_t err = globalSetup())
+        throw std::runtime_error("PF_Cmd_GLOBAL_SETUP failed: " + std::to_string(err));
+    if (std::int32_t err = paramsSetup())
+        throw std::runtime_error("PF_Cmd_PARAMS_SETUP failed: " + std::to_string(err));
 }
 
 std::int32_t SceneHost::render(std::int32_t frame) {
@@ -314,7 +319,8 @@ std::int32_t SceneHost::smartPreRender(std::int32_t frame) {
     s.prepareInData(frame);
     s.makeWorlds();
     std::memset(&s.preInput, 0, sizeof s.preInput);
-    s.preInput.output_request.rect = s.requestRect.value_or(PF_LRect{0, 0, s.outputWidth(), s.outputHeight()});
+    s.preInput.output_request.rect =
+        s.requestRect.value_or(PF_LRect{0, 0, s.outputWidth(), s.outputHeight()});
     s.preInput.output_request.field = PF_Field_FRAME;
     s.preInput.output_request.channel_mask = PF_ChannelMask_ARGB;
     s.preInput.bitdepth = static_cast<A_short>(s.scene.render.depth);
@@ -361,12 +367,16 @@ const std::vector<std::string>& SceneHost::declaredText() const { return state_-
 
 PF_ParamDef SceneHost::paramAt(std::int32_t index, std::int32_t frame) const {
     const scene::TimeBase& tb = state_->scene.composition.timeBase;
-    return state_->paramValue(index, static_cast<std::int32_t>(static_cast<std::int64_t>(frame) * tb.timeStep),
-                              tb.timeScale);
+    return state_->paramValue(
+        index, static_cast<std::int32_t>(static_cast<std::int64_t>(frame) * tb.timeStep), tb.timeScale);
 }
 
-void SceneHost::failAddParam(std::int32_t nthCall, std::int32_t err) { state_->addParamFailures[nthCall] = err; }
-void SceneHost::failParamCheckout(std::int32_t index, std::int32_t err) { state_->checkoutFailures[index] = err; }
+void SceneHost::failAddParam(std::int32_t nthCall, std::int32_t err) {
+    state_->addParamFailures[nthCall] = err;
+}
+void SceneHost::failParamCheckout(std::int32_t index, std::int32_t err) {
+    state_->checkoutFailures[index] = err;
+}
 
 ParamBalance SceneHost::paramBalance(std::int32_t index) const {
     auto it = state_->paramCounts.find(index);
@@ -417,7 +427,9 @@ int SceneHost::outputCheckouts() const { return state_->outputCheckouts; }
 
 // ---- suites -----------------------------------------------------------------------------------
 
-void SceneHost::refuseSuite(const std::string& name, std::int32_t version) { state_->refused.insert({name, version}); }
+void SceneHost::refuseSuite(const std::string& name, std::int32_t version) {
+    state_->refused.insert({name, version});
+}
 void SceneHost::setPluginId(std::int32_t id) { state_->pluginId = id; }
 
 void SceneHost::failCall(const std::string& function, std::int32_t err, std::int32_t layer) {
@@ -472,10 +484,12 @@ std::string SceneHost::report() const {
     for (const std::string& f : s.faults) out << "fault: " << f << '\n';
     for (const auto& [key, b] : s.suites)
         if (b.acquired != b.released)
-            out << "suite " << suiteLabel(key) << ": acquired " << b.acquired << ", released " << b.released << '\n';
+            out << "suite " << suiteLabel(key) << ": acquired " << b.acquired << ", released " << b.released
+                << '\n';
     for (const auto& [index, b] : s.paramCounts)
         if (b.checkouts != b.checkins)
-            out << "parameter " << index << ": checked out " << b.checkouts << ", checked in " << b.checkins << '\n';
+            out << "parameter " << index << ": checked out " << b.checkouts << ", checked in " << b.checkins
+                << '\n';
     if (s.memory.outstanding() != 0)
         out << "memory handles: issued " << s.memory.issued << ", freed " << s.memory.frees << '\n';
     if (!s.output.guardsIntact()) out << "output world: guard bytes overwritten\n";

@@ -70,7 +70,7 @@ struct ParamBalance {
 struct SuiteBalance {
     int acquired = 0; // successful acquires
     int released = 0;
-    int refused = 0;  // acquires the host refused
+    int refused = 0; // acquires the host refused
 };
 
 // Memory handles handed out by AEGP_GetLayerName and what the effect did with them.
@@ -111,8 +111,7 @@ public:
 
     // A null effect means the process-wide EffectModule::shared(), loaded at the first call into
     // the effect: a host that only serves runAsCommand never loads a library.
-    explicit SceneHost(scene::Scene scene = smallScene(),
-                       std::shared_ptr<EffectModule> effect = nullptr);
+    explicit SceneHost(scene::Scene scene = smallScene(), std::shared_ptr<EffectModule> effect = nullptr);
     ~SceneHost();
     SceneHost(const SceneHost&) = delete;
     SceneHost& operator=(const SceneHost&) = delete;
@@ -151,8 +150,8 @@ public:
     std::int32_t smartRender(std::int32_t frame);    // PF_Cmd_SMART_RENDER on the current worlds
 
     // Any selector with this host's in_data (at the current frame) and a fresh out_data.
-    std::int32_t sendCommand(std::int32_t cmd, PF_ParamDef** params = nullptr,
-                             PF_LayerDef* output = nullptr, void* extra = nullptr);
+    std::int32_t sendCommand(std::int32_t cmd, PF_ParamDef** params = nullptr, PF_LayerDef* output = nullptr,
+                             void* extra = nullptr);
 
     // Runs `body` as if it were the effect handling a command at `frame`: in_data is prepared,
     // host calls are accepted and checked exactly as during a command. For tests that call the
@@ -191,16 +190,14 @@ public:
     // The request rectangle sent with the smart commands, in layer pixels at the current
     // downsample (a region of interest); it may reach past the layer or miss it. Default, and
     // after clearRequestRect: the whole layer.
-    void setRequestRect(std::int32_t left, std::int32_t top, std::int32_t right,
-                        std::int32_t bottom);
+    void setRequestRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
     void clearRequestRect();
     // The output world smart render receives is, as in After Effects, the rectangle pre-render
     // declared as result_rect: that size, origin_x / origin_y its top-left corner (an empty
     // result gives a world of no pixels). setOutputRect makes the host hand this rectangle
     // instead, whatever pre-render declared, as a host does that renders into a larger buffer;
     // it may start left of or above the layer (negative origin). clearOutputRect restores it.
-    void setOutputRect(std::int32_t left, std::int32_t top, std::int32_t right,
-                       std::int32_t bottom);
+    void setOutputRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
     void clearOutputRect();
     void failLayerCheckout(std::int32_t err);  // pre-render checkout_layer
     void failLayerPixels(std::int32_t err);    // smart-render checkout_layer_pixels

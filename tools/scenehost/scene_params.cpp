@@ -68,72 +68,78 @@ constexpr std::array<EffectKey, 46> kEffectKeys{{
 constexpr int kGroupStarts[] = {1, 6, 11, 25, 32, 40, 50, 57};
 constexpr int kGroupEnds[] = {5, 10, 24, 31, 39, 49, 56, 62};
 
-}  // namespace
+} // namespace
 
 const std::array<EffectKey, 46>& effectKeys() { return kEffectKeys; }
 
 const EffectKey* findEffectKey(std::string_view key) {
-  for (const EffectKey& k : kEffectKeys) {
-    if (k.key == key) return &k;
-  }
-  return nullptr;
+    for (const EffectKey& k : kEffectKeys) {
+        if (k.key == key) return &k;
+    }
+    return nullptr;
 }
 
 const EffectKey* effectKeyAt(int index) {
-  for (const EffectKey& k : kEffectKeys) {
-    if (k.index == index) return &k;
-  }
-  return nullptr;
+    for (const EffectKey& k : kEffectKeys) {
+        if (k.index == index) return &k;
+    }
+    return nullptr;
 }
 
 ParamKind paramKindAt(int index) {
-  if (const EffectKey* k = effectKeyAt(index)) return k->kind;
-  for (int end : kGroupEnds) {
-    if (end == index) return ParamKind::GroupEnd;
-  }
-  return ParamKind::GroupStart;
+    if (const EffectKey* k = effectKeyAt(index)) return k->kind;
+    for (int end : kGroupEnds) {
+        if (end == index) return ParamKind::GroupEnd;
+    }
+    return ParamKind::GroupStart;
 }
 
 int popupChoiceIndex(const EffectKey& key, std::string_view choice) {
-  std::string_view rest = key.choices;
-  for (int n = 1; !rest.empty(); ++n) {
-    const std::size_t bar = rest.find('|');
-    if (rest.substr(0, bar) == choice) return n;
-    if (bar == std::string_view::npos) break;
-    rest.remove_prefix(bar + 1);
-  }
-  return 0;
+    std::string_view rest = key.choices;
+    for (int n = 1; !rest.empty(); ++n) {
+        const std::size_t bar = rest.find('|');
+        if (rest.substr(0, bar) == choice) return n;
+        if (bar == std::string_view::npos) break;
+        rest.remove_prefix(bar + 1);
+    }
+    return 0;
 }
 
 std::int32_t roundToInt32(double x) {
-  if (std::isnan(x)) return 0;
-  const double r = std::round(x);  // halves away from zero
-  if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
-  if (r <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
-  return static_cast<std::int32_t>(r);
+    if (std::isnan(x)) return 0;
+    const double r = std::round(x); // halves away from zero
+    if (r >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+    if (r <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+    return static_cast<std::int32_t>(r);
 }
 
 std::array<HostParamValue, kParamCount + 1> hostParamValues(const Scene& scene, double t) {
-  std::array<HostParamValue, kParamCount + 1> values{};
-  for (int start : kGroupStarts) values[start].kind = ParamKind::GroupStart;
-  for (int end : kGroupEnds) values[end].kind = ParamKind::GroupEnd;
+    std::array<HostParamValue, kParamCount + 1> values{};
+    for (int start : kGroupStarts) values[start].kind = ParamKind::GroupStart;
+    for (int end : kGroupEnds) values[end].kind = ParamKind::GroupEnd;
 
-  for (const EffectKey& key : kEffectKeys) {
-    HostParamValue& out = values[key.index];
-    out.kind = key.kind;
-    const auto found = scene.effect.find(key.index);
-    const Track* track = found == scene.effect.end() ? nullptr : &found->second;
-    const bool stepped = key.kind == ParamKind::Popup || key.kind == ParamKind::Checkbox;
-    const double v = track == nullptr ? key.defaultValue
-                     : stepped        ? evaluateStepped(*track, t)
-                                      : evaluateTrack(*track, t);
-    switch (key.kind) {
-      case ParamKind::FloatSlider: out.floatValue = v; break;
-      case ParamKind::Angle: out.intValue = roundToInt32(v * 65536.0); break;
-      default: out.intValue = roundToInt32(v); break;
+    for (const EffectKey& key : kEffectKeys) {
+        HostParamValue& out = values[key.index];
+        out.kind = key.kind;
+        const auto found = scene.effect.find(key.index);
+        const Track* track = found == scene.effect.end() ? nullptr : &found->second;
+        const bool stepped = key.kind == ParamKind::Popup || key.kind == ParamKind::Checkbox;
+        const double v = track == nullptr ? key.defaultValue
+                         : stepped        ? evaluateStepped(*track, t)
+                                          : evaluateTrack(*track, t);
+        switch (key.kind) {
+        case ParamKind::FloatSlider:
+            out.floatValue = v;
+            break;
+        case ParamKind::Angle:
+            out.intValue = roundToInt32(v * 65536.0);
+            break;
+        default:
+            out.intValue = roundToInt32(v);
+            break;
+        }
     }
-  }
-  return values;
+    return values;
 }
 
-}  // namespace nebulastra::scene
+} // namespace nebulastra::scene

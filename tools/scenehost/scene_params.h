@@ -14,26 +14,26 @@
 
 namespace nebulastra::scene {
 
-constexpr int kParamCount = 62;  // indices 1..62; index 0 is the input layer
+constexpr int kParamCount = 62; // indices 1..62; index 0 is the input layer
 
 // The kind of each parameter, deciding which PF_ParamDef member carries its value.
 enum class ParamKind {
-  GroupStart,   // PF_Param_GROUP_START, no value
-  GroupEnd,     // PF_Param_GROUP_END, no value
-  IntSlider,    // PF_Param_SLIDER: u.sd.value = intValue
-  FloatSlider,  // PF_Param_FLOAT_SLIDER: u.fs_d.value = floatValue
-  Angle,        // PF_Param_ANGLE: u.ad.value = intValue (16.16 fixed-point degrees)
-  Checkbox,     // PF_Param_CHECKBOX: u.bd.value = intValue (0 or 1)
-  Popup,        // PF_Param_POPUP: u.pd.value = intValue (1-based choice)
+    GroupStart,  // PF_Param_GROUP_START, no value
+    GroupEnd,    // PF_Param_GROUP_END, no value
+    IntSlider,   // PF_Param_SLIDER: u.sd.value = intValue
+    FloatSlider, // PF_Param_FLOAT_SLIDER: u.fs_d.value = floatValue
+    Angle,       // PF_Param_ANGLE: u.ad.value = intValue (16.16 fixed-point degrees)
+    Checkbox,    // PF_Param_CHECKBOX: u.bd.value = intValue (0 or 1)
+    Popup,       // PF_Param_POPUP: u.pd.value = intValue (1-based choice)
 };
 
 // One value-carrying parameter as scene files name it.
 struct EffectKey {
-  std::string_view key;      // e.g. "sunAzimuth"
-  int index;                 // parameter index = ID, 1..62
-  ParamKind kind;
-  double defaultValue;       // in control units: percent, degrees, 1-based choice, 0/1
-  std::string_view choices;  // popups: "Average|Add|Screen|Lighten|Darken"; empty otherwise
+    std::string_view key; // e.g. "sunAzimuth"
+    int index;            // parameter index = ID, 1..62
+    ParamKind kind;
+    double defaultValue;      // in control units: percent, degrees, 1-based choice, 0/1
+    std::string_view choices; // popups: "Average|Add|Screen|Lighten|Darken"; empty otherwise
 };
 
 // The 46 keys in parameter order.
@@ -54,9 +54,9 @@ int popupChoiceIndex(const EffectKey& key, std::string_view choice);
 // One parameter's value in host units. Exactly one of the two members is meaningful, chosen by
 // kind (see ParamKind); both are zero for groups.
 struct HostParamValue {
-  ParamKind kind = ParamKind::GroupStart;
-  double floatValue = 0.0;
-  std::int32_t intValue = 0;
+    ParamKind kind = ParamKind::GroupStart;
+    double floatValue = 0.0;
+    std::int32_t intValue = 0;
 };
 
 // Values of all parameters at t; element i is parameter i (element 0, the input layer, is unused).
@@ -70,4 +70,4 @@ std::array<HostParamValue, kParamCount + 1> hostParamValues(const Scene& scene, 
 // round(x) with halves away from zero, saturated to int32; NaN gives 0.
 std::int32_t roundToInt32(double x);
 
-}  // namespace nebulastra::scene
+} // namespace nebulastra::scene

@@ -28,27 +28,79 @@ A_Err registerWithAEGP(AEGP_GlobalRefcon, const A_char* plugin_name, AEGP_Plugin
     return answer(*s, fn, s->pluginId, -1, A_Err_NONE, name);
 }
 
-template <int Slot> void noteMath(const char* name) {
+template <int Slot>
+void noteMath(const char* name) {
     if (State* s = enterHost(name)) answer(*s, name, -1, -1, 0);
 }
 
-A_FpLong ansiAtan(A_FpLong x) { noteMath<0>("atan"); return std::atan(x); }
-A_FpLong ansiAtan2(A_FpLong y, A_FpLong x) { noteMath<1>("atan2"); return std::atan2(y, x); }
-A_FpLong ansiCeil(A_FpLong x) { noteMath<2>("ceil"); return std::ceil(x); }
-A_FpLong ansiCos(A_FpLong x) { noteMath<3>("cos"); return std::cos(x); }
-A_FpLong ansiExp(A_FpLong x) { noteMath<4>("exp"); return std::exp(x); }
-A_FpLong ansiFabs(A_FpLong x) { noteMath<5>("fabs"); return std::fabs(x); }
-A_FpLong ansiFloor(A_FpLong x) { noteMath<6>("floor"); return std::floor(x); }
-A_FpLong ansiFmod(A_FpLong x, A_FpLong y) { noteMath<7>("fmod"); return std::fmod(x, y); }
-A_FpLong ansiHypot(A_FpLong x, A_FpLong y) { noteMath<8>("hypot"); return std::hypot(x, y); }
-A_FpLong ansiLog(A_FpLong x) { noteMath<9>("log"); return std::log(x); }
-A_FpLong ansiLog10(A_FpLong x) { noteMath<10>("log10"); return std::log10(x); }
-A_FpLong ansiPow(A_FpLong x, A_FpLong y) { noteMath<11>("pow"); return std::pow(x, y); }
-A_FpLong ansiSin(A_FpLong x) { noteMath<12>("sin"); return std::sin(x); }
-A_FpLong ansiSqrt(A_FpLong x) { noteMath<13>("sqrt"); return std::sqrt(x); }
-A_FpLong ansiTan(A_FpLong x) { noteMath<14>("tan"); return std::tan(x); }
-A_FpLong ansiAsin(A_FpLong x) { noteMath<17>("asin"); return std::asin(x); }
-A_FpLong ansiAcos(A_FpLong x) { noteMath<18>("acos"); return std::acos(x); }
+A_FpLong ansiAtan(A_FpLong x) {
+    noteMath<0>("atan");
+    return std::atan(x);
+}
+A_FpLong ansiAtan2(A_FpLong y, A_FpLong x) {
+    noteMath<1>("atan2");
+    return std::atan2(y, x);
+}
+A_FpLong ansiCeil(A_FpLong x) {
+    noteMath<2>("ceil");
+    return std::ceil(x);
+}
+A_FpLong ansiCos(A_FpLong x) {
+    noteMath<3>("cos");
+    return std::cos(x);
+}
+A_FpLong ansiExp(A_FpLong x) {
+    noteMath<4>("exp");
+    return std::exp(x);
+}
+A_FpLong ansiFabs(A_FpLong x) {
+    noteMath<5>("fabs");
+    return std::fabs(x);
+}
+A_FpLong ansiFloor(A_FpLong x) {
+    noteMath<6>("floor");
+    return std::floor(x);
+}
+A_FpLong ansiFmod(A_FpLong x, A_FpLong y) {
+    noteMath<7>("fmod");
+    return std::fmod(x, y);
+}
+A_FpLong ansiHypot(A_FpLong x, A_FpLong y) {
+    noteMath<8>("hypot");
+    return std::hypot(x, y);
+}
+A_FpLong ansiLog(A_FpLong x) {
+    noteMath<9>("log");
+    return std::log(x);
+}
+A_FpLong ansiLog10(A_FpLong x) {
+    noteMath<10>("log10");
+    return std::log10(x);
+}
+A_FpLong ansiPow(A_FpLong x, A_FpLong y) {
+    noteMath<11>("pow");
+    return std::pow(x, y);
+}
+A_FpLong ansiSin(A_FpLong x) {
+    noteMath<12>("sin");
+    return std::sin(x);
+}
+A_FpLong ansiSqrt(A_FpLong x) {
+    noteMath<13>("sqrt");
+    return std::sqrt(x);
+}
+A_FpLong ansiTan(A_FpLong x) {
+    noteMath<14>("tan");
+    return std::tan(x);
+}
+A_FpLong ansiAsin(A_FpLong x) {
+    noteMath<17>("asin");
+    return std::asin(x);
+}
+A_FpLong ansiAcos(A_FpLong x) {
+    noteMath<18>("acos");
+    return std::acos(x);
+}
 
 PF_Err getPixelFormat(const PF_EffectWorld* world, PF_PixelFormat* pixel_format) {
     const char* fn = "PF_GetPixelFormat";
@@ -59,7 +111,9 @@ PF_Err getPixelFormat(const PF_EffectWorld* world, PF_PixelFormat* pixel_format)
         return answer(*s, fn, -1, -1, PF_Err_BAD_CALLBACK_PARAM);
     }
     if (auto f = s->failureFor(fn, kAnyLayer)) return answer(*s, fn, -1, -1, f->err);
-    const HostWorld* known = world == s->output.world() ? &s->output : world == s->input.world() ? &s->input : nullptr;
+    const HostWorld* known = world == s->output.world()  ? &s->output
+                             : world == s->input.world() ? &s->input
+                                                         : nullptr;
     if (known == nullptr) {
         s->fault("PF_GetPixelFormat of a world the host did not hand out");
         return answer(*s, fn, -1, -1, PF_Err_BAD_CALLBACK_PARAM);

@@ -22,7 +22,8 @@ const char* slotName(int suite, int slot);
 std::int32_t unservedError(int suite);
 void recordUnserved(int suite, int slot);
 
-template <int Suite, int Slot> std::int32_t unservedSlot() {
+template <int Suite, int Slot>
+std::int32_t unservedSlot() {
     recordUnserved(Suite, Slot);
     return unservedError(Suite);
 }
@@ -35,13 +36,14 @@ void fillUnserved(Table& table, std::index_sequence<I...>) {
     std::memcpy(&table, slots, sizeof slots);
 }
 
-template <int Suite, std::size_t SlotCount, typename Table> void fillUnserved(Table& table) {
+template <int Suite, std::size_t SlotCount, typename Table>
+void fillUnserved(Table& table) {
     fillUnserved<Suite>(table, std::make_index_sequence<SlotCount>{});
 }
 
 // Records a suite call and returns its result.
-inline std::int32_t answer(SceneHost::State& s, const char* function, std::int32_t arg,
-                           std::int32_t layer, std::int32_t err, std::string text = std::string()) {
+inline std::int32_t answer(SceneHost::State& s, const char* function, std::int32_t arg, std::int32_t layer,
+                           std::int32_t err, std::string text = std::string()) {
     s.record(HostCall{function, arg, layer, err, std::move(text)});
     return err;
 }

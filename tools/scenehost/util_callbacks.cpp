@@ -23,17 +23,15 @@ constexpr const char* kUtilNames[] = {
     "utils.composite_rect", "utils.blend", "utils.convolve", "utils.copy", "utils.fill",
     "utils.gaussian_kernel", "utils.iterate", "utils.premultiply", "utils.premultiply_color",
     "utils.new_world", "utils.dispose_world", "utils.iterate_origin", "utils.iterate_lut",
-    "utils.transfer_rect", "utils.transform_world", "utils.host_new_handle",
-    "utils.host_lock_handle", "utils.host_unlock_handle", "utils.host_dispose_handle",
-    "utils.get_callback_addr", "utils.app", "utils.get_platform_data", "utils.host_get_handle_size",
-    "utils.iterate_origin_non_clip_src", "utils.iterate_generic", "utils.host_resize_handle",
-    "utils.subpixel_sample16", "utils.area_sample16", "utils.fill16", "utils.premultiply_color16",
-    "utils.iterate16", "utils.iterate_origin16", "utils.iterate_origin_non_clip_src16",
-    "utils.get_pixel_data8", "utils.get_pixel_data16",
+    "utils.transfer_rect", "utils.transform_world", "utils.host_new_handle", "utils.host_lock_handle",
+    "utils.host_unlock_handle", "utils.host_dispose_handle", "utils.get_callback_addr", "utils.app",
+    "utils.get_platform_data", "utils.host_get_handle_size", "utils.iterate_origin_non_clip_src",
+    "utils.iterate_generic", "utils.host_resize_handle", "utils.subpixel_sample16", "utils.area_sample16",
+    "utils.fill16", "utils.premultiply_color16", "utils.iterate16", "utils.iterate_origin16",
+    "utils.iterate_origin_non_clip_src16", "utils.get_pixel_data8", "utils.get_pixel_data16",
     // colorCB
-    "utils.colorCB.RGBtoHLS", "utils.colorCB.HLStoRGB", "utils.colorCB.RGBtoYIQ",
-    "utils.colorCB.YIQtoRGB", "utils.colorCB.Luminance", "utils.colorCB.Hue",
-    "utils.colorCB.Lightness", "utils.colorCB.Saturation",
+    "utils.colorCB.RGBtoHLS", "utils.colorCB.HLStoRGB", "utils.colorCB.RGBtoYIQ", "utils.colorCB.YIQtoRGB",
+    "utils.colorCB.Luminance", "utils.colorCB.Hue", "utils.colorCB.Lightness", "utils.colorCB.Saturation",
     // ansi maths
     "utils.ansi.atan", "utils.ansi.atan2", "utils.ansi.ceil", "utils.ansi.cos", "utils.ansi.exp",
     "utils.ansi.fabs", "utils.ansi.floor", "utils.ansi.fmod", "utils.ansi.hypot", "utils.ansi.log",
@@ -47,18 +45,26 @@ void refuse(int slot) {
     }
 }
 
-template <int Slot> PF_Err refusedUtil() {
+template <int Slot>
+PF_Err refusedUtil() {
     refuse(Slot);
     return PF_Err_INVALID_CALLBACK;
 }
 
-template <int Slot> A_FpLong refusedMath() {
+template <int Slot>
+A_FpLong refusedMath() {
     refuse(Slot);
     return std::numeric_limits<A_FpLong>::quiet_NaN();
 }
 
-template <int Slot> PF_UnusedCallback util() { return functionCast<PF_UnusedCallback>(&refusedUtil<Slot>); }
-template <typename Fn, int Slot> Fn math() { return functionCast<Fn>(&refusedMath<Slot>); }
+template <int Slot>
+PF_UnusedCallback util() {
+    return functionCast<PF_UnusedCallback>(&refusedUtil<Slot>);
+}
+template <typename Fn, int Slot>
+Fn math() {
+    return functionCast<Fn>(&refusedMath<Slot>);
+}
 
 // Copies text into a caller's buffer the way the host's routine would, but never more than
 // `limit` bytes plus the terminator.
@@ -89,7 +95,8 @@ A_long hostSprintf(A_char* dest, const A_char* format, ...) {
     if (s != nullptr) {
         s->record(HostCall{"sprintf", static_cast<std::int32_t>(text.size()), -1, 0, text});
         if (text.size() > static_cast<std::size_t>(PF_MAX_EFFECT_MSG_LEN))
-            s->fault("sprintf produced " + std::to_string(text.size()) + " characters, more than return_msg holds");
+            s->fault("sprintf produced " + std::to_string(text.size()) +
+                     " characters, more than return_msg holds");
     }
     copyBounded(dest, text, PF_MAX_EFFECT_MSG_LEN);
     return static_cast<A_long>(std::min<std::size_t>(text.size(), PF_MAX_EFFECT_MSG_LEN));
@@ -105,7 +112,8 @@ A_char* hostStrcpy(A_char* dest, const A_char* src) {
     if (s != nullptr) {
         s->record(HostCall{"strcpy", static_cast<std::int32_t>(text.size()), -1, 0, text});
         if (text.size() > static_cast<std::size_t>(PF_MAX_EFFECT_PARAM_NAME_LEN))
-            s->fault("strcpy of " + std::to_string(text.size()) + " characters, longer than a parameter name");
+            s->fault("strcpy of " + std::to_string(text.size()) +
+                     " characters, longer than a parameter name");
     }
     copyBounded(dest, text, PF_MAX_EFFECT_PARAM_NAME_LEN);
     return dest;

@@ -115,8 +115,8 @@ float roundToFloat(double s, double e, bool* nearHalfway = nullptr) {
         }
         return f;
     }
-    if (fd == s) return f; // e is far below half an ulp of the float
-    const double d = s - fd;  // exact: s lies within half a float ulp of f
+    if (fd == s) return f;   // e is far below half an ulp of the float
+    const double d = s - fd; // exact: s lies within half a float ulp of f
     const float g = neighbour(f, d);
     const double half = (static_cast<double>(g) - fd) * 0.5; // exact, same sign as d
     if (nearHalfway) {
@@ -140,8 +140,7 @@ DD expKernel(int k, double rh, double rl) {
     const double q =
         rh * rh *
             (0.5 + rh * (1.0 / 6.0 +
-                         rh * (1.0 / 24.0 +
-                               rh * (1.0 / 120.0 + rh * (1.0 / 720.0 + rh * (1.0 / 5040.0)))))) +
+                         rh * (1.0 / 24.0 + rh * (1.0 / 120.0 + rh * (1.0 / 720.0 + rh * (1.0 / 5040.0)))))) +
         rh * rl;
     const DD p = twoProd(th, rh);
     const DD s = fastTwoSum(th, p.hi);
@@ -176,8 +175,7 @@ DD log2Kernel(float x) {
         r * r2.hi *
         (1.0 / 3.0 +
          r * (-0.25 +
-              r * (0.2 + r * (-1.0 / 6.0 +
-                              r * (1.0 / 7.0 + r * (-0.125 + r * (1.0 / 9.0 + r * (-0.1))))))));
+              r * (0.2 + r * (-1.0 / 6.0 + r * (1.0 / 7.0 + r * (-0.125 + r * (1.0 / 9.0 + r * (-0.1))))))));
     const double b = a.lo + (-0.5 * r2.lo + poly);
 
     // Times 1/ln2.
@@ -204,7 +202,7 @@ int integerClass(float y) {
 /// Only such results can lie exactly halfway between two floats; everything else is irrational
 /// or needs more bits, so the rounded approximation decides it.
 bool exactPower(double x, float y, double& result) {
-    if (y < 0.0f) return false; // 1/x^n is dyadic only for powers of two, which are never halfway
+    if (y < 0.0f) return false;       // 1/x^n is dyadic only for powers of two, which are never halfway
     if (y >= 0x1.0p62f) return false; // x^y finite and not 1 bounds y far below this
     double n = y;
     int halvings = 0;
@@ -313,7 +311,8 @@ DD sinCosKernel(int a, int b, double rh, double rl) {
     // sin(r) - r and cos(r) - 1 + r^2/2 (Taylor, truncation below 2^-65 relative).
     const double sinTail =
         rh * r2 *
-        (-1.0 / 6.0 + r2 * (1.0 / 120.0 + r2 * (-1.0 / 5040.0 + r2 * (1.0 / 362880.0 + r2 * (-1.0 / 39916800.0)))));
+        (-1.0 / 6.0 +
+         r2 * (1.0 / 120.0 + r2 * (-1.0 / 5040.0 + r2 * (1.0 / 362880.0 + r2 * (-1.0 / 39916800.0)))));
     const double cosTail =
         (-0.5 * q.lo +
          r2 * r2 * (1.0 / 24.0 + r2 * (-1.0 / 720.0 + r2 * (1.0 / 40320.0 + r2 * (-1.0 / 3628800.0))))) -
@@ -332,8 +331,8 @@ DD sinCosKernel(int a, int b, double rh, double rl) {
 float exp(float x) {
     const double xd = x;
     if (x != x) return x + x;
-    if (xd >= 89.0) return kInf; // above ln(FLT_MAX) = 88.72284: overflow
-    if (xd < -104.0) return 0.0f;   // below half the smallest subnormal (also -inf)
+    if (xd >= 89.0) return kInf;  // above ln(FLT_MAX) = 88.72284: overflow
+    if (xd < -104.0) return 0.0f; // below half the smallest subnormal (also -inf)
     const double kd = roundToInteger(xd * k64OverLn2);
     const int k = static_cast<int>(kd);
     const double a = xd - kd * kLn2Over64Hi; // exact: k * hi has at most 53 bits, a is small
@@ -402,7 +401,8 @@ float cbrt(float x) {
         rem += 3;
         --q;
     }
-    const double z = doubleFromBits((db & 0x000fffffffffffffull) | (static_cast<std::uint64_t>(1023 + rem) << 52));
+    const double z =
+        doubleFromBits((db & 0x000fffffffffffffull) | (static_cast<std::uint64_t>(1023 + rem) << 52));
     // First guess from the exponent and leading mantissa bits (within about 6%), then Halley's
     // iteration y <- y (y^3 + 2z) / (2y^3 + z), which triples the correct bits each time.
     const std::uint64_t one = doubleBits(1.0);
@@ -422,8 +422,10 @@ float cbrt(float x) {
         const DD cube = twoProd(mid2, mid);
         const double diff = (cube.hi - z) + cube.lo; // sign of mid^3 - z
         const bool rootBelow = root < other;
-        if (diff > 0.0) root = rootBelow ? root : other;       // cbrt(z) below mid
-        else if (diff < 0.0) root = rootBelow ? other : root;  // cbrt(z) above mid
+        if (diff > 0.0)
+            root = rootBelow ? root : other; // cbrt(z) below mid
+        else if (diff < 0.0)
+            root = rootBelow ? other : root; // cbrt(z) above mid
     }
     const float scaled = static_cast<float>(static_cast<double>(root) * pow2(q)); // exact
     return negative ? -scaled : scaled;
@@ -431,7 +433,7 @@ float cbrt(float x) {
 
 float sin(float x) {
     if ((floatBits(x) & 0x7f800000u) == 0x7f800000u) return x - x; // NaN, and NaN for +-inf
-    if (x == 0.0f) return x; // keeps the sign of zero
+    if (x == 0.0f) return x;                                       // keeps the sign of zero
     double rh, rl;
     const int n = reduce(x, rh, rl);
     const DD v = sinCosKernel(n, (n + 16) & 63, rh, rl);

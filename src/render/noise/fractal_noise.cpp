@@ -32,11 +32,11 @@ float shapeOctave(NoiseShape shape, float n) {
 
 NoiseRange shapedOctaveRange(NoiseShape shape) {
     switch (shape) {
-    case NoiseShape::Puffy:  // |2n - 1| over [-0.2, 1.2]
+    case NoiseShape::Puffy: // |2n - 1| over [-0.2, 1.2]
         return {0.0f, 1.4f};
-    case NoiseShape::Wispy:  // (1 - |2n - 1|)^2, with 1 - |2n - 1| in [-0.4, 1]
+    case NoiseShape::Wispy: // (1 - |2n - 1|)^2, with 1 - |2n - 1| in [-0.4, 1]
         return {0.0f, 1.0f};
-    case NoiseShape::Clumps:  // n^3 is monotonic
+    case NoiseShape::Clumps: // n^3 is monotonic
         return {-0.008f, 1.728f};
     default:
         return {kOctaveMin, kOctaveMax};

@@ -13,9 +13,7 @@ using namespace noise_internal;
 
 namespace {
 
-inline float gradientComponent(uint32_t h) {
-    return static_cast<float>(mix(h)) * kTwoPowMinus31 - 0.5f;
-}
+inline float gradientComponent(uint32_t h) { return static_cast<float>(mix(h)) * kTwoPowMinus31 - 0.5f; }
 
 /// Value of one corner: the offset dotted with the corner's gradient over the gradient's length.
 /// Both sums use a fixed pairing so every build rounds them identically.

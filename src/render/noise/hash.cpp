@@ -5,9 +5,7 @@
 
 namespace nebulastra {
 
-uint32_t hashMix(uint32_t a) {
-    return noise_internal::mix(a);
-}
+uint32_t hashMix(uint32_t a) { return noise_internal::mix(a); }
 
 uint32_t randomBits(int32_t seed, int32_t index, int32_t channel) {
     // Signed inputs enter through their two's-complement bit patterns; all arithmetic wraps.

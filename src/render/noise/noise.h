@@ -6,19 +6,16 @@
 
 #include <cstdint>
 
+#include "records/render_modes.h"
+
 namespace nebulastra {
 
-/// How the shaped fractal noise bends each octave value n (0..1). Unknown values act as Smooth.
-enum class NoiseShape : int32_t { Smooth = 0, Puffy = 1, Wispy = 2, Clumps = 3 };
+// NoiseShape (records/render_modes.h): values outside the known shapes act as Smooth.
 
 /// Integer scrambler: 31-bit result.
 uint32_t hashMix(uint32_t a);
 /// Seeded random stream: 31-bit value for (seed, index, channel).
 uint32_t randomBits(int32_t seed, int32_t index, int32_t channel);
-/// Quintic fade 6t^5 - 15t^4 + 10t^3.
-float fade(float t);
-/// Offset dotted with one of Perlin's sixteen improved-noise gradients chosen by hashing the cell.
-float gradientDot3(int32_t cx, int32_t cy, int32_t cz, int32_t seed, float dx, float dy, float dz);
 /// Seeded 3-D gradient noise, about 0..1, centred on 0.5, not clamped.
 float perlinNoise3(float x, float y, float z, int32_t seed);
 /// Seeded 4-D gradient noise (w carries time), centred on 0.5, not clamped.

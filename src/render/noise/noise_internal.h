@@ -50,9 +50,9 @@ inline uint32_t mix(uint32_t a) {
 /// compiles to min/max instructions, and the floor is done inline (truncate, step down for
 /// negative non-integers) rather than through a library call.
 inline int32_t latticeCell(float v, float& fraction) {
-    constexpr float kLowest = -2147483648.0f;  // -2^31, exactly representable
-    constexpr float kHighest = 2147483520.0f;  // largest float below 2^31
-    float c = v > kLowest ? v : kLowest;       // NaN selects kLowest
+    constexpr float kLowest = -2147483648.0f; // -2^31, exactly representable
+    constexpr float kHighest = 2147483520.0f; // largest float below 2^31
+    float c = v > kLowest ? v : kLowest;      // NaN selects kLowest
     c = c < kHighest ? c : kHighest;
     int32_t cell = static_cast<int32_t>(c);
     // Truncation rounds toward zero; a negative non-integer needs one cell further down. Such
@@ -63,13 +63,9 @@ inline int32_t latticeCell(float v, float& fraction) {
 }
 
 /// 6t^5 - 15t^4 + 10t^3 with the operation order fixed: (((6t - 15)t + 10)t)(t t).
-inline float fadeCurve(float t) {
-    return (((6.0f * t - 15.0f) * t + 10.0f) * t) * (t * t);
-}
+inline float fadeCurve(float t) { return (((6.0f * t - 15.0f) * t + 10.0f) * t) * (t * t); }
 
-inline float lerp(float a, float b, float t) {
-    return (b - a) * t + a;
-}
+inline float lerp(float a, float b, float t) { return (b - a) * t + a; }
 
 inline uint32_t floatBits(float f) {
     uint32_t b;
@@ -98,9 +94,9 @@ inline float gradientSelect(uint32_t g, float dx, float dy, float dz) {
     return bitsFloat(u ^ ((g & 1u) << 31)) + bitsFloat(v ^ ((g & 2u) << 30));
 }
 
-/// Hash of one 3-D lattice corner, bit-for-bit as gradientDot3 defines it.
-inline float cornerDot3(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t seed, float dx, float dy,
-                        float dz) {
+/// One 3-D lattice corner: the offset dotted with one of Perlin's sixteen improved-noise gradients,
+/// chosen by hashing the cell.
+inline float cornerDot3(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t seed, float dx, float dy, float dz) {
     const uint32_t h = cx * kPrimeX + cy * kPrimeY + cz * kPrimeZ + seed * kPrimeSeed;
     const uint32_t m = mix(h);
     // The hash is rounded to single precision before the bits are taken: where that rounding

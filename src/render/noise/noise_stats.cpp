@@ -4,6 +4,7 @@
 #include <cmath>
 
 #include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
 
 namespace nebulastra {
 
@@ -11,7 +12,7 @@ namespace {
 constexpr int kStatSamples = 256;
 constexpr float kMinStddev = 0.001f;
 constexpr float kSampleSpan = 30.0f;
-constexpr float kTwoPowMinus31 = 1.0f / 2147483648.0f;
+using noise_internal::kTwoPowMinus31;
 } // namespace
 
 NoiseStats measureNoiseStats(NoiseShape shape, int32_t octaves, int32_t seed) {

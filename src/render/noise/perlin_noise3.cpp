@@ -7,15 +7,6 @@ namespace nebulastra {
 
 using namespace noise_internal;
 
-float fade(float t) {
-    return fadeCurve(t);
-}
-
-float gradientDot3(int32_t cx, int32_t cy, int32_t cz, int32_t seed, float dx, float dy, float dz) {
-    return cornerDot3(static_cast<uint32_t>(cx), static_cast<uint32_t>(cy), static_cast<uint32_t>(cz),
-                      static_cast<uint32_t>(seed), dx, dy, dz);
-}
-
 float perlinNoise3(float x, float y, float z, int32_t seed) {
     float fx, fy, fz;
     // Neighbouring cells are cell + 1 in wrapping unsigned arithmetic, so the top cell of the

@@ -7,12 +7,13 @@
 namespace nebulastra {
 namespace {
 
-void scalarGradientNoise4(const float* x, const float* y, const float* z, const float* w, int32_t seed, float* out,
-                          int32_t count) {
+void scalarGradientNoise4(const float* x, const float* y, const float* z, const float* w, int32_t seed,
+                          float* out, int32_t count) {
     for (int32_t i = 0; i < count; ++i) out[i] = gradientNoise4(x[i], y[i], z[i], w[i], seed);
 }
 
-void scalarPerlinNoise3(const float* x, const float* y, const float* z, int32_t seed, float* out, int32_t count) {
+void scalarPerlinNoise3(const float* x, const float* y, const float* z, int32_t seed, float* out,
+                        int32_t count) {
     for (int32_t i = 0; i < count; ++i) out[i] = perlinNoise3(x[i], y[i], z[i], seed);
 }
 

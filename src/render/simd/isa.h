@@ -21,17 +21,17 @@ enum class Isa : std::int32_t { Scalar = 0, Sse2 = 1, Avx2 = 2, Avx512 = 3 };
 // The processor's answers: CPUID leaf 1 (sse2, osxsave, avx, fma), leaf 7 sub-leaf 0 (avx2, bmi2,
 // the AVX-512 subsets) and, when osxsave is set, the OS's enabled-state mask XCR0.
 struct CpuFeatures {
-  bool sse2 = false;
-  bool osxsave = false;  // the OS uses XSAVE and lets programs read XCR0 (xgetbv)
-  bool avx = false;
-  bool avx2 = false;
-  bool fma = false;
-  bool bmi2 = false;
-  bool avx512f = false;
-  bool avx512dq = false;
-  bool avx512bw = false;
-  bool avx512vl = false;
-  std::uint64_t xcr0 = 0;  // valid only when osxsave
+    bool sse2 = false;
+    bool osxsave = false; // the OS uses XSAVE and lets programs read XCR0 (xgetbv)
+    bool avx = false;
+    bool avx2 = false;
+    bool fma = false;
+    bool bmi2 = false;
+    bool avx512f = false;
+    bool avx512dq = false;
+    bool avx512bw = false;
+    bool avx512vl = false;
+    std::uint64_t xcr0 = 0; // valid only when osxsave
 };
 
 // XCR0 state components: SSE (XMM), AVX (upper YMM halves), and the three AVX-512 components
@@ -71,4 +71,4 @@ bool parseIsa(const char* name, Isa& out);
 // processor, or from the NEBULASTRA_ISA test switch (see isa_override.h); the same answer after.
 Isa renderIsa();
 
-}  // namespace nebulastra
+} // namespace nebulastra

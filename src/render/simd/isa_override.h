@@ -31,4 +31,4 @@ bool setRenderIsaForTesting(Isa isa);
 // Returns renderIsa() to the process's own choice.
 void resetRenderIsaForTesting();
 
-}  // namespace nebulastra
+} // namespace nebulastra

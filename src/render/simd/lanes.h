@@ -36,7 +36,7 @@ NEBULASTRA_LANE VU splatU(uint32_t x) { return VU{} + x; }
 
 NEBULASTRA_LANE VF sqrtLanes(VF x) {
 #if defined(__AVX512F__)
-    return (VF)_mm512_maskz_sqrt_ps(0xFFFF, (__m512)x);  // the unmasked form trips -Wmaybe-uninitialized
+    return (VF)_mm512_maskz_sqrt_ps(0xFFFF, (__m512)x); // the unmasked form trips -Wmaybe-uninitialized
 #elif defined(__AVX2__)
     return (VF)_mm256_sqrt_ps((__m256)x);
 #else
@@ -72,4 +72,6 @@ NEBULASTRA_LANE VF toFloat(VI x) { return __builtin_convertvector(x, VF); }
 /// the same answer when an operand is not a number.
 NEBULASTRA_LANE VF maxLanes(VF a, VF b) { return a < b ? b : a; }
 NEBULASTRA_LANE VF minLanes(VF a, VF b) { return b < a ? b : a; }
-NEBULASTRA_LANE VF clampLanes(VF x, float lo, float hi) { return minLanes(maxLanes(x, splat(lo)), splat(hi)); }
+NEBULASTRA_LANE VF clampLanes(VF x, float lo, float hi) {
+    return minLanes(maxLanes(x, splat(lo)), splat(hi));
+}

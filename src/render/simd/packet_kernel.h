@@ -17,13 +17,13 @@ using PixelRunStore = void (*)(unsigned char* row, int32_t firstColumn, int32_t 
 // Per instruction set: shadeBand renders every pixel of the band's rows, kLanes pixels at a time
 // (4, 8 or 16); the batch noises evaluate `count` lookups of one seed, one per lane, with exactly
 // the scalar functions' results.
-#define NEBULASTRA_DECLARE_SIMD_KERNEL(isa)                                                                      \
-    namespace isa {                                                                                              \
-    void shadeBand(const RowBand& band, PixelRunStore store);                                                    \
-    void gradientNoise4Batch(const float* x, const float* y, const float* z, const float* w, int32_t seed,       \
-                             float* out, int32_t count);                                                         \
-    void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out,             \
-                           int32_t count);                                                                       \
+#define NEBULASTRA_DECLARE_SIMD_KERNEL(isa)                                                                  \
+    namespace isa {                                                                                          \
+    void shadeBand(const RowBand& band, PixelRunStore store);                                                \
+    void gradientNoise4Batch(const float* x, const float* y, const float* z, const float* w, int32_t seed,   \
+                             float* out, int32_t count);                                                     \
+    void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out,         \
+                           int32_t count);                                                                   \
     }
 NEBULASTRA_DECLARE_SIMD_KERNEL(simd_sse2)
 NEBULASTRA_DECLARE_SIMD_KERNEL(simd_avx2)
@@ -32,9 +32,10 @@ NEBULASTRA_DECLARE_SIMD_KERNEL(simd_avx512)
 
 /// The batch noises of one render path (the scalar path loops over the scalar functions).
 struct BatchNoise {
-    void (*gradientNoise4)(const float* x, const float* y, const float* z, const float* w, int32_t seed, float* out,
-                           int32_t count);
-    void (*perlinNoise3)(const float* x, const float* y, const float* z, int32_t seed, float* out, int32_t count);
+    void (*gradientNoise4)(const float* x, const float* y, const float* z, const float* w, int32_t seed,
+                           float* out, int32_t count);
+    void (*perlinNoise3)(const float* x, const float* y, const float* z, int32_t seed, float* out,
+                         int32_t count);
 };
 BatchNoise batchNoiseFor(Isa isa);
 

@@ -18,14 +18,15 @@
 #include <immintrin.h>
 
 #include "render/cloud_field.h"
+#include "render/composite_color.h"
 #include "render/emitter_shape.h"
 #include "render/march_setup.h"
+#include "render/math/elementary.h"
 #include "render/noise/noise_internal.h"
 #include "render/noise_channels.h"
-#include "render/math/elementary.h"
 #include "render/shade_pixel.h"
 #include "render/simd/packet_kernel.h"
-#include "scene/view_ray.h"
+#include "render/view_ray.h"
 
 #ifndef NEBULASTRA_SIMD_NAMESPACE
 #error "define NEBULASTRA_SIMD_NAMESPACE before including packet_kernel.inl"
@@ -58,7 +59,7 @@ NEBULASTRA_LANE VU mixLanes(VU a) {
 NEBULASTRA_LANE VU latticeCellLanes(VF v, VF& fraction) {
     const VF lowest = splat(-2147483648.0f);
     const VF highest = splat(2147483520.0f);
-    VF c = select(v > lowest, v, lowest);  // NaN selects the lowest cell
+    VF c = select(v > lowest, v, lowest); // NaN selects the lowest cell
     c = select(c < highest, c, highest);
     VI cell = truncateToInt(c);
     cell = (VI)selectU(c < toFloat(cell), (VU)cell - 1u, (VU)cell);
@@ -92,7 +93,7 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed) {
     const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
     VF zl[2];
     for (int l = 0; l < 2; ++l) {
-        VF corner[2][2][2];  // [k][j][i]
+        VF corner[2][2][2]; // [k][j][i]
         for (int k = 0; k < 2; ++k) {
             for (int j = 0; j < 2; ++j) {
                 for (int i = 0; i < 2; ++i) {
@@ -225,12 +226,13 @@ NEBULASTRA_LANE int32_t offsetSeedScalar(int32_t seed, uint32_t offset) {
 }
 
 struct ShapeLanes {
-    VM live;  // lanes where the emitter may still contribute
+    VM live; // lanes where the emitter may still contribute
     VF s, lx, ly, lz;
 };
 
 /// emitterShape for every lane of `active`; lanes outside `live` on return contribute nothing.
-static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& field, bool erode, VM active) {
+static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& field, bool erode,
+                                    VM active) {
     ShapeLanes out;
     const VF d0 = p[0] - field.positionX[k], d1 = p[1] - field.positionY[k], d2 = p[2] - field.positionZ[k];
     VM live = active & ~((d0 * d0 + d1 * d1) + d2 * d2 > field.reachSquared[k]);
@@ -270,8 +272,10 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     const VF termAtLowest = (range.lowest - mean) * gain * amplitude * 2.6f;
     const VF termAtHighest = (range.highest - mean) * gain * amplitude * 2.6f;
     const VF slack =
-        kBoundSlack * (((1.0f + absLanes(base)) + (absLanes(termAtLowest) + absLanes(termAtHighest))) + erosionRise);
-    live &= ~(boundsHold & ((base + boundMaxLanes(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f));
+        kBoundSlack *
+        (((1.0f + absLanes(base)) + (absLanes(termAtLowest) + absLanes(termAtHighest))) + erosionRise);
+    live &=
+        ~(boundsHold & ((base + boundMaxLanes(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f));
     out.live = live;
     if (!any(live)) return out;
 
@@ -288,7 +292,9 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
         for (int axis = 0; axis < 3; ++axis) {
             const noise_channels::Channel& c = noise_channels::kWarp[axis];
             shift[axis] = (perlinNoise3Lanes(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
-                                             offsetSeedScalar(field.billowSeed, c.seedOffset)) - 0.5f) * warp;
+                                             offsetSeedScalar(field.billowSeed, c.seedOffset)) -
+                           0.5f) *
+                          warp;
         }
         bx += shift[0];
         by += shift[1];
@@ -342,7 +348,8 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
             if (erosionOctaves >= 1) {
                 const float weightTotal = fbmWeight(erosionOctaves);
                 const noise_channels::Channel& c = noise_channels::kErosion;
-                VF x = bx * c.scale + c.offset[0], y = by * c.scale + c.offset[1], z = bz * c.scale + c.offset[2];
+                VF x = bx * c.scale + c.offset[0], y = by * c.scale + c.offset[1],
+                   z = bz * c.scale + c.offset[2];
                 VF w = splat(field.erosionPhase);
                 int32_t seed = offsetSeedScalar(field.billowSeed, c.seedOffset);
                 VF sum = splat(0.0f);
@@ -416,15 +423,16 @@ static VF textureLanes(const TextureField& texture, const VF p[3]) {
     switch (texture.type) {
     case TextureType::Billows: {
         const noise_channels::Channel& c = noise_channels::kTextureBillows;
-        const VF second = fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
-                                   w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
+        const VF second =
+            fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
+                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
         return clampLanes(1.0f - (0.6f * ridge + 0.4f * absLanes(2.0f * second - 1.0f)), 0.0f, 1.0f);
     }
     case TextureType::Erosion: {
         const VF a = clampLanes((ridge - 0.35f) * 2.3255816f, 0.0f, 1.0f);
         const noise_channels::Channel& c = noise_channels::kTextureGrain;
-        const VF grain =
-            gradientNoise4Lanes(tx * c.scale, ty * c.scale, tz * c.scale, w, offsetSeedScalar(seed, c.seedOffset));
+        const VF grain = gradientNoise4Lanes(tx * c.scale, ty * c.scale, tz * c.scale, w,
+                                             offsetSeedScalar(seed, c.seedOffset));
         const VF a2 = a * a;
         const VF value = 0.25f * grain - (0.75f - 0.5f * a) * a2 * grain + 0.75f - (2.25f - 1.5f * a) * a2;
         return clampLanes(value, 0.0f, 1.0f);
@@ -432,8 +440,9 @@ static VF textureLanes(const TextureField& texture, const VF p[3]) {
     case TextureType::Wisps:
     default: {
         const noise_channels::Channel& c = noise_channels::kTextureWisps;
-        const VF second = fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
-                                   w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
+        const VF second =
+            fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
+                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
         const VF v = (1.0f - ridge) * 0.7f + (1.0f - absLanes(2.0f * second - 1.0f)) * 0.3f;
         return clampLanes(v * v, 0.0f, 1.0f);
     }
@@ -470,10 +479,11 @@ static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF sha
         const VM textured = active & (total > 1e-6f);
         if (any(textured)) {
             const VF tau = textureLanes(field.texture, p);
-            const VF m = maxLanes(splat(0.0f),
-                                  (tau - 0.5f) * field.texture.contrast * field.texture.strength * 0.7f + 1.0f);
+            const VF m = maxLanes(
+                splat(0.0f), (tau - 0.5f) * field.texture.contrast * field.texture.strength * 0.7f + 1.0f);
             total = select(textured, total * m, total);
-            for (int32_t k = 0; k < field.emitterCount; ++k) shares[k] = select(textured, shares[k] * m, shares[k]);
+            for (int32_t k = 0; k < field.emitterCount; ++k)
+                shares[k] = select(textured, shares[k] * m, shares[k]);
         }
     }
     return total;
@@ -500,7 +510,8 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const RenderSettin
                         const PreparedFrame& prepared, const CloudField& field, float red[kLanes],
                         float green[kLanes], float blue[kLanes], float alpha[kLanes]) {
     // Per-pixel set-up through the scalar functions: it runs once per pixel, not per step.
-    VF ox = splat(0.0f), oy = splat(0.0f), oz = splat(0.0f), dx = splat(0.0f), dy = splat(0.0f), dz = splat(0.0f);
+    VF ox = splat(0.0f), oy = splat(0.0f), oz = splat(0.0f), dx = splat(0.0f), dy = splat(0.0f),
+       dz = splat(0.0f);
     VF tNear = splat(0.0f), dt = splat(0.0f), ds = splat(0.0f), jitter = splat(0.0f), phase = splat(0.0f);
     VI steps = splatI(0);
     VM valid = splatI(0);
@@ -523,7 +534,8 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const RenderSettin
         dt[l] = step;
         ds[l] = step / field.unit;
         jitter[l] = pixelJitter(x, y);
-        const float mu = (field.sunDirection[0] * d[0] + field.sunDirection[1] * d[1]) + field.sunDirection[2] * d[2];
+        const float mu =
+            (field.sunDirection[0] * d[0] + field.sunDirection[1] * d[1]) + field.sunDirection[2] * d[2];
         phase[l] = sunPhase(field.phaseAnisotropy, mu);
         steps[l] = n;
         valid[l] = -1;
@@ -532,13 +544,13 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const RenderSettin
     if (!any(valid)) return;
 
     const int32_t emitterCount = field.emitterCount;
-    VF E[kMaxEmitters];  // optical length through each emitter's cloud
+    VF E[kMaxEmitters]; // optical length through each emitter's cloud
     VF shares[kMaxEmitters];
     for (int32_t k = 0; k < kMaxEmitters; ++k) E[k] = splat(0.0f);
 
     VF T = splat(1.0f), L = splat(0.0f), W = splat(0.0f);
     VF P[3] = {splat(0.0f), splat(0.0f), splat(0.0f)};
-    VM marching = valid;  // lanes that have not stopped on a dense enough cloud
+    VM marching = valid; // lanes that have not stopped on a dense enough cloud
     const float shadowStep = field.shadowStep;
 
     for (int32_t i = 0; i < mostSteps; ++i) {
@@ -624,15 +636,16 @@ NEBULASTRA_LANE VF loadLanes(const float* values, int32_t first, int32_t n) {
 
 } // namespace
 
-void gradientNoise4Batch(const float* x, const float* y, const float* z, const float* w, int32_t seed, float* out,
-                         int32_t count) {
+void gradientNoise4Batch(const float* x, const float* y, const float* z, const float* w, int32_t seed,
+                         float* out, int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) {
-        return gradientNoise4Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), loadLanes(w, i, n),
-                                   seed);
+        return gradientNoise4Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n),
+                                   loadLanes(w, i, n), seed);
     });
 }
 
-void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out, int32_t count) {
+void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out,
+                       int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) {
         return perlinNoise3Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), seed);
     });

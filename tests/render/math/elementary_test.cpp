@@ -33,8 +33,8 @@ float fromBits(std::uint32_t u) {
 }
 
 // Same value and, for zeros, the same sign; NaN matches NaN.
-#define EXPECT_SAME(got, want)                                                                      \
-    EXPECT_TRUE((std::isnan(want) && std::isnan(got)) || bits(got) == bits(want))                   \
+#define EXPECT_SAME(got, want)                                                                               \
+    EXPECT_TRUE((std::isnan(want) && std::isnan(got)) || bits(got) == bits(want))                            \
         << #got << " = " << std::hexfloat << (got) << ", want " << (want)
 
 TEST(Elementary, SpecialValues) {
@@ -57,17 +57,22 @@ TEST(Elementary, SpecialValues) {
     EXPECT_SAME(cos(kNaN), kNaN);
 
     // pow's table (C99 F.9.4.4).
-    struct Case { float x, y, want; };
+    struct Case {
+        float x, y, want;
+    };
     const Case cases[] = {
-        {kNaN, 0.0f, 1.0f},    {kNaN, -0.0f, 1.0f},  {1.0f, kNaN, 1.0f},    {1.0f, -kInf, 1.0f},
-        {kNaN, 1.0f, kNaN},    {2.0f, kNaN, kNaN},   {-1.0f, kInf, 1.0f},   {-1.0f, -kInf, 1.0f},
-        {-0.0f, -3.0f, -kInf}, {0.0f, -3.0f, kInf},  {-0.0f, -2.0f, kInf},  {-0.0f, -0.5f, kInf},
-        {-0.0f, -kInf, kInf},  {-0.0f, 3.0f, -0.0f}, {-0.0f, 2.0f, 0.0f},   {-0.0f, 0.5f, 0.0f},
-        {0.5f, -kInf, kInf},   {-3.0f, -kInf, 0.0f}, {-0.5f, kInf, 0.0f},   {3.0f, kInf, kInf},
-        {-kInf, -3.0f, -0.0f}, {-kInf, -2.0f, 0.0f}, {-kInf, 3.0f, -kInf},  {-kInf, 0.5f, kInf},
-        {kInf, -1.0f, 0.0f},   {kInf, 1e-30f, kInf}, {-2.0f, 0.5f, kNaN},   {-2.0f, 3.0f, -8.0f},
-        {-2.0f, -1.0f, -0.5f}, {-2.0f, 0x1p24f, kInf}, {-0.5f, 0x1p24f, 0.0f}, {2.0f, 128.0f, kInf},
-        {2.0f, -149.0f, 0x1p-149f}, {2.0f, -150.0f, 0.0f}, {-2.0f, -149.0f, -0x1p-149f}, {10.0f, 39.0f, kInf},
+        {kNaN, 0.0f, 1.0f},     {kNaN, -0.0f, 1.0f},          {1.0f, kNaN, 1.0f},
+        {1.0f, -kInf, 1.0f},    {kNaN, 1.0f, kNaN},           {2.0f, kNaN, kNaN},
+        {-1.0f, kInf, 1.0f},    {-1.0f, -kInf, 1.0f},         {-0.0f, -3.0f, -kInf},
+        {0.0f, -3.0f, kInf},    {-0.0f, -2.0f, kInf},         {-0.0f, -0.5f, kInf},
+        {-0.0f, -kInf, kInf},   {-0.0f, 3.0f, -0.0f},         {-0.0f, 2.0f, 0.0f},
+        {-0.0f, 0.5f, 0.0f},    {0.5f, -kInf, kInf},          {-3.0f, -kInf, 0.0f},
+        {-0.5f, kInf, 0.0f},    {3.0f, kInf, kInf},           {-kInf, -3.0f, -0.0f},
+        {-kInf, -2.0f, 0.0f},   {-kInf, 3.0f, -kInf},         {-kInf, 0.5f, kInf},
+        {kInf, -1.0f, 0.0f},    {kInf, 1e-30f, kInf},         {-2.0f, 0.5f, kNaN},
+        {-2.0f, 3.0f, -8.0f},   {-2.0f, -1.0f, -0.5f},        {-2.0f, 0x1p24f, kInf},
+        {-0.5f, 0x1p24f, 0.0f}, {2.0f, 128.0f, kInf},         {2.0f, -149.0f, 0x1p-149f},
+        {2.0f, -150.0f, 0.0f},  {-2.0f, -149.0f, -0x1p-149f}, {10.0f, 39.0f, kInf},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "pow(" << c.x << ", " << c.y << ")");

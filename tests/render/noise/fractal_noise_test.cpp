@@ -40,16 +40,20 @@ TEST(NextOctave, RotatesByALacunarityOf202AndReseedsWithWrap) {
 
 TEST(FbmNoise4, ReferenceValues) {
     EXPECT_TRUE(matchesPrinted(fbmNoise4(1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.5311338));
-    EXPECT_TRUE(matchesPrinted(shapedFbmNoise4(NoiseShape::Puffy, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.07070260));
-    EXPECT_TRUE(matchesPrinted(shapedFbmNoise4(NoiseShape::Wispy, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.8670387));
-    EXPECT_TRUE(matchesPrinted(shapedFbmNoise4(NoiseShape::Clumps, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.1517212));
+    EXPECT_TRUE(
+        matchesPrinted(shapedFbmNoise4(NoiseShape::Puffy, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.07070260));
+    EXPECT_TRUE(
+        matchesPrinted(shapedFbmNoise4(NoiseShape::Wispy, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.8670387));
+    EXPECT_TRUE(
+        matchesPrinted(shapedFbmNoise4(NoiseShape::Clumps, 1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.1517212));
 }
 
 TEST(FbmNoise4, NoOctavesGivesZeroNotOneHalf) {
     for (int32_t octaves : {0, -1, INT32_MIN}) {
         EXPECT_EQ(fbmNoise4(1.25f, -2.5f, 3.75f, 0.3f, octaves, 0), 0.0f);
         for (int shape = -1; shape <= 4; ++shape) {
-            EXPECT_EQ(shapedFbmNoise4(static_cast<NoiseShape>(shape), 1.25f, -2.5f, 3.75f, 0.3f, octaves, 0), 0.0f);
+            EXPECT_EQ(shapedFbmNoise4(static_cast<NoiseShape>(shape), 1.25f, -2.5f, 3.75f, 0.3f, octaves, 0),
+                      0.0f);
         }
     }
 }
@@ -65,7 +69,8 @@ TEST(ShapedFbmNoise4, SmoothAndUnknownShapesMatchPlainFbm) {
         const float plain = fbmNoise4(x, 1.1f, -0.2f, 0.6f, 5, 31);
         EXPECT_EQ(shapedFbmNoise4(NoiseShape::Smooth, x, 1.1f, -0.2f, 0.6f, 5, 31), plain);
         for (int shape : {-1, 4, 99, INT32_MIN}) {
-            EXPECT_EQ(shapedFbmNoise4(static_cast<NoiseShape>(shape), x, 1.1f, -0.2f, 0.6f, 5, 31), plain) << shape;
+            EXPECT_EQ(shapedFbmNoise4(static_cast<NoiseShape>(shape), x, 1.1f, -0.2f, 0.6f, 5, 31), plain)
+                << shape;
         }
     }
 }
@@ -89,7 +94,8 @@ TEST(MeasureNoiseStats, ReferenceValues) {
 }
 
 TEST(MeasureNoiseStats, SeededAndFlooredSpread) {
-    EXPECT_NE(measureNoiseStats(NoiseShape::Wispy, 3, 12).mean, measureNoiseStats(NoiseShape::Wispy, 3, 13).mean);
+    EXPECT_NE(measureNoiseStats(NoiseShape::Wispy, 3, 12).mean,
+              measureNoiseStats(NoiseShape::Wispy, 3, 13).mean);
     // With no octaves every sample is 0: no spread at all, so the floor applies.
     const NoiseStats flat = measureNoiseStats(NoiseShape::Smooth, 0, 12);
     EXPECT_EQ(flat.mean, 0.0f);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
 #include "render/noise/printed_value.h"
 
 namespace nebulastra {
@@ -28,10 +29,13 @@ TEST(GradientDot3, EveryCornerUsesOneOfTheListedGradients) {
     for (int32_t seed : {0, 7, INT32_MIN}) {
         for (int32_t cx = -12; cx <= 12; ++cx) {
             for (int32_t cy = -12; cy <= 12; ++cy) {
-                const float got = gradientDot3(cx, cy, cx * 3 - cy, seed, dx, dy, dz);
+                const float got = noise_internal::cornerDot3(
+                    static_cast<uint32_t>(cx), static_cast<uint32_t>(cy), static_cast<uint32_t>(cx * 3 - cy),
+                    static_cast<uint32_t>(seed), dx, dy, dz);
                 int match = -1;
                 for (int g = 0; g < 16 && match < 0; ++g) {
-                    if (got == kGradients[g][0] * dx + kGradients[g][1] * dy + kGradients[g][2] * dz) match = g;
+                    if (got == kGradients[g][0] * dx + kGradients[g][1] * dy + kGradients[g][2] * dz)
+                        match = g;
                 }
                 ASSERT_GE(match, 0) << "cell " << cx << "," << cy << " seed " << seed << ": " << got;
                 seen |= 1 << match;
@@ -66,11 +70,15 @@ TEST(GradientNoise, ContinuousAcrossCellFaces) {
     const float eps = 1e-4f;
     for (int face = -3; face <= 3; ++face) {
         const float f = static_cast<float>(face);
-        EXPECT_NEAR(perlinNoise3(f - eps, 0.3f, -0.6f, 5), perlinNoise3(f + eps, 0.3f, -0.6f, 5), 2e-3f) << face;
-        EXPECT_NEAR(perlinNoise3(0.3f, -0.6f, f - eps, 5), perlinNoise3(0.3f, -0.6f, f + eps, 5), 2e-3f) << face;
-        EXPECT_NEAR(gradientNoise4(f - eps, 0.3f, -0.6f, 0.2f, 5), gradientNoise4(f + eps, 0.3f, -0.6f, 0.2f, 5), 2e-3f)
+        EXPECT_NEAR(perlinNoise3(f - eps, 0.3f, -0.6f, 5), perlinNoise3(f + eps, 0.3f, -0.6f, 5), 2e-3f)
             << face;
-        EXPECT_NEAR(gradientNoise4(0.3f, -0.6f, 0.2f, f - eps, 5), gradientNoise4(0.3f, -0.6f, 0.2f, f + eps, 5), 2e-3f)
+        EXPECT_NEAR(perlinNoise3(0.3f, -0.6f, f - eps, 5), perlinNoise3(0.3f, -0.6f, f + eps, 5), 2e-3f)
+            << face;
+        EXPECT_NEAR(gradientNoise4(f - eps, 0.3f, -0.6f, 0.2f, 5),
+                    gradientNoise4(f + eps, 0.3f, -0.6f, 0.2f, 5), 2e-3f)
+            << face;
+        EXPECT_NEAR(gradientNoise4(0.3f, -0.6f, 0.2f, f - eps, 5),
+                    gradientNoise4(0.3f, -0.6f, 0.2f, f + eps, 5), 2e-3f)
             << face;
     }
 }
@@ -81,8 +89,9 @@ TEST(GradientNoise, ExtremeSeedsAndCoordinatesDoNotTrap) {
     // arbitrary; only the absence of traps is checked.
     const float inf = std::numeric_limits<float>::infinity();
     const float nan = std::numeric_limits<float>::quiet_NaN();
-    const float coords[] = {-inf, -3e9f, -2147483648.0f, -2147483520.0f, -0.5f, 0.25f,
-                            2147483520.0f, 2147483648.0f, 3e38f, inf, nan};
+    const float coords[] = {-inf,  -3e9f,         -2147483648.0f, -2147483520.0f, -0.5f,
+                            0.25f, 2147483520.0f, 2147483648.0f,  3e38f,          inf,
+                            nan};
     const int32_t seeds[] = {INT32_MIN, -132, -131, INT32_MAX - 130, INT32_MAX};
     float sink = 0.0f;
     for (float c : coords) {

@@ -14,8 +14,9 @@ inline ::testing::AssertionResult matchesPrinted(float value, double printed, in
     if (std::fabs(static_cast<double>(value) - printed) <= halfUnit) {
         return ::testing::AssertionSuccess();
     }
-    return ::testing::AssertionFailure() << "value " << static_cast<double>(value) << " does not print as "
-                                         << printed << " (" << digits << " digits, tolerance " << halfUnit << ")";
+    return ::testing::AssertionFailure()
+           << "value " << static_cast<double>(value) << " does not print as " << printed << " (" << digits
+           << " digits, tolerance " << halfUnit << ")";
 }
 
 } // namespace nebulastra::testing

@@ -13,10 +13,10 @@
 
 #include "render/cloud_field.h"
 #include "render/prepared_frame.h"
+#include "render/render_fixture.h"
 #include "render/render_rows.h"
 #include "render/simd/isa.h"
 #include "render/simd/packet_kernel.h"
-#include "render/render_fixture.h"
 
 namespace nebulastra {
 namespace {
@@ -52,20 +52,38 @@ std::vector<float> mixedCoordinates(std::mt19937& rng, int count) {
     for (float& v : values) {
         const float integer = std::floor(unit(rng) * 1000.0f);
         switch (kind(rng)) {
-        case 0: v = integer; break;
-        case 1: v = integer + 0.5f; break;
-        case 2: v = std::nextafter(integer, integer + 1.0f); break;
-        case 3: v = std::nextafter(integer, integer - 1.0f); break;
-        case 4: v = unit(rng) * 3e6f; break;
-        case 5: v = unit(rng) * 2.2e9f; break;  // beyond the int32 lattice
+        case 0:
+            v = integer;
+            break;
+        case 1:
+            v = integer + 0.5f;
+            break;
+        case 2:
+            v = std::nextafter(integer, integer + 1.0f);
+            break;
+        case 3:
+            v = std::nextafter(integer, integer - 1.0f);
+            break;
+        case 4:
+            v = unit(rng) * 3e6f;
+            break;
+        case 5:
+            v = unit(rng) * 2.2e9f;
+            break; // beyond the int32 lattice
         case 6: {
-            const float special[] = {0.0f, -0.0f, std::numeric_limits<float>::infinity(),
+            const float special[] = {0.0f,
+                                     -0.0f,
+                                     std::numeric_limits<float>::infinity(),
                                      -std::numeric_limits<float>::infinity(),
-                                     std::numeric_limits<float>::quiet_NaN(), 2147483520.0f, -2147483648.0f};
+                                     std::numeric_limits<float>::quiet_NaN(),
+                                     2147483520.0f,
+                                     -2147483648.0f};
             v = special[static_cast<unsigned>(rng()) % 7u];
             break;
         }
-        default: v = unit(rng) * 40.0f; break;
+        default:
+            v = unit(rng) * 40.0f;
+            break;
         }
     }
     return values;
@@ -73,7 +91,7 @@ std::vector<float> mixedCoordinates(std::mt19937& rng, int count) {
 
 TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnMixedInputs) {
     constexpr int kPerSeed = 16384;
-    const int32_t seeds[] = {0, 1, -131, 200, 311, INT32_MIN, INT32_MAX, INT32_MAX - 130};  // 8 x 16384 > 1e5
+    const int32_t seeds[] = {0, 1, -131, 200, 311, INT32_MIN, INT32_MAX, INT32_MAX - 130}; // 8 x 16384 > 1e5
     std::mt19937 rng(20261206u);
     const BatchNoise scalar = batchNoiseFor(Isa::Scalar);
     for (Isa isa : simdPathsOfThisCpu()) {
@@ -89,16 +107,17 @@ TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnMixedInputs) {
             simd.gradientNoise4(x.data(), y.data(), z.data(), w.data(), seed, actual.data(), count);
             for (int i = 0; i < count; ++i) {
                 if (!sameValue(expected[i], actual[i]) && mismatches4++ < 3) {
-                    ADD_FAILURE() << isaName(isa) << " gradientNoise4(" << x[i] << ", " << y[i] << ", " << z[i] << ", "
-                                  << w[i] << ", " << seed << ") = " << actual[i] << ", scalar " << expected[i];
+                    ADD_FAILURE() << isaName(isa) << " gradientNoise4(" << x[i] << ", " << y[i] << ", "
+                                  << z[i] << ", " << w[i] << ", " << seed << ") = " << actual[i]
+                                  << ", scalar " << expected[i];
                 }
             }
             scalar.perlinNoise3(x.data(), y.data(), z.data(), seed, expected.data(), count);
             simd.perlinNoise3(x.data(), y.data(), z.data(), seed, actual.data(), count);
             for (int i = 0; i < count; ++i) {
                 if (!sameValue(expected[i], actual[i]) && mismatches3++ < 3) {
-                    ADD_FAILURE() << isaName(isa) << " perlinNoise3(" << x[i] << ", " << y[i] << ", " << z[i] << ", "
-                                  << seed << ") = " << actual[i] << ", scalar " << expected[i];
+                    ADD_FAILURE() << isaName(isa) << " perlinNoise3(" << x[i] << ", " << y[i] << ", " << z[i]
+                                  << ", " << seed << ") = " << actual[i] << ", scalar " << expected[i];
                 }
             }
         }
@@ -148,17 +167,18 @@ Scene randomScene(std::mt19937& rng, int index) {
     s.edgeErosion = chance(0.3f) ? 0.0f : pick(0.0f, 1.0f);
     s.domainWarp = chance(0.3f) ? 0.0f : pick(0.0f, 1.0f);
     s.edgeHardness = chance(0.3f) ? 0.5f : pick(0.0f, 1.0f);
-    s.billowMap = index % 5;  // 4 is outside the known maps and acts as Smooth
+    s.billowMap = static_cast<NoiseShape>(index % 5); // 4 is outside the known maps and acts as Smooth
     s.billow = pick(0.0f, 2.0f);
     s.billowSize = pick(0.1f, 20.0f);
     s.billowDetail = 1 + index % 6;
     s.billowEvolution = pick(-10.0f, 10.0f);
-    s.billowSeed = chance(0.2f) ? INT32_MAX - static_cast<int32_t>(rng() % 400u) : static_cast<int32_t>(rng() % 10001u);
+    s.billowSeed =
+        chance(0.2f) ? INT32_MAX - static_cast<int32_t>(rng() % 400u) : static_cast<int32_t>(rng() % 10001u);
     s.worldEvolution = pick(-5.0f, 5.0f);
     s.evolutionSpeed = pick(-1.0f, 1.0f);
     s.timeSeconds = pick(0.0f, 100.0f);
     for (int a = 0; a < 3; ++a) {
-        s.scale[a] = a == index % 3 ? pick(0.02f, 4.0f) : pick(0.5f, 1.5f);  // one axis from the whole range
+        s.scale[a] = a == index % 3 ? pick(0.02f, 4.0f) : pick(0.5f, 1.5f); // one axis from the whole range
         s.rotation[a] = pick(-6.3f, 6.3f);
         s.scaleRandom[a] = pick(0.0f, 1.0f);
         s.rotationRandom[a] = pick(0.0f, 1.0f);
@@ -166,8 +186,8 @@ Scene randomScene(std::mt19937& rng, int index) {
     s.opacityRandom = pick(0.0f, 1.0f);
     s.randomSeed = static_cast<int32_t>(rng() % 10001u);
     s.saturation = chance(0.3f) ? 1.0f : pick(0.0f, 2.0f);
-    s.overlapBlend = index % 6;  // 5 is outside the known modes and averages
-    s.textureType = 1 + index % 4;  // 4 is outside the known types and acts as Wisps
+    s.overlapBlend = static_cast<BlendMode>(index % 6);      // 5 is outside the known modes and averages
+    s.textureType = static_cast<TextureType>(1 + index % 4); // 4 is outside the known types and acts as Wisps
     s.textureStrength = chance(0.25f) ? 0.0f : pick(0.0f, 1.0f);
     s.textureScale = pick(0.1f, 100.0f);
     s.textureContrast = pick(0.0f, 2.0f);
@@ -176,23 +196,26 @@ Scene randomScene(std::mt19937& rng, int index) {
 
     const int lights = index % 4 == 0 ? 1 + static_cast<int>(rng() % 2u) : 2 + static_cast<int>(rng() % 4u);
     for (int k = 0; k < lights; ++k) {
-        const float spread = camera ? 0.3f : 0.15f;  // keeps the bound sphere, and the march, short
-        testing::addEmitter(s, fullW * pick(0.5f - spread, 0.5f + spread), fullH * pick(0.5f - spread, 0.5f + spread), pick(-1.0f, 1.0f) * s.cloudSizePx,
-                            pick(0.0f, 1.2f), pick(0.0f, 1.2f), pick(0.0f, 1.2f), pick(0.2f, 2.0f), pick(0.3f, 1.0f));
+        const float spread = camera ? 0.3f : 0.15f; // keeps the bound sphere, and the march, short
+        testing::addEmitter(s, fullW * pick(0.5f - spread, 0.5f + spread),
+                            fullH * pick(0.5f - spread, 0.5f + spread), pick(-1.0f, 1.0f) * s.cloudSizePx,
+                            pick(0.0f, 1.2f), pick(0.0f, 1.2f), pick(0.0f, 1.2f), pick(0.2f, 2.0f),
+                            pick(0.3f, 1.0f));
     }
     // Some frames are a region of the layer, as the host asks for under a region of interest.
     const bool region = index % 4 == 3;
     return {s, region ? 2 : 0, region ? 1 : 0};
 }
 
-std::vector<unsigned char> renderWith(const Scene& scene, const PreparedFrame& prepared, const CloudField& field,
-                                      OutputDepth depth, Isa isa) {
+std::vector<unsigned char> renderWith(const Scene& scene, const PreparedFrame& prepared,
+                                      const CloudField& field, OutputDepth depth, Isa isa) {
     const RenderSettings& s = scene.settings;
     const int32_t width = s.outputWidth - scene.originX, height = s.outputHeight - scene.originY;
     const std::ptrdiff_t pixelBytes = depth == OutputDepth::Float ? 16 : depth == OutputDepth::Bits16 ? 8 : 4;
-    const std::ptrdiff_t rowbytes = width * pixelBytes + 12;  // padded rows
+    const std::ptrdiff_t rowbytes = width * pixelBytes + 12; // padded rows
     std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * height), 0xA5);
-    const FrameContext context{bytes.data(), rowbytes, width, scene.originX, scene.originY, &s, &prepared, &field};
+    const FrameContext context{bytes.data(),  rowbytes, width,     scene.originX,
+                               scene.originY, &s,       &prepared, &field};
     rowWorkerFor(depth, isa)(RowBand{0, height, context});
     return bytes;
 }
@@ -205,7 +228,8 @@ TEST(RenderPaths, FramesMatchTheScalarKernelOverASweepOfScenes) {
         const Scene scene = randomScene(rng, index);
         const PreparedFrame prepared = prepareFrame(scene.settings);
         const CloudField field = makeCloudField(scene.settings, prepared);
-        const std::vector<unsigned char> expected = renderWith(scene, prepared, field, OutputDepth::Float, Isa::Scalar);
+        const std::vector<unsigned char> expected =
+            renderWith(scene, prepared, field, OutputDepth::Float, Isa::Scalar);
         for (std::size_t i = 0; i + 16 <= expected.size(); i += 16) {
             float alpha;
             std::memcpy(&alpha, &expected[i], sizeof alpha);
@@ -219,10 +243,11 @@ TEST(RenderPaths, FramesMatchTheScalarKernelOverASweepOfScenes) {
         // The integer depths go through the same kernel; one scene in six checks their stores.
         if (index % 6 == 0) {
             for (OutputDepth depth : {OutputDepth::Bits8, OutputDepth::Bits16}) {
-                const std::vector<unsigned char> integer = renderWith(scene, prepared, field, depth, Isa::Scalar);
+                const std::vector<unsigned char> integer =
+                    renderWith(scene, prepared, field, depth, Isa::Scalar);
                 for (Isa isa : paths) {
-                    EXPECT_EQ(renderWith(scene, prepared, field, depth, isa), integer) << isaName(isa) << ", scene "
-                                                                                       << index;
+                    EXPECT_EQ(renderWith(scene, prepared, field, depth, isa), integer)
+                        << isaName(isa) << ", scene " << index;
                 }
             }
         }

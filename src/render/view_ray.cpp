@@ -1,13 +1,14 @@
 // Pixel -> view ray. Pure single-precision arithmetic on the frame snapshot; runs on the render
 // workers, so it reads nothing but its arguments.
 
-#include "scene/view_ray.h"
+#include "render/view_ray.h"
 
 #include <cmath>
 
 namespace nebulastra {
 
-void viewRayForPixel(int32_t x, int32_t y, const RenderSettings& settings, float origin[3], float direction[3]) {
+void viewRayForPixel(int32_t x, int32_t y, const RenderSettings& settings, float origin[3],
+                     float direction[3]) {
     // Pixel centres as fractions of the output; scaling by the full-resolution size below makes a
     // downsampled frame sample the same view at a lower density.
     const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(settings.outputWidth);

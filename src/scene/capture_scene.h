@@ -2,7 +2,7 @@
 // Scene capture: the frame's lights become cloud emitters, and the camera is read.
 
 #include "host/host_indata.h"
-#include "params/render_settings.h"
+#include "records/render_settings.h"
 
 namespace nebulastra {
 
@@ -12,9 +12,9 @@ namespace nebulastra {
 /// Runs on the host's calling thread before any render worker starts; it is the only code that
 /// reads the composition. Emitter k is the k-th qualifying light from the top of the layer stack
 /// (at most kMaxEmitters): parallel, spot and point lights whose video is active at the frame's
-/// time and, with settings.cloudPrefixOnly, whose name starts with "cloud". Nothing escapes: a
-/// host suite that cannot be acquired leaves the frame with no emitters and no camera, and in
-/// Premiere Pro nothing is read at all.
-void collectEmitters(const PF_InData* in_data, RenderSettings& settings);
+/// time and, with settings.cloudPrefixOnly, whose name starts with "cloud". A
+/// host suite that cannot be acquired (HostError) leaves the frame with no emitters and no camera,
+/// and in Premiere Pro nothing is read at all; any other exception propagates.
+void captureScene(const PF_InData* in_data, RenderSettings& settings);
 
 } // namespace nebulastra

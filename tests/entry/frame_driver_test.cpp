@@ -7,9 +7,9 @@
 #include <cstring>
 #include <vector>
 
+#include "entry/frame_driver.h"
 #include "host/host_abi.h"
-#include "render/render_frame.h"
-#include "render_fixture.h"
+#include "render/render_fixture.h"
 
 namespace nebulastra {
 namespace {
@@ -54,7 +54,7 @@ SPErr releaseSuite(const char* name, int32_t version) {
 
 constexpr int32_t kWidth = 5;
 constexpr int32_t kHeight = 4;
-constexpr std::ptrdiff_t kRowbytes = kWidth * 16 + 12;  // room for the widest pixels, plus padding
+constexpr std::ptrdiff_t kRowbytes = kWidth * 16 + 12; // room for the widest pixels, plus padding
 constexpr unsigned char kPoison = 0xCD;
 
 // Renders into a poisoned world and returns how many leading bytes of each row were cleared;
@@ -72,10 +72,9 @@ std::ptrdiff_t clearedBytesPerRow() {
     output.rowbytes = static_cast<A_long>(kRowbytes);
     output.width = kWidth;
     output.height = kHeight;
-    PF_EffectWorld input = output;  // never read
 
     RenderSettings settings = testing::defaultRenderSettings(kWidth, kHeight);
-    renderFrame(&in_data, &input, &output, settings);
+    driveFrame(&in_data, &output, settings);
     EXPECT_EQ(settings.emitterCount, 0);
 
     std::ptrdiff_t cleared = -1;
@@ -92,16 +91,13 @@ std::ptrdiff_t clearedBytesPerRow() {
     return cleared;
 }
 
-TEST(RenderFrame, WritesAtTheReportedDepth) {
+TEST(FrameDriver, WritesAtTheReportedDepth) {
     const struct {
         PF_PixelFormat format;
         std::ptrdiff_t pixelBytes;
     } cases[] = {
-        {PF_PixelFormat_ARGB128, 16},
-        {PF_PixelFormat_ARGB64, 8},
-        {PF_PixelFormat_ARGB32, 4},
-        {PF_PixelFormat_INVALID, 4},
-        {PF_PixelFormat_BGRA32, 4},  // any other format takes the 8-bit path
+        {PF_PixelFormat_ARGB128, 16}, {PF_PixelFormat_ARGB64, 8}, {PF_PixelFormat_ARGB32, 4},
+        {PF_PixelFormat_INVALID, 4},  {PF_PixelFormat_BGRA32, 4}, // any other format takes the 8-bit path
     };
     for (const auto& c : cases) {
         gHost = FakeHost{};
@@ -109,17 +105,17 @@ TEST(RenderFrame, WritesAtTheReportedDepth) {
         EXPECT_EQ(clearedBytesPerRow(), kWidth * c.pixelBytes) << "format " << c.format;
         EXPECT_EQ(gHost.worldAcquired, 1);
         EXPECT_EQ(gHost.worldReleased, 1);
-        EXPECT_EQ(gHost.otherReleased, 0);  // the refused suites were never acquired
+        EXPECT_EQ(gHost.otherReleased, 0); // the refused suites were never acquired
     }
 }
 
-TEST(RenderFrame, WithoutTheWorldSuiteRendersEightBit) {
+TEST(FrameDriver, WithoutTheWorldSuiteRendersEightBit) {
     gHost = FakeHost{};
     gHost.offerWorldSuite = false;
-    gHost.format = PF_PixelFormat_ARGB128;  // would be reported, were the suite offered
+    gHost.format = PF_PixelFormat_ARGB128; // would be reported, were the suite offered
     EXPECT_EQ(clearedBytesPerRow(), kWidth * 4);
     EXPECT_EQ(gHost.worldAcquired, 0);
-    EXPECT_EQ(gHost.worldReleased, 0);  // nothing acquired, nothing released
+    EXPECT_EQ(gHost.worldReleased, 0); // nothing acquired, nothing released
 }
 
 } // namespace

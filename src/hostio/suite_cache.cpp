@@ -1,4 +1,4 @@
-#include "entry/suite_cache.h"
+#include "hostio/suite_cache.h"
 
 namespace nebulastra {
 namespace {
@@ -17,14 +17,17 @@ constexpr SuiteName kSuites[SuiteCache::kSlotCount] = {
     {kAEGPLightSuite, kAEGPLightSuiteVersion2},             // "AEGP Light Suite" 2
     {kAEGPStreamSuite, kAEGPStreamSuiteVersion6},           // "AEGP Stream Suite" 11
     {kAEGPMemorySuite, kAEGPMemorySuiteVersion1},           // "AEGP Memory Suite" 1
+    {kPFWorldSuite, kPFWorldSuiteVersion2},                 // "PF World Suite" 2
 };
 
-enum Slot { kUtility, kAnsi, kPfInterface, kLayer, kLight, kStream, kMemory };
+enum Slot { kUtility, kAnsi, kPfInterface, kLayer, kLight, kStream, kMemory, kWorld };
 
 } // namespace
 
 SuiteCache::SuiteCache(SPBasicSuite* basic) : basic_(basic) {
-    if (basic_ == nullptr) throw PF_Err_BAD_CALLBACK_PARAM;
+    if (basic_ == nullptr || basic_->AcquireSuite == nullptr || basic_->ReleaseSuite == nullptr) {
+        throw HostError(PF_Err_BAD_CALLBACK_PARAM);
+    }
 }
 
 SuiteCache::~SuiteCache() {
@@ -39,7 +42,7 @@ const void* SuiteCache::acquire(int slot) {
     const SPErr err = basic_->AcquireSuite(kSuites[slot].name, kSuites[slot].version, &suite);
     if (err != kSPNoError || suite == nullptr) {
         // A refused suite is not held, so it is not released either.
-        throw PF_Err_BAD_CALLBACK_PARAM;
+        throw HostError(PF_Err_BAD_CALLBACK_PARAM);
     }
     slots_[slot] = suite;
     return suite;
@@ -66,5 +69,7 @@ const AEGP_StreamSuite6* SuiteCache::streamSuite() {
 const AEGP_MemorySuite1* SuiteCache::memorySuite() {
     return static_cast<const AEGP_MemorySuite1*>(acquire(kMemory));
 }
+
+const PF_WorldSuite2* SuiteCache::worldSuite() { return static_cast<const PF_WorldSuite2*>(acquire(kWorld)); }
 
 } // namespace nebulastra

@@ -1,12 +1,13 @@
 #pragma once
 // The frame's parameter snapshot in render units: percentages as fractions, angles in radians,
-// popups as 0-based enums (except the texture type, kept 1-based), sizes in output pixels.
+// popups as typed modes (records/render_modes.h), sizes in output pixels.
 // A flat, pointer-free record built once per frame on the render handler's stack; scene capture
 // completes it, then every worker thread reads it without locks.
 
 #include <cstdint>
 
-#include "scene/cloud_emitter.h"
+#include "records/render_modes.h"
+#include "records/scene_records.h"
 
 namespace nebulastra {
 
@@ -26,7 +27,7 @@ struct RenderSettings {
     float edgeErosion;
     float domainWarp;
     float edgeHardness;
-    int32_t billowMap; // 0 Smooth, 1 Puffy, 2 Wispy, 3 Clumps
+    NoiseShape billowMap;
     float billow;
     float billowSize;
     int32_t billowDetail; // octaves, 1..6
@@ -42,9 +43,9 @@ struct RenderSettings {
     int32_t randomSeed;
     float intensitySizeWeight; // always 1
     float saturation;
-    int32_t overlapBlend; // 0 Average, 1 Add, 2 Screen, 3 Lighten, 4 Darken
+    BlendMode overlapBlend;
     bool cloudPrefixOnly;
-    int32_t textureType; // 1 Wisps, 2 Billows, 3 Erosion
+    TextureType textureType;
     float textureStrength;
     float textureScale;
     float textureContrast;

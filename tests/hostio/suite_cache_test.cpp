@@ -1,6 +1,6 @@
 // SuiteCache against a minimal basic suite that records every acquire and release.
 
-#include "entry/suite_cache.h"
+#include "hostio/suite_cache.h"
 
 #include <gtest/gtest.h>
 
@@ -16,9 +16,9 @@ namespace {
 struct FakeBasicSuite {
     static inline std::vector<std::pair<std::string, int32_t>> acquired;
     static inline std::vector<std::pair<std::string, int32_t>> released;
-    static inline std::string refuseName;  // refused with 'S!Fd'
-    static inline std::string nullName;    // "granted" with a null table
-    static inline char table[512];         // stands in for every suite's function table
+    static inline std::string refuseName; // refused with 'S!Fd'
+    static inline std::string nullName;   // "granted" with a null table
+    static inline char table[512];        // stands in for every suite's function table
 
     static SPErr acquire(const char* name, int32_t version, const void** suite) {
         acquired.emplace_back(name, version);
@@ -48,13 +48,13 @@ struct FakeBasicSuite {
 
 using Calls = std::vector<std::pair<std::string, int32_t>>;
 
-// The int a callable throws, or 0.
+// The host code a callable throws, or 0.
 template <typename F>
 int thrownBy(F&& f) {
     try {
         f();
-    } catch (int err) {
-        return err;
+    } catch (const HostError& err) {
+        return err.code();
     }
     return 0;
 }
@@ -75,14 +75,13 @@ TEST(SuiteCache, AcquiresOnFirstUseAndReleasesEachOnce) {
         cache.lightSuite();
         cache.streamSuite();
         cache.memorySuite();
-        EXPECT_EQ(FakeBasicSuite::acquired,
-                  (Calls{{"AEGP Layer Suite", 15},
-                         {"AEGP Utility Suite", 13},
-                         {"PF ANSI Suite", 1},
-                         {"AEGP PF Interface Suite", 1},
-                         {"AEGP Light Suite", 2},
-                         {"AEGP Stream Suite", 11},
-                         {"AEGP Memory Suite", 1}}));
+        EXPECT_EQ(FakeBasicSuite::acquired, (Calls{{"AEGP Layer Suite", 15},
+                                                   {"AEGP Utility Suite", 13},
+                                                   {"PF ANSI Suite", 1},
+                                                   {"AEGP PF Interface Suite", 1},
+                                                   {"AEGP Light Suite", 2},
+                                                   {"AEGP Stream Suite", 11},
+                                                   {"AEGP Memory Suite", 1}}));
         EXPECT_TRUE(FakeBasicSuite::released.empty()); // held for the whole call
     }
     Calls released = FakeBasicSuite::released;

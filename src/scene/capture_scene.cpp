@@ -1,7 +1,8 @@
-#include "scene/collect_emitters.h"
+#include "scene/capture_scene.h"
 
-#include "entry/suite_cache.h"
 #include "host/host_suites.h"
+#include "hostio/host_units.h"
+#include "hostio/suite_cache.h"
 #include "scene/capture_camera.h"
 #include "scene/light_name.h"
 
@@ -20,16 +21,11 @@ bool readLightStream(const AEGP_StreamSuite6* streams, AEGP_LayerH layer, AEGP_L
                                              kAfterExpressions, &value, &type) == A_Err_NONE;
 }
 
-// A percentage as a fraction: scaled in double, then rounded once to float.
-float percentToFraction(AEGP_OneDVal percent) {
-    return static_cast<float>(percent * 0.01);
-}
-
 // Reads the light of one layer into emitter when it qualifies. The queries run in a fixed order
 // (type, activity, light type, transform, colour, intensity, name, shadow darkness), so which
 // host calls a frame makes is the same on every run.
-bool captureLight(SuiteCache& suites, AEGP_LayerH layer, const A_Time& compTime,
-                  bool cloudPrefixOnly, CloudEmitter& emitter) {
+bool captureLight(SuiteCache& suites, AEGP_LayerH layer, const A_Time& compTime, bool cloudPrefixOnly,
+                  CloudEmitter& emitter) {
     const AEGP_LayerSuite9* layers = suites.layerSuite();
 
     AEGP_ObjectType objectType = AEGP_ObjectType_NONE;
@@ -100,15 +96,15 @@ bool captureLight(SuiteCache& suites, AEGP_LayerH layer, const A_Time& compTime,
     return true;
 }
 
-void captureScene(const PF_InData* in_data, RenderSettings& settings) {
+void captureComposition(const PF_InData* in_data, RenderSettings& settings) {
     SuiteCache suites(in_data->pica_basicP);
     const AEGP_PFInterfaceSuite1* pfInterface = suites.pfInterfaceSuite();
     const PF_ProgPtr effectRef = in_data->effect_ref;
 
     A_Time compTime{in_data->current_time, in_data->time_scale};
     A_Time converted{};
-    if (pfInterface->AEGP_ConvertEffectToCompTime(effectRef, in_data->current_time,
-                                                  in_data->time_scale, &converted) == A_Err_NONE) {
+    if (pfInterface->AEGP_ConvertEffectToCompTime(effectRef, in_data->current_time, in_data->time_scale,
+                                                  &converted) == A_Err_NONE) {
         compTime = converted;
     }
 
@@ -144,17 +140,18 @@ void captureScene(const PF_InData* in_data, RenderSettings& settings) {
 
 } // namespace
 
-void collectEmitters(const PF_InData* in_data, RenderSettings& settings) {
+void captureScene(const PF_InData* in_data, RenderSettings& settings) {
     settings.emitterCount = 0;
     settings.camera.valid = false;
     if (in_data->appl_id == PF_APPL_ID_PREMIERE) {
         return; // Premiere Pro has no AEGP composition to read
     }
     try {
-        captureScene(in_data, settings);
-    } catch (...) {
-        // A refused host suite (the SuiteCache's int 516) ends the capture; the frame then
-        // renders without clouds and with the camera-less view rather than failing.
+        captureComposition(in_data, settings);
+    } catch (const HostError&) {
+        // A refused host suite ends the capture; the frame then renders without clouds and with
+        // the camera-less view rather than failing. Anything else (an exhausted heap) is not the
+        // host saying no and reaches the host as an error.
         settings.emitterCount = 0;
         settings.camera.valid = false;
     }

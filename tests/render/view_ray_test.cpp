@@ -2,7 +2,7 @@
 
 #include <cmath>
 
-#include "scene/view_ray.h"
+#include "render/view_ray.h"
 
 namespace nebulastra {
 namespace {
@@ -69,19 +69,19 @@ TEST(ViewRay, CameraAxesAndPositionAreUsedAsGiven) {
     setCamera(settings, position, right, kY, forward, 50.0f);
     float origin[3], direction[3];
 
-    viewRayForPixel(1, 1, settings, origin, direction);  // the centre pixel looks along the axis
+    viewRayForPixel(1, 1, settings, origin, direction); // the centre pixel looks along the axis
     EXPECT_EQ(origin[0], 100.0f);
     EXPECT_EQ(origin[1], 200.0f);
     EXPECT_EQ(origin[2], 300.0f);
     expectAlong(direction, -1.0f, 0.0f, 0.0f);
 
-    viewRayForPixel(2, 0, settings, origin, direction);  // dx = 10, dy = -10
+    viewRayForPixel(2, 0, settings, origin, direction); // dx = 10, dy = -10
     expectAlong(direction, -50.0f, -10.0f, -10.0f);
 }
 
 TEST(ViewRay, DegenerateCameraFallsBackToPlusZ) {
     const float zero[3] = {0.0f, 0.0f, 0.0f};
-    RenderSettings settings = frame(1, 1, 1, 1);  // the single pixel sits on the axis: dx = dy = 0
+    RenderSettings settings = frame(1, 1, 1, 1); // the single pixel sits on the axis: dx = dy = 0
     setCamera(settings, kOrigin, zero, zero, zero, 0.0f);
     float origin[3], direction[3];
     viewRayForPixel(0, 0, settings, origin, direction);

@@ -1,4 +1,4 @@
-#include "entry/plugin_id.h"
+#include "hostio/plugin_id.h"
 
 namespace nebulastra {
 

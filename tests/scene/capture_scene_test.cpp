@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -26,8 +27,8 @@ std::string comp(const std::string& layers, const std::string& camera = "null") 
 }
 
 std::string light(const std::string& name, double x, const std::string& extra = "") {
-    return R"({"name": ")" + name + R"(", "type": "light", "position": [)" + std::to_string(x) +
-           ", 0, 0]" + (extra.empty() ? "" : ", " + extra) + "}";
+    return R"({"name": ")" + name + R"(", "type": "light", "position": [)" + std::to_string(x) + ", 0, 0]" +
+           (extra.empty() ? "" : ", " + extra) + "}";
 }
 
 std::vector<float> xPositions(const RenderSettings& s) {
@@ -36,12 +37,12 @@ std::vector<float> xPositions(const RenderSettings& s) {
     return xs;
 }
 
-class CollectEmitters : public ::testing::Test {
+class CaptureScene : public ::testing::Test {
 protected:
     ScopedPluginId pluginId{scenehost::kDefaultPluginId};
 };
 
-TEST_F(CollectEmitters, TakesTheThirtyTwoTopmostLightsAndStopsThere) {
+TEST_F(CaptureScene, TakesTheThirtyTwoTopmostLightsAndStopsThere) {
     std::string layers;
     for (int i = 0; i < 40; ++i) layers += (i ? "," : "") + light("Light " + std::to_string(i), 10.0 * i);
     SceneHost host(sceneFromJson(comp(layers)));
@@ -58,14 +59,14 @@ TEST_F(CollectEmitters, TakesTheThirtyTwoTopmostLightsAndStopsThere) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, CountsOnlyQualifyingLightsFromTheTop) {
+TEST_F(CaptureScene, CountsOnlyQualifyingLightsFromTheTop) {
     // Other layer kinds take up indices; they never reach the light or stream queries (the host
     // faults on those), and the emitter index counts lights only.
-    const std::string layers =
-        R"({"type": "solid"}, )" + light("A", 1, R"("lightType": "spot")") +
-        R"(, {"type": "camera"}, {"name": "N", "type": "null"}, {"type": "text"}, )" +
-        light("B", 2, R"("lightType": "parallel")") + R"(, {"type": "shape"}, {"type": "footage"}, )" +
-        light("C", 3, R"("lightType": "point")");
+    const std::string layers = R"({"type": "solid"}, )" + light("A", 1, R"("lightType": "spot")") +
+                               R"(, {"type": "camera"}, {"name": "N", "type": "null"}, {"type": "text"}, )" +
+                               light("B", 2, R"("lightType": "parallel")") +
+                               R"(, {"type": "shape"}, {"type": "footage"}, )" +
+                               light("C", 3, R"("lightType": "point")");
     SceneHost host(sceneFromJson(comp(layers)));
     const RenderSettings s = captureFrame(host, 0);
 
@@ -74,12 +75,11 @@ TEST_F(CollectEmitters, CountsOnlyQualifyingLightsFromTheTop) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, AmbientAndEnvironmentLightsNeverBecomeClouds) {
-    SceneHost host(sceneFromJson(comp(
-        light("cloud ambient", 1, R"("lightType": "ambient")") + "," +
-        light("cloud environment", 2, R"("lightType": "environment")") + "," +
-        light("cloud spot", 3, R"("lightType": "spot")") + "," +
-        light("cloud unknown type", 4, R"("lightType": null)"))));
+TEST_F(CaptureScene, AmbientAndEnvironmentLightsNeverBecomeClouds) {
+    SceneHost host(sceneFromJson(comp(light("cloud ambient", 1, R"("lightType": "ambient")") + "," +
+                                      light("cloud environment", 2, R"("lightType": "environment")") + "," +
+                                      light("cloud spot", 3, R"("lightType": "spot")") + "," +
+                                      light("cloud unknown type", 4, R"("lightType": null)"))));
 
     for (bool prefixOnly : {false, true}) {
         const RenderSettings s = captureFrame(host, 0, prefixOnly);
@@ -89,7 +89,7 @@ TEST_F(CollectEmitters, AmbientAndEnvironmentLightsNeverBecomeClouds) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
+TEST_F(CaptureScene, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
     struct Case {
         const char* properties;
         float intensity, shadowDarkness;
@@ -130,12 +130,12 @@ TEST_F(CollectEmitters, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
     EXPECT_EQ(s.emitters[0].shadowDarkness, 0.0f);
 }
 
-TEST_F(CollectEmitters, LightsTakePartOnlyWhileTheirVideoIsActive) {
-    SceneHost host(sceneFromJson(comp(
-        light("switched off", 1, R"("enabled": false)") + "," +
-        light("from one second", 2, R"("inPoint": 1)") + "," +
-        light("until half a second", 3, R"("outPoint": 0.5)") + "," +
-        light("activity unknown", 4, R"("enabled": null)") + "," + light("always", 5))));
+TEST_F(CaptureScene, LightsTakePartOnlyWhileTheirVideoIsActive) {
+    SceneHost host(
+        sceneFromJson(comp(light("switched off", 1, R"("enabled": false)") + "," +
+                           light("from one second", 2, R"("inPoint": 1)") + "," +
+                           light("until half a second", 3, R"("outPoint": 0.5)") + "," +
+                           light("activity unknown", 4, R"("enabled": null)") + "," + light("always", 5))));
 
     // 24 fps: frame 12 is the out point of the third light (active while t < out).
     EXPECT_EQ(xPositions(captureFrame(host, 0)), (std::vector<float>{3, 4, 5}));
@@ -144,7 +144,7 @@ TEST_F(CollectEmitters, LightsTakePartOnlyWhileTheirVideoIsActive) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, ParentedAndAnimatedLightsAreReadInWorldSpaceAtTheFrameTime) {
+TEST_F(CaptureScene, ParentedAndAnimatedLightsAreReadInWorldSpaceAtTheFrameTime) {
     SceneHost host(sceneFromJson(comp(
         R"({"name": "cloud child", "type": "light", "position": [10, 20, 30], "parent": "Mover",
             "intensity": [{"t": 0, "v": 0}, {"t": 1, "v": 200}]},
@@ -162,13 +162,13 @@ TEST_F(CollectEmitters, ParentedAndAnimatedLightsAreReadInWorldSpaceAtTheFrameTi
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CollectEmitters, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
+TEST_F(CaptureScene, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
     SceneHost host(sceneFromJson(comp(light("cloud", 1), R"({"zoom": 50})")));
     host.setApplId(scenehost::kApplIdPremiere);
     RenderSettings s{};
     s.emitterCount = 7; // whatever the record held before, the frame starts empty
     s.camera.valid = true;
-    host.runAsCommand(0, [&] { collectEmitters(&host.inData(), s); });
+    host.runAsCommand(0, [&] { captureScene(&host.inData(), s); });
     EXPECT_EQ(s.emitterCount, 0);
     EXPECT_FALSE(s.camera.valid);
     EXPECT_EQ(host.log().size(), 0u) << host.log().dump();
@@ -177,7 +177,7 @@ TEST_F(CollectEmitters, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
 
 // One failing host answer at a time, on a composition with a camera and three lights (layer 1 is
 // a solid).
-TEST_F(CollectEmitters, EachFailingQueryFallsBackAsDocumented) {
+TEST_F(CaptureScene, EachFailingQueryFallsBackAsDocumented) {
     struct Case {
         const char* function;
         std::int32_t err;
@@ -201,9 +201,11 @@ TEST_F(CollectEmitters, EachFailingQueryFallsBackAsDocumented) {
         {"AEGP_GetLightType", 1, any, {1, 3, 4}, true},  // unknown type counts as a light
         {"AEGP_GetLayerToWorldXform", 1, 0, {3, 4}, true},
     };
-    const std::string layers = light("a", 1) + R"(, {"type": "solid"}, )" + light("b", 3) + "," + light("c", 4);
+    const std::string layers =
+        light("a", 1) + R"(, {"type": "solid"}, )" + light("b", 3) + "," + light("c", 4);
     for (const Case& c : cases) {
-        scene::Scene sc = sceneFromJson(comp(layers, R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0]})"));
+        scene::Scene sc =
+            sceneFromJson(comp(layers, R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0]})"));
         sc.composition.timeBase = scene::TimeBase{24000, 1001}; // 23.976 fps: frame 5 is 5005/24000
         SceneHost host(sc);
         host.failCall(c.function, c.err, c.layer);
@@ -214,23 +216,28 @@ TEST_F(CollectEmitters, EachFailingQueryFallsBackAsDocumented) {
         EXPECT_TRUE(host.clean()) << what << '\n' << host.report();
         // The camera is read before the walk, and every query is at the frame's own time, also
         // when the conversion to composition time fails.
-        EXPECT_LT(host.log().first("AEGP_GetEffectCameraMatrix"), host.log().first("AEGP_GetEffectLayer")) << what;
+        EXPECT_LT(host.log().first("AEGP_GetEffectCameraMatrix"), host.log().first("AEGP_GetEffectLayer"))
+            << what;
         for (const auto& call : host.log().calls()) {
-            if (call.function == "AEGP_GetEffectCameraMatrix" || call.function == "AEGP_GetLayerToWorldXform") {
+            if (call.function == "AEGP_GetEffectCameraMatrix" ||
+                call.function == "AEGP_GetLayerToWorldXform") {
                 EXPECT_EQ(call.text, "t=5005/24000") << what;
             }
         }
     }
 }
 
-TEST_F(CollectEmitters, ARefusedSuiteLeavesNoEmittersAndNoCamera) {
+TEST_F(CaptureScene, ARefusedSuiteLeavesNoEmittersAndNoCamera) {
     const std::pair<const char*, std::int32_t> suites[] = {
-        {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1}, {kAEGPLayerSuite, kAEGPLayerSuiteVersion9},
-        {kAEGPLightSuite, kAEGPLightSuiteVersion2},             {kAEGPStreamSuite, kAEGPStreamSuiteVersion6},
+        {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1},
+        {kAEGPLayerSuite, kAEGPLayerSuiteVersion9},
+        {kAEGPLightSuite, kAEGPLightSuiteVersion2},
+        {kAEGPStreamSuite, kAEGPStreamSuiteVersion6},
         {kAEGPMemorySuite, kAEGPMemorySuiteVersion1},
     };
     for (const auto& [name, version] : suites) {
-        SceneHost host(sceneFromJson(comp(light("cloud a", 1) + "," + light("cloud b", 2), R"({"zoom": 100})")));
+        SceneHost host(
+            sceneFromJson(comp(light("cloud a", 1) + "," + light("cloud b", 2), R"({"zoom": 100})")));
         host.refuseSuite(name, version);
         const RenderSettings s = captureFrame(host, 0, /*cloudPrefixOnly=*/true);
         EXPECT_EQ(s.emitterCount, 0) << name;
@@ -239,6 +246,21 @@ TEST_F(CollectEmitters, ARefusedSuiteLeavesNoEmittersAndNoCamera) {
         EXPECT_EQ(host.memoryBalance().issued, 0) << name; // no handle stranded by the refusal
         EXPECT_TRUE(host.suitesBalanced()) << name << '\n' << host.report();
     }
+}
+
+// Only the host saying no degrades to a cloudless frame: an exhausted heap during capture must
+// reach the dispatcher (which reports it as out of memory), not pass for an empty composition.
+SPErr acquireWithoutMemory(const char*, std::int32_t, const void**) { throw std::bad_alloc(); }
+SPErr releaseNothing(const char*, std::int32_t) { return kSPNoError; }
+
+TEST_F(CaptureScene, AnExhaustedHeapIsNotSwallowed) {
+    SPBasicSuite basic{};
+    basic.AcquireSuite = acquireWithoutMemory;
+    basic.ReleaseSuite = releaseNothing;
+    PF_InData in_data{};
+    in_data.pica_basicP = &basic;
+    RenderSettings s{};
+    EXPECT_THROW(captureScene(&in_data, s), std::bad_alloc);
 }
 
 } // namespace

@@ -1,7 +1,6 @@
+#include "entry/frame_driver.h"
 #include "entry/handlers.h"
 #include "params/build_render_settings.h"
-#include "params/param_table.h"
-#include "render/render_frame.h"
 
 namespace nebulastra {
 
@@ -10,7 +9,7 @@ PF_Err handleRender(PF_InData* in_data, PF_ParamDef* params[], PF_LayerDef* outp
     // output world here is always the whole layer, so its own size spans the view rays and its
     // pixel (0, 0) is the layer's.
     RenderSettings settings = buildRenderSettings(params, output, in_data);
-    renderFrame(in_data, &params[kParamInputLayer]->u.ld, output, settings);
+    driveFrame(in_data, output, settings);
     return PF_Err_NONE;
 }
 

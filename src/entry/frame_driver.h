@@ -1,0 +1,16 @@
+#pragma once
+// The frame driver: everything a frame needs from the host happens here, on the host's calling
+// thread, before the renderer's workers start.
+
+#include "host/host_abi.h"
+#include "records/render_settings.h"
+
+namespace nebulastra {
+
+/// Captures the scene into `settings`, asks the output world's pixel format, then renders every
+/// pixel of `output` at the world's depth (render/render_image.h). The world may be part of the
+/// frame `settings` describes: (originX, originY) is the frame pixel of its pixel (0, 0).
+void driveFrame(PF_InData* in_data, PF_EffectWorld* output, RenderSettings& settings, int32_t originX = 0,
+                int32_t originY = 0);
+
+} // namespace nebulastra

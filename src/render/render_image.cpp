@@ -1,0 +1,19 @@
+// Frame preparation, then the row workers.
+
+#include "render/render_image.h"
+
+#include "render/prepared_frame.h"
+#include "render/row_bands.h"
+
+namespace nebulastra {
+
+void renderImage(const RenderSettings& settings, const OutputImage& image) {
+    const PreparedFrame prepared = prepareFrame(settings);
+    const CloudField field = makeCloudField(settings, prepared);
+
+    const FrameContext context{image.data,    image.rowbytes, image.width, image.originX,
+                               image.originY, &settings,      &prepared,   &field};
+    runRowBands(image.height, context, rowWorkerFor(image.depth, renderIsa()));
+}
+
+} // namespace nebulastra

@@ -1,0 +1,31 @@
+#pragma once
+// The renderer's entry: one frame's records in, pixels out. Knows nothing of the host; the frame
+// driver (entry/frame_driver.h) captures the scene and asks the pixel format before calling it.
+
+#include <cstddef>
+#include <cstdint>
+
+#include "records/render_settings.h"
+#include "render/render_rows.h"
+
+namespace nebulastra {
+
+/// Where the pixels go: `height` rows of `width` pixels at the given depth, `rowbytes` apart.
+/// The image may be part of the frame the settings describe: (originX, originY) is the frame pixel
+/// of its pixel (0, 0); an image that is the whole frame has origin (0, 0).
+struct OutputImage {
+    unsigned char* data;
+    std::ptrdiff_t rowbytes;
+    int32_t width;
+    int32_t height;
+    int32_t originX;
+    int32_t originY;
+    OutputDepth depth;
+};
+
+/// Prepares the frame and renders every pixel of `image` on worker threads, all joined before the
+/// return. A worker thread that cannot be started surfaces as std::system_error after the running
+/// ones have been joined.
+void renderImage(const RenderSettings& settings, const OutputImage& image);
+
+} // namespace nebulastra
