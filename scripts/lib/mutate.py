@@ -155,7 +155,7 @@ def main():
         if lines and lines[0] == f"# {stamp}":
             for row in lines[1:]:
                 fields = row.split("\t")
-                done[key] = (fields[1], float(fields[2]))
+                done[fields[0]] = (fields[1], float(fields[2]))
                 killers[fields[0]] = fields[4].split(",") if len(fields) > 4 and fields[4] else []
         else:
             print("tests or mutants changed since the last pass: starting over")
