@@ -1,9 +1,7 @@
-// Parts of the layer, as a host asks for them with a region of interest, a layer partly outside
-// the composition or a mask: through the scene host and the effect library, every region's
-// pixels must be, bit for bit, the pixels of the whole-layer render at the same place. A wrong
-// mapping (the region squeezed into the world, an origin ignored, added twice or on the wrong
-// axis, the rays spanning the world instead of the layer) moves or rescales the picture and
-// shows here.
+// Parts of the layer, as a host asks for them (a region of interest, a layer partly outside the
+// composition, a mask): every region's pixels must be, bit for bit, the whole-layer render's at
+// the same place. A wrong mapping (region squeezed into the world, origin ignored, doubled or on
+// the wrong axis, rays spanning the world instead of the layer) moves or rescales the picture.
 
 #include <gtest/gtest.h>
 
@@ -27,9 +25,8 @@ struct Rect {
     int32_t left, top, right, bottom;
 };
 
-// Two clouds off the centre, so the picture has no symmetry a mirrored or shifted region could
-// match; few steps and octaves to keep the many small renders cheap.
-scene::Scene cloudScene(int32_t width, int32_t height, bool camera) {
+// Two clouds off the centre, so no mirrored or shifted region can match; cheap to render.
+scene::Scene cloudScene(int32_t width, int32_t height, bool camera, int downsample, int depth) {
     const std::string w = std::to_string(width);
     const std::string h = std::to_string(height);
     std::string json = R"({"composition": {"width": )" + w + R"(, "height": )" + h + R"(, "frameRate": 24},)";
@@ -42,10 +39,12 @@ scene::Scene cloudScene(int32_t width, int32_t height, bool camera) {
             std::to_string(width * 0.7) + ", " + std::to_string(height * 0.6) +
             R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
       "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "textureStrength": 0, "selfShadow": 0, "domainWarp": 0}})";
-    return scene::parseScene(json, "region scene");
+    scene::Scene s = scene::parseScene(json, "region scene");
+    s.render.downsample = downsample;
+    s.render.depth = depth;
+    return s;
 }
 
-// Every pixel of the world as the host reads it back (any depth), row by row.
 std::vector<ArgbF> pixelsOf(const HostWorld& world) {
     std::vector<ArgbF> pixels;
     for (int32_t y = 0; y < world.height(); ++y)
@@ -113,47 +112,33 @@ std::vector<Rect> regionsOf(int32_t w, int32_t h) {
             {2, -6, 9, 0}};
 }
 
+// Float frames show one ulp of a misplaced ray; each integer depth has its own row worker.
 TEST(RegionRender, EveryRegionMatchesTheWholeLayerBitForBit) {
-    for (bool camera : {true, false}) {
-        for (auto [layerWidth, layerHeight] : {std::pair{24, 16}, std::pair{25, 17}}) {
-            for (int downsample : {1, 2, 3}) {
-                scene::Scene s = cloudScene(layerWidth, layerHeight, camera);
-                s.render.downsample = downsample;
-                s.render.depth = 32; // float: one ulp of a misplaced ray shows
-                SceneHost host(s);
-                host.start();
-                const std::string what = std::string(camera ? "camera" : "no camera") + ", layer " +
-                                         std::to_string(layerWidth) + "x" + std::to_string(layerHeight) +
-                                         ", downsample 1/" + std::to_string(downsample);
-                checkRegions(host, regionsOf(host.frameWidth(), host.frameHeight()), what);
-            }
-        }
-    }
-}
-
-// Each depth has its own row worker, and each must place the region.
-TEST(RegionRender, IntegerDepthsPlaceRegionsToo) {
-    for (int depth : {8, 16}) {
-        scene::Scene s = cloudScene(25, 17, depth == 16);
-        s.render.downsample = 3;
-        s.render.depth = depth;
-        SceneHost host(s);
+    struct Config {
+        bool camera;
+        int32_t width, height;
+        int downsample, depth;
+    };
+    std::vector<Config> configs = {{false, 25, 17, 3, 8}, {true, 25, 17, 3, 16}};
+    for (bool camera : {true, false})
+        for (auto [width, height] : {std::pair{24, 16}, std::pair{25, 17}})
+            for (int downsample : {1, 2, 3}) configs.push_back({camera, width, height, downsample, 32});
+    for (const Config& c : configs) {
+        SceneHost host(cloudScene(c.width, c.height, c.camera, c.downsample, c.depth));
         host.start();
-        const int32_t w = host.frameWidth(), h = host.frameHeight();
-        checkRegions(host,
-                     {{0, 0, w / 2, h / 2}, {w / 2, 0, w, h / 2}, {0, h / 2, w / 2, h}, {w / 2, h / 2, w, h}},
-                     std::to_string(depth) + " bits, downsample 1/3");
+        const std::string what = std::string(c.camera ? "camera" : "no camera") + ", layer " +
+                                 std::to_string(c.width) + "x" + std::to_string(c.height) +
+                                 ", downsample 1/" + std::to_string(c.downsample) + ", " +
+                                 std::to_string(c.depth) + " bits";
+        checkRegions(host, regionsOf(host.frameWidth(), host.frameHeight()), what);
     }
 }
 
-// A host may hand out a buffer larger than the result, reaching past the layer on every side:
-// the pixels over the layer are still the whole render's, and every pixel is written.
+// A host may hand out a buffer reaching past the layer on every side: the pixels over the layer
+// are still the whole render's, and every pixel is written.
 TEST(RegionRender, AWorldReachingPastTheLayerIsFilledAndPlaced) {
     for (bool camera : {true, false}) {
-        scene::Scene s = cloudScene(25, 17, camera);
-        s.render.downsample = 2;
-        s.render.depth = 32;
-        SceneHost host(s);
+        SceneHost host(cloudScene(25, 17, camera, 2, 32));
         host.start();
         const int32_t w = host.frameWidth(), h = host.frameHeight();
         ASSERT_EQ(host.renderFrame(0), 0);
