@@ -91,25 +91,6 @@ TEST(SmartPreRender, DeclaresThePartOfTheRequestOnTheLayer) {
     expectRect(host.preRenderOutput().max_result_rect, 0, 0, kWidth, kHeight);
 }
 
-TEST(SmartPreRender, TheLayerShrinksWithTheDownsampleRoundingUp) {
-    // in_data's width and height stay the full-resolution layer's; a partly covered last pixel
-    // still belongs to the layer.
-    struct Case {
-        int downsample;
-        int32_t width, height;
-    };
-    for (const Case& k : {Case{1, 25, 17}, Case{2, 13, 9}, Case{3, 9, 6}, Case{4, 7, 5}}) {
-        scene::Scene s = SceneHost::smallScene(25, 17);
-        s.render.downsample = k.downsample;
-        SceneHost host(s);
-        started(host);
-        EXPECT_EQ(host.smartPreRender(0), PF_Err_NONE);
-        SCOPED_TRACE("downsample 1/" + std::to_string(k.downsample));
-        expectRect(host.preRenderOutput().max_result_rect, 0, 0, k.width, k.height);
-        expectRect(host.preRenderOutput().result_rect, 0, 0, k.width, k.height);
-    }
-}
-
 TEST(SmartRender, ChecksOutEveryParameterAtTheFrameTimeAndChecksEachInOnce) {
     SceneHost host(SceneHost::smallScene(kWidth, kHeight));
     started(host);

@@ -39,7 +39,8 @@ struct Frame {
 };
 
 // Every parameter at a value of its own (percentages with fractions exact in binary), so a setting
-// read from the wrong parameter, even one with the same default, shows.
+// read from the wrong parameter, even one with the same default, shows. Integer sliders and popups
+// are told apart by their limits below.
 TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
     using S = RenderSettings;
     const struct {
@@ -80,16 +81,16 @@ TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
     frame.slider(kParamBillowSeed) = 11;
     frame.slider(kParamRandomSeed) = 22;
     frame.slider(kParamTextureSeed) = 33;
-    const std::pair<ParamIndex, int32_t> degrees[] = {
-        {kParamRotateX, 30},         {kParamRotateY, 60},          {kParamRotateZ, 120},
-        {kParamWorldEvolution, 180}, {kParamBillowEvolution, 270}, {kParamTextureEvolution, 90},
-        {kParamSunAzimuth, 90},      {kParamSunElevation, 0}};
-    for (const auto& [index, value] : degrees) frame.params[index].u.ad.value = value * 65536;
-    frame.params[kParamQualitySteps].u.sd.value = 100;
-    frame.params[kParamBillowDetail].u.sd.value = 5;
-    frame.params[kParamBillowMap].u.pd.value = 3;
-    frame.params[kParamOverlapBlend].u.pd.value = 4;
-    frame.params[kParamTextureType].u.pd.value = 2;
+    // Angles (16.16 fixed-point degrees) keep whole turns; the texture evolves half a degree; the sun
+    // stands 30 degrees below the horizon at azimuth 0.
+    const std::pair<ParamIndex, int32_t> fixedDegrees[] = {
+        // clang-format off
+        {kParamRotateX, 450 * 65536}, {kParamRotateY, -90 * 65536}, {kParamRotateZ, 120 * 65536},
+        {kParamWorldEvolution, 32000 * 65536}, {kParamBillowEvolution, 270 * 65536},
+        {kParamTextureEvolution, 32768}, {kParamSunAzimuth, 0}, {kParamSunElevation, -30 * 65536},
+        // clang-format on
+    };
+    for (const auto& [index, value] : fixedDegrees) frame.params[index].u.ad.value = value;
     frame.params[kParamEmitters].u.bd.value = 1;
     const RenderSettings s = frame.build();
 
@@ -102,17 +103,16 @@ TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
     EXPECT_EQ(s.textureSeed, 33);
     const float radians[] = {s.rotation[0],    s.rotation[1],     s.rotation[2],
                              s.worldEvolution, s.billowEvolution, s.textureEvolution};
-    const float expected[] = {0.5235988f, 1.0471976f, 2.0943951f, 3.1415927f, 4.712389f, 1.5707964f};
+    const float expected[] = {7.853982f, -1.5707964f, 2.0943951f, 558.50543f, 4.712389f, 0.0087266462f};
     for (int i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(radians[i], expected[i]) << "angle " << i;
-    // Azimuth 90 degrees on the horizon: the sun lies along +x.
-    EXPECT_NEAR(s.sunDirection[0], 1.0f, 1e-6f);
-    EXPECT_NEAR(s.sunDirection[1], 0.0f, 1e-6f);
-    EXPECT_NEAR(s.sunDirection[2], 0.0f, 1e-6f);
-    EXPECT_EQ(s.qualitySteps, 100);
-    EXPECT_EQ(s.billowDetail, 5);
-    EXPECT_EQ(s.billowMap, NoiseShape::Wispy);
-    EXPECT_EQ(s.overlapBlend, BlendMode::Lighten);
-    EXPECT_EQ(s.textureType, TextureType::Billows);
+    // 2.6631614e-7 is single-precision pi / 180 / 65536, bits 0x348EFA36.
+    uint32_t bits = 0;
+    std::memcpy(&bits, &kFixedDegreesToRadians, sizeof bits);
+    EXPECT_EQ(bits, 0x348EFA36u);
+    // A sun below the horizon points down (+y); azimuth 0 looks along +z.
+    EXPECT_NEAR(s.sunDirection[0], 0.0f, 1e-7f);
+    EXPECT_NEAR(s.sunDirection[1], 0.5f, 1e-6f);
+    EXPECT_NEAR(s.sunDirection[2], 0.8660254f, 1e-6f);
     EXPECT_TRUE(s.cloudPrefixOnly);
     EXPECT_EQ(s.phaseAnisotropy, 0.45f); // fixed by the effect
     EXPECT_EQ(s.intensitySizeWeight, 1.0f);
@@ -235,30 +235,6 @@ TEST(BuildRenderSettings, OutOfRangeValuesAreBroughtIntoRange) {
     EXPECT_EQ(frame.build().cloudSizePx, 1.0f);
     frame.slider(kParamCloudSize) = kNaN;
     EXPECT_EQ(frame.build().cloudSizePx, 1.0f);
-}
-
-TEST(BuildRenderSettings, AnglesKeepWholeTurns) {
-    // 2.6631614e-7 is single-precision pi / 180 / 65536, bits 0x348EFA36.
-    uint32_t bits = 0;
-    std::memcpy(&bits, &kFixedDegreesToRadians, sizeof bits);
-    EXPECT_EQ(bits, 0x348EFA36u);
-
-    Frame frame;
-    frame.params[kParamRotateX].u.ad.value = 450 * 65536;
-    frame.params[kParamRotateY].u.ad.value = -90 * 65536;
-    frame.params[kParamWorldEvolution].u.ad.value = 32000 * 65536; // almost 89 turns
-    frame.params[kParamTextureEvolution].u.ad.value = 32768;       // half a degree
-    frame.params[kParamSunElevation].u.ad.value = -30 * 65536;
-    frame.params[kParamSunAzimuth].u.ad.value = 0;
-    const RenderSettings s = frame.build();
-    EXPECT_FLOAT_EQ(s.rotation[0], 7.853982f); // not 1.570796
-    EXPECT_FLOAT_EQ(s.rotation[1], -1.5707964f);
-    EXPECT_FLOAT_EQ(s.worldEvolution, 558.50543f);
-    EXPECT_FLOAT_EQ(s.textureEvolution, 0.0087266462f);
-    // A sun below the horizon points down (+y); azimuth 0 looks along +z.
-    EXPECT_NEAR(s.sunDirection[0], 0.0f, 1e-7f);
-    EXPECT_NEAR(s.sunDirection[1], 0.5f, 1e-6f);
-    EXPECT_NEAR(s.sunDirection[2], 0.8660254f, 1e-6f);
 }
 
 TEST(BuildRenderSettings, SeedsTruncateTowardZeroAndSaturate) {

@@ -20,29 +20,27 @@ using scenehost::SceneHost;
 constexpr int GS = 13, GE = 14, SL = 1, FS = 10, AN = 3, CB = 4, PU = 7;
 constexpr int kPct = 1, kPlain = 0;
 
-struct Expected {
+struct Expected { // group rows give only their type and name
     int type;
     const char* name;
-    double dflt; // slider units, degrees, 0/1, 1-based item
-    float validMin, validMax, sliderMin, sliderMax;
-    int precision, display;
-    int choices;
-    const char* text;
+    double dflt = 0; // slider units, degrees, 0/1, 1-based item
+    float validMin = 0, validMax = 0, sliderMin = 0, sliderMax = 0;
+    int precision = 0, display = 0;
+    int choices = 0;
+    const char* text = nullptr;
 };
 
 // clang-format off
 const Expected kExpected[62] = {
-    {GS, "Render", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GS, "Render"},
     {SL, "Quality (Steps)", 64, 16, 256, 16, 256, 0, 0, 0, nullptr},
     {FS, "Density", 200, 0, 1000, 0, 1000, 1, kPct, 0, nullptr},
     {FS, "Brightness", 100, 0, 400, 0, 400, 1, kPct, 0, nullptr},
-    {GE, "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GS, "Lights", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GE, ""}, {GS, "Lights"},
     {CB, "Emitters", 0, 0, 0, 0, 0, 0, 0, 0, "Only lights named \"cloud...\""},
     {FS, "Saturation", 100, 0, 200, 0, 200, 1, kPct, 0, nullptr},
     {PU, "Overlap Blend", 1, 0, 0, 0, 0, 0, 0, 5, "Average|Add|Screen|Lighten|Darken"},
-    {GE, "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GS, "Cloud Shape", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GE, ""}, {GS, "Cloud Shape"},
     {FS, "Cloud Size", 30, 1, 200, 1, 100, 1, kPlain, 0, nullptr},
     {FS, "Flatten Base", 50, 0, 100, 0, 100, 1, kPct, 0, nullptr},
     {FS, "Tower", 35, 0, 100, 0, 100, 1, kPct, 0, nullptr},
@@ -55,23 +53,20 @@ const Expected kExpected[62] = {
     {FS, "Edge Hardness", 50, 0, 100, 0, 100, 1, kPct, 0, nullptr},
     {FS, "Edge Erosion", 40, 0, 100, 0, 100, 1, kPct, 0, nullptr},
     {FS, "Domain Warp", 30, 0, 100, 0, 100, 1, kPct, 0, nullptr},
-    {GE, "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GS, "Cloud Lighting", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GE, ""}, {GS, "Cloud Lighting"},
     {AN, "Sun Azimuth", 45, 0, 0, 0, 0, 0, 0, 0, nullptr},
     {AN, "Sun Elevation", 45, 0, 0, 0, 0, 0, 0, 0, nullptr},
     {FS, "Sun Intensity", 130, 0, 400, 0, 400, 1, kPct, 0, nullptr},
     {FS, "Ambient", 35, 0, 200, 0, 200, 1, kPct, 0, nullptr},
     {FS, "Self Shadow", 100, 0, 200, 0, 200, 1, kPct, 0, nullptr},
-    {GE, "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GS, "Transform", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GE, ""}, {GS, "Transform"},
     {FS, "Scale X", 100, 0, 400, 0, 400, 1, kPct, 0, nullptr},
     {FS, "Scale Y", 100, 0, 400, 0, 400, 1, kPct, 0, nullptr},
     {FS, "Scale Z", 100, 0, 400, 0, 400, 1, kPct, 0, nullptr},
     {AN, "Rotate X", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
     {AN, "Rotate Y", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
     {AN, "Rotate Z", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GE, "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GS, "Randomize", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GE, ""}, {GS, "Randomize"},
     {FS, "Scale Random X", 0, 0, 100, 0, 100, 1, kPct, 0, nullptr},
     {FS, "Scale Random Y", 0, 0, 100, 0, 100, 1, kPct, 0, nullptr},
     {FS, "Scale Random Z", 0, 0, 100, 0, 100, 1, kPct, 0, nullptr},
@@ -80,20 +75,18 @@ const Expected kExpected[62] = {
     {FS, "Rotation Random Z", 0, 0, 100, 0, 100, 1, kPct, 0, nullptr},
     {FS, "Opacity Random", 0, 0, 100, 0, 100, 1, kPct, 0, nullptr},
     {FS, "Seed", 0, 0, 10000, 0, 10000, 0, kPlain, 0, nullptr},
-    {GE, "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GS, "Texture", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GE, ""}, {GS, "Texture"},
     {PU, "Type", 1, 0, 0, 0, 0, 0, 0, 3, "Wisps|Billows|Erosion"},
     {FS, "Strength", 30, 0, 100, 0, 100, 1, kPct, 0, nullptr},
     {FS, "Scale", 6, 0.1f, 100, 0.1f, 100, 2, kPlain, 0, nullptr},
     {FS, "Contrast", 100, 0, 200, 0, 200, 1, kPct, 0, nullptr},
     {FS, "Seed", 0, 0, 10000, 0, 10000, 0, kPlain, 0, nullptr},
-    {GE, "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GS, "Evolution", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GE, ""}, {GS, "Evolution"},
     {AN, "World Evolution", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
     {FS, "Speed", 30, 0, 1000, 0, 1000, 1, kPct, 0, nullptr},
     {AN, "Billow Evolution", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
     {AN, "Texture Evolution", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
-    {GE, "", 0, 0, 0, 0, 0, 0, 0, 0, nullptr},
+    {GE, ""},
 };
 // clang-format on
 
