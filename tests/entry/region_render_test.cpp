@@ -27,19 +27,18 @@ struct Rect {
 
 // Two clouds off the centre, so no mirrored or shifted region can match; cheap to render.
 scene::Scene cloudScene(int32_t width, int32_t height, bool camera, int downsample, int depth) {
-    const std::string w = std::to_string(width);
-    const std::string h = std::to_string(height);
-    std::string json = R"({"composition": {"width": )" + w + R"(, "height": )" + h + R"(, "frameRate": 24},)";
-    if (camera) json += R"("camera": {},)";
-    json += R"("layers": [
+    auto at = [&](double x, double y) {
+        return std::to_string(width * x) + ", " + std::to_string(height * y);
+    };
+    scene::Scene s = scene::parseScene(
+        R"({"composition": {"width": )" + std::to_string(width) + R"(, "height": )" + std::to_string(height) +
+            R"(, "frameRate": 24},)" + (camera ? R"("camera": {},)" : "") + R"("layers": [
         {"name": "a", "type": "light", "position": [)" +
-            std::to_string(width * 0.4) + ", " + std::to_string(height * 0.45) +
-            R"(, 0], "color": [1, 0.7, 0.4]},
+            at(0.4, 0.45) + R"(, 0], "color": [1, 0.7, 0.4]},
         {"name": "b", "type": "light", "position": [)" +
-            std::to_string(width * 0.7) + ", " + std::to_string(height * 0.6) +
-            R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
-      "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "textureStrength": 0, "selfShadow": 0, "domainWarp": 0}})";
-    scene::Scene s = scene::parseScene(json, "region scene");
+            at(0.7, 0.6) + R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
+      "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "textureStrength": 0, "selfShadow": 0, "domainWarp": 0}})",
+        "region scene");
     s.render.downsample = downsample;
     s.render.depth = depth;
     return s;
@@ -52,14 +51,27 @@ std::vector<ArgbF> pixelsOf(const HostWorld& world) {
     return pixels;
 }
 
-bool samePixel(const ArgbF& a, const ArgbF& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+// Every pixel of the world is written, and each one over the layer is the whole frame's pixel at
+// the world's origin plus its own position.
+void expectPlaced(SceneHost& host, const std::vector<ArgbF>& whole, const std::string& label) {
+    const HostWorld& out = host.output();
+    EXPECT_EQ(out.poisonCount(), 0) << label;
+    for (int32_t y = 0; y < out.height(); ++y) {
+        for (int32_t x = 0; x < out.width(); ++x) {
+            const int32_t lx = out.originX() + x, ly = out.originY() + y;
+            if (lx < 0 || ly < 0 || lx >= host.frameWidth() || ly >= host.frameHeight()) continue;
+            const ArgbF got = out.pixel(x, y), want = whole[ly * host.frameWidth() + lx];
+            ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << label << ": world pixel " << x << "," << y;
+        }
+    }
+    EXPECT_TRUE(host.clean()) << label << '\n' << host.report();
+}
 
-// The frame rendered whole, then each region: every region pixel equals the whole frame's pixel
-// at the world's origin plus its own position, and every world pixel is written, nothing beyond.
+// The frame rendered whole, then each region (the world must be the request cut to the layer),
+// then into a buffer a host hands out reaching past the layer on every side.
 void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std::string& what) {
     const int32_t width = host.frameWidth();
     const int32_t height = host.frameHeight();
-    host.clearRequestRect();
     ASSERT_EQ(host.renderFrame(1), 0) << what;
     ASSERT_EQ(host.output().width(), width) << what;
     ASSERT_EQ(host.output().height(), height) << what;
@@ -75,7 +87,6 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
         host.setRequestRect(r.left, r.top, r.right, r.bottom);
         ASSERT_EQ(host.renderFrame(1), 0) << label;
         const HostWorld& out = host.output();
-        // The world is the request cut to the layer.
         const int32_t left = std::max(r.left, 0), top = std::max(r.top, 0);
         const int32_t right = std::min(r.right, width), bottom = std::min(r.bottom, height);
         if (left >= right || top >= bottom) {
@@ -86,15 +97,15 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
             ASSERT_EQ(out.width(), right - left) << label;
             ASSERT_EQ(out.height(), bottom - top) << label;
         }
-        EXPECT_EQ(out.poisonCount(), 0) << label;
-        for (int32_t y = 0; y < out.height(); ++y) {
-            for (int32_t x = 0; x < out.width(); ++x) {
-                const ArgbF& want = whole[(out.originY() + y) * width + out.originX() + x];
-                ASSERT_TRUE(samePixel(out.pixel(x, y), want)) << label << ": world pixel " << x << "," << y;
-            }
-        }
-        EXPECT_TRUE(host.clean()) << label << '\n' << host.report();
+        expectPlaced(host, whole, label);
     }
+    host.clearRequestRect();
+    host.setOutputRect(-3, -2, width + 4, height + 1);
+    ASSERT_EQ(host.renderFrame(1), 0) << what;
+    ASSERT_EQ(host.output().originX(), -3);
+    ASSERT_EQ(host.output().originY(), -2);
+    ASSERT_EQ(host.output().width(), width + 7);
+    expectPlaced(host, whole, what + ", world past the layer");
 }
 
 // Quadrants (meeting at a point that is not the centre for odd sizes), one pixel, a region over
@@ -126,35 +137,10 @@ TEST(RegionRender, EveryRegionMatchesTheWholeLayerBitForBit) {
     for (const Config& c : configs) {
         SceneHost host(cloudScene(c.width, c.height, c.camera, c.downsample, c.depth));
         host.start();
-        const std::string what = std::string(c.camera ? "camera" : "no camera") + ", layer " +
-                                 std::to_string(c.width) + "x" + std::to_string(c.height) +
-                                 ", downsample 1/" + std::to_string(c.downsample) + ", " +
-                                 std::to_string(c.depth) + " bits";
-        checkRegions(host, regionsOf(host.frameWidth(), host.frameHeight()), what);
-    }
-}
-
-// A host may hand out a buffer reaching past the layer on every side: the pixels over the layer
-// are still the whole render's, and every pixel is written.
-TEST(RegionRender, AWorldReachingPastTheLayerIsFilledAndPlaced) {
-    for (bool camera : {true, false}) {
-        SceneHost host(cloudScene(25, 17, camera, 2, 32));
-        host.start();
-        const int32_t w = host.frameWidth(), h = host.frameHeight();
-        ASSERT_EQ(host.renderFrame(0), 0);
-        const std::vector<ArgbF> whole = pixelsOf(host.output());
-
-        host.setOutputRect(-3, -2, w + 4, h + 1);
-        ASSERT_EQ(host.renderFrame(0), 0);
-        const HostWorld& out = host.output();
-        ASSERT_EQ(out.originX(), -3);
-        ASSERT_EQ(out.originY(), -2);
-        ASSERT_EQ(out.width(), w + 7);
-        EXPECT_EQ(out.poisonCount(), 0);
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x)
-                ASSERT_TRUE(samePixel(out.pixel(x + 3, y + 2), whole[y * w + x])) << x << "," << y;
-        EXPECT_TRUE(host.clean()) << host.report();
+        checkRegions(host, regionsOf(host.frameWidth(), host.frameHeight()),
+                     std::string(c.camera ? "camera" : "no camera") + ", " + std::to_string(c.width) + "x" +
+                         std::to_string(c.height) + " at 1/" + std::to_string(c.downsample) + ", " +
+                         std::to_string(c.depth) + " bits");
     }
 }
 
