@@ -1,6 +1,7 @@
 // Host paths end to end, through the scene host and the effect library as built: the legacy
-// PF_Cmd_RENDER, the "Emitters" option from global setup's plug-in ID to a render, and
-// consecutive frames of one host. Every frame must be written whole and nowhere else.
+// PF_Cmd_RENDER, a host without a pixel format, the "Emitters" option from global setup's plug-in
+// ID to a render, and consecutive frames of one host. Every frame must be written whole and
+// nowhere else.
 
 #include <gtest/gtest.h>
 
@@ -11,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_abi.h"
 #include "scenehost/effect_module.h"
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
@@ -95,6 +97,27 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
     defaults.start();
     const std::vector<ArgbF> untuned = renderChecked(defaults, 2, "default density");
     EXPECT_GT(meanDifference(legacyFloat, untuned), 0.01) << "density and brightness were not applied";
+}
+
+// A host that cannot say what the output's pixel format is (world suite refused, or the query
+// failing) gets 8-bit pixels: in the padded, guarded 8-bit world a wider write would show, and the
+// frame must be the one drawn when the host answers.
+TEST(HostPaths, WithoutAPixelFormatTheFrameIsEightBit) {
+    scene::Scene s = comp(kLight, R"("brightness": 100)");
+    s.render.depth = 8;
+    SceneHost answered(s);
+    answered.start();
+    const std::vector<ArgbF> want = renderChecked(answered, 0, "answered");
+    for (bool refuse : {true, false}) {
+        SceneHost host(s);
+        host.start();
+        if (refuse) {
+            host.refuseSuite(kPFWorldSuite, kPFWorldSuiteVersion2);
+        } else {
+            host.failCall("PF_GetPixelFormat", PF_Err_BAD_CALLBACK_PARAM);
+        }
+        EXPECT_TRUE(identical(renderChecked(host, 0, refuse ? "refused" : "failing"), want)) << refuse;
+    }
 }
 
 // The name filter needs the plug-in ID global setup obtained, so this runs on a private copy of

@@ -1,14 +1,12 @@
 // Both render paths through the built library: what is checked out and in, in which order, what
-// the pre-render declares, what happens when the host fails a checkout, and the pixel format.
+// the pre-render declares, and what happens when the host fails a checkout.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <string>
-#include <vector>
 
 #include "host/host_abi.h"
-#include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
@@ -141,51 +139,6 @@ TEST(SmartRender, FailedOrMissingWorldsEndTheCommandBeforeAnyParameter) {
     EXPECT_EQ(host.outputCheckouts(), 1);
     EXPECT_EQ(host.log().count("checkout_param"), 0u);
     EXPECT_TRUE(host.clean()) << host.report();
-}
-
-// A host that cannot say what the output's pixel format is (world suite refused, or the query
-// failing) gets 8-bit pixels: in the padded, guarded 8-bit world a wider write would show, and the
-// frame must be the one drawn when the host answers. Each depth's answer is exercised by the
-// region and host-path tests.
-std::vector<uint32_t> bytesOf(const scenehost::HostWorld& world) {
-    std::vector<uint32_t> pixels;
-    for (int32_t y = 0; y < world.height(); ++y) {
-        for (int32_t x = 0; x < world.width(); ++x) {
-            const scenehost::Argb8 p = world.pixel8(x, y);
-            pixels.push_back(uint32_t(p.alpha) << 24 | uint32_t(p.red) << 16 | uint32_t(p.green) << 8 |
-                             p.blue);
-        }
-    }
-    return pixels;
-}
-
-TEST(FrameDriver, WithoutAPixelFormatTheFrameIsEightBit) {
-    const scene::Scene s = scene::parseScene(
-        R"({"composition": {"width": 16, "height": 12, "frameRate": 24}, "camera": {},
-            "layers": [{"name": "c", "type": "light", "position": [7, 5, 0]}],
-            "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "domainWarp": 0}})",
-        "no pixel format");
-    SceneHost answered(s);
-    answered.start();
-    ASSERT_EQ(answered.renderFrame(0), 0);
-    const std::vector<uint32_t> want = bytesOf(answered.output());
-    int covered = 0;
-    for (uint32_t p : want) covered += (p >> 24) > 50 ? 1 : 0;
-    ASSERT_GT(covered, 10) << "the cloud should cover part of the frame";
-
-    for (bool refuse : {true, false}) {
-        SceneHost host(s);
-        host.start();
-        if (refuse) {
-            host.refuseSuite(kPFWorldSuite, kPFWorldSuiteVersion2);
-        } else {
-            host.failCall("PF_GetPixelFormat", PF_Err_BAD_CALLBACK_PARAM);
-        }
-        ASSERT_EQ(host.renderFrame(0), 0) << refuse;
-        EXPECT_EQ(host.output().poisonCount(), 0) << refuse;
-        EXPECT_TRUE(host.clean()) << refuse << '\n' << host.report(); // padding and guards intact
-        EXPECT_EQ(bytesOf(host.output()), want) << refuse;
-    }
 }
 
 } // namespace
