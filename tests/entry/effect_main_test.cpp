@@ -9,6 +9,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "entry/effect_main.h"
 #include "entry/expected_pipl.h"
@@ -88,15 +89,10 @@ TEST(PluginDataEntry, RegistersTheEffectOnce) {
     SceneHost host;
     EXPECT_EQ(host.registerEffect(), 0);
     const scenehost::PluginRegistration& r = host.registration();
-    EXPECT_EQ(r.calls, 1);
-    EXPECT_EQ(r.name, "Nebulastra");
-    EXPECT_EQ(r.matchName, "Mirto_Nebulastra");
-    EXPECT_EQ(r.category, "Generate");
-    EXPECT_EQ(r.entryPoint, "EffectMain");
-    EXPECT_EQ(r.kind, 0x65464B54); // 'eFKT'
-    EXPECT_EQ(r.apiMajor, 13);
-    EXPECT_EQ(r.apiMinor, 28);
-    EXPECT_EQ(r.reservedInfo, 8);
+    EXPECT_EQ(r.name + "|" + r.matchName + "|" + r.category + "|" + r.entryPoint,
+              "Nebulastra|Mirto_Nebulastra|Generate|EffectMain");
+    EXPECT_EQ(std::vector<int64_t>({r.calls, r.kind, r.apiMajor, r.apiMinor, r.reservedInfo}),
+              std::vector<int64_t>({1, 0x65464B54 /* 'eFKT' */, 13, 28, 8}));
     EXPECT_TRUE(host.clean()) << host.report();
     // A host that passes no callback gets an error, not a crash.
     EXPECT_EQ(pluginDataEntry(nullptr, nullptr), PF_Err_BAD_CALLBACK_PARAM);

@@ -70,16 +70,12 @@ const char* kLight = R"({"name": "cloud", "type": "light", "position": [9, 7, 0]
 // values draw the same picture at every depth and downsample, and the values matter.
 TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
     const scene::Scene tuned = comp(kLight, R"("density": 420, "brightness": 55)");
-    struct Case {
-        int depth, downsample;
-    };
     std::vector<ArgbF> legacyFloat;
-    for (const Case& c : {Case{32, 1}, Case{16, 1}, Case{8, 1}, Case{32, 2}}) {
-        const std::string what =
-            std::to_string(c.depth) + " bits, downsample 1/" + std::to_string(c.downsample);
+    for (auto [depth, downsample] : {std::pair{32, 1}, std::pair{16, 1}, std::pair{8, 1}, std::pair{32, 2}}) {
+        const std::string what = std::to_string(depth) + " bits, downsample 1/" + std::to_string(downsample);
         scene::Scene s = tuned;
-        s.render.depth = c.depth;
-        s.render.downsample = c.downsample;
+        s.render.depth = depth;
+        s.render.downsample = downsample;
         SceneHost host(s);
         host.start();
         const std::vector<ArgbF> smart = renderChecked(host, 2, what + ", smart");
@@ -88,7 +84,7 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
         const std::vector<ArgbF> legacy = renderChecked(host, 2, what + ", legacy");
         EXPECT_EQ(host.log().count("checkout_param"), 0u) << what;
         EXPECT_TRUE(identical(legacy, smart)) << what;
-        if (c.depth == 32 && c.downsample == 1) legacyFloat = legacy;
+        if (legacyFloat.empty()) legacyFloat = legacy; // 32 bits, full resolution
     }
 
     scene::Scene plain = comp(kLight, R"("brightness": 100)");

@@ -112,15 +112,10 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
 // the bottom-left and one over the top-right edge, and requests that miss the layer.
 std::vector<Rect> regionsOf(int32_t w, int32_t h) {
     const int32_t mx = w / 2, my = h / 2;
-    return {{0, 0, mx, my},
-            {mx, 0, w, my},
-            {0, my, mx, h},
-            {mx, my, w, h},
-            {w - 2, my, w - 1, my + 1},
-            {-3, h - 4, 5, h + 6},
-            {w - 5, -2, w + 3, 3},
-            {w, 0, w + 4, h},
-            {2, -6, 9, 0}};
+    // clang-format off
+    return {{0, 0, mx, my}, {mx, 0, w, my}, {0, my, mx, h}, {mx, my, w, h}, {w - 2, my, w - 1, my + 1},
+            {-3, h - 4, 5, h + 6}, {w - 5, -2, w + 3, 3}, {w, 0, w + 4, h}, {2, -6, 9, 0}};
+    // clang-format on
 }
 
 // Float frames show one ulp of a misplaced ray; each integer depth has its own row worker.

@@ -68,13 +68,14 @@ TEST(SuiteCache, AcquiresOnFirstUseAndReleasesEachOnce) {
         cache.lightSuite();
         cache.streamSuite();
         cache.memorySuite();
-        EXPECT_EQ(acquired, (Calls{{"AEGP Layer Suite", 15},
-                                   {"AEGP Utility Suite", 13},
-                                   {"PF ANSI Suite", 1},
-                                   {"AEGP PF Interface Suite", 1},
-                                   {"AEGP Light Suite", 2},
-                                   {"AEGP Stream Suite", 11},
-                                   {"AEGP Memory Suite", 1}}));
+        const Calls expected = {
+            // clang-format off
+            {"AEGP Layer Suite", 15}, {"AEGP Utility Suite", 13}, {"PF ANSI Suite", 1},
+            {"AEGP PF Interface Suite", 1}, {"AEGP Light Suite", 2}, {"AEGP Stream Suite", 11},
+            {"AEGP Memory Suite", 1},
+            // clang-format on
+        };
+        EXPECT_EQ(acquired, expected);
         EXPECT_TRUE(released.empty()); // held for the whole call
     }
     std::sort(released.begin(), released.end());

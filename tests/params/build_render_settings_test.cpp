@@ -4,8 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
-#include <iterator>
 #include <limits>
+#include <string>
 #include <utility>
 
 #include "params/default_params.h"
@@ -38,9 +38,16 @@ struct Frame {
     RenderSettings build() { return buildRenderSettings(params.params(), &output, &in_data); }
 };
 
-// Every parameter at a value of its own (percentages with fractions exact in binary), so a setting
-// read from the wrong parameter, even one with the same default, shows. Integer sliders and popups
-// are told apart by their limits below.
+// Output and full-resolution size, as "WxH of WxH".
+std::string sizes(const RenderSettings& s) {
+    return std::to_string(s.outputWidth) + "x" + std::to_string(s.outputHeight) + " of " +
+           std::to_string(s.fullWidth) + "x" + std::to_string(s.fullHeight);
+}
+
+// Every parameter at a value of its own, so a setting read from the wrong parameter, even one with
+// the same default, shows (integer sliders and popups are told apart by their limits below).
+// Percentages are scaled in double and rounded once: 33.3 % is 0.333f, where float arithmetic
+// would give 0.33299997f (and 0.12339999f for 12.34 %); other sliders are just rounded to float.
 TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
     using S = RenderSettings;
     const struct {
@@ -50,18 +57,18 @@ TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
         float expected;
     } floats[] = {
         // clang-format off
-        {kParamDensity, 25, &S::density, 0.25f},              {kParamBrightness, 50, &S::brightness, 0.5f},
-        {kParamSaturation, 75, &S::saturation, 0.75f},        {kParamFlattenBase, 12.5, &S::flattenBase, 0.125f},
+        {kParamDensity, 33.3, &S::density, 0.333f},              {kParamBrightness, 50, &S::brightness, 0.5f},
+        {kParamSaturation, 12.34, &S::saturation, 0.1234f},        {kParamFlattenBase, 12.5, &S::flattenBase, 0.125f},
         {kParamTower, 37.5, &S::tower, 0.375f},               {kParamBillow, 62.5, &S::billow, 0.625f},
         {kParamEdgeHardness, 87.5, &S::edgeHardness, 0.875f}, {kParamEdgeErosion, 6.25, &S::edgeErosion, 0.0625f},
         {kParamDomainWarp, 18.75, &S::domainWarp, 0.1875f},   {kParamSunIntensity, 125, &S::sunIntensity, 1.25f},
         {kParamAmbient, 150, &S::ambient, 1.5f},              {kParamSelfShadow, 175, &S::selfShadow, 1.75f},
-        {kParamOpacityRandom, 3.125, &S::opacityRandom, 0.03125f},
+        {kParamOpacityRandom, 0.7, &S::opacityRandom, 0.007f},
         {kParamTextureStrength, 15.625, &S::textureStrength, 0.15625f},
         {kParamTextureContrast, 106.25, &S::textureContrast, 1.0625f},
         {kParamEvolutionSpeed, 112.5, &S::evolutionSpeed, 1.125f},
         {kParamCloudSize, 25, &S::cloudSizePx, 270.0f}, // 25 % of the 1080-line layer
-        {kParamEdgeSoftness, 4.5, &S::edgeSoftness, 4.5f},    {kParamBillowSize, 7.5, &S::billowSize, 7.5f},
+        {kParamEdgeSoftness, 4.5, &S::edgeSoftness, 4.5f},    {kParamBillowSize, 0.1, &S::billowSize, 0.1f},
         {kParamTextureScale, 8.5, &S::textureScale, 8.5f},
         // clang-format on
     };
@@ -128,10 +135,7 @@ TEST(BuildRenderSettings, FullResolutionSizeUnderDownsampling) {
     frame.setSize(960, 540);
     frame.in_data.downsample_x = frame.in_data.downsample_y = {1, 2};
     s = frame.build();
-    EXPECT_EQ(s.outputWidth, 960);
-    EXPECT_EQ(s.outputHeight, 540);
-    EXPECT_EQ(s.fullWidth, 1920);
-    EXPECT_EQ(s.fullHeight, 1080);
+    EXPECT_EQ(sizes(s), "960x540 of 1920x1080");
     EXPECT_EQ(s.cloudSizePx, 323.99997f); // follows in_data's height, not the output's
 
     // Without a layer height the full-resolution height stands in.
@@ -146,9 +150,7 @@ TEST(BuildRenderSettings, FullResolutionSizeUnderDownsampling) {
     frame.in_data.downsample_x = {0, 2};
     frame.in_data.downsample_y = {0, 4};
     frame.setSize(640, 360);
-    s = frame.build();
-    EXPECT_EQ(s.fullWidth, 640);
-    EXPECT_EQ(s.fullHeight, 360);
+    EXPECT_EQ(sizes(frame.build()), "640x360 of 640x360");
 
     EXPECT_EQ(fullResolutionSize(333, {2, 3}), 500); // 499.5 rounded to nearest
     // A result below 1 falls back to the size itself, or 1 for an empty output.
@@ -164,10 +166,10 @@ TEST(BuildRenderSettings, LayerSizeAtTheDownsample) {
         int32_t size;
         PF_RationalScale downsample;
         int32_t expected;
-    } sizes[] = {{1081, {1, 2}, 541}, {25, {2, 3}, 17},
+    } cases[] = {{1081, {1, 2}, 541}, {25, {2, 3}, 17},
                  {25, {0, 2}, 25},    {25, {1, 0}, 25},
                  {0, {1, 2}, 0},      {30000, {100000, 1}, 2147483647}}; // clamped, not wrapped
-    for (const auto& c : sizes) EXPECT_EQ(downsampledSize(c.size, c.downsample), c.expected) << c.size;
+    for (const auto& c : cases) EXPECT_EQ(downsampledSize(c.size, c.downsample), c.expected) << c.size;
 
     Frame frame;
     frame.in_data.width = 1001;
@@ -179,10 +181,7 @@ TEST(BuildRenderSettings, LayerSizeAtTheDownsample) {
     EXPECT_EQ(layer.height, 188);
     const RenderSettings s =
         buildRenderSettings(frame.params.params(), layer.width, layer.height, &frame.in_data);
-    EXPECT_EQ(s.outputWidth, 251);
-    EXPECT_EQ(s.outputHeight, 188);
-    EXPECT_EQ(s.fullWidth, 1004);
-    EXPECT_EQ(s.fullHeight, 564);
+    EXPECT_EQ(sizes(s), "251x188 of 1004x564");
 }
 
 TEST(BuildRenderSettings, TimeInSecondsNeverNegative) {
@@ -241,33 +240,17 @@ TEST(BuildRenderSettings, SeedsTruncateTowardZeroAndSaturate) {
     const struct {
         double value;
         int32_t seed;
-    } cases[] = {{12.7, 12},
-                 {-12.7, -12},
-                 {9999.999, 9999},
-                 {3.0e9, 2147483647},
-                 {-3.0e9, -2147483647 - 1},
-                 {2147483647.0, 2147483647},
-                 {kNaN, 0}};
+    } cases[] = {
+        // clang-format off
+        {12.7, 12}, {-12.7, -12}, {9999.999, 9999}, {3.0e9, 2147483647}, {-3.0e9, -2147483647 - 1},
+        {2147483647.0, 2147483647}, {kNaN, 0},
+        // clang-format on
+    };
     for (const auto& c : cases) {
         Frame frame;
         frame.slider(kParamRandomSeed) = c.value;
         EXPECT_EQ(frame.build().randomSeed, c.seed) << c.value;
     }
-}
-
-TEST(BuildRenderSettings, PercentagesRoundOnceFromDouble) {
-    // 33.3 * 0.01 in double, then to float, is 0.333f; in float arithmetic it would be
-    // 0.33299997f. Likewise 12.34 % -> 0.1234f, not 0.12339999f.
-    Frame frame;
-    frame.slider(kParamDensity) = 33.3;
-    frame.slider(kParamSaturation) = 12.34;
-    frame.slider(kParamOpacityRandom) = 0.7;
-    frame.slider(kParamBillowSize) = 0.1; // as entered: just rounded to float
-    const RenderSettings s = frame.build();
-    EXPECT_EQ(s.density, 0.333f);
-    EXPECT_EQ(s.saturation, 0.1234f);
-    EXPECT_EQ(s.opacityRandom, 0.007f);
-    EXPECT_EQ(s.billowSize, 0.1f);
 }
 
 } // namespace

@@ -93,8 +93,7 @@ const Expected kExpected[62] = {
 // The definition the host must receive for one row of the table: the fields its kind uses, and
 // every other byte zero. The checkbox label and popup choices are compared as text instead.
 PF_ParamDef expectedDefinition(int index, const Expected& e) {
-    PF_ParamDef d;
-    std::memset(&d, 0, sizeof d);
+    PF_ParamDef d{}; // zero bytes, padding included
     d.uu.id = index;
     d.param_type = e.type;
     std::strcpy(d.name, e.name);
@@ -142,9 +141,7 @@ void checkDefinition(PF_ParamDef def, int index, const Expected& e) {
     const PF_ParamDef want = expectedDefinition(index, e);
     const auto* got = reinterpret_cast<const unsigned char*>(&def);
     const auto* expected = reinterpret_cast<const unsigned char*>(&want);
-    for (size_t i = 0; i < sizeof def; ++i) {
-        ASSERT_EQ(got[i], expected[i]) << "first differing byte at offset " << i;
-    }
+    for (size_t i = 0; i < sizeof def; ++i) ASSERT_EQ(got[i], expected[i]) << "first differing byte at " << i;
 }
 
 TEST(ParamsSetup, DeclaresTheSixtyTwoParametersExactly) {
