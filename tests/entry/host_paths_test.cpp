@@ -1,7 +1,6 @@
-// Host paths end to end, through the scene host and the effect library as built: the legacy
-// PF_Cmd_RENDER, a host without a pixel format, the "Emitters" option from global setup's plug-in
-// ID to a render, and consecutive frames of one host. Every frame must be written whole and
-// nowhere else.
+// Host paths end to end through the built library: the legacy PF_Cmd_RENDER, a host without a
+// pixel format, the "Emitters" option from global setup to a render, consecutive frames of one
+// host. Every frame must be written whole and nowhere else.
 
 #include <gtest/gtest.h>
 
@@ -37,10 +36,9 @@ bool identical(const std::vector<ArgbF>& a, const std::vector<ArgbF>& b) {
 
 double meanDifference(const std::vector<ArgbF>& a, const std::vector<ArgbF>& b) {
     double sum = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        sum += std::fabs(a[i].alpha - b[i].alpha) + std::fabs(a[i].red - b[i].red) +
-               std::fabs(a[i].green - b[i].green) + std::fabs(a[i].blue - b[i].blue);
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (float ArgbF::*c : {&ArgbF::alpha, &ArgbF::red, &ArgbF::green, &ArgbF::blue})
+            sum += std::fabs(a[i].*c - b[i].*c);
     return sum / static_cast<double>(4 * a.size());
 }
 

@@ -1,7 +1,7 @@
-// Parts of the layer, as a host asks for them (a region of interest, a layer partly outside the
-// composition, a mask): every region's pixels must be, bit for bit, the whole-layer render's at
-// the same place. A wrong mapping (region squeezed into the world, origin ignored, doubled or on
-// the wrong axis, rays spanning the world instead of the layer) moves or rescales the picture.
+// Parts of the layer, as a host asks for them (region of interest, layer partly outside the comp,
+// mask): each region's pixels must be, bit for bit, the whole-layer render's at the same place,
+// or a wrong mapping (origin ignored, doubled or on the wrong axis, rays spanning the world
+// instead of the layer) shows.
 
 #include <gtest/gtest.h>
 

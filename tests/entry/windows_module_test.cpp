@@ -102,10 +102,9 @@ TEST(WindowsVersionResource, CarriesTheEffectVersionNameAndVendor) {
     EXPECT_EQ(fixed->dwSignature, 0xFEEF04BDu);
     const DWORD ms = MAKELONG(kVersionMinor, kVersionMajor);
     const DWORD ls = MAKELONG(kVersionBuild, kVersionBugfix);
-    EXPECT_EQ(fixed->dwFileVersionMS, ms);
-    EXPECT_EQ(fixed->dwFileVersionLS, ls);
-    EXPECT_EQ(fixed->dwProductVersionMS, ms);
-    EXPECT_EQ(fixed->dwProductVersionLS, ls);
+    EXPECT_EQ(std::vector<DWORD>({fixed->dwFileVersionMS, fixed->dwFileVersionLS, fixed->dwProductVersionMS,
+                                  fixed->dwProductVersionLS}),
+              std::vector<DWORD>({ms, ls, ms, ls}));
     EXPECT_EQ(fixed->dwFileType, static_cast<DWORD>(VFT_DLL));
     EXPECT_EQ((fixed->dwFileFlags & VS_FF_PRERELEASE) != 0, kVersionStage < 3); // a development build says so
 

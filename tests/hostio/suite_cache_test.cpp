@@ -1,5 +1,5 @@
-// SuiteCache against a minimal basic suite that records every acquire and release. (The scene
-// host counts them too, but never grants a null table without an error.)
+// SuiteCache against a basic suite that records every acquire and release and, unlike the scene
+// host, can grant a null table without an error.
 
 #include "hostio/suite_cache.h"
 

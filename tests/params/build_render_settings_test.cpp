@@ -128,15 +128,14 @@ TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
 }
 
 TEST(BuildRenderSettings, FullResolutionSizeUnderDownsampling) {
+    // Half resolution: a 960 x 540 output of a 1080-line layer; the cloud size follows in_data's
+    // height, not the output's: 1080 * (30 * 0.01f) in single precision, not 324.
     Frame frame;
-    RenderSettings s = frame.build();
-    EXPECT_EQ(s.cloudSizePx, 323.99997f); // 1080 * (30 * 0.01f) in single precision, not 324
-    // Half resolution: a 960 x 540 output of a 1080-line layer.
     frame.setSize(960, 540);
     frame.in_data.downsample_x = frame.in_data.downsample_y = {1, 2};
-    s = frame.build();
+    RenderSettings s = frame.build();
     EXPECT_EQ(sizes(s), "960x540 of 1920x1080");
-    EXPECT_EQ(s.cloudSizePx, 323.99997f); // follows in_data's height, not the output's
+    EXPECT_EQ(s.cloudSizePx, 323.99997f);
 
     // Without a layer height the full-resolution height stands in.
     frame.in_data.height = 0;
