@@ -1,15 +1,19 @@
-// The dispatcher, global setup, About and plug-in registration, driven through the built effect
-// library by the scene host exactly as After Effects drives it. Where a value lives inside the
-// library (the AEGP plug-in ID), the handler is also run in-process on the host's records.
+// The dispatcher and its exception rule, the PiPL, global setup, About and plug-in registration,
+// driven through the built library by the scene host as After Effects drives it.
 
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <new>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "entry/effect_main.h"
 #include "entry/expected_pipl.h"
+#include "entry/guarded_call.h"
 #include "entry/handlers.h"
+#include "entry/pipl.h"
 #include "host/host_abi.h"
 #include "hostio/plugin_id.h"
 #include "scenehost/scene_host.h"
@@ -51,8 +55,7 @@ TEST(EffectMain, SelectorsWithoutAHandlerDoNothing) {
 }
 
 TEST(EffectMain, HostErrorBecomesTheResult) {
-    // About throws 516 from inside its SuiteCache when the ANSI suite is refused; the dispatcher
-    // hands exactly that to the host.
+    // About's SuiteCache throws 516 when the ANSI suite is refused; the dispatcher hands that over.
     SceneHost host;
     host.start();
     host.refuseSuite("PF ANSI Suite", 1);
@@ -62,86 +65,77 @@ TEST(EffectMain, HostErrorBecomesTheResult) {
     EXPECT_TRUE(host.suitesBalanced()) << host.report();
 }
 
+// A handler that throws something other than a host error cannot be provoked from outside.
+TEST(CallGuarded, HostErrorsPassThroughExhaustedHeapIs4OtherExceptionsBecome512) {
+    EXPECT_EQ(callGuarded([] { return PF_Err(513); }), 513);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw HostError(516); }), 516);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw HostError(-7); }), -7);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw std::bad_alloc(); }), 4);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw std::runtime_error("boom"); }), 512);
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw 516; }), 512); // a bare int is not a host code
+    EXPECT_EQ(callGuarded([]() -> PF_Err { throw "text"; }), 512);
+}
+
+TEST(Pipl, BuilderProducesTheExpectedBytes) {
+    ASSERT_EQ(kPiplBytes.size(), sizeof test::kExpectedPipl);
+    for (size_t i = 0; i < kPiplBytes.size(); ++i)
+        EXPECT_EQ(kPiplBytes[i], test::kExpectedPipl[i]) << "byte " << i;
+}
+
 TEST(PluginDataEntry, RegistersTheEffectOnce) {
     SceneHost host;
     EXPECT_EQ(host.registerEffect(), 0);
     const scenehost::PluginRegistration& r = host.registration();
-    EXPECT_EQ(r.calls, 1);
-    EXPECT_EQ(r.name, "Nebulastra");
-    EXPECT_EQ(r.matchName, "Mirto_Nebulastra");
-    EXPECT_EQ(r.category, "Generate");
-    EXPECT_EQ(r.entryPoint, "EffectMain");
-    EXPECT_EQ(r.kind, 0x65464B54); // 'eFKT'
-    EXPECT_EQ(r.apiMajor, 13);
-    EXPECT_EQ(r.apiMinor, 28);
-    EXPECT_EQ(r.reservedInfo, 8);
+    EXPECT_EQ(r.name + "|" + r.matchName + "|" + r.category + "|" + r.entryPoint,
+              "Nebulastra|Mirto_Nebulastra|Generate|EffectMain");
+    EXPECT_EQ(std::vector<int64_t>({r.calls, r.kind, r.apiMajor, r.apiMinor, r.reservedInfo}),
+              std::vector<int64_t>({1, 0x65464B54 /* 'eFKT' */, 13, 28, 8}));
     EXPECT_TRUE(host.clean()) << host.report();
     // A host that passes no callback gets an error, not a crash.
     EXPECT_EQ(pluginDataEntry(nullptr, nullptr), PF_Err_BAD_CALLBACK_PARAM);
 }
 
-TEST(GlobalSetup, InAfterEffectsSetsFlagsAndRegistersWithAegp) {
-    SceneHost host;
-    host.setPluginId(42);
-    ASSERT_EQ(host.registerEffect(), 0);
-    EXPECT_EQ(host.globalSetup(), PF_Err_NONE);
-    const PF_OutData& out = host.outData();
-    EXPECT_EQ(out.my_version, 0x0014A801u);
-    EXPECT_EQ(out.out_flags, 0x02000004);
-    EXPECT_EQ(out.out_flags2, 0x00001406);
-    // The PiPL tells the host the same before the library is ever called.
-    EXPECT_EQ(out.my_version, pipl32(154 + 16));
-    EXPECT_EQ(static_cast<uint32_t>(out.out_flags), pipl32(194 + 16));
-    EXPECT_EQ(static_cast<uint32_t>(out.out_flags2), pipl32(214 + 16));
+// The flags always (as the PiPL tells them before the library is called), the AEGP plug-in ID
+// only from a registration in After Effects; the ID stays inside the library, so the handler is
+// also run in-process to see it kept.
+TEST(GlobalSetup, FlagsAlwaysPluginIdOnlyFromARegistrationInAfterEffects) {
+    struct Case {
+        const char* what;
+        bool premiere, refuseUtility, failRegistration;
+        int32_t id; // the plug-in ID afterwards, -1 for not looked at
+        size_t registrations;
+    };
+    const Case cases[] = {{"after effects", false, false, false, 42, 1},
+                          {"premiere", true, false, false, -1, 0},
+                          {"no utility suite", false, true, false, 0, 0},
+                          {"registration fails", false, false, true, -1, 1}};
+    for (const Case& c : cases) {
+        SceneHost host;
+        host.setPluginId(42);
+        if (c.premiere) host.setApplId(scenehost::kApplIdPremiere);
+        if (c.refuseUtility) host.refuseSuite("AEGP Utility Suite", 13);
+        if (c.failRegistration) host.failCall("AEGP_RegisterWithAEGP", 1);
+        ASSERT_EQ(host.registerEffect(), 0);
+        host.clearRecords();
+        EXPECT_EQ(host.globalSetup(), PF_Err_NONE) << c.what;
+        const PF_OutData& out = host.outData();
+        EXPECT_EQ(out.my_version, pipl32(154 + 16)) << c.what; // eVER, eGLO and eGL2
+        EXPECT_EQ(static_cast<uint32_t>(out.out_flags), pipl32(194 + 16)) << c.what;
+        EXPECT_EQ(static_cast<uint32_t>(out.out_flags2), pipl32(214 + 16)) << c.what;
+        ASSERT_EQ(host.log().count("AEGP_RegisterWithAEGP"), c.registrations) << c.what;
+        EXPECT_TRUE(c.registrations == 0 ||
+                    host.log().calls()[host.log().first("AEGP_RegisterWithAEGP")].text == "Nebulastra");
+        EXPECT_TRUE(!c.premiere || host.log().count("AcquireSuite") == 0) << host.log().dump();
+        EXPECT_TRUE(host.clean()) << c.what << '\n' << host.report();
 
-    ASSERT_EQ(host.log().count("AEGP_RegisterWithAEGP"), 1u) << host.log().dump();
-    EXPECT_EQ(host.log().calls()[host.log().first("AEGP_RegisterWithAEGP")].text, "Nebulastra");
-    EXPECT_EQ(host.suiteBalance("AEGP Utility Suite", 13).acquired, 1);
-    EXPECT_TRUE(host.clean()) << host.report();
-
-    // The ID itself stays inside the library; run the handler in-process to see it kept.
+        aegpPluginId = 99;
+        host.runAsCommand(0, [&] { handleGlobalSetup(&host.inData(), &host.outData()); });
+        if (c.id >= 0) {
+            EXPECT_EQ(aegpPluginId, c.id) << c.what;
+        }
+        EXPECT_TRUE(host.clean()) << c.what << '\n' << host.report();
+    }
     aegpPluginId = 0;
-    host.runAsCommand(0, [&] { handleGlobalSetup(&host.inData(), &host.outData()); });
-    EXPECT_EQ(aegpPluginId, 42);
-    EXPECT_TRUE(host.clean()) << host.report();
-}
-
-TEST(GlobalSetup, InPremiereStopsAfterTheFlags) {
-    SceneHost host;
-    host.setApplId(scenehost::kApplIdPremiere);
-    ASSERT_EQ(host.registerEffect(), 0);
-    host.clearRecords();
-    EXPECT_EQ(host.globalSetup(), PF_Err_NONE);
-    EXPECT_EQ(host.outData().my_version, 0x0014A801u);
-    EXPECT_EQ(host.outData().out_flags, 0x02000004);
-    EXPECT_EQ(host.outData().out_flags2, 0x00001406);
-    EXPECT_EQ(host.log().count("AcquireSuite"), 0u) << host.log().dump();
-
-    aegpPluginId = 0;
-    host.runAsCommand(0, [&] { handleGlobalSetup(&host.inData(), &host.outData()); });
-    EXPECT_EQ(aegpPluginId, 0);
-    EXPECT_EQ(host.log().count("AcquireSuite"), 0u);
-    EXPECT_TRUE(host.clean()) << host.report();
-}
-
-TEST(GlobalSetup, WithoutTheUtilitySuiteTheIdIsZero) {
-    SceneHost host;
-    host.refuseSuite("AEGP Utility Suite", 13);
-    ASSERT_EQ(host.registerEffect(), 0);
-    EXPECT_EQ(host.globalSetup(), PF_Err_NONE);
-    EXPECT_EQ(host.outData().out_flags2, 0x00001406);
-    EXPECT_EQ(host.log().count("AEGP_RegisterWithAEGP"), 0u);
-
-    aegpPluginId = 99;
-    host.runAsCommand(0, [&] { handleGlobalSetup(&host.inData(), &host.outData()); });
-    EXPECT_EQ(aegpPluginId, 0);
-    EXPECT_TRUE(host.suitesBalanced()) << host.report();
-
-    // A failing registration call is not consulted either: setup still succeeds.
-    host.clearFailures();
-    host.failCall("AEGP_RegisterWithAEGP", 1);
-    EXPECT_EQ(host.globalSetup(), PF_Err_NONE);
-    EXPECT_TRUE(host.suitesBalanced()) << host.report();
 }
 
 TEST(About, TextInAfterEffectsNothingInPremiere) {

@@ -1,8 +1,6 @@
-// Host paths end to end, through the scene host and the effect library as built, that the
-// smaller tests cannot see: the legacy PF_Cmd_RENDER drawing real clouds from the host's params
-// array, the "Emitters" option from global setup's plug-in ID to the name filter in a render,
-// and consecutive frames of one host. Each frame is checked to be written whole and nowhere
-// outside the output world's own rows and columns (poison, padding and guards).
+// Host paths end to end through the built library: the legacy PF_Cmd_RENDER, a host without a
+// pixel format, the "Emitters" option from global setup to a render, consecutive frames of one
+// host. Every frame must be written whole and nowhere else.
 
 #include <gtest/gtest.h>
 
@@ -13,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_abi.h"
 #include "scenehost/effect_module.h"
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
@@ -35,13 +34,11 @@ bool identical(const std::vector<ArgbF>& a, const std::vector<ArgbF>& b) {
     return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(ArgbF)) == 0;
 }
 
-// Mean absolute difference over all four channels.
 double meanDifference(const std::vector<ArgbF>& a, const std::vector<ArgbF>& b) {
     double sum = 0.0;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        sum += std::fabs(a[i].alpha - b[i].alpha) + std::fabs(a[i].red - b[i].red) +
-               std::fabs(a[i].green - b[i].green) + std::fabs(a[i].blue - b[i].blue);
-    }
+    for (std::size_t i = 0; i < a.size(); ++i)
+        for (float ArgbF::*c : {&ArgbF::alpha, &ArgbF::red, &ArgbF::green, &ArgbF::blue})
+            sum += std::fabs(a[i].*c - b[i].*c);
     return sum / static_cast<double>(4 * a.size());
 }
 
@@ -53,31 +50,30 @@ std::vector<ArgbF> renderChecked(SceneHost& host, int32_t frame, const std::stri
     return pixelsOf(host.output());
 }
 
-std::string comp(const std::string& layers, const std::string& effect) {
-    return R"({"composition": {"width": 20, "height": 14, "frameRate": 24}, "camera": {}, "layers": [)" +
-           layers +
-           R"(], "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "domainWarp": 0, )" +
-           effect + "}}";
+// A float frame (one ulp of difference shows) of a small composition seen through a camera.
+scene::Scene comp(const std::string& layers, const std::string& effect) {
+    scene::Scene s = scene::parseScene(
+        R"({"composition": {"width": 20, "height": 14, "frameRate": 24}, "camera": {}, "layers": [)" +
+            layers +
+            R"(], "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "domainWarp": 0, )" +
+            effect + "}}",
+        "host paths");
+    s.render.depth = 32;
+    return s;
 }
 
 const char* kLight = R"({"name": "cloud", "type": "light", "position": [9, 7, 0], "color": [1, 0.8, 0.5]})";
 
-// PF_Cmd_RENDER reads the host's params array where smart render checks parameters out: the
-// same values must draw the same picture, at every depth and downsample, and the values must
-// matter (density and brightness away from their defaults change it).
+// PF_Cmd_RENDER reads the host's params array where smart render checks parameters out: the same
+// values draw the same picture at every depth and downsample, and the values matter.
 TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
-    const scene::Scene tuned =
-        scene::parseScene(comp(kLight, R"("density": 420, "brightness": 55)"), "tuned");
-    struct Case {
-        int depth, downsample;
-    };
+    const scene::Scene tuned = comp(kLight, R"("density": 420, "brightness": 55)");
     std::vector<ArgbF> legacyFloat;
-    for (const Case& c : {Case{32, 1}, Case{16, 1}, Case{8, 1}, Case{32, 2}}) {
-        const std::string what =
-            std::to_string(c.depth) + " bits, downsample 1/" + std::to_string(c.downsample);
+    for (auto [depth, downsample] : {std::pair{32, 1}, std::pair{16, 1}, std::pair{8, 1}, std::pair{32, 2}}) {
+        const std::string what = std::to_string(depth) + " bits, downsample 1/" + std::to_string(downsample);
         scene::Scene s = tuned;
-        s.render.depth = c.depth;
-        s.render.downsample = c.downsample;
+        s.render.depth = depth;
+        s.render.downsample = downsample;
         SceneHost host(s);
         host.start();
         const std::vector<ArgbF> smart = renderChecked(host, 2, what + ", smart");
@@ -86,11 +82,10 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
         const std::vector<ArgbF> legacy = renderChecked(host, 2, what + ", legacy");
         EXPECT_EQ(host.log().count("checkout_param"), 0u) << what;
         EXPECT_TRUE(identical(legacy, smart)) << what;
-        if (c.depth == 32 && c.downsample == 1) legacyFloat = legacy;
+        if (legacyFloat.empty()) legacyFloat = legacy; // 32 bits, full resolution
     }
 
-    scene::Scene plain = scene::parseScene(comp(kLight, R"("brightness": 100)"), "defaults");
-    plain.render.depth = 32;
+    scene::Scene plain = comp(kLight, R"("brightness": 100)");
     plain.render.command = scene::RenderCommand::Render;
     SceneHost defaults(plain);
     defaults.start();
@@ -98,25 +93,39 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
     EXPECT_GT(meanDifference(legacyFloat, untuned), 0.01) << "density and brightness were not applied";
 }
 
-// With "Emitters" on, only lights named "cloud..." become clouds. The filter needs the AEGP
-// plug-in ID global setup obtained (without one every light passes), so this runs on a private
-// copy of the library whose ID starts at 0 and comes from this host alone. A light that is not
-// a cloud sits above the cloud lights: filtered out, the clouds keep their indices, and the frame
-// is the frame of a composition holding only them.
+// A host that cannot say what the output's pixel format is (world suite refused, or the query
+// failing) gets 8-bit pixels: in the padded, guarded 8-bit world a wider write would show, and the
+// frame must be the one drawn when the host answers.
+TEST(HostPaths, WithoutAPixelFormatTheFrameIsEightBit) {
+    scene::Scene s = comp(kLight, R"("brightness": 100)");
+    s.render.depth = 8;
+    SceneHost answered(s);
+    answered.start();
+    const std::vector<ArgbF> want = renderChecked(answered, 0, "answered");
+    for (bool refuse : {true, false}) {
+        SceneHost host(s);
+        host.start();
+        if (refuse) {
+            host.refuseSuite(kPFWorldSuite, kPFWorldSuiteVersion2);
+        } else {
+            host.failCall("PF_GetPixelFormat", PF_Err_BAD_CALLBACK_PARAM);
+        }
+        EXPECT_TRUE(identical(renderChecked(host, 0, refuse ? "refused" : "failing"), want)) << refuse;
+    }
+}
+
+// The name filter needs the plug-in ID global setup obtained, so this runs on a private copy of
+// the library whose ID comes from this host alone. Filtered out, the fill light above the clouds
+// leaves the frame of a composition holding only them (their indices, hence shapes, unchanged).
 TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
+    const std::string clouds = R"({"name": "Cloud left", "type": "light", "position": [6, 8, 0]},
+        {"name": "cloudy", "type": "light", "position": [13, 9, 4], "color": [0.5, 0.6, 1]})";
     const std::string lights =
-        R"({"name": "Fill", "type": "light", "position": [14, 5, 0], "color": [0.3, 1, 0.3]},
-        {"name": "Cloud left", "type": "light", "position": [6, 8, 0]},
-        {"name": "cloudy", "type": "light", "position": [13, 9, 4], "color": [0.5, 0.6, 1]})";
-    const std::string cloudsOnly = R"({"name": "Cloud left", "type": "light", "position": [6, 8, 0]},
-        {"name": "cloudy", "type": "light", "position": [13, 9, 4], "color": [0.5, 0.6, 1]})";
+        R"({"name": "Fill", "type": "light", "position": [14, 5, 0], "color": [0.3, 1, 0.3]}, )" + clouds;
     const std::shared_ptr<scenehost::EffectModule> effect = scenehost::EffectModule::freshCopy();
     auto render = [&](const std::string& layers, bool emitters) {
-        scene::Scene s = scene::parseScene(
-            comp(layers, emitters ? R"("cloudPrefixOnly": true)" : R"("cloudPrefixOnly": false)"),
-            "emitters");
-        s.render.depth = 32;
-        SceneHost host(s, effect);
+        SceneHost host(comp(layers, std::string(R"("cloudPrefixOnly": )") + (emitters ? "true" : "false")),
+                       effect);
         host.setPluginId(29);
         host.start();
         const std::vector<ArgbF> pixels = renderChecked(host, 0, emitters ? "filtered" : "all lights");
@@ -126,27 +135,22 @@ TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
         return pixels;
     };
     const std::vector<ArgbF> filtered = render(lights, true);
-    EXPECT_TRUE(identical(filtered, render(cloudsOnly, false)));
+    EXPECT_TRUE(identical(filtered, render(clouds, false)));
     EXPECT_GT(meanDifference(filtered, render(lights, false)), 0.005)
         << "the fill light should show without the filter";
 }
 
-// Frames rendered one after another by one host: nothing carries over from one frame to the
-// next, without evolution the frames are identical, and with it they change a little per frame,
-// more over half a second.
+// Nothing carries over between frames of one host: without evolution they are identical, with it
+// they change a little per frame, following time rather than the order of rendering.
 TEST(HostPaths, ConsecutiveFramesEvolveSmoothlyOrNotAtAll) {
-    scene::Scene still = scene::parseScene(comp(kLight, R"("evolutionSpeed": 0)"), "still");
-    still.render.depth = 32;
-    SceneHost stillHost(still);
+    SceneHost stillHost(comp(kLight, R"("evolutionSpeed": 0)"));
     stillHost.start();
     const std::vector<ArgbF> first = renderChecked(stillHost, 0, "still");
     for (int32_t frame : {1, 47}) {
         EXPECT_TRUE(identical(renderChecked(stillHost, frame, "still"), first)) << "frame " << frame;
     }
 
-    scene::Scene moving = scene::parseScene(comp(kLight, R"("evolutionSpeed": 100)"), "moving");
-    moving.render.depth = 32;
-    SceneHost host(moving);
+    SceneHost host(comp(kLight, R"("evolutionSpeed": 100)"));
     host.start();
     std::vector<std::vector<ArgbF>> frames;
     for (int32_t frame = 0; frame <= 2; ++frame) frames.push_back(renderChecked(host, frame, "moving"));
@@ -158,7 +162,6 @@ TEST(HostPaths, ConsecutiveFramesEvolveSmoothlyOrNotAtAll) {
         EXPECT_GT(step, 0.0) << "frame " << f;
         EXPECT_LT(step, far / 4) << "frame " << f << ": a jump, not a smooth change";
     }
-    // The change follows time, not the order of rendering: two frames apart is about twice one.
     EXPECT_GT(meanDifference(frames[0], frames[2]), meanDifference(frames[0], frames[1]) * 1.3);
 }
 

@@ -1,9 +1,7 @@
-// Parts of the layer, as a host asks for them with a region of interest, a layer partly outside
-// the composition or a mask: through the scene host and the effect library, every region's
-// pixels must be, bit for bit, the pixels of the whole-layer render at the same place. A wrong
-// mapping (the region squeezed into the world, an origin ignored, added twice or on the wrong
-// axis, the rays spanning the world instead of the layer) moves or rescales the picture and
-// shows here.
+// Parts of the layer, as a host asks for them (region of interest, layer partly outside the comp,
+// mask): each region's pixels must be, bit for bit, the whole-layer render's at the same place,
+// or a wrong mapping (origin ignored, doubled or on the wrong axis, rays spanning the world
+// instead of the layer) shows.
 
 #include <gtest/gtest.h>
 
@@ -27,25 +25,25 @@ struct Rect {
     int32_t left, top, right, bottom;
 };
 
-// Two clouds off the centre, so the picture has no symmetry a mirrored or shifted region could
-// match; few steps and octaves to keep the many small renders cheap.
-scene::Scene cloudScene(int32_t width, int32_t height, bool camera) {
-    const std::string w = std::to_string(width);
-    const std::string h = std::to_string(height);
-    std::string json = R"({"composition": {"width": )" + w + R"(, "height": )" + h + R"(, "frameRate": 24},)";
-    if (camera) json += R"("camera": {},)";
-    json += R"("layers": [
+// Two clouds off the centre, so no mirrored or shifted region can match; cheap to render.
+scene::Scene cloudScene(int32_t width, int32_t height, bool camera, int downsample, int depth) {
+    auto at = [&](double x, double y) {
+        return std::to_string(width * x) + ", " + std::to_string(height * y);
+    };
+    scene::Scene s = scene::parseScene(
+        R"({"composition": {"width": )" + std::to_string(width) + R"(, "height": )" + std::to_string(height) +
+            R"(, "frameRate": 24},)" + (camera ? R"("camera": {},)" : "") + R"("layers": [
         {"name": "a", "type": "light", "position": [)" +
-            std::to_string(width * 0.4) + ", " + std::to_string(height * 0.45) +
-            R"(, 0], "color": [1, 0.7, 0.4]},
+            at(0.4, 0.45) + R"(, 0], "color": [1, 0.7, 0.4]},
         {"name": "b", "type": "light", "position": [)" +
-            std::to_string(width * 0.7) + ", " + std::to_string(height * 0.6) +
-            R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
-      "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "textureStrength": 0, "selfShadow": 0, "domainWarp": 0}})";
-    return scene::parseScene(json, "region scene");
+            at(0.7, 0.6) + R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
+      "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "textureStrength": 0, "selfShadow": 0, "domainWarp": 0}})",
+        "region scene");
+    s.render.downsample = downsample;
+    s.render.depth = depth;
+    return s;
 }
 
-// Every pixel of the world as the host reads it back (any depth), row by row.
 std::vector<ArgbF> pixelsOf(const HostWorld& world) {
     std::vector<ArgbF> pixels;
     for (int32_t y = 0; y < world.height(); ++y)
@@ -53,14 +51,27 @@ std::vector<ArgbF> pixelsOf(const HostWorld& world) {
     return pixels;
 }
 
-bool samePixel(const ArgbF& a, const ArgbF& b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+// Every pixel of the world is written, and each one over the layer is the whole frame's pixel at
+// the world's origin plus its own position.
+void expectPlaced(SceneHost& host, const std::vector<ArgbF>& whole, const std::string& label) {
+    const HostWorld& out = host.output();
+    EXPECT_EQ(out.poisonCount(), 0) << label;
+    for (int32_t y = 0; y < out.height(); ++y) {
+        for (int32_t x = 0; x < out.width(); ++x) {
+            const int32_t lx = out.originX() + x, ly = out.originY() + y;
+            if (lx < 0 || ly < 0 || lx >= host.frameWidth() || ly >= host.frameHeight()) continue;
+            const ArgbF got = out.pixel(x, y), want = whole[ly * host.frameWidth() + lx];
+            ASSERT_EQ(std::memcmp(&got, &want, sizeof got), 0) << label << ": world pixel " << x << "," << y;
+        }
+    }
+    EXPECT_TRUE(host.clean()) << label << '\n' << host.report();
+}
 
-// The frame rendered whole, then each region: every region pixel equals the whole frame's pixel
-// at the world's origin plus its own position, and every world pixel is written, nothing beyond.
+// The frame rendered whole, then each region (the world must be the request cut to the layer),
+// then into a buffer a host hands out reaching past the layer on every side.
 void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std::string& what) {
     const int32_t width = host.frameWidth();
     const int32_t height = host.frameHeight();
-    host.clearRequestRect();
     ASSERT_EQ(host.renderFrame(1), 0) << what;
     ASSERT_EQ(host.output().width(), width) << what;
     ASSERT_EQ(host.output().height(), height) << what;
@@ -76,7 +87,6 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
         host.setRequestRect(r.left, r.top, r.right, r.bottom);
         ASSERT_EQ(host.renderFrame(1), 0) << label;
         const HostWorld& out = host.output();
-        // The world is the request cut to the layer.
         const int32_t left = std::max(r.left, 0), top = std::max(r.top, 0);
         const int32_t right = std::min(r.right, width), bottom = std::min(r.bottom, height);
         if (left >= right || top >= bottom) {
@@ -87,89 +97,45 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
             ASSERT_EQ(out.width(), right - left) << label;
             ASSERT_EQ(out.height(), bottom - top) << label;
         }
-        EXPECT_EQ(out.poisonCount(), 0) << label;
-        for (int32_t y = 0; y < out.height(); ++y) {
-            for (int32_t x = 0; x < out.width(); ++x) {
-                const ArgbF& want = whole[(out.originY() + y) * width + out.originX() + x];
-                ASSERT_TRUE(samePixel(out.pixel(x, y), want)) << label << ": world pixel " << x << "," << y;
-            }
-        }
-        EXPECT_TRUE(host.clean()) << label << '\n' << host.report();
+        expectPlaced(host, whole, label);
     }
+    host.clearRequestRect();
+    host.setOutputRect(-3, -2, width + 4, height + 1);
+    ASSERT_EQ(host.renderFrame(1), 0) << what;
+    ASSERT_EQ(host.output().originX(), -3);
+    ASSERT_EQ(host.output().originY(), -2);
+    ASSERT_EQ(host.output().width(), width + 7);
+    expectPlaced(host, whole, what + ", world past the layer");
 }
 
 // Quadrants (meeting at a point that is not the centre for odd sizes), one pixel, a region over
 // the bottom-left and one over the top-right edge, and requests that miss the layer.
 std::vector<Rect> regionsOf(int32_t w, int32_t h) {
     const int32_t mx = w / 2, my = h / 2;
-    return {{0, 0, mx, my},
-            {mx, 0, w, my},
-            {0, my, mx, h},
-            {mx, my, w, h},
-            {w - 2, my, w - 1, my + 1},
-            {-3, h - 4, 5, h + 6},
-            {w - 5, -2, w + 3, 3},
-            {w, 0, w + 4, h},
-            {2, -6, 9, 0}};
+    // clang-format off
+    return {{0, 0, mx, my}, {mx, 0, w, my}, {0, my, mx, h}, {mx, my, w, h}, {w - 2, my, w - 1, my + 1},
+            {-3, h - 4, 5, h + 6}, {w - 5, -2, w + 3, 3}, {w, 0, w + 4, h}, {2, -6, 9, 0}};
+    // clang-format on
 }
 
+// Float frames show one ulp of a misplaced ray; each integer depth has its own row worker.
 TEST(RegionRender, EveryRegionMatchesTheWholeLayerBitForBit) {
-    for (bool camera : {true, false}) {
-        for (auto [layerWidth, layerHeight] : {std::pair{24, 16}, std::pair{25, 17}}) {
-            for (int downsample : {1, 2, 3}) {
-                scene::Scene s = cloudScene(layerWidth, layerHeight, camera);
-                s.render.downsample = downsample;
-                s.render.depth = 32; // float: one ulp of a misplaced ray shows
-                SceneHost host(s);
-                host.start();
-                const std::string what = std::string(camera ? "camera" : "no camera") + ", layer " +
-                                         std::to_string(layerWidth) + "x" + std::to_string(layerHeight) +
-                                         ", downsample 1/" + std::to_string(downsample);
-                checkRegions(host, regionsOf(host.frameWidth(), host.frameHeight()), what);
-            }
-        }
-    }
-}
-
-// Each depth has its own row worker, and each must place the region.
-TEST(RegionRender, IntegerDepthsPlaceRegionsToo) {
-    for (int depth : {8, 16}) {
-        scene::Scene s = cloudScene(25, 17, depth == 16);
-        s.render.downsample = 3;
-        s.render.depth = depth;
-        SceneHost host(s);
+    struct Config {
+        bool camera;
+        int32_t width, height;
+        int downsample, depth;
+    };
+    std::vector<Config> configs = {{false, 25, 17, 3, 8}, {true, 25, 17, 3, 16}};
+    for (bool camera : {true, false})
+        for (auto [width, height] : {std::pair{24, 16}, std::pair{25, 17}})
+            for (int downsample : {1, 2, 3}) configs.push_back({camera, width, height, downsample, 32});
+    for (const Config& c : configs) {
+        SceneHost host(cloudScene(c.width, c.height, c.camera, c.downsample, c.depth));
         host.start();
-        const int32_t w = host.frameWidth(), h = host.frameHeight();
-        checkRegions(host,
-                     {{0, 0, w / 2, h / 2}, {w / 2, 0, w, h / 2}, {0, h / 2, w / 2, h}, {w / 2, h / 2, w, h}},
-                     std::to_string(depth) + " bits, downsample 1/3");
-    }
-}
-
-// A host may hand out a buffer larger than the result, reaching past the layer on every side:
-// the pixels over the layer are still the whole render's, and every pixel is written.
-TEST(RegionRender, AWorldReachingPastTheLayerIsFilledAndPlaced) {
-    for (bool camera : {true, false}) {
-        scene::Scene s = cloudScene(25, 17, camera);
-        s.render.downsample = 2;
-        s.render.depth = 32;
-        SceneHost host(s);
-        host.start();
-        const int32_t w = host.frameWidth(), h = host.frameHeight();
-        ASSERT_EQ(host.renderFrame(0), 0);
-        const std::vector<ArgbF> whole = pixelsOf(host.output());
-
-        host.setOutputRect(-3, -2, w + 4, h + 1);
-        ASSERT_EQ(host.renderFrame(0), 0);
-        const HostWorld& out = host.output();
-        ASSERT_EQ(out.originX(), -3);
-        ASSERT_EQ(out.originY(), -2);
-        ASSERT_EQ(out.width(), w + 7);
-        EXPECT_EQ(out.poisonCount(), 0);
-        for (int32_t y = 0; y < h; ++y)
-            for (int32_t x = 0; x < w; ++x)
-                ASSERT_TRUE(samePixel(out.pixel(x + 3, y + 2), whole[y * w + x])) << x << "," << y;
-        EXPECT_TRUE(host.clean()) << host.report();
+        checkRegions(host, regionsOf(host.frameWidth(), host.frameHeight()),
+                     std::string(c.camera ? "camera" : "no camera") + ", " + std::to_string(c.width) + "x" +
+                         std::to_string(c.height) + " at 1/" + std::to_string(c.downsample) + ", " +
+                         std::to_string(c.depth) + " bits");
     }
 }
 

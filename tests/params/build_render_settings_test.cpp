@@ -2,10 +2,11 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <limits>
+#include <string>
+#include <utility>
 
 #include "params/default_params.h"
 #include "params/param_conversions.h"
@@ -13,21 +14,19 @@
 namespace nebulastra {
 namespace {
 
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
 // One frame's inputs: parameters at their defaults, a 1920 x 1080 layer at full resolution,
 // time 0 of a 24 fps comp.
 struct Frame {
     test::DefaultParams params;
-    PF_InData in_data;
-    PF_EffectWorld output;
+    PF_InData in_data{};
+    PF_EffectWorld output{};
 
     Frame() {
-        std::memset(&in_data, 0, sizeof in_data);
-        std::memset(&output, 0, sizeof output);
         setSize(1920, 1080);
         in_data.height = 1080;
-        in_data.downsample_x = {1, 1};
-        in_data.downsample_y = {1, 1};
-        in_data.current_time = 0;
+        in_data.downsample_x = in_data.downsample_y = {1, 1};
         in_data.time_step = 1;
         in_data.time_scale = 24;
     }
@@ -35,79 +34,108 @@ struct Frame {
         output.width = width;
         output.height = height;
     }
+    double& slider(ParamIndex i) { return params[i].u.fs_d.value; }
     RenderSettings build() { return buildRenderSettings(params.params(), &output, &in_data); }
 };
 
-TEST(BuildRenderSettings, DefaultsOfAFullHdFrame) {
+// Output and full-resolution size, as "WxH of WxH".
+std::string sizes(const RenderSettings& s) {
+    return std::to_string(s.outputWidth) + "x" + std::to_string(s.outputHeight) + " of " +
+           std::to_string(s.fullWidth) + "x" + std::to_string(s.fullHeight);
+}
+
+// Every parameter at a value of its own, so a setting read from the wrong parameter, even one with
+// the same default, shows (integer sliders and popups are told apart by their limits below).
+// Percentages are scaled in double and rounded once: 33.3 % is 0.333f, where float arithmetic
+// would give 0.33299997f (and 0.12339999f for 12.34 %); other sliders are just rounded to float.
+TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
+    using S = RenderSettings;
+    const struct {
+        ParamIndex index;
+        double value;
+        float S::*field;
+        float expected;
+    } floats[] = {
+        // clang-format off
+        {kParamDensity, 33.3, &S::density, 0.333f},              {kParamBrightness, 50, &S::brightness, 0.5f},
+        {kParamSaturation, 12.34, &S::saturation, 0.1234f},        {kParamFlattenBase, 12.5, &S::flattenBase, 0.125f},
+        {kParamTower, 37.5, &S::tower, 0.375f},               {kParamBillow, 62.5, &S::billow, 0.625f},
+        {kParamEdgeHardness, 87.5, &S::edgeHardness, 0.875f}, {kParamEdgeErosion, 6.25, &S::edgeErosion, 0.0625f},
+        {kParamDomainWarp, 18.75, &S::domainWarp, 0.1875f},   {kParamSunIntensity, 125, &S::sunIntensity, 1.25f},
+        {kParamAmbient, 150, &S::ambient, 1.5f},              {kParamSelfShadow, 175, &S::selfShadow, 1.75f},
+        {kParamOpacityRandom, 0.7, &S::opacityRandom, 0.007f},
+        {kParamTextureStrength, 15.625, &S::textureStrength, 0.15625f},
+        {kParamTextureContrast, 106.25, &S::textureContrast, 1.0625f},
+        {kParamEvolutionSpeed, 112.5, &S::evolutionSpeed, 1.125f},
+        {kParamCloudSize, 25, &S::cloudSizePx, 270.0f}, // 25 % of the 1080-line layer
+        {kParamEdgeSoftness, 4.5, &S::edgeSoftness, 4.5f},    {kParamBillowSize, 0.1, &S::billowSize, 0.1f},
+        {kParamTextureScale, 8.5, &S::textureScale, 8.5f},
+        // clang-format on
+    };
+    const struct {
+        ParamIndex x; // then y and z
+        float (S::*field)[3];
+        double values[3];
+        float expected[3];
+    } triples[] = {
+        {kParamScaleX, &S::scale, {200, 250, 275}, {2.0f, 2.5f, 2.75f}},
+        {kParamScaleRandomX, &S::scaleRandom, {31.25, 43.75, 56.25}, {0.3125f, 0.4375f, 0.5625f}},
+        {kParamRotationRandomX, &S::rotationRandom, {68.75, 81.25, 93.75}, {0.6875f, 0.8125f, 0.9375f}}};
     Frame frame;
+    for (const auto& f : floats) frame.slider(f.index) = f.value;
+    for (const auto& t : triples)
+        for (int axis = 0; axis < 3; ++axis) frame.slider(ParamIndex(t.x + axis)) = t.values[axis];
+    frame.slider(kParamBillowSeed) = 11;
+    frame.slider(kParamRandomSeed) = 22;
+    frame.slider(kParamTextureSeed) = 33;
+    // Angles (16.16 fixed-point degrees) keep whole turns; the texture evolves half a degree; the sun
+    // stands 30 degrees below the horizon at azimuth 0.
+    const std::pair<ParamIndex, int32_t> fixedDegrees[] = {
+        // clang-format off
+        {kParamRotateX, 450 * 65536}, {kParamRotateY, -90 * 65536}, {kParamRotateZ, 120 * 65536},
+        {kParamWorldEvolution, 32000 * 65536}, {kParamBillowEvolution, 270 * 65536},
+        {kParamTextureEvolution, 32768}, {kParamSunAzimuth, 0}, {kParamSunElevation, -30 * 65536},
+        // clang-format on
+    };
+    for (const auto& [index, value] : fixedDegrees) frame.params[index].u.ad.value = value;
+    frame.params[kParamEmitters].u.bd.value = 1;
     const RenderSettings s = frame.build();
 
-    EXPECT_EQ(s.qualitySteps, 64);
-    EXPECT_EQ(s.density, 2.0f);
-    EXPECT_EQ(s.brightness, 1.0f);
-    EXPECT_EQ(s.cloudSizePx, 323.99997f); // 1080 * (30 * 0.01f) in single precision, not 324
-    EXPECT_NE(s.cloudSizePx, 324.0f);
-    EXPECT_EQ(s.edgeSoftness, 2.0f);
-    EXPECT_NEAR(s.sunDirection[0], 0.5f, 1e-6f);
-    EXPECT_NEAR(s.sunDirection[1], -0.70710677f, 1e-6f);
-    EXPECT_NEAR(s.sunDirection[2], 0.5f, 1e-6f);
-    EXPECT_EQ(s.sunIntensity, 1.3f);
-    EXPECT_EQ(s.ambient, 0.35f);
-    EXPECT_EQ(s.phaseAnisotropy, 0.45f);
-    EXPECT_EQ(s.selfShadow, 1.0f);
-    EXPECT_EQ(s.flattenBase, 0.5f);
-    EXPECT_EQ(s.tower, 0.35f);
-    EXPECT_EQ(s.edgeErosion, 0.4f);
-    EXPECT_EQ(s.domainWarp, 0.3f);
-    EXPECT_EQ(s.edgeHardness, 0.5f);
-    EXPECT_EQ(s.billowMap, NoiseShape::Smooth);
-    EXPECT_EQ(s.billow, 0.6f);
-    EXPECT_EQ(s.billowSize, 3.0f);
-    EXPECT_EQ(s.billowDetail, 4);
-    EXPECT_EQ(s.billowEvolution, 0.0f);
-    EXPECT_EQ(s.billowSeed, 0);
-    EXPECT_EQ(s.worldEvolution, 0.0f);
-    EXPECT_EQ(s.evolutionSpeed, 0.3f);
-    for (int axis = 0; axis < 3; ++axis) {
-        EXPECT_EQ(s.scale[axis], 1.0f) << axis;
-        EXPECT_EQ(s.rotation[axis], 0.0f) << axis;
-        EXPECT_EQ(s.scaleRandom[axis], 0.0f) << axis;
-        EXPECT_EQ(s.rotationRandom[axis], 0.0f) << axis;
-    }
-    EXPECT_EQ(s.opacityRandom, 0.0f);
-    EXPECT_EQ(s.randomSeed, 0);
+    for (const auto& f : floats) EXPECT_EQ(s.*f.field, f.expected) << "parameter " << f.index;
+    for (const auto& t : triples)
+        for (int axis = 0; axis < 3; ++axis)
+            EXPECT_EQ((s.*t.field)[axis], t.expected[axis]) << "parameter " << t.x + axis;
+    EXPECT_EQ(s.billowSeed, 11);
+    EXPECT_EQ(s.randomSeed, 22);
+    EXPECT_EQ(s.textureSeed, 33);
+    const float radians[] = {s.rotation[0],    s.rotation[1],     s.rotation[2],
+                             s.worldEvolution, s.billowEvolution, s.textureEvolution};
+    const float expected[] = {7.853982f, -1.5707964f, 2.0943951f, 558.50543f, 4.712389f, 0.0087266462f};
+    for (int i = 0; i < 6; ++i) EXPECT_FLOAT_EQ(radians[i], expected[i]) << "angle " << i;
+    // 2.6631614e-7 is single-precision pi / 180 / 65536, bits 0x348EFA36.
+    uint32_t bits = 0;
+    std::memcpy(&bits, &kFixedDegreesToRadians, sizeof bits);
+    EXPECT_EQ(bits, 0x348EFA36u);
+    // A sun below the horizon points down (+y); azimuth 0 looks along +z.
+    EXPECT_NEAR(s.sunDirection[0], 0.0f, 1e-7f);
+    EXPECT_NEAR(s.sunDirection[1], 0.5f, 1e-6f);
+    EXPECT_NEAR(s.sunDirection[2], 0.8660254f, 1e-6f);
+    EXPECT_TRUE(s.cloudPrefixOnly);
+    EXPECT_EQ(s.phaseAnisotropy, 0.45f); // fixed by the effect
     EXPECT_EQ(s.intensitySizeWeight, 1.0f);
-    EXPECT_EQ(s.saturation, 1.0f);
-    EXPECT_EQ(s.overlapBlend, BlendMode::Average);
-    EXPECT_FALSE(s.cloudPrefixOnly);
-    EXPECT_EQ(s.textureType, TextureType::Wisps);
-    EXPECT_EQ(s.textureStrength, 0.3f);
-    EXPECT_EQ(s.textureScale, 6.0f);
-    EXPECT_EQ(s.textureContrast, 1.0f);
-    EXPECT_EQ(s.textureEvolution, 0.0f);
-    EXPECT_EQ(s.textureSeed, 0);
-    EXPECT_EQ(s.timeSeconds, 0.0f);
-    EXPECT_EQ(s.outputWidth, 1920);
-    EXPECT_EQ(s.outputHeight, 1080);
-    EXPECT_EQ(s.fullWidth, 1920);
-    EXPECT_EQ(s.fullHeight, 1080);
-    // Left for scene capture: no emitters, no camera.
-    EXPECT_EQ(s.emitterCount, 0);
+    EXPECT_EQ(s.emitterCount, 0); // left for scene capture
     EXPECT_FALSE(s.camera.valid);
 }
 
 TEST(BuildRenderSettings, FullResolutionSizeUnderDownsampling) {
+    // Half resolution: a 960 x 540 output of a 1080-line layer; the cloud size follows in_data's
+    // height, not the output's: 1080 * (30 * 0.01f) in single precision, not 324.
     Frame frame;
-    // Half resolution: a 960 x 540 output of a 1080-line layer.
     frame.setSize(960, 540);
-    frame.in_data.downsample_x = {1, 2};
-    frame.in_data.downsample_y = {1, 2};
+    frame.in_data.downsample_x = frame.in_data.downsample_y = {1, 2};
     RenderSettings s = frame.build();
-    EXPECT_EQ(s.outputWidth, 960);
-    EXPECT_EQ(s.outputHeight, 540);
-    EXPECT_EQ(s.fullWidth, 1920);
-    EXPECT_EQ(s.fullHeight, 1080);
-    EXPECT_EQ(s.cloudSizePx, 323.99997f); // follows in_data's height, not the output's
+    EXPECT_EQ(sizes(s), "960x540 of 1920x1080");
+    EXPECT_EQ(s.cloudSizePx, 323.99997f);
 
     // Without a layer height the full-resolution height stands in.
     frame.in_data.height = 0;
@@ -121,12 +149,9 @@ TEST(BuildRenderSettings, FullResolutionSizeUnderDownsampling) {
     frame.in_data.downsample_x = {0, 2};
     frame.in_data.downsample_y = {0, 4};
     frame.setSize(640, 360);
-    s = frame.build();
-    EXPECT_EQ(s.fullWidth, 640);
-    EXPECT_EQ(s.fullHeight, 360);
+    EXPECT_EQ(sizes(frame.build()), "640x360 of 640x360");
 
-    // Rounded to nearest: 333 * 3 / 2 = 499.5 -> 500.
-    EXPECT_EQ(fullResolutionSize(333, {2, 3}), 500);
+    EXPECT_EQ(fullResolutionSize(333, {2, 3}), 500); // 499.5 rounded to nearest
     // A result below 1 falls back to the size itself, or 1 for an empty output.
     EXPECT_EQ(fullResolutionSize(7, {1, 0}), 7);
     EXPECT_EQ(fullResolutionSize(0, {1, 1}), 1);
@@ -136,14 +161,14 @@ TEST(BuildRenderSettings, FullResolutionSizeUnderDownsampling) {
 // The other way round: the whole layer at the current downsample, a partly covered last pixel
 // included, and back to full resolution again for the view rays.
 TEST(BuildRenderSettings, LayerSizeAtTheDownsample) {
-    EXPECT_EQ(downsampledSize(1920, {1, 2}), 960);
-    EXPECT_EQ(downsampledSize(1081, {1, 2}), 541);
-    EXPECT_EQ(downsampledSize(25, {1, 3}), 9);
-    EXPECT_EQ(downsampledSize(25, {2, 3}), 17); // 16.67
-    EXPECT_EQ(downsampledSize(25, {0, 2}), 25); // numerator 0: full resolution
-    EXPECT_EQ(downsampledSize(25, {1, 0}), 25);
-    EXPECT_EQ(downsampledSize(0, {1, 2}), 0);
-    EXPECT_EQ(downsampledSize(30000, {100000, 1}), 2147483647); // clamped, not wrapped
+    const struct {
+        int32_t size;
+        PF_RationalScale downsample;
+        int32_t expected;
+    } cases[] = {{1081, {1, 2}, 541}, {25, {2, 3}, 17},
+                 {25, {0, 2}, 25},    {25, {1, 0}, 25},
+                 {0, {1, 2}, 0},      {30000, {100000, 1}, 2147483647}}; // clamped, not wrapped
+    for (const auto& c : cases) EXPECT_EQ(downsampledSize(c.size, c.downsample), c.expected) << c.size;
 
     Frame frame;
     frame.in_data.width = 1001;
@@ -153,32 +178,23 @@ TEST(BuildRenderSettings, LayerSizeAtTheDownsample) {
     const LayerSize layer = downsampledLayerSize(&frame.in_data);
     EXPECT_EQ(layer.width, 251);
     EXPECT_EQ(layer.height, 188);
-    // The snapshot for that layer: the rays span it, and it maps back to about the full size.
     const RenderSettings s =
         buildRenderSettings(frame.params.params(), layer.width, layer.height, &frame.in_data);
-    EXPECT_EQ(s.outputWidth, 251);
-    EXPECT_EQ(s.outputHeight, 188);
-    EXPECT_EQ(s.fullWidth, 1004);
-    EXPECT_EQ(s.fullHeight, 564);
+    EXPECT_EQ(sizes(s), "251x188 of 1004x564");
 }
 
-TEST(BuildRenderSettings, TimeInSeconds) {
-    Frame frame;
-    frame.in_data.current_time = 48;
-    frame.in_data.time_scale = 24;
-    EXPECT_EQ(frame.build().timeSeconds, 2.0f);
-
-    frame.in_data.current_time = 1001;
-    frame.in_data.time_scale = 24000;
-    EXPECT_EQ(frame.build().timeSeconds, 1001.0f / 24000.0f);
-
-    frame.in_data.current_time = 48;
-    frame.in_data.time_scale = 0;
-    EXPECT_EQ(frame.build().timeSeconds, 0.0f);
-
-    frame.in_data.current_time = -24;
-    frame.in_data.time_scale = 24;
-    EXPECT_EQ(frame.build().timeSeconds, 0.0f);
+TEST(BuildRenderSettings, TimeInSecondsNeverNegative) {
+    const struct {
+        A_long time;
+        A_u_long scale;
+        float seconds;
+    } cases[] = {{48, 24, 2.0f}, {1001, 24000, 0.041708332f}, {48, 0, 0.0f}, {-24, 24, 0.0f}};
+    for (const auto& c : cases) {
+        Frame frame;
+        frame.in_data.current_time = c.time;
+        frame.in_data.time_scale = c.scale;
+        EXPECT_EQ(frame.build().timeSeconds, c.seconds) << c.time << "/" << c.scale;
+    }
 }
 
 TEST(BuildRenderSettings, OutOfRangeValuesAreBroughtIntoRange) {
@@ -188,19 +204,16 @@ TEST(BuildRenderSettings, OutOfRangeValuesAreBroughtIntoRange) {
     frame.params[kParamOverlapBlend].u.pd.value = 9;
     frame.params[kParamTextureType].u.pd.value = 4;
     frame.params[kParamBillowDetail].u.sd.value = 0;
-    frame.params[kParamScaleY].u.fs_d.value = 1.0; // 1 % renders as 2 %
-    frame.params[kParamScaleZ].u.fs_d.value = std::numeric_limits<double>::quiet_NaN();
-    frame.params[kParamEmitters].u.bd.value = 1;
+    frame.slider(kParamScaleY) = 1.0; // 1 % renders as 2 %
+    frame.slider(kParamScaleZ) = kNaN;
     RenderSettings s = frame.build();
     EXPECT_EQ(s.qualitySteps, 256);
     EXPECT_EQ(s.billowMap, NoiseShape::Smooth);
     EXPECT_EQ(s.overlapBlend, BlendMode::Darken);
     EXPECT_EQ(s.textureType, TextureType::Wisps);
     EXPECT_EQ(s.billowDetail, 1);
-    EXPECT_EQ(s.scale[0], 1.0f);
     EXPECT_EQ(s.scale[1], 0.02f);
     EXPECT_EQ(s.scale[2], 0.02f);
-    EXPECT_TRUE(s.cloudPrefixOnly);
 
     frame.params[kParamQualitySteps].u.sd.value = 8;
     frame.params[kParamBillowMap].u.pd.value = 7;
@@ -216,77 +229,27 @@ TEST(BuildRenderSettings, OutOfRangeValuesAreBroughtIntoRange) {
 
     // "Cloud Size" 1 on a 50-pixel layer: 0.5 px is raised to 1; so is a NaN size.
     frame.in_data.height = 50;
-    frame.params[kParamCloudSize].u.fs_d.value = 1.0;
+    frame.slider(kParamCloudSize) = 1.0;
     EXPECT_EQ(frame.build().cloudSizePx, 1.0f);
-    frame.params[kParamCloudSize].u.fs_d.value = std::numeric_limits<double>::quiet_NaN();
+    frame.slider(kParamCloudSize) = kNaN;
     EXPECT_EQ(frame.build().cloudSizePx, 1.0f);
-}
-
-TEST(BuildRenderSettings, AnglesKeepWholeTurns) {
-    // 2.6631614e-7 is single-precision pi / 180 / 65536, bits 0x348EFA36.
-    uint32_t bits = 0;
-    std::memcpy(&bits, &kFixedDegreesToRadians, sizeof bits);
-    EXPECT_EQ(bits, 0x348EFA36u);
-
-    Frame frame;
-    frame.params[kParamRotateX].u.ad.value = 450 * 65536;
-    frame.params[kParamRotateY].u.ad.value = -90 * 65536;
-    frame.params[kParamRotateZ].u.ad.value = 765 * 65536;
-    frame.params[kParamWorldEvolution].u.ad.value = 32000 * 65536; // almost 89 turns
-    frame.params[kParamBillowEvolution].u.ad.value = 45 * 65536;
-    frame.params[kParamTextureEvolution].u.ad.value = 32768; // half a degree
-    frame.params[kParamSunElevation].u.ad.value = -30 * 65536;
-    frame.params[kParamSunAzimuth].u.ad.value = 0;
-    const RenderSettings s = frame.build();
-    EXPECT_FLOAT_EQ(s.rotation[0], 7.853982f); // not 1.570796
-    EXPECT_FLOAT_EQ(s.rotation[1], -1.5707964f);
-    EXPECT_FLOAT_EQ(s.rotation[2], 13.351770f);
-    EXPECT_FLOAT_EQ(s.worldEvolution, 558.50543f);
-    EXPECT_FLOAT_EQ(s.billowEvolution, 0.7853982f);
-    EXPECT_FLOAT_EQ(s.textureEvolution, 0.0087266462f);
-    // A sun below the horizon points down (+y); azimuth 0 looks along +z.
-    EXPECT_NEAR(s.sunDirection[0], 0.0f, 1e-7f);
-    EXPECT_NEAR(s.sunDirection[1], 0.5f, 1e-6f);
-    EXPECT_NEAR(s.sunDirection[2], 0.8660254f, 1e-6f);
 }
 
 TEST(BuildRenderSettings, SeedsTruncateTowardZeroAndSaturate) {
-    Frame frame;
-    frame.params[kParamBillowSeed].u.fs_d.value = 12.7;
-    frame.params[kParamRandomSeed].u.fs_d.value = 3.0e9;
-    frame.params[kParamTextureSeed].u.fs_d.value = -3.0e9;
-    RenderSettings s = frame.build();
-    EXPECT_EQ(s.billowSeed, 12);
-    EXPECT_EQ(s.randomSeed, 2147483647);
-    EXPECT_EQ(s.textureSeed, -2147483647 - 1);
-
-    frame.params[kParamBillowSeed].u.fs_d.value = -12.7;
-    frame.params[kParamRandomSeed].u.fs_d.value = std::numeric_limits<double>::quiet_NaN();
-    frame.params[kParamTextureSeed].u.fs_d.value = 9999.999;
-    s = frame.build();
-    EXPECT_EQ(s.billowSeed, -12);
-    EXPECT_EQ(s.randomSeed, 0);
-    EXPECT_EQ(s.textureSeed, 9999);
-}
-
-TEST(BuildRenderSettings, PercentagesRoundOnceFromDouble) {
-    // 33.3 * 0.01 in double, then to float, is 0.333f; in float arithmetic it would be
-    // 0.33299997f. Likewise 12.34 % -> 0.1234f, not 0.12339999f.
-    Frame frame;
-    frame.params[kParamDensity].u.fs_d.value = 33.3;
-    frame.params[kParamSaturation].u.fs_d.value = 12.34;
-    frame.params[kParamOpacityRandom].u.fs_d.value = 0.7;
-    frame.params[kParamBillowSize].u.fs_d.value = 0.1; // as entered: just rounded to float
-    frame.params[kParamScaleY].u.fs_d.value = 150.0;   // each axis from its own slider
-    frame.params[kParamScaleZ].u.fs_d.value = 250.0;
-    const RenderSettings s = frame.build();
-    EXPECT_EQ(s.scale[0], 1.0f);
-    EXPECT_EQ(s.scale[1], 1.5f);
-    EXPECT_EQ(s.scale[2], 2.5f);
-    EXPECT_EQ(s.density, 0.333f);
-    EXPECT_EQ(s.saturation, 0.1234f);
-    EXPECT_EQ(s.opacityRandom, 0.007f);
-    EXPECT_EQ(s.billowSize, 0.1f);
+    const struct {
+        double value;
+        int32_t seed;
+    } cases[] = {
+        // clang-format off
+        {12.7, 12}, {-12.7, -12}, {9999.999, 9999}, {3.0e9, 2147483647}, {-3.0e9, -2147483647 - 1},
+        {2147483647.0, 2147483647}, {kNaN, 0},
+        // clang-format on
+    };
+    for (const auto& c : cases) {
+        Frame frame;
+        frame.slider(kParamRandomSeed) = c.value;
+        EXPECT_EQ(frame.build().randomSeed, c.seed) << c.value;
+    }
 }
 
 } // namespace

@@ -1,29 +1,40 @@
-// The light walk: which layers become clouds, in which order, with which values, and what the
-// frame gets when the host cannot answer. Everything runs against the scene host, which faults on
-// any call the walk has no business making (a light query on a non-light, a foreign handle, an
-// unbalanced suite or memory handle), so every test also ends with host.clean().
+// Scene capture in-process against the scene host, as the frame driver runs it: which layers
+// become clouds with which values, the camera, the "Emitters" name filter, and the fallbacks when
+// the host cannot answer. The host faults on any call capture has no business making.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 #include <new>
 #include <string>
 #include <vector>
 
 #include "host/host_abi.h"
-#include "scene/scene_capture.h"
+#include "hostio/plugin_id.h"
+#include "records/render_settings.h"
+#include "scene/capture_scene.h"
+#include "scenehost/scene_file.h"
+#include "scenehost/scene_host.h"
 
 namespace nebulastra {
 namespace {
 
 using scenehost::SceneHost;
-using testing::captureFrame;
-using testing::sceneFromJson;
-using testing::ScopedPluginId;
 
-std::string comp(const std::string& layers, const std::string& camera = "null") {
-    return R"({"composition": {"width": 32, "height": 32, "frameRate": 24}, "camera": )" + camera +
-           R"(, "layers": [)" + layers + "]}";
+// Captures `frame` inside a host command into a record as the snapshot leaves it (all zero but
+// the Emitters option).
+RenderSettings captureFrame(SceneHost& host, std::int32_t frame, bool cloudPrefixOnly = false) {
+    RenderSettings settings{};
+    settings.cloudPrefixOnly = cloudPrefixOnly;
+    host.runAsCommand(frame, [&] { captureScene(&host.inData(), settings); });
+    return settings;
+}
+
+scene::Scene comp(const std::string& layers, const std::string& camera = "null") {
+    return scene::parseScene(R"({"composition": {"width": 32, "height": 32, "frameRate": 24}, "camera": )" +
+                                 camera + R"(, "layers": [)" + layers + "]}",
+                             "test scene");
 }
 
 std::string light(const std::string& name, double x, const std::string& extra = "") {
@@ -37,15 +48,17 @@ std::vector<float> xPositions(const RenderSettings& s) {
     return xs;
 }
 
+// The effect's AEGP plug-in ID is process-wide: each test starts with the one global setup got.
 class CaptureScene : public ::testing::Test {
 protected:
-    ScopedPluginId pluginId{scenehost::kDefaultPluginId};
+    void SetUp() override { aegpPluginId = scenehost::kDefaultPluginId; }
+    void TearDown() override { aegpPluginId = 0; }
 };
 
 TEST_F(CaptureScene, TakesTheThirtyTwoTopmostLightsAndStopsThere) {
     std::string layers;
     for (int i = 0; i < 40; ++i) layers += (i ? "," : "") + light("Light " + std::to_string(i), 10.0 * i);
-    SceneHost host(sceneFromJson(comp(layers)));
+    SceneHost host(comp(layers));
     const RenderSettings s = captureFrame(host, 0);
 
     ASSERT_EQ(s.emitterCount, kMaxEmitters);
@@ -60,31 +73,21 @@ TEST_F(CaptureScene, TakesTheThirtyTwoTopmostLightsAndStopsThere) {
 }
 
 TEST_F(CaptureScene, CountsOnlyQualifyingLightsFromTheTop) {
-    // Other layer kinds take up indices; they never reach the light or stream queries (the host
-    // faults on those), and the emitter index counts lights only.
-    const std::string layers = R"({"type": "solid"}, )" + light("A", 1, R"("lightType": "spot")") +
+    // Other layer kinds take up indices but never reach the light or stream queries (the host
+    // faults on those); ambient and environment lights never become clouds, a light whose type
+    // the host cannot tell does; the emitter index counts clouds only.
+    const std::string layers = R"({"type": "solid"}, )" + light("cloud a", 1, R"("lightType": "spot")") +
                                R"(, {"type": "camera"}, {"name": "N", "type": "null"}, {"type": "text"}, )" +
-                               light("B", 2, R"("lightType": "parallel")") +
+                               light("cloud ambient", 7, R"("lightType": "ambient")") + "," +
+                               light("cloud b", 2, R"("lightType": "parallel")") +
                                R"(, {"type": "shape"}, {"type": "footage"}, )" +
-                               light("C", 3, R"("lightType": "point")");
-    SceneHost host(sceneFromJson(comp(layers)));
-    const RenderSettings s = captureFrame(host, 0);
-
-    EXPECT_EQ(xPositions(s), (std::vector<float>{1, 2, 3}));
-    EXPECT_EQ(host.log().count("AEGP_GetLightType"), 3u);
-    EXPECT_TRUE(host.clean()) << host.report();
-}
-
-TEST_F(CaptureScene, AmbientAndEnvironmentLightsNeverBecomeClouds) {
-    SceneHost host(sceneFromJson(comp(light("cloud ambient", 1, R"("lightType": "ambient")") + "," +
-                                      light("cloud environment", 2, R"("lightType": "environment")") + "," +
-                                      light("cloud spot", 3, R"("lightType": "spot")") + "," +
-                                      light("cloud unknown type", 4, R"("lightType": null)"))));
-
+                               light("cloud environment", 8, R"("lightType": "environment")") + "," +
+                               light("cloud c", 3, R"("lightType": "point")") + "," +
+                               light("cloud unknown", 4, R"("lightType": null)");
+    SceneHost host(comp(layers));
     for (bool prefixOnly : {false, true}) {
-        const RenderSettings s = captureFrame(host, 0, prefixOnly);
-        // A light whose type the host cannot tell still qualifies.
-        EXPECT_EQ(xPositions(s), (std::vector<float>{3, 4})) << "prefix " << prefixOnly;
+        EXPECT_EQ(xPositions(captureFrame(host, 0, prefixOnly)), (std::vector<float>{1, 2, 3, 4}))
+            << prefixOnly;
     }
     EXPECT_TRUE(host.clean()) << host.report();
 }
@@ -96,7 +99,6 @@ TEST_F(CaptureScene, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
         float color[3];
     };
     const Case cases[] = {
-        {R"("intensity": 100, "shadowDarkness": 100)", 1.0f, 1.0f, {1, 1, 1}},
         {R"("intensity": -50, "shadowDarkness": 0)", 0.0f, 0.0f, {1, 1, 1}}, // stored all the same
         {R"("intensity": 250, "shadowDarkness": 150)", 2.5f, 1.0f, {1, 1, 1}},
         {R"("intensity": 0, "shadowDarkness": -20)", 0.0f, 0.0f, {1, 1, 1}},
@@ -107,20 +109,19 @@ TEST_F(CaptureScene, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
         {R"("color": [2, -0.5, 0.25])", 1.0f, 1.0f, {2.0f, -0.5f, 0.25f}}, // never clamped
     };
     for (const Case& c : cases) {
-        SceneHost host(sceneFromJson(comp(light("L", 5, c.properties))));
+        SceneHost host(comp(light("L", 5, c.properties)));
         const RenderSettings s = captureFrame(host, 0);
         ASSERT_EQ(s.emitterCount, 1) << c.properties;
         const CloudEmitter& e = s.emitters[0];
         EXPECT_EQ(e.intensity, c.intensity) << c.properties;
         EXPECT_EQ(e.shadowDarkness, c.shadowDarkness) << c.properties;
-        EXPECT_EQ(e.color[0], c.color[0]) << c.properties;
-        EXPECT_EQ(e.color[1], c.color[1]) << c.properties;
-        EXPECT_EQ(e.color[2], c.color[2]) << c.properties;
+        EXPECT_EQ(std::vector<float>(e.color, e.color + 3), std::vector<float>(c.color, c.color + 3))
+            << c.properties;
         EXPECT_TRUE(host.clean()) << host.report();
     }
 
     // A host answering NaN (a broken expression) gives a cloud of no size and no opacity.
-    scene::Scene nanScene = sceneFromJson(comp(light("L", 5)));
+    scene::Scene nanScene = comp(light("L", 5));
     nanScene.layers[0].intensity = scene::Track{{{0.0, std::nan("")}}};
     nanScene.layers[0].shadowDarkness = scene::Track{{{0.0, std::nan("")}}};
     SceneHost host(nanScene);
@@ -131,11 +132,10 @@ TEST_F(CaptureScene, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
 }
 
 TEST_F(CaptureScene, LightsTakePartOnlyWhileTheirVideoIsActive) {
-    SceneHost host(
-        sceneFromJson(comp(light("switched off", 1, R"("enabled": false)") + "," +
-                           light("from one second", 2, R"("inPoint": 1)") + "," +
-                           light("until half a second", 3, R"("outPoint": 0.5)") + "," +
-                           light("activity unknown", 4, R"("enabled": null)") + "," + light("always", 5))));
+    SceneHost host((comp(light("switched off", 1, R"("enabled": false)") + "," +
+                         light("from one second", 2, R"("inPoint": 1)") + "," +
+                         light("until half a second", 3, R"("outPoint": 0.5)") + "," +
+                         light("activity unknown", 4, R"("enabled": null)") + "," + light("always", 5))));
 
     // 24 fps: frame 12 is the out point of the third light (active while t < out).
     EXPECT_EQ(xPositions(captureFrame(host, 0)), (std::vector<float>{3, 4, 5}));
@@ -145,11 +145,11 @@ TEST_F(CaptureScene, LightsTakePartOnlyWhileTheirVideoIsActive) {
 }
 
 TEST_F(CaptureScene, ParentedAndAnimatedLightsAreReadInWorldSpaceAtTheFrameTime) {
-    SceneHost host(sceneFromJson(comp(
+    SceneHost host(comp(
         R"({"name": "cloud child", "type": "light", "position": [10, 20, 30], "parent": "Mover",
             "intensity": [{"t": 0, "v": 0}, {"t": 1, "v": 200}]},
            {"name": "Mover", "type": "null",
-            "position": [[{"t": 0, "v": 0}, {"t": 1, "v": 240}], -8, [{"t": 0, "v": 0}, {"t": 1, "v": -100}]]})")));
+            "position": [[{"t": 0, "v": 0}, {"t": 1, "v": 240}], -8, [{"t": 0, "v": 0}, {"t": 1, "v": -100}]]})"));
     for (int frame : {0, 6, 24, 48}) {
         const RenderSettings s = captureFrame(host, frame);
         ASSERT_EQ(s.emitterCount, 1);
@@ -163,7 +163,7 @@ TEST_F(CaptureScene, ParentedAndAnimatedLightsAreReadInWorldSpaceAtTheFrameTime)
 }
 
 TEST_F(CaptureScene, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
-    SceneHost host(sceneFromJson(comp(light("cloud", 1), R"({"zoom": 50})")));
+    SceneHost host(comp(light("cloud", 1), R"({"zoom": 50})"));
     host.setApplId(scenehost::kApplIdPremiere);
     RenderSettings s{};
     s.emitterCount = 7; // whatever the record held before, the frame starts empty
@@ -204,8 +204,7 @@ TEST_F(CaptureScene, EachFailingQueryFallsBackAsDocumented) {
     const std::string layers =
         light("a", 1) + R"(, {"type": "solid"}, )" + light("b", 3) + "," + light("c", 4);
     for (const Case& c : cases) {
-        scene::Scene sc =
-            sceneFromJson(comp(layers, R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0]})"));
+        scene::Scene sc = comp(layers, R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0]})");
         sc.composition.timeBase = scene::TimeBase{24000, 1001}; // 23.976 fps: frame 5 is 5005/24000
         SceneHost host(sc);
         host.failCall(c.function, c.err, c.layer);
@@ -229,15 +228,14 @@ TEST_F(CaptureScene, EachFailingQueryFallsBackAsDocumented) {
 
 TEST_F(CaptureScene, ARefusedSuiteLeavesNoEmittersAndNoCamera) {
     const std::pair<const char*, std::int32_t> suites[] = {
-        {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1},
-        {kAEGPLayerSuite, kAEGPLayerSuiteVersion9},
-        {kAEGPLightSuite, kAEGPLightSuiteVersion2},
-        {kAEGPStreamSuite, kAEGPStreamSuiteVersion6},
+        // clang-format off
+        {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1}, {kAEGPLayerSuite, kAEGPLayerSuiteVersion9},
+        {kAEGPLightSuite, kAEGPLightSuiteVersion2}, {kAEGPStreamSuite, kAEGPStreamSuiteVersion6},
         {kAEGPMemorySuite, kAEGPMemorySuiteVersion1},
+        // clang-format on
     };
     for (const auto& [name, version] : suites) {
-        SceneHost host(
-            sceneFromJson(comp(light("cloud a", 1) + "," + light("cloud b", 2), R"({"zoom": 100})")));
+        SceneHost host(comp(light("cloud a", 1) + "," + light("cloud b", 2), R"({"zoom": 100})"));
         host.refuseSuite(name, version);
         const RenderSettings s = captureFrame(host, 0, /*cloudPrefixOnly=*/true);
         EXPECT_EQ(s.emitterCount, 0) << name;
@@ -261,6 +259,151 @@ TEST_F(CaptureScene, AnExhaustedHeapIsNotSwallowed) {
     in_data.pica_basicP = &basic;
     RenderSettings s{};
     EXPECT_THROW(captureScene(&in_data, s), std::bad_alloc);
+}
+
+void expectVec(const float v[3], float x, float y, float z, const char* what) {
+    EXPECT_EQ(v[0], x) << what;
+    EXPECT_EQ(v[1], y) << what;
+    EXPECT_EQ(v[2], z) << what;
+}
+
+// The same at full and at reduced resolution: the camera lives in full-resolution pixels.
+TEST(CaptureCamera, NormalisesEachAxisByDivisionAndConvertsThePosition) {
+    scene::Scene sc = comp(
+        "",
+        R"({"matrix": [[3, 4, 0, 0], [0, -2, 0, 0], [1, 1, 3, 0], [960.25, -540.5, -2666.7, 1]], "zoom": 1000})");
+    for (int downsample : {1, 2}) {
+        sc.render.downsample = downsample;
+        SceneHost host(sc);
+        const RenderSettings s = captureFrame(host, 0);
+        ASSERT_TRUE(s.camera.valid) << downsample;
+        expectVec(s.camera.right, 0.6f, 0.8f, 0.0f, "right");
+        expectVec(s.camera.down, 0.0f, -1.0f, 0.0f, "down");
+        // Dividing by the length; multiplying by its reciprocal would give 0.904534042 for z.
+        expectVec(s.camera.forward, 0.301511347f, 0.301511347f, 0.904533982f, "forward");
+        expectVec(s.camera.position, 960.25f, -540.5f, -2666.7f, "position");
+        EXPECT_EQ(s.camera.zoom, 1000.0f);
+        EXPECT_TRUE(host.clean()) << host.report();
+    }
+}
+
+TEST(CaptureCamera, RowsOfNoLengthBecomeTheZAxis) {
+    // Row 0 is zero, row 1 sits exactly at the 1e-8 limit, row 2 just above it.
+    SceneHost host(comp(
+        "", R"({"matrix": [[0, 0, 0, 0], [1e-8, 0, 0, 0], [0, 2e-8, 0, 0], [0, 0, 0, 1]], "zoom": 1000})"));
+    const RenderSettings s = captureFrame(host, 0);
+    ASSERT_TRUE(s.camera.valid);
+    expectVec(s.camera.right, 0, 0, 1, "right");
+    expectVec(s.camera.down, 0, 0, 1, "down");
+    expectVec(s.camera.forward, 0, 1, 0, "forward");
+}
+
+TEST(CaptureCamera, UnusableAnswersLeaveTheFrameWithoutACamera) {
+    const std::string lookAt = R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0], "zoom": )";
+    const std::pair<const char*, scene::Scene> cases[] = {
+        {"no camera", comp("", "null")},
+        {"camera unreadable", comp("", R"({"zoom": null})")},
+        {"zero distance", comp("", lookAt + "0}")},
+        {"negative distance", comp("", lookAt + "-50}")},
+    };
+    for (const auto& [what, sc] : cases) {
+        SceneHost host(sc);
+        EXPECT_FALSE(captureFrame(host, 0).camera.valid) << what;
+        EXPECT_TRUE(host.clean()) << host.report();
+    }
+    scene::Scene sc = comp("", lookAt + "100}");
+    // The image-plane size (the composition's) only decides validity.
+    for (auto [w, h] : {std::pair{0, 1080}, std::pair{1920, 0}}) {
+        scene::Scene flat = sc;
+        flat.composition.width = w;
+        flat.composition.height = h;
+        SceneHost host(flat);
+        EXPECT_FALSE(captureFrame(host, 0).camera.valid) << w << "x" << h;
+    }
+    sc.camera->zoom = scene::Track{{{0.0, std::nan("")}}};
+    SceneHost host(sc);
+    EXPECT_FALSE(captureFrame(host, 0).camera.valid) << "NaN distance";
+}
+
+// The "Emitters" name filter, one light per name at x = its index; every name handle is unlocked
+// and freed whatever the answer.
+scene::Scene lightsNamed(const std::vector<std::string>& names) {
+    std::string layers;
+    for (std::size_t i = 0; i < names.size(); ++i) layers += (i ? "," : "") + light(names[i], double(i));
+    return comp(layers);
+}
+
+std::vector<std::string> passingNames(const RenderSettings& s, const std::vector<std::string>& names) {
+    std::vector<std::string> out;
+    for (float x : xPositions(s)) out.push_back(names[static_cast<std::size_t>(x)]);
+    return out;
+}
+
+const std::vector<std::string> kNames = {
+    "Cloud 1",  "CLOUDS",     "cloudbank", "Clouds_fg",    "cLoUd", // pass
+    "My cloud", "Clou",       "Light 1",   "clod",         "",
+    " cloud",   "ｃｌｏｕｄ", "ÇLOUD",     "cl\xC3\xB6ud", // fail
+};
+const std::vector<std::string> kPassing = {"Cloud 1", "CLOUDS", "cloudbank", "Clouds_fg", "cLoUd"};
+
+using LightNameMatches = CaptureScene;
+
+TEST_F(LightNameMatches, OnlyNamesStartingWithCloudPassAndOnlyAsciiIsFolded) {
+    SceneHost host(lightsNamed(kNames));
+    // Without the option every light passes and no name is asked for.
+    EXPECT_EQ(captureFrame(host, 0, false).emitterCount, static_cast<int>(kNames.size()));
+    EXPECT_EQ(host.log().count("AEGP_GetLayerName"), 0u);
+    EXPECT_EQ(passingNames(captureFrame(host, 0, true), kNames), kPassing);
+
+    // A layer name and a source name handle per light, the layer name locked to be read.
+    const scenehost::MemoryBalance m = host.memoryBalance();
+    const int n = static_cast<int>(kNames.size());
+    EXPECT_EQ(std::vector<int>({m.issued, m.frees, m.locks, m.unlocks}),
+              std::vector<int>({2 * n, 2 * n, n, n}));
+    EXPECT_TRUE(host.clean()) << host.report();
+}
+
+TEST_F(LightNameMatches, WithoutAPluginIdEveryLightPasses) {
+    aegpPluginId = 0;
+    SceneHost host(lightsNamed(kNames));
+    EXPECT_EQ(captureFrame(host, 0, true).emitterCount, static_cast<int>(kNames.size()));
+    EXPECT_EQ(host.log().count("AEGP_GetLayerName"), 0u);
+    EXPECT_EQ(host.suiteBalance(kAEGPMemorySuite, kAEGPMemorySuiteVersion1).acquired, 0);
+    EXPECT_TRUE(host.clean()) << host.report();
+}
+
+TEST_F(LightNameMatches, UnobtainableNamesPassButMissingOrUnlockableOnesDoNot) {
+    const std::vector<std::string> names = {"Light", "cloud", "Light", "cloud"};
+    struct Case {
+        const char* function;
+        std::int32_t err;
+        std::vector<float> passing; // x positions
+        int issued, locks;
+    };
+    const Case cases[] = {
+        {"AEGP_GetLayerName", 1, {0, 1, 2, 3}, 0, 0}, // the name cannot be had: counts as matching
+        {"AEGP_GetLayerName", 0, {}, 4, 0},           // no name handle: the source handle is still freed
+        {"AEGP_LockMemHandle", 1, {}, 8, 0},          // refused lock: nothing to unlock
+        {"AEGP_LockMemHandle", 0, {}, 8, 4},          // locked but no text: unlocked again
+    };
+    for (const Case& c : cases) {
+        SceneHost host(lightsNamed(names));
+        host.failCall(c.function, c.err);
+        const RenderSettings s = captureFrame(host, 0, true);
+        const std::string what = std::string(c.function) + " err " + std::to_string(c.err);
+        EXPECT_EQ(xPositions(s), c.passing) << what;
+        const scenehost::MemoryBalance m = host.memoryBalance();
+        EXPECT_EQ(m.issued, c.issued) << what;
+        EXPECT_EQ(m.locks, c.locks) << what;
+        EXPECT_TRUE(host.clean()) << what << '\n' << host.report(); // all freed, all unlocked
+    }
+
+    // A name the scene marks unreadable behaves like a failing name query.
+    scene::Scene unnamed = lightsNamed(names);
+    unnamed.layers[0].name.reset();
+    SceneHost host(unnamed);
+    EXPECT_EQ(captureFrame(host, 0, true).emitterCount, 3);
+    EXPECT_TRUE(host.clean()) << host.report();
 }
 
 } // namespace
