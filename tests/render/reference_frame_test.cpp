@@ -28,20 +28,17 @@ using testing::FloatImage;
 // Three coloured clouds in Screen mode through the default camera at frame 3 (a non-zero evolution
 // phase), with self-shadow, a low sun, a texture and per-cloud random scale, rotation and opacity.
 const char* kCameraScene = R"({
-  "composition": {"width": 40, "height": 24, "frameRate": 24},
-  "camera": {},
+  "composition": {"width": 40, "height": 24, "frameRate": 24}, "camera": {},
   "layers": [
     {"name": "cloud red", "type": "light", "position": [14, 14, 0], "color": [1, 0.2, 0.1]},
     {"name": "BG", "type": "solid"},
     {"name": "cloud green", "type": "light", "lightType": "spot", "position": [26, 14, 4],
      "color": [0.2, 1, 0.3], "intensity": 80},
     {"name": "cloud blue", "type": "light", "lightType": "parallel", "position": [20, 8, -3],
-     "color": [0.2, 0.4, 1], "shadowDarkness": 70}
-  ],
-  "effect": {"overlapBlend": "Screen", "cloudSize": 30, "density": 160, "selfShadow": 120,
-             "sunAzimuth": 30, "sunElevation": 25, "textureType": "Billows",
-             "textureStrength": 60, "scaleRandomX": 20, "rotationRandomY": 15,
-             "opacityRandom": 20, "randomSeed": 7, "billowDetail": 3}
+     "color": [0.2, 0.4, 1], "shadowDarkness": 70}],
+  "effect": {"overlapBlend": "Screen", "cloudSize": 30, "density": 160, "selfShadow": 120, "sunAzimuth": 30,
+             "sunElevation": 25, "textureType": "Billows", "textureStrength": 60, "scaleRandomX": 20,
+             "rotationRandomY": 15, "opacityRandom": 20, "randomSeed": 7, "billowDetail": 3}
 })";
 
 // No camera: the view from z = -1e5, where the bound-sphere clip is most sensitive to operation
@@ -50,8 +47,7 @@ const char* kOrthoScene = R"({
   "composition": {"width": 96, "height": 60, "frameRate": 24},
   "layers": [
     {"name": "A", "type": "light", "position": [34, 32, 0], "color": [1, 0.85, 0.6]},
-    {"name": "B", "type": "light", "position": [62, 27, 6], "color": [0.5, 0.7, 1], "intensity": 120}
-  ],
+    {"name": "B", "type": "light", "position": [62, 27, 6], "color": [0.5, 0.7, 1], "intensity": 120}],
   "effect": {"cloudSize": 30, "billowMap": "Puffy", "textureType": "Erosion", "qualitySteps": 32},
   "render": {"resolution": "quarter"}
 })";
