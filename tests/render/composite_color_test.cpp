@@ -72,9 +72,7 @@ TEST(BlendEmitters, EachModeWeighsTheCloudsByOpticalLength) {
     const float one[kMaxEmitters] = {0.02f};
     for (int32_t mode = 0; mode <= 4; ++mode)
         expectRgb(blend(mode, emitters({{0.2f, 0.6f, 0.9f}}), one), 0.2f, 0.6f, 0.9f);
-}
-
-TEST(BlendEmitters, AddIsUnclampedScreenSaturatesAtOne) {
+    // Add is not clamped; Screen saturates at 1.
     const float both[kMaxEmitters] = {0.5f, 0.5f};
     const RenderSettings greys = emitters({{0.8f, 0.8f, 0.8f}, {0.6f, 0.6f, 0.6f}});
     EXPECT_NEAR(blend(1, greys, both).r, 1.4f, 1e-6f);

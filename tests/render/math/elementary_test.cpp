@@ -128,7 +128,6 @@ TEST(Elementary, KnownCorrectlyRoundedResults) {
 // a double to decide). mingw-w64 reduces large sin and cos arguments with a 66-bit pi, so those
 // are compared up to 1.5 only (the known results above cover large arguments).
 TEST(Elementary, SymmetriesAndAgreementWithDoublePrecision) {
-    int checked = 0;
     const auto agrees = [&](float got, double want) {
         const float rounded = static_cast<float>(want);
         if (bits(got) == bits(rounded) || (std::isnan(got) && std::isnan(want))) return true;
@@ -150,7 +149,6 @@ TEST(Elementary, SymmetriesAndAgreementWithDoublePrecision) {
             }
             EXPECT_TRUE(agrees(cbrt(s), std::cbrt(sd))) << std::hexfloat << "cbrt " << s;
         }
-        ++checked;
     }
     std::mt19937 gen(12345);
     std::uniform_real_distribution<float> base(0.0f, 4.0f), power(-60.0f, 60.0f);
@@ -159,7 +157,6 @@ TEST(Elementary, SymmetriesAndAgreementWithDoublePrecision) {
         EXPECT_TRUE(agrees(pow(x, y), std::pow(static_cast<double>(x), static_cast<double>(y))))
             << std::hexfloat << "pow " << x << " " << y;
     }
-    EXPECT_GT(checked, 60000);
 }
 
 } // namespace

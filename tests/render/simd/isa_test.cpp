@@ -7,6 +7,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <utility>
 
 #include "render/simd/isa.h"
 #include "render/simd/isa_override.h"
@@ -35,11 +36,10 @@ CpuFeatures avx512Machine() {
 
 TEST(IsaChoice, NeedsBothTheProcessorAndTheOperatingSystem) {
     // Each case takes a machine, clears one feature bit (or none) and sets XCR0 (or keeps it).
-    using Bit = bool CpuFeatures::*;
     struct Case {
         const char* what;
         CpuFeatures base;
-        Bit cleared;
+        bool CpuFeatures::*cleared;
         std::uint64_t xcr0; // 0: as the machine has it
         Isa expected;
     };
@@ -96,11 +96,12 @@ TEST(IsaChoice, ThisMachineAgreesWithTheKernelsFlags) {
     auto has = [&](const char* flag) {
         return flags.find(std::string(" ") + flag + " ") != std::string::npos;
     };
-    EXPECT_EQ(f.avx, has("avx"));
-    EXPECT_EQ(f.avx2, has("avx2"));
-    EXPECT_EQ(f.fma, has("fma"));
-    EXPECT_EQ(f.bmi2, has("bmi2"));
-    EXPECT_EQ(f.avx512f, has("avx512f"));
+    const std::pair<bool CpuFeatures::*, const char*> bits[] = {{&CpuFeatures::avx, "avx"},
+                                                                {&CpuFeatures::avx2, "avx2"},
+                                                                {&CpuFeatures::fma, "fma"},
+                                                                {&CpuFeatures::bmi2, "bmi2"},
+                                                                {&CpuFeatures::avx512f, "avx512f"}};
+    for (const auto& [bit, flag] : bits) EXPECT_EQ(f.*bit, has(flag)) << flag;
     EXPECT_EQ(f.avx512bw && f.avx512vl, has("avx512bw") && has("avx512vl"));
     const bool kernelAvx2 = has("avx") && has("avx2") && has("fma") && has("bmi2");
     EXPECT_EQ(isaSupported(Isa::Avx2, f), kernelAvx2);
