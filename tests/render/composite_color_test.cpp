@@ -22,12 +22,24 @@ struct Rgb {
     float r, g, b;
 };
 
-Rgb blend(int32_t mode, const RenderSettings& base, const PreparedFrame& f, const float E[kMaxEmitters]) {
-    RenderSettings s = base;
+// Settings with one emitter per colour (linear values: the hand-built frame copies them as given).
+RenderSettings emitters(std::initializer_list<Rgb> colours) {
+    RenderSettings s = plainShapeSettings();
+    for (const Rgb& c : colours) addEmitter(s, 0, 0, 0, c.r, c.g, c.b);
+    return s;
+}
+
+Rgb blend(int32_t mode, RenderSettings s, const float E[kMaxEmitters]) {
     s.overlapBlend = static_cast<BlendMode>(mode);
     float rgb[3];
-    blendEmitterColors(E, s, f, rgb);
+    blendEmitterColors(E, s, handPreparedFrame(s, 10), rgb);
     return {rgb[0], rgb[1], rgb[2]};
+}
+
+Rgb composite(const RenderSettings& s, const float E[kMaxEmitters], const float centroid[3]) {
+    Rgb out{-1, -1, -1};
+    compositeEmitterColor(E, s, handPreparedFrame(s, 10), centroid, out.r, out.g, out.b);
+    return out;
 }
 
 void expectRgb(const Rgb& got, float r, float g, float b, float tolerance = 1e-6f) {
@@ -36,68 +48,56 @@ void expectRgb(const Rgb& got, float r, float g, float b, float tolerance = 1e-6
     EXPECT_NEAR(got.b, b, tolerance);
 }
 
-TEST(BlendEmitters, RedAndBlueOfEqualWeight) {
-    RenderSettings s = plainShapeSettings();
-    addEmitter(s, 0, 0, 0, 1, 0, 0);
-    addEmitter(s, 0, 0, 0, 0, 0, 1);
-    const PreparedFrame f = handPreparedFrame(s, 10);
-    const float E[kMaxEmitters] = {0.3f, 0.3f};
-    expectRgb(blend(0, s, f, E), 0.5f, 0, 0.5f); // Average
-    expectRgb(blend(1, s, f, E), 1, 0, 1);       // Add
-    expectRgb(blend(2, s, f, E), 1, 0, 1);       // Screen
-    expectRgb(blend(3, s, f, E), 1, 0, 1);       // Lighten
-    expectRgb(blend(4, s, f, E), 0, 0, 0);       // Darken
-    expectRgb(blend(9, s, f, E), 0.5f, 0, 0.5f); // unknown modes average
-}
-
-TEST(BlendEmitters, WeightsFollowOpticalLength) {
-    RenderSettings s = plainShapeSettings();
-    addEmitter(s, 0, 0, 0, 1, 0, 0);
-    addEmitter(s, 0, 0, 0, 0, 0, 1);
-    addEmitter(s, 0, 0, 0, 0, 1, 0);
-    const PreparedFrame f = handPreparedFrame(s, 10);
-    // Emitter 2 was barely met (not above 1e-6) and is left out; 1 is three times as strong as 0.
+TEST(BlendEmitters, EachModeWeighsTheCloudsByOpticalLength) {
+    // Red, blue and green; green was barely met (not above 1e-6) and is left out, blue is three
+    // times as strong as red.
+    const RenderSettings s = emitters({{1, 0, 0}, {0, 0, 1}, {0, 1, 0}});
     const float E[kMaxEmitters] = {0.1f, 0.3f, 1e-6f};
-    expectRgb(blend(0, s, f, E), 0.25f, 0, 0.75f);   // w / Sw
-    expectRgb(blend(1, s, f, E), 1.0f / 3.0f, 0, 1); // n = w / Mw
-    expectRgb(blend(2, s, f, E), 1.0f / 3.0f, 0, 1);
-    expectRgb(blend(3, s, f, E), 1.0f / 3.0f, 0, 1);
-    expectRgb(blend(4, s, f, E), 0, 0, 2.0f / 3.0f); // products of 1 - (1 - c) n
-
-    // Add does not clamp; Screen saturates at 1.
-    RenderSettings white = plainShapeSettings();
-    addEmitter(white, 0, 0, 0, 0.8f, 0.8f, 0.8f);
-    addEmitter(white, 0, 0, 0, 0.6f, 0.6f, 0.6f);
-    const PreparedFrame wf = handPreparedFrame(white, 10);
+    const struct {
+        int32_t mode;
+        Rgb want;
+    } cases[] = {
+        {0, {0.25f, 0, 0.75f}},   // Average: w / Sw
+        {1, {1.0f / 3.0f, 0, 1}}, // Add: n = w / Mw
+        {2, {1.0f / 3.0f, 0, 1}}, // Screen
+        {3, {1.0f / 3.0f, 0, 1}}, // Lighten
+        {4, {0, 0, 2.0f / 3.0f}}, // Darken: products of 1 - (1 - c) n
+        {9, {0.25f, 0, 0.75f}},   // unknown modes average
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.mode);
+        expectRgb(blend(c.mode, s, E), c.want.r, c.want.g, c.want.b);
+    }
+    // One emitter keeps its colour in every mode.
+    const float one[kMaxEmitters] = {0.02f};
+    for (int32_t mode = 0; mode <= 4; ++mode)
+        expectRgb(blend(mode, emitters({{0.2f, 0.6f, 0.9f}}), one), 0.2f, 0.6f, 0.9f);
+    // Add is not clamped; Screen saturates at 1.
     const float both[kMaxEmitters] = {0.5f, 0.5f};
-    EXPECT_NEAR(blend(1, white, wf, both).r, 1.4f, 1e-6f);
-    EXPECT_NEAR(blend(2, white, wf, both).r, 1.0f - 0.2f * 0.4f, 1e-6f);
+    const RenderSettings greys = emitters({{0.8f, 0.8f, 0.8f}, {0.6f, 0.6f, 0.6f}});
+    EXPECT_NEAR(blend(1, greys, both).r, 1.4f, 1e-6f);
+    EXPECT_NEAR(blend(2, greys, both).r, 1.0f - 0.2f * 0.4f, 1e-6f);
     // An over-bright light (host colours are not clamped) counts as full in Screen, never above.
-    RenderSettings hot = plainShapeSettings();
-    addEmitter(hot, 0, 0, 0, 1.5f, 1.5f, 1.5f);
-    addEmitter(hot, 0, 0, 0, 0.5f, 0.5f, 0.5f);
-    EXPECT_EQ(blend(2, hot, handPreparedFrame(hot, 10), both).r, 1.0f);
+    EXPECT_EQ(blend(2, emitters({{1.5f, 1.5f, 1.5f}, {0.5f, 0.5f, 0.5f}}), both).r, 1.0f);
 }
 
-TEST(BlendEmitters, OneEmitterKeepsItsColourInEveryMode) {
-    RenderSettings s = plainShapeSettings();
-    addEmitter(s, 0, 0, 0, 0.2f, 0.6f, 0.9f);
-    const PreparedFrame f = handPreparedFrame(s, 10);
-    const float E[kMaxEmitters] = {0.02f};
-    for (int32_t mode = 0; mode <= 4; ++mode) expectRgb(blend(mode, s, f, E), 0.2f, 0.6f, 0.9f);
-}
-
-TEST(BlendEmitters, NothingMetIsBlack) {
-    RenderSettings s = plainShapeSettings();
-    addEmitter(s, 0, 0, 0, 1, 1, 1);
-    const PreparedFrame f = handPreparedFrame(s, 10);
+TEST(BlendEmitters, NothingMetIsBlackWhateverTheShading) {
+    RenderSettings s = emitters({{1, 1, 1}});
     const float E[kMaxEmitters] = {1e-6f, 5.0f}; // entry 1 lies beyond emitterCount
     float rgb[3] = {7, 7, 7};
-    EXPECT_FALSE(blendEmitterColors(E, s, f, rgb));
+    EXPECT_FALSE(blendEmitterColors(E, s, handPreparedFrame(s, 10), rgb));
     expectRgb({rgb[0], rgb[1], rgb[2]}, 0, 0, 0);
+    // Neither texture lift nor saturation turns it into a faint grey.
+    s.textureStrength = 1.0f;
+    s.saturation = 0.5f;
+    const float centroid[3] = {0, 0, 0};
+    const Rgb c = composite(s, E, centroid);
+    EXPECT_EQ(c.r, 0.0f);
+    EXPECT_EQ(c.g, 0.0f);
+    EXPECT_EQ(c.b, 0.0f);
 }
 
-TEST(ColorSpace, OklabReferenceValues) {
+TEST(ColorSpace, OklabReferenceValuesAndRoundTrip) {
     float lab[3];
     const float red[3] = {1, 0, 0};
     linearSrgbToOklab(red, lab);
@@ -106,114 +106,84 @@ TEST(ColorSpace, OklabReferenceValues) {
     EXPECT_NEAR(lab[2], 0.1258463f, 2e-6f);
     const float white[3] = {1, 1, 1};
     linearSrgbToOklab(white, lab);
-    EXPECT_NEAR(lab[0], 1.0f, 1e-6f);
-    EXPECT_NEAR(lab[1], 0.0f, 1e-6f);
-    EXPECT_NEAR(lab[2], 0.0f, 1e-6f);
-    // And back.
+    expectRgb({lab[0], lab[1], lab[2]}, 1, 0, 0);
     const float colour[3] = {0.2f, 0.5f, 0.05f};
     float rgb[3];
     linearSrgbToOklab(colour, lab);
     oklabToLinearSrgb(lab, rgb);
-    for (int c = 0; c < 3; ++c) EXPECT_NEAR(rgb[c], colour[c], 2e-6f);
+    expectRgb({rgb[0], rgb[1], rgb[2]}, colour[0], colour[1], colour[2], 2e-6f);
 }
 
-TEST(ColorSpace, SrgbEncoding) {
-    EXPECT_EQ(encodeSrgb(0.0f), 0.0f);
-    EXPECT_NEAR(encodeSrgb(0.0031308f), 0.04044994f, 1e-7f); // the linear segment's end
-    EXPECT_NEAR(encodeSrgb(0.5f), 0.7353570f, 1e-6f);
-    EXPECT_NEAR(encodeSrgb(1.0f), 1.0f, 1e-6f);
-    EXPECT_NEAR(encodeSrgb(3.0f), 1.0f, 1e-6f); // clamped first
+TEST(ColorSpace, SrgbCurvesBothWays) {
+    const struct {
+        float linear, encoded;
+    } known[] = {{0.0f, 0.0f}, {0.0031308f, 0.04045f}, {0.2140411f, 0.5f}, {1.0f, 1.0f}};
+    for (const auto& k : known) {
+        EXPECT_NEAR(encodeSrgb(k.linear), k.encoded, 1e-6f) << k.linear;
+        EXPECT_NEAR(decodeSrgb(k.encoded), k.linear, 2e-7f) << k.encoded;
+    }
+    // The two segments meet: just above the threshold the power curve continues the line.
+    EXPECT_NEAR(decodeSrgb(std::nextafter(0.04045f, 1.0f)), 0.0031308, 1e-6);
+    EXPECT_NEAR(encodeSrgb(std::nextafter(0.0031308f, 1.0f)), 0.04045, 1e-6);
+    for (float x = 0.01f; x < 1.0f; x += 0.07f) EXPECT_NEAR(encodeSrgb(decodeSrgb(x)), x, 1e-6f) << x;
+    // Encoding clamps to [0, 1] first; decoding passes unclamped host colours through the curve.
+    EXPECT_NEAR(encodeSrgb(3.0f), 1.0f, 1e-6f);
     EXPECT_EQ(encodeSrgb(-0.5f), 0.0f);
+    EXPECT_NEAR(decodeSrgb(2.0f), std::pow((2.0 + 0.055) / 1.055, 2.4), 1e-5);
 }
 
 TEST(CompositeEmitterColor, WithoutTextureOnlyEncodes) {
-    RenderSettings s = plainShapeSettings(); // texture strength 0, saturation 100 %
-    addEmitter(s, 0, 0, 0, 0.2f, 0.5f, 0.05f);
-    const PreparedFrame f = handPreparedFrame(s, 10);
     const float E[kMaxEmitters] = {0.5f};
     const float centroid[3] = {0, 0, 0};
-    float r, g, b;
-    compositeEmitterColor(E, s, f, centroid, r, g, b);
-    EXPECT_NEAR(r, encodeSrgb(0.2f), 2e-6f);
-    EXPECT_NEAR(g, encodeSrgb(0.5f), 2e-6f);
-    EXPECT_NEAR(b, encodeSrgb(0.05f), 2e-6f);
+    expectRgb(composite(emitters({{0.2f, 0.5f, 0.05f}}), E, centroid), encodeSrgb(0.2f), encodeSrgb(0.5f),
+              encodeSrgb(0.05f), 2e-6f);
 
     // Over-bright blends are pulled back to Oklab lightness 1 with their hue kept, before the
     // encoding clamps: "Add" of two pinks is a pink of lightness 1, not clipped to white.
-    RenderSettings bright = plainShapeSettings();
+    RenderSettings bright = emitters({{1, 0.5f, 0.5f}, {1, 0.5f, 0.5f}});
     bright.overlapBlend = BlendMode::Add;
-    addEmitter(bright, 0, 0, 0, 1, 0.5f, 0.5f);
-    addEmitter(bright, 0, 0, 0, 1, 0.5f, 0.5f);
-    const PreparedFrame bf = handPreparedFrame(bright, 10);
     const float both[kMaxEmitters] = {0.5f, 0.5f};
-    compositeEmitterColor(both, bright, bf, centroid, r, g, b);
-    EXPECT_NEAR(r, 1.0f, 2e-3f);
-    EXPECT_NEAR(g, b, 2e-3f);
-    EXPECT_LT(g, 0.95f);
-    EXPECT_GT(g, encodeSrgb(0.5f));
+    const Rgb pink = composite(bright, both, centroid);
+    EXPECT_NEAR(pink.r, 1.0f, 2e-3f);
+    EXPECT_NEAR(pink.g, pink.b, 2e-3f);
+    EXPECT_LT(pink.g, 0.95f);
+    EXPECT_GT(pink.g, encodeSrgb(0.5f));
 }
 
 TEST(CompositeEmitterColor, SaturationAroundLuma) {
-    RenderSettings s = plainShapeSettings();
-    addEmitter(s, 0, 0, 0, 0.9f, 0.3f, 0.02f);
-    const PreparedFrame f = handPreparedFrame(s, 10);
+    RenderSettings s = emitters({{0.9f, 0.3f, 0.02f}});
     const float E[kMaxEmitters] = {0.5f};
     const float centroid[3] = {0, 0, 0};
-    float r1, g1, b1;
-    compositeEmitterColor(E, s, f, centroid, r1, g1, b1);
-    const float luma = 0.2126f * r1 + 0.7152f * g1 + 0.0722f * b1;
-
+    const Rgb plain = composite(s, E, centroid);
+    const float luma = 0.2126f * plain.r + 0.7152f * plain.g + 0.0722f * plain.b;
     s.saturation = 0.0f; // grey at the encoded luma
-    float r, g, b;
-    compositeEmitterColor(E, s, f, centroid, r, g, b);
-    EXPECT_NEAR(r, luma, 1e-6f);
-    EXPECT_NEAR(g, luma, 1e-6f);
-    EXPECT_NEAR(b, luma, 1e-6f);
-
+    expectRgb(composite(s, E, centroid), luma, luma, luma);
     s.saturation = 2.0f; // pushed away from luma, floored at 0 but not clamped above
-    compositeEmitterColor(E, s, f, centroid, r, g, b);
-    EXPECT_NEAR(r, luma + (r1 - luma) * 2.0f, 1e-6f);
-    EXPECT_GT(r, 1.0f);
-    EXPECT_EQ(b, 0.0f);
+    const Rgb vivid = composite(s, E, centroid);
+    EXPECT_GT(vivid.r, 1.0f);
+    EXPECT_LT(vivid.g, plain.g);
+    EXPECT_EQ(vivid.b, 0.0f);
 }
 
 TEST(CompositeEmitterColor, TextureShadesLightnessOnly) {
-    RenderSettings s = plainShapeSettings();
-    addEmitter(s, 0, 0, 0, 0.4f, 0.4f, 0.4f);
-    const PreparedFrame f = handPreparedFrame(s, 10);
-    const float E[kMaxEmitters] = {0.5f};
+    RenderSettings s = emitters({{0.4f, 0.4f, 0.4f}});
     s.textureStrength = 1.0f;
     s.textureContrast = 1.0f;
+    const float E[kMaxEmitters] = {0.5f};
     int darker = 0;
     for (int i = 0; i < 20; ++i) {
         const float centroid[3] = {static_cast<float>(i) * 3.7f, 1.0f, -2.0f};
-        float r, g, b;
-        compositeEmitterColor(E, s, f, centroid, r, g, b);
+        const Rgb c = composite(s, E, centroid);
         // A grey stays grey (a and b untouched), and its Oklab lightness (the cube root of a
         // grey's linear value) is never lifted by more than 0.016 nor darkened below 0.55 of it.
-        EXPECT_NEAR(r, g, 1e-5f);
-        EXPECT_NEAR(b, g, 1e-5f);
-        const float lightness = std::cbrt(decodeSrgb(g));
+        EXPECT_NEAR(c.r, c.g, 1e-5f);
+        EXPECT_NEAR(c.b, c.g, 1e-5f);
+        const float lightness = std::cbrt(decodeSrgb(c.g));
         EXPECT_LE(lightness, std::cbrt(0.4f) + 0.016f + 1e-4f);
         EXPECT_GE(lightness, 0.55f * std::cbrt(0.4f) - 1e-4f);
-        if (g < encodeSrgb(0.4f) - 1e-4f) ++darker;
+        if (c.g < encodeSrgb(0.4f) - 1e-4f) ++darker;
     }
     EXPECT_GT(darker, 0);
-}
-
-TEST(CompositeEmitterColor, NoEmitterMetStaysBlackWhateverTheShading) {
-    RenderSettings s = plainShapeSettings();
-    s.textureStrength = 1.0f;
-    s.saturation = 0.5f;
-    addEmitter(s, 0, 0, 0, 1, 1, 1);
-    const PreparedFrame f = handPreparedFrame(s, 10);
-    const float E[kMaxEmitters] = {0.0f};
-    const float centroid[3] = {0, 0, 0};
-    float r = 1, g = 1, b = 1;
-    compositeEmitterColor(E, s, f, centroid, r, g, b);
-    EXPECT_EQ(r, 0.0f);
-    EXPECT_EQ(g, 0.0f);
-    EXPECT_EQ(b, 0.0f);
 }
 
 } // namespace

@@ -1,20 +1,9 @@
 // Two small frames rendered end to end, through the scene host and the effect library as built,
-// compared with reference files in tests/data.
-//
-// Why a reference file: every other renderer test checks one stage against a rule. Only a stored
-// picture notices that the whole chain (snapshot, scene capture, frame preparation, the march,
-// compositing, output) still draws what it drew before a refactor, and that the Windows build
-// draws what the native build draws. The files pin the picture; changing them is a decision, made
-// by regenerating them on purpose and reviewing the new picture.
-//
-// Every build must match the references bit for bit: the render uses no C library maths function
-// whose rounding could differ between platforms (exp, pow, cbrt, sin and cos are our own,
-// correctly rounded, and square roots are IEEE exact), so the native library and the Windows
-// plug-in under Wine draw identical frames.
-//
-// Regenerate the references (from any build; the native one is the quickest):
+// compared bit for bit with reference files in tests/data: only a stored picture notices that the
+// whole chain (snapshot, capture, preparation, march, compositing, output) still draws what it drew,
+// and that the Windows build (which uses no platform maths whose rounding could differ) draws the
+// same. Changing a file is a decision: regenerate it on purpose and review the new picture with
 //   NEBULASTRA_WRITE_REFERENCE=1 build/linux/bin/nebulastra_tests --gtest_filter='ReferenceFrame.*'
-// This writes tests/data/reference_*.nbrf in the source tree and skips the comparison.
 
 #include <gtest/gtest.h>
 
@@ -36,37 +25,29 @@ namespace {
 using scenehost::SceneHost;
 using testing::FloatImage;
 
-// Three coloured clouds overlapping in Screen mode, seen through the default camera at frame 3
-// (so the evolution phase is not zero), with self-shadow, a low sun, a texture, and per-cloud
-// random scale, rotation and opacity (which put sinf/cosf into the cloud frames). Three octaves
-// instead of four keep the frame cheap under the sanitizers.
+// Three coloured clouds in Screen mode through the default camera at frame 3 (a non-zero evolution
+// phase), with self-shadow, a low sun, a texture and per-cloud random scale, rotation and opacity.
 const char* kCameraScene = R"({
-  "composition": {"width": 40, "height": 24, "frameRate": 24},
-  "camera": {},
+  "composition": {"width": 40, "height": 24, "frameRate": 24}, "camera": {},
   "layers": [
     {"name": "cloud red", "type": "light", "position": [14, 14, 0], "color": [1, 0.2, 0.1]},
     {"name": "BG", "type": "solid"},
     {"name": "cloud green", "type": "light", "lightType": "spot", "position": [26, 14, 4],
      "color": [0.2, 1, 0.3], "intensity": 80},
     {"name": "cloud blue", "type": "light", "lightType": "parallel", "position": [20, 8, -3],
-     "color": [0.2, 0.4, 1], "shadowDarkness": 70}
-  ],
-  "effect": {"overlapBlend": "Screen", "cloudSize": 30, "density": 160, "selfShadow": 120,
-             "sunAzimuth": 30, "sunElevation": 25, "textureType": "Billows",
-             "textureStrength": 60, "scaleRandomX": 20, "rotationRandomY": 15,
-             "opacityRandom": 20, "randomSeed": 7, "billowDetail": 3}
+     "color": [0.2, 0.4, 1], "shadowDarkness": 70}],
+  "effect": {"overlapBlend": "Screen", "cloudSize": 30, "density": 160, "selfShadow": 120, "sunAzimuth": 30,
+             "sunElevation": 25, "textureType": "Billows", "textureStrength": 60, "scaleRandomX": 20,
+             "rotationRandomY": 15, "opacityRandom": 20, "randomSeed": 7, "billowDetail": 3}
 })";
 
-// No camera: the orthographic view from z = -100000, where the clip to the bound sphere is most
-// sensitive to operation order (|oc|^2 is about 1e10, float spacing 1024, so how the pixel's own
-// offsets are added in decides the entry point; the pixels here lie far enough off the centre for
-// that to show). Quarter resolution, Average blend, Puffy billows, eroded texture.
+// No camera: the view from z = -1e5, where the bound-sphere clip is most sensitive to operation
+// order (|oc|^2 near 1e10). Quarter resolution, Average blend, Puffy billows, eroded texture.
 const char* kOrthoScene = R"({
   "composition": {"width": 96, "height": 60, "frameRate": 24},
   "layers": [
     {"name": "A", "type": "light", "position": [34, 32, 0], "color": [1, 0.85, 0.6]},
-    {"name": "B", "type": "light", "position": [62, 27, 6], "color": [0.5, 0.7, 1], "intensity": 120}
-  ],
+    {"name": "B", "type": "light", "position": [62, 27, 6], "color": [0.5, 0.7, 1], "intensity": 120}],
   "effect": {"cloudSize": 30, "billowMap": "Puffy", "textureType": "Erosion", "qualitySteps": 32},
   "render": {"resolution": "quarter"}
 })";
@@ -77,15 +58,11 @@ struct ReferenceCase {
     std::int32_t frame;
 };
 
-const ReferenceCase kCameraCase = {"camera", kCameraScene, 3};
-const ReferenceCase kOrthoCase = {"ortho", kOrthoScene, 0};
-
 std::string referencePath(const ReferenceCase& c) {
     return std::string(NEBULASTRA_SOURCE_DIR) + "/tests/data/reference_" + c.name + ".nbrf";
 }
 
-// One scene rendered at 32 bits through one host. (The integer depths are the same kernel with a
-// per-channel conversion; the row workers' tests hold those against the float picture.)
+// One scene rendered at 32 bits (the row workers' tests hold the integer depths against it).
 FloatImage renderFloat(const ReferenceCase& c) {
     SceneHost host(scene::parseScene(c.sceneText, c.name));
     host.start();
@@ -106,8 +83,6 @@ FloatImage renderFloat(const ReferenceCase& c) {
     return image;
 }
 
-// Renders one case and holds its float frame against the reference file (or, with
-// NEBULASTRA_WRITE_REFERENCE set, writes the reference file instead).
 void checkAgainstReference(const ReferenceCase& c) {
     const bool write = std::getenv("NEBULASTRA_WRITE_REFERENCE") != nullptr;
     const FloatImage rendered = renderFloat(c);
@@ -123,7 +98,6 @@ void checkAgainstReference(const ReferenceCase& c) {
                 c.name, reference.width, reference.height, d.differing, d.channels, d.maxAbsolute, d.worstX,
                 d.worstY, d.worstChannel, d.maxRelative);
     if (d.differing != 0) {
-        // The frame as rendered, for a look at what changed (same format as the reference).
         const std::string actual =
             (std::filesystem::temp_directory_path() / (std::string("reference_") + c.name + ".actual.nbrf"))
                 .string();
@@ -132,8 +106,8 @@ void checkAgainstReference(const ReferenceCase& c) {
                       << " bit for bit; the rendered frame is in " << actual;
     }
 
-    // The reference is a picture, not a blank or flat frame: red and blue exchanged, or the
-    // picture one pixel off, change a good part of it.
+    // The reference is a picture, not a flat frame: red and blue exchanged, or the picture one
+    // pixel off, change a good part of it.
     FloatImage swapped = reference;
     for (std::size_t i = 0; i < swapped.argb.size(); i += 4)
         std::swap(swapped.argb[i + 1], swapped.argb[i + 3]);
@@ -143,9 +117,9 @@ void checkAgainstReference(const ReferenceCase& c) {
     EXPECT_GT(testing::compareFrames(shifted, reference, 0.0, 0.0).differing, reference.argb.size() / 4);
 }
 
-TEST(ReferenceFrame, ThreeLightsThroughTheCamera) { checkAgainstReference(kCameraCase); }
+TEST(ReferenceFrame, ThreeLightsThroughTheCamera) { checkAgainstReference({"camera", kCameraScene, 3}); }
 
-TEST(ReferenceFrame, TwoLightsWithoutACamera) { checkAgainstReference(kOrthoCase); }
+TEST(ReferenceFrame, TwoLightsWithoutACamera) { checkAgainstReference({"ortho", kOrthoScene, 0}); }
 
 } // namespace
 } // namespace nebulastra

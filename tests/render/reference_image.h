@@ -1,12 +1,8 @@
 #pragma once
-// Reference frames kept in the repository: a float ARGB image in a tiny binary file, and the
-// comparison of a rendered frame with it.
-//
-// File layout, every field little-endian 32-bit:
-//   "NBRF" (4 bytes), version 1, width, height,
-//   then width * height pixels from the top-left, row by row, each alpha, red, green, blue as the
-//   bit patterns of IEEE single-precision floats.
-// The bits are stored, not decimal text, so a reference pins every value exactly.
+// Reference frames kept in the repository, and the comparison of a rendered frame with one. The
+// file: "NBRF", then version 1, width, height and, row by row from the top-left, each pixel's
+// alpha, red, green and blue as float bit patterns (so every value is pinned exactly), all
+// little-endian 32-bit words.
 
 #include <cmath>
 #include <cstdint>

@@ -22,10 +22,9 @@ inline RenderSettings defaultRenderSettings(int32_t width, int32_t height) {
     return buildRenderSettings(params.params(), width, height, &in_data);
 }
 
-/// A camera straight in front of the layer, `distance` pixels before z = 0 and with zoom equal to
-/// that distance, so the plane z = 0 is seen pixel for pixel. Small test frames need it: without
-/// a camera the eye is 1e5 pixels away, where a cloud a few pixels across falls below the float
-/// resolution of the bound-sphere clip.
+/// A camera `distance` pixels in front of the layer with zoom equal to that distance, so z = 0 is
+/// seen pixel for pixel (without a camera, clouds a few pixels across fall below the float
+/// resolution of the bound-sphere clip from the eye 1e5 pixels away).
 inline void setFrontCamera(RenderSettings& s, float distance) {
     s.camera = {true,
                 {static_cast<float>(s.fullWidth) * 0.5f, static_cast<float>(s.fullHeight) * 0.5f, -distance},

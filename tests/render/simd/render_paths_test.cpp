@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -25,11 +26,10 @@ std::vector<Isa> simdPathsOfThisCpu() {
     const CpuFeatures cpu = readCpuFeatures();
     std::vector<Isa> paths;
     for (Isa isa : {Isa::Sse2, Isa::Avx2, Isa::Avx512}) {
-        if (isaSupported(isa, cpu)) {
+        if (isaSupported(isa, cpu))
             paths.push_back(isa);
-        } else {
+        else
             std::printf("[ skipped  ] %s: not supported by this CPU\n", isaName(isa));
-        }
     }
     return paths;
 }
@@ -49,42 +49,20 @@ std::vector<float> mixedCoordinates(std::mt19937& rng, int count) {
     std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
     std::uniform_int_distribution<int> kind(0, 9);
     std::vector<float> values(static_cast<std::size_t>(count));
+    const float inf = std::numeric_limits<float>::infinity();
+    const float special[] = {0.0f,          -0.0f,         inf, -inf, std::numeric_limits<float>::quiet_NaN(),
+                             2147483520.0f, -2147483648.0f};
     for (float& v : values) {
         const float integer = std::floor(unit(rng) * 1000.0f);
-        switch (kind(rng)) {
-        case 0:
-            v = integer;
-            break;
-        case 1:
-            v = integer + 0.5f;
-            break;
-        case 2:
-            v = std::nextafter(integer, integer + 1.0f);
-            break;
-        case 3:
-            v = std::nextafter(integer, integer - 1.0f);
-            break;
-        case 4:
-            v = unit(rng) * 3e6f;
-            break;
-        case 5:
-            v = unit(rng) * 2.2e9f;
-            break; // beyond the int32 lattice
-        case 6: {
-            const float special[] = {0.0f,
-                                     -0.0f,
-                                     std::numeric_limits<float>::infinity(),
-                                     -std::numeric_limits<float>::infinity(),
-                                     std::numeric_limits<float>::quiet_NaN(),
-                                     2147483520.0f,
-                                     -2147483648.0f};
-            v = special[static_cast<unsigned>(rng()) % 7u];
-            break;
-        }
-        default:
-            v = unit(rng) * 40.0f;
-            break;
-        }
+        const float kinds[] = {integer,
+                               integer + 0.5f,
+                               std::nextafter(integer, integer + 1.0f),
+                               std::nextafter(integer, integer - 1.0f),
+                               unit(rng) * 3e6f,
+                               unit(rng) * 2.2e9f, // beyond the int32 lattice
+                               special[static_cast<unsigned>(rng()) % 7u],
+                               unit(rng) * 40.0f};
+        v = kinds[std::min(kind(rng), 7)]; // kinds 7 to 9: ordinary values
     }
     return values;
 }
@@ -103,23 +81,21 @@ TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnMixedInputs) {
             const std::vector<float> x = mixedCoordinates(rng, count), y = mixedCoordinates(rng, count),
                                      z = mixedCoordinates(rng, count), w = mixedCoordinates(rng, count);
             std::vector<float> expected(count), actual(count, -7.0f);
+            const auto compare = [&](const char* noise, long& mismatches) { // perlinNoise3 ignores w
+                for (int i = 0; i < count; ++i) {
+                    if (!sameValue(expected[i], actual[i]) && mismatches++ < 3) {
+                        ADD_FAILURE() << isaName(isa) << " " << noise << "(" << x[i] << ", " << y[i] << ", "
+                                      << z[i] << ", " << w[i] << ", " << seed << ") = " << actual[i]
+                                      << ", scalar " << expected[i];
+                    }
+                }
+            };
             scalar.gradientNoise4(x.data(), y.data(), z.data(), w.data(), seed, expected.data(), count);
             simd.gradientNoise4(x.data(), y.data(), z.data(), w.data(), seed, actual.data(), count);
-            for (int i = 0; i < count; ++i) {
-                if (!sameValue(expected[i], actual[i]) && mismatches4++ < 3) {
-                    ADD_FAILURE() << isaName(isa) << " gradientNoise4(" << x[i] << ", " << y[i] << ", "
-                                  << z[i] << ", " << w[i] << ", " << seed << ") = " << actual[i]
-                                  << ", scalar " << expected[i];
-                }
-            }
+            compare("gradientNoise4", mismatches4);
             scalar.perlinNoise3(x.data(), y.data(), z.data(), seed, expected.data(), count);
             simd.perlinNoise3(x.data(), y.data(), z.data(), seed, actual.data(), count);
-            for (int i = 0; i < count; ++i) {
-                if (!sameValue(expected[i], actual[i]) && mismatches3++ < 3) {
-                    ADD_FAILURE() << isaName(isa) << " perlinNoise3(" << x[i] << ", " << y[i] << ", " << z[i]
-                                  << ", " << seed << ") = " << actual[i] << ", scalar " << expected[i];
-                }
-            }
+            compare("perlinNoise3", mismatches3);
         }
         EXPECT_EQ(mismatches4, 0) << isaName(isa);
         EXPECT_EQ(mismatches3, 0) << isaName(isa);

@@ -1,0 +1,214 @@
+// The noise: the hash, the lattice noises and their fractal sums, against printed reference values
+// and the properties the density field relies on.
+#include <climits>
+#include <cmath>
+#include <cstdint>
+
+#include <gtest/gtest.h>
+
+#include "render/noise/noise.h"
+#include "render/noise/noise_internal.h"
+#include "render/noise/printed_value.h"
+
+namespace nebulastra {
+namespace {
+
+using nebulastra::testing::matchesPrinted;
+
+TEST(RandomBits, ReferenceValues) {
+    EXPECT_EQ(hashMix(1u), 1274139792u);
+    EXPECT_EQ(hashMix(12345u), 1790830469u);
+    EXPECT_EQ(randomBits(0, 0, 0), 1274139792u);
+    EXPECT_EQ(randomBits(0, 1, 0), 796834805u);
+    EXPECT_EQ(randomBits(7, 3, 6), 76548138u);
+}
+
+TEST(RandomBits, ExtremeArgumentsWrapWithoutTrapping) {
+    // Under UBSan any signed overflow in the hash aborts the test.
+    const int32_t extremes[] = {INT32_MIN, INT32_MIN + 1, -1, 0, 1, INT32_MAX - 1, INT32_MAX};
+    for (int32_t seed : extremes)
+        for (int32_t index : extremes)
+            for (int32_t channel : extremes) (void)randomBits(seed, index, channel);
+    // The extreme seeds are distinct streams, not collapsed by saturation.
+    EXPECT_NE(randomBits(INT32_MIN, 0, 0), randomBits(INT32_MAX, 0, 0));
+}
+
+// The gradient table written out as listed for Perlin's improved noise, independent of the
+// arithmetic selection the implementation uses.
+constexpr int kGradients[16][3] = {
+    {1, 1, 0}, {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {1, 0, 1}, {-1, 0, 1}, {1, 0, -1}, {-1, 0, -1},
+    {0, 1, 1}, {0, -1, 1}, {0, 1, -1}, {0, -1, -1}, {1, 1, 0}, {0, -1, 1}, {-1, 1, 0}, {0, -1, -1},
+};
+
+TEST(GradientDot3, EveryCornerUsesOneOfTheListedGradients) {
+    // Offsets whose dot products with the twelve distinct gradients are all different, so the
+    // result names the gradient; over many corners each of the sixteen entries must turn up.
+    const float dx = 1.0f, dy = 10.0f, dz = 100.0f;
+    int seen = 0;
+    for (int32_t seed : {0, 7, INT32_MIN}) {
+        for (int32_t cx = -12; cx <= 12; ++cx) {
+            for (int32_t cy = -12; cy <= 12; ++cy) {
+                const float got = noise_internal::cornerDot3(
+                    static_cast<uint32_t>(cx), static_cast<uint32_t>(cy), static_cast<uint32_t>(cx * 3 - cy),
+                    static_cast<uint32_t>(seed), dx, dy, dz);
+                int match = -1;
+                for (int g = 0; g < 16 && match < 0; ++g) {
+                    if (got == kGradients[g][0] * dx + kGradients[g][1] * dy + kGradients[g][2] * dz)
+                        match = g;
+                }
+                ASSERT_GE(match, 0) << "cell " << cx << "," << cy << " seed " << seed << ": " << got;
+                seen |= 1 << match;
+            }
+        }
+    }
+    EXPECT_EQ(seen & 0x0FFF, 0x0FFF) << "every distinct gradient should occur";
+}
+
+TEST(GradientNoise, ReferenceValues) {
+    EXPECT_EQ(perlinNoise3(0.5f, 0.5f, 0.5f, 0), 0.6875f);
+    EXPECT_TRUE(matchesPrinted(perlinNoise3(1.25f, -2.5f, 3.75f, 71), 0.6750422));
+    EXPECT_TRUE(matchesPrinted(gradientNoise4(0.5f, 0.5f, 0.5f, 0.5f, 0), 0.5241150));
+    EXPECT_TRUE(matchesPrinted(gradientNoise4(1.25f, -2.5f, 3.75f, 0.3f, 200), 0.4385302));
+}
+
+// Extreme seeds and coordinates (traps under UBSan) are the render path tests' mixed inputs.
+TEST(GradientNoise, LatticePointsGiveExactlyOneHalf) {
+    for (int32_t seed : {0, 1, -1, 200, INT32_MIN, INT32_MAX}) {
+        for (float x : {-3.0f, -1.0f, 0.0f, 2.0f, 1048576.0f}) {
+            EXPECT_EQ(perlinNoise3(x, -2.0f, 5.0f, seed), 0.5f) << x << " " << seed;
+            EXPECT_EQ(gradientNoise4(x, 7.0f, -2.0f, 3.0f, seed), 0.5f) << x << " " << seed;
+        }
+    }
+}
+
+TEST(GradientNoise, ContinuousAcrossCellFaces) {
+    // Negative coordinates use the cell below (-0.25 is cell -1, fraction 0.75): a floor that
+    // truncates toward zero picks the wrong cell and makes the field jump at faces below zero.
+    float (*const fields[])(float) = {
+        [](float t) { return perlinNoise3(t, 0.3f, -0.6f, 5); },
+        [](float t) { return perlinNoise3(0.3f, -0.6f, t, 5); },
+        [](float t) { return gradientNoise4(t, 0.3f, -0.6f, 0.2f, 5); },
+        [](float t) { return gradientNoise4(0.3f, -0.6f, 0.2f, t, 5); },
+    };
+    for (int face = -3; face <= 3; ++face)
+        for (auto field : fields) EXPECT_NEAR(field(face - 1e-4f), field(face + 1e-4f), 2e-3f) << face;
+}
+
+TEST(GradientNoise, EveryOctaveStaysInsideTheRangeTheEarlyOutsAssume) {
+    // The density field skips noise wherever these bounds prove a cloud empty, so a value outside
+    // them would silently change pictures. Cell centres are where |n| can come closest to 1 (all
+    // sixteen offsets have length 1 there); the search mixes them with random points.
+    uint32_t state = 12345u;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) * (1.0f / 16777216.0f);
+    };
+    float lowest = 1.0f, highest = 0.0f;
+    for (int i = 0; i < 200000; ++i) {
+        const bool centre = (i & 1) == 0;
+        const float base[4] = {std::floor(next() * 64.0f - 32.0f), std::floor(next() * 64.0f - 32.0f),
+                               std::floor(next() * 64.0f - 32.0f), std::floor(next() * 8.0f)};
+        float c[4];
+        for (int a = 0; a < 4; ++a) c[a] = base[a] + (centre ? 0.5f + (next() - 0.5f) * 0.02f : next());
+        const float n = gradientNoise4(c[0], c[1], c[2], c[3], static_cast<int32_t>(next() * 1e6f));
+        lowest = std::min(lowest, n);
+        highest = std::max(highest, n);
+    }
+    EXPECT_GE(lowest, kOctaveMin);
+    EXPECT_LE(highest, kOctaveMax);
+
+    // The shaped maps' ranges are the images of that interval.
+    for (NoiseShape shape : {NoiseShape::Smooth, NoiseShape::Puffy, NoiseShape::Wispy, NoiseShape::Clumps}) {
+        const NoiseRange range = shapedOctaveRange(shape);
+        for (int i = 0; i <= 1400; ++i) {
+            const float v = shapeOctave(shape, kOctaveMin + 0.001f * static_cast<float>(i));
+            EXPECT_GE(v, range.lowest - 1e-6f);
+            EXPECT_LE(v, range.highest + 1e-6f);
+        }
+    }
+}
+
+TEST(NextOctave, RotatesByALacunarityOf202AndReseedsWithWrap) {
+    // The step is a rotation scaled by 2.02: unit axes map to orthogonal vectors of length 2.02,
+    // so no octave's lattice lines up with the last one's.
+    const float axes[3][3] = {{1, 0, 0}, {0, 1, 0}, {0, 0, 1}};
+    float out[3][3];
+    for (int a = 0; a < 3; ++a) {
+        float x = axes[a][0], y = axes[a][1], z = axes[a][2], w = 1.0f;
+        int32_t seed = 5;
+        nextOctave(x, y, z, w, seed);
+        out[a][0] = x, out[a][1] = y, out[a][2] = z;
+        EXPECT_NEAR(std::sqrt(x * x + y * y + z * z), 2.02f, 1e-6f) << a;
+        EXPECT_EQ(seed, 106);
+        EXPECT_EQ(w, 2.02f + 1.7f);
+        EXPECT_GT(std::fabs(x) + std::fabs(y) + std::fabs(z), 2.03f) << "turned off its axis";
+    }
+    for (int a = 0; a < 3; ++a) {
+        const float* p = out[a];
+        const float* q = out[(a + 1) % 3];
+        EXPECT_NEAR(p[0] * q[0] + p[1] * q[1] + p[2] * q[2], 0.0f, 1e-5f) << a;
+    }
+    float x = 0, y = 0, z = 0, w = 0;
+    int32_t seed = INT32_MAX;
+    nextOctave(x, y, z, w, seed);
+    EXPECT_EQ(seed, INT32_MIN + 100);
+}
+
+TEST(FbmNoise4, ReferenceValues) {
+    EXPECT_TRUE(matchesPrinted(fbmNoise4(1.25f, -2.5f, 3.75f, 0.3f, 4, 0), 0.5311338));
+    const double shaped[] = {0.07070260, 0.8670387, 0.1517212}; // Puffy, Wispy, Clumps
+    for (int shape = 1; shape <= 3; ++shape) {
+        const float v = shapedFbmNoise4(static_cast<NoiseShape>(shape), 1.25f, -2.5f, 3.75f, 0.3f, 4, 0);
+        EXPECT_TRUE(matchesPrinted(v, shaped[shape - 1])) << shape;
+    }
+}
+
+TEST(FbmNoise4, OctaveCountAndShapeLimits) {
+    // No octaves is 0 (not the noise's mid value 0.5); one octave is the base noise; Smooth and
+    // unknown shapes are the plain sum.
+    for (int32_t octaves : {0, -1, INT32_MIN}) {
+        EXPECT_EQ(fbmNoise4(1.25f, -2.5f, 3.75f, 0.3f, octaves, 0), 0.0f);
+        for (int shape = -1; shape <= 4; ++shape)
+            EXPECT_EQ(shapedFbmNoise4(static_cast<NoiseShape>(shape), 1.25f, -2.5f, 3.75f, 0.3f, octaves, 0),
+                      0.0f);
+    }
+    for (float x : {-3.3f, 0.1f, 4.8f}) {
+        EXPECT_EQ(fbmNoise4(x, 0.4f, -0.9f, 1.3f, 1, 77), gradientNoise4(x, 0.4f, -0.9f, 1.3f, 77));
+        const float plain = fbmNoise4(x, 1.1f, -0.2f, 0.6f, 5, 31);
+        for (int shape : {0, -1, 4, 99, INT32_MIN})
+            EXPECT_EQ(shapedFbmNoise4(static_cast<NoiseShape>(shape), x, 1.1f, -0.2f, 0.6f, 5, 31), plain)
+                << shape;
+    }
+}
+
+TEST(MeasureNoiseStats, ReferenceValues) {
+    struct Expected {
+        NoiseShape shape;
+        double mean, stddev;
+    };
+    const Expected expected[] = {
+        {NoiseShape::Smooth, 0.4936003, 0.06812906},
+        {NoiseShape::Puffy, 0.1885775, 0.07986544},
+        {NoiseShape::Wispy, 0.6761728, 0.1237551},
+        {NoiseShape::Clumps, 0.1399453, 0.05260833},
+    };
+    for (const Expected& e : expected) {
+        const NoiseStats stats = measureNoiseStats(e.shape, 4, 0);
+        EXPECT_TRUE(matchesPrinted(stats.mean, e.mean)) << static_cast<int>(e.shape);
+        EXPECT_TRUE(matchesPrinted(stats.stddev, e.stddev)) << static_cast<int>(e.shape);
+    }
+}
+
+TEST(MeasureNoiseStats, SeededAndFlooredSpread) {
+    EXPECT_NE(measureNoiseStats(NoiseShape::Wispy, 3, 12).mean,
+              measureNoiseStats(NoiseShape::Wispy, 3, 13).mean);
+    // With no octaves every sample is 0: no spread at all, so the floor applies.
+    const NoiseStats flat = measureNoiseStats(NoiseShape::Smooth, 0, 12);
+    EXPECT_EQ(flat.mean, 0.0f);
+    EXPECT_EQ(flat.stddev, 0.001f);
+    const NoiseStats extreme = measureNoiseStats(NoiseShape::Clumps, 2, INT32_MIN);
+    EXPECT_GE(extreme.stddev, 0.001f);
+}
+
+} // namespace
+} // namespace nebulastra
