@@ -122,8 +122,6 @@ RowWorker rowWorkerFor(OutputDepth depth, Isa isa) {
     }
 }
 
-void shadeRows8(const RowBand& band, PixelShader shade) { shadeRows<Store8>(band, shade); }
-void shadeRows16(const RowBand& band, PixelShader shade) { shadeRows<Store16>(band, shade); }
 void shadeRowsFloat(const RowBand& band, PixelShader shade) { shadeRows<StoreFloat>(band, shade); }
 
 void renderRows8(const RowBand& band) { renderRows<Store8>(band); }

@@ -24,9 +24,8 @@ void renderRows8(const RowBand& band);
 void renderRows16(const RowBand& band);
 void renderRowsFloat(const RowBand& band);
 
-/// The same walks and stores with the shader made explicit (for tests of the pixel layouts).
-void shadeRows8(const RowBand& band, PixelShader shade);
-void shadeRows16(const RowBand& band, PixelShader shade);
+/// The float walk with the shader made explicit: which pixel is shaded with which coordinates and
+/// stored where, apart from what the kernel computes for it.
 void shadeRowsFloat(const RowBand& band, PixelShader shade);
 
 } // namespace nebulastra

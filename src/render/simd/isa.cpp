@@ -1,7 +1,6 @@
 // Instruction-set detection and the process's choice of render path.
 #include "render/simd/isa.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <cstring>
 #include <initializer_list>
@@ -41,14 +40,6 @@ bool osSavesZmm(const CpuFeatures& f) {
 }
 
 constexpr const char* kNames[] = {"scalar", "sse2", "avx2", "avx512"};
-
-// The process's own choice, made on first use; and a test override (-1: none).
-Isa processIsa() {
-    static const Isa chosen = isaForProcess(std::getenv(kIsaEnvironmentVariable), readCpuFeatures());
-    return chosen;
-}
-
-std::atomic<std::int32_t> forcedIsa{-1};
 
 } // namespace
 
@@ -120,16 +111,9 @@ Isa isaForProcess(const char* requested, const CpuFeatures& features) {
 }
 
 Isa renderIsa() {
-    const std::int32_t forced = forcedIsa.load(std::memory_order_relaxed);
-    return forced >= 0 ? static_cast<Isa>(forced) : processIsa();
+    // Chosen on first use, once per process (a thread-safe static).
+    static const Isa chosen = isaForProcess(std::getenv(kIsaEnvironmentVariable), readCpuFeatures());
+    return chosen;
 }
-
-bool setRenderIsaForTesting(Isa isa) {
-    if (!isaSupported(isa, readCpuFeatures())) return false;
-    forcedIsa.store(static_cast<std::int32_t>(isa), std::memory_order_relaxed);
-    return true;
-}
-
-void resetRenderIsaForTesting() { forcedIsa.store(-1, std::memory_order_relaxed); }
 
 } // namespace nebulastra

@@ -1,11 +1,10 @@
 // Forcing the render path: for tests and benchmarks only, never for users.
 //
 // Every path draws the same frame, so the only reasons to pick one by hand are to check exactly
-// that and to time them against each other. Tests in the same process as the kernel call
-// setRenderIsaForTesting. Programs that reach the effect only through its two exported entry
-// points (nebulastra-render, which loads the library as After Effects would) cannot call into it,
-// so the library also reads one environment variable, once per process, on the first renderIsa()
-// call:
+// that and to time them against each other. Programs that reach the effect only through its two
+// exported entry points (nebulastra-render, which loads the library as After Effects would) cannot
+// call into it, so the library reads one environment variable, once per process, on the first
+// renderIsa() call:
 //
 //   NEBULASTRA_ISA=scalar|sse2|avx2|avx512
 //
@@ -23,12 +22,5 @@ inline constexpr const char* kIsaEnvironmentVariable = "NEBULASTRA_ISA";
 // What the process renders with given the variable's value (nullptr when unset): the requested
 // path when it names one the processor supports, otherwise chooseIsa(features).
 Isa isaForProcess(const char* requested, const CpuFeatures& features);
-
-// Makes renderIsa() return `isa` from now on, if this processor supports it; returns whether it
-// did (an unsupported request changes nothing). Not meant to be called while frames render.
-bool setRenderIsaForTesting(Isa isa);
-
-// Returns renderIsa() to the process's own choice.
-void resetRenderIsaForTesting();
 
 } // namespace nebulastra
