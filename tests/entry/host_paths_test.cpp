@@ -47,7 +47,7 @@ double meanDifference(const std::vector<ArgbF>& a, const std::vector<ArgbF>& b) 
 
 // One frame through `host`, which must come back clean with every pixel written.
 std::vector<ArgbF> renderChecked(SceneHost& host, int32_t frame, const std::string& what) {
-    EXPECT_EQ(host.renderFrame(frame), 0) << what;
+    EXPECT_EQ(host.requestFrame(frame), 0) << what;
     EXPECT_EQ(host.output().poisonCount(), 0) << what;
     EXPECT_TRUE(host.clean()) << what << '\n' << host.report();
     return pixelsOf(host.output());
@@ -66,8 +66,8 @@ const char* kLight = R"({"name": "cloud", "type": "light", "position": [9, 7, 0]
 // same values must draw the same picture, at every depth and downsample, and the values must
 // matter (density and brightness away from their defaults change it).
 TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
-    const scene::Scene tuned =
-        scene::parseScene(comp(kLight, R"("density": 420, "brightness": 55)"), "tuned");
+    const scenehost::Scene tuned =
+        scenehost::parseScene(comp(kLight, R"("density": 420, "brightness": 55)"), "tuned");
     struct Case {
         int depth, downsample;
     };
@@ -75,13 +75,13 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
     for (const Case& c : {Case{32, 1}, Case{16, 1}, Case{8, 1}, Case{32, 2}}) {
         const std::string what =
             std::to_string(c.depth) + " bits, downsample 1/" + std::to_string(c.downsample);
-        scene::Scene s = tuned;
+        scenehost::Scene s = tuned;
         s.render.depth = c.depth;
         s.render.downsample = c.downsample;
         SceneHost host(s);
         host.start();
         const std::vector<ArgbF> smart = renderChecked(host, 2, what + ", smart");
-        host.scene().render.command = scene::RenderCommand::Render;
+        host.scene().render.command = scenehost::RenderCommand::Render;
         host.clearRecords();
         const std::vector<ArgbF> legacy = renderChecked(host, 2, what + ", legacy");
         EXPECT_EQ(host.log().count("checkout_param"), 0u) << what;
@@ -89,9 +89,9 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
         if (c.depth == 32 && c.downsample == 1) legacyFloat = legacy;
     }
 
-    scene::Scene plain = scene::parseScene(comp(kLight, R"("brightness": 100)"), "defaults");
+    scenehost::Scene plain = scenehost::parseScene(comp(kLight, R"("brightness": 100)"), "defaults");
     plain.render.depth = 32;
-    plain.render.command = scene::RenderCommand::Render;
+    plain.render.command = scenehost::RenderCommand::Render;
     SceneHost defaults(plain);
     defaults.start();
     const std::vector<ArgbF> untuned = renderChecked(defaults, 2, "default density");
@@ -112,7 +112,7 @@ TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
         {"name": "cloudy", "type": "light", "position": [13, 9, 4], "color": [0.5, 0.6, 1]})";
     const std::shared_ptr<scenehost::EffectModule> effect = scenehost::EffectModule::freshCopy();
     auto render = [&](const std::string& layers, bool emitters) {
-        scene::Scene s = scene::parseScene(
+        scenehost::Scene s = scenehost::parseScene(
             comp(layers, emitters ? R"("cloudPrefixOnly": true)" : R"("cloudPrefixOnly": false)"),
             "emitters");
         s.render.depth = 32;
@@ -135,7 +135,7 @@ TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
 // next, without evolution the frames are identical, and with it they change a little per frame,
 // more over half a second.
 TEST(HostPaths, ConsecutiveFramesEvolveSmoothlyOrNotAtAll) {
-    scene::Scene still = scene::parseScene(comp(kLight, R"("evolutionSpeed": 0)"), "still");
+    scenehost::Scene still = scenehost::parseScene(comp(kLight, R"("evolutionSpeed": 0)"), "still");
     still.render.depth = 32;
     SceneHost stillHost(still);
     stillHost.start();
@@ -144,7 +144,7 @@ TEST(HostPaths, ConsecutiveFramesEvolveSmoothlyOrNotAtAll) {
         EXPECT_TRUE(identical(renderChecked(stillHost, frame, "still"), first)) << "frame " << frame;
     }
 
-    scene::Scene moving = scene::parseScene(comp(kLight, R"("evolutionSpeed": 100)"), "moving");
+    scenehost::Scene moving = scenehost::parseScene(comp(kLight, R"("evolutionSpeed": 100)"), "moving");
     moving.render.depth = 32;
     SceneHost host(moving);
     host.start();

@@ -29,7 +29,7 @@ struct Rect {
 
 // Two clouds off the centre, so the picture has no symmetry a mirrored or shifted region could
 // match; few steps and octaves to keep the many small renders cheap.
-scene::Scene cloudScene(int32_t width, int32_t height, bool camera) {
+scenehost::Scene cloudScene(int32_t width, int32_t height, bool camera) {
     const std::string w = std::to_string(width);
     const std::string h = std::to_string(height);
     std::string json = R"({"composition": {"width": )" + w + R"(, "height": )" + h + R"(, "frameRate": 24},)";
@@ -42,7 +42,7 @@ scene::Scene cloudScene(int32_t width, int32_t height, bool camera) {
             std::to_string(width * 0.7) + ", " + std::to_string(height * 0.6) +
             R"(, 5], "color": [0.4, 0.6, 1], "intensity": 70}],
       "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "textureStrength": 0, "selfShadow": 0, "domainWarp": 0}})";
-    return scene::parseScene(json, "region scene");
+    return scenehost::parseScene(json, "region scene");
 }
 
 // Every pixel of the world as the host reads it back (any depth), row by row.
@@ -61,7 +61,7 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
     const int32_t width = host.frameWidth();
     const int32_t height = host.frameHeight();
     host.clearRequestRect();
-    ASSERT_EQ(host.renderFrame(1), 0) << what;
+    ASSERT_EQ(host.requestFrame(1), 0) << what;
     ASSERT_EQ(host.output().width(), width) << what;
     ASSERT_EQ(host.output().height(), height) << what;
     EXPECT_EQ(host.output().originX(), 0) << what;
@@ -74,7 +74,7 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
         const std::string label = what + ", request " + std::to_string(r.left) + "," + std::to_string(r.top) +
                                   " - " + std::to_string(r.right) + "," + std::to_string(r.bottom);
         host.setRequestRect(r.left, r.top, r.right, r.bottom);
-        ASSERT_EQ(host.renderFrame(1), 0) << label;
+        ASSERT_EQ(host.requestFrame(1), 0) << label;
         const HostWorld& out = host.output();
         // The world is the request cut to the layer.
         const int32_t left = std::max(r.left, 0), top = std::max(r.top, 0);
@@ -117,7 +117,7 @@ TEST(RegionRender, EveryRegionMatchesTheWholeLayerBitForBit) {
     for (bool camera : {true, false}) {
         for (auto [layerWidth, layerHeight] : {std::pair{24, 16}, std::pair{25, 17}}) {
             for (int downsample : {1, 2, 3}) {
-                scene::Scene s = cloudScene(layerWidth, layerHeight, camera);
+                scenehost::Scene s = cloudScene(layerWidth, layerHeight, camera);
                 s.render.downsample = downsample;
                 s.render.depth = 32; // float: one ulp of a misplaced ray shows
                 SceneHost host(s);
@@ -134,7 +134,7 @@ TEST(RegionRender, EveryRegionMatchesTheWholeLayerBitForBit) {
 // Each depth has its own row worker, and each must place the region.
 TEST(RegionRender, IntegerDepthsPlaceRegionsToo) {
     for (int depth : {8, 16}) {
-        scene::Scene s = cloudScene(25, 17, depth == 16);
+        scenehost::Scene s = cloudScene(25, 17, depth == 16);
         s.render.downsample = 3;
         s.render.depth = depth;
         SceneHost host(s);
@@ -150,17 +150,17 @@ TEST(RegionRender, IntegerDepthsPlaceRegionsToo) {
 // the pixels over the layer are still the whole render's, and every pixel is written.
 TEST(RegionRender, AWorldReachingPastTheLayerIsFilledAndPlaced) {
     for (bool camera : {true, false}) {
-        scene::Scene s = cloudScene(25, 17, camera);
+        scenehost::Scene s = cloudScene(25, 17, camera);
         s.render.downsample = 2;
         s.render.depth = 32;
         SceneHost host(s);
         host.start();
         const int32_t w = host.frameWidth(), h = host.frameHeight();
-        ASSERT_EQ(host.renderFrame(0), 0);
+        ASSERT_EQ(host.requestFrame(0), 0);
         const std::vector<ArgbF> whole = pixelsOf(host.output());
 
         host.setOutputRect(-3, -2, w + 4, h + 1);
-        ASSERT_EQ(host.renderFrame(0), 0);
+        ASSERT_EQ(host.requestFrame(0), 0);
         const HostWorld& out = host.output();
         ASSERT_EQ(out.originX(), -3);
         ASSERT_EQ(out.originY(), -2);

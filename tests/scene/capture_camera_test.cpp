@@ -28,7 +28,7 @@ void expectVec(const float v[3], float x, float y, float z, const char* what) {
 
 TEST(CaptureCamera, StoresTheCameraAlikeAtFullAndReducedResolution) {
     // The reference camera: at the origin, looking down +z, 2666.7 pixels to the image plane.
-    scene::Scene sc = sceneFromJson(
+    scenehost::Scene sc = sceneFromJson(
         compWithCamera(R"({"position": [0, 0, 0], "pointOfInterest": [0, 0, 500], "zoom": 2666.7})"));
     for (int downsample : {1, 2}) {
         sc.render.downsample = downsample;
@@ -86,7 +86,7 @@ TEST(CaptureCamera, UnusableAnswersLeaveTheFrameWithoutACamera) {
         EXPECT_TRUE(host.clean()) << host.report();
     }
 
-    scene::Scene sc = sceneFromJson(compWithCamera(lookAt + "100}"));
+    scenehost::Scene sc = sceneFromJson(compWithCamera(lookAt + "100}"));
     {
         SceneHost host(sc);
         host.failCall("AEGP_GetEffectCameraMatrix", 1);
@@ -94,13 +94,13 @@ TEST(CaptureCamera, UnusableAnswersLeaveTheFrameWithoutACamera) {
     }
     // The image-plane size (the composition's) only decides validity.
     for (auto [w, h] : {std::pair{0, 1080}, std::pair{1920, 0}}) {
-        scene::Scene flat = sc;
+        scenehost::Scene flat = sc;
         flat.composition.width = w;
         flat.composition.height = h;
         SceneHost host(flat);
         EXPECT_FALSE(captureFrame(host, 0).camera.valid) << w << "x" << h;
     }
-    sc.camera->zoom = scene::Track{{{0.0, std::nan("")}}};
+    sc.camera->zoom = scenehost::Track{{{0.0, std::nan("")}}};
     SceneHost host(sc);
     EXPECT_FALSE(captureFrame(host, 0).camera.valid) << "NaN distance";
 }

@@ -120,9 +120,9 @@ TEST_F(CaptureScene, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
     }
 
     // A host answering NaN (a broken expression) gives a cloud of no size and no opacity.
-    scene::Scene nanScene = sceneFromJson(comp(light("L", 5)));
-    nanScene.layers[0].intensity = scene::Track{{{0.0, std::nan("")}}};
-    nanScene.layers[0].shadowDarkness = scene::Track{{{0.0, std::nan("")}}};
+    scenehost::Scene nanScene = sceneFromJson(comp(light("L", 5)));
+    nanScene.layers[0].intensity = scenehost::Track{{{0.0, std::nan("")}}};
+    nanScene.layers[0].shadowDarkness = scenehost::Track{{{0.0, std::nan("")}}};
     SceneHost host(nanScene);
     const RenderSettings s = captureFrame(host, 0);
     ASSERT_EQ(s.emitterCount, 1);
@@ -204,9 +204,9 @@ TEST_F(CaptureScene, EachFailingQueryFallsBackAsDocumented) {
     const std::string layers =
         light("a", 1) + R"(, {"type": "solid"}, )" + light("b", 3) + "," + light("c", 4);
     for (const Case& c : cases) {
-        scene::Scene sc =
+        scenehost::Scene sc =
             sceneFromJson(comp(layers, R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0]})"));
-        sc.composition.timeBase = scene::TimeBase{24000, 1001}; // 23.976 fps: frame 5 is 5005/24000
+        sc.composition.timeBase = scenehost::TimeBase{24000, 1001}; // 23.976 fps: frame 5 is 5005/24000
         SceneHost host(sc);
         host.failCall(c.function, c.err, c.layer);
         const RenderSettings s = captureFrame(host, 5);

@@ -16,16 +16,18 @@ using testing::captureFrame;
 using testing::ScopedPluginId;
 
 // One light per name, at x = its position in the list.
-scene::Scene lightsNamed(const std::vector<std::string>& names) {
-    scene::Scene s = SceneHost::smallScene();
+scenehost::Scene lightsNamed(const std::vector<std::string>& names) {
+    scenehost::Scene s = SceneHost::smallScene();
     for (std::size_t i = 0; i < names.size(); ++i) {
-        scene::Layer l;
+        scenehost::Layer l;
         l.name = names[i];
         const double x = static_cast<double>(i);
-        l.position = scene::Track3{scene::Track{{{0, x}}}, scene::Track{{{0, 0}}}, scene::Track{{{0, 0}}}};
-        l.color = scene::Track3{scene::Track{{{0, 1}}}, scene::Track{{{0, 1}}}, scene::Track{{{0, 1}}}};
-        l.intensity = scene::Track{{{0, 100}}};
-        l.shadowDarkness = scene::Track{{{0, 100}}};
+        l.position = scenehost::Track3{scenehost::Track{{{0, x}}}, scenehost::Track{{{0, 0}}},
+                                       scenehost::Track{{{0, 0}}}};
+        l.color = scenehost::Track3{scenehost::Track{{{0, 1}}}, scenehost::Track{{{0, 1}}},
+                                    scenehost::Track{{{0, 1}}}};
+        l.intensity = scenehost::Track{{{0, 100}}};
+        l.shadowDarkness = scenehost::Track{{{0, 100}}};
         s.layers.push_back(l);
     }
     return s;
@@ -100,7 +102,7 @@ TEST(LightNameMatches, UnobtainableNamesPassButMissingOrUnlockableOnesDoNot) {
     }
 
     // A name the scene marks unreadable behaves like a failing name query.
-    scene::Scene unnamed = lightsNamed(names);
+    scenehost::Scene unnamed = lightsNamed(names);
     unnamed.layers[0].name.reset();
     SceneHost host(unnamed);
     EXPECT_EQ(captureFrame(host, 0, true).emitterCount, 3);

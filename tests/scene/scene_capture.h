@@ -26,7 +26,9 @@ private:
     std::int32_t saved_;
 };
 
-inline scene::Scene sceneFromJson(const std::string& json) { return scene::parseScene(json, "test scene"); }
+inline scenehost::Scene sceneFromJson(const std::string& json) {
+    return scenehost::parseScene(json, "test scene");
+}
 
 // Captures the scene at `frame` into a fresh settings record, as the snapshot leaves it (all zero
 // but the Emitters option).

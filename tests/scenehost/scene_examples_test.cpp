@@ -7,7 +7,7 @@
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_params.h"
 
-namespace nebulastra::scene {
+namespace nebulastra::scenehost {
 namespace {
 
 Scene example(const std::string& name) {
@@ -21,21 +21,23 @@ TEST(SceneExamples, EveryExampleLoadsAsDescribed) {
     EXPECT_TRUE(cameraAt(white, 0).has_value());
 
     const Scene screen = example("three_lights_screen.json");
-    EXPECT_EQ(hostParamValues(screen, 0)[findEffectKey("overlapBlend")->index].intValue, 3);
+    EXPECT_EQ(evaluateStepped(screen.effect.at(findEffectKey("overlapBlend")->index), 0), 3.0); // Screen
     int lights = 0;
     for (const Layer& layer : screen.layers) lights += layer.type == LayerType::Light;
     EXPECT_EQ(lights, 3);
 
     const Scene sunset = example("sunset_tower.json");
-    const auto values = hostParamValues(sunset, 0);
-    EXPECT_LT(values[findEffectKey("sunElevation")->index].intValue, 15 * 65536); // a low sun
-    EXPECT_GT(values[findEffectKey("selfShadow")->index].floatValue, 100.0);
-    EXPECT_GT(values[findEffectKey("tower")->index].floatValue, 80.0);
+    auto value = [&](const char* key) {
+        return evaluateTrack(sunset.effect.at(findEffectKey(key)->index), 0);
+    };
+    EXPECT_LT(value("sunElevation"), 15.0); // a low sun
+    EXPECT_GT(value("selfShadow"), 100.0);
+    EXPECT_GT(value("tower"), 80.0);
     EXPECT_EQ(sunset.render.depth, 32);
 
     const Scene ortho = example("ortho_erosion.json");
     EXPECT_FALSE(ortho.camera.has_value());
-    EXPECT_EQ(hostParamValues(ortho, 0)[findEffectKey("textureType")->index].intValue, 3);
+    EXPECT_EQ(evaluateStepped(ortho.effect.at(findEffectKey("textureType")->index), 0), 3.0); // Erosion
 
     const Scene drifting = example("drifting_pair.json");
     EXPECT_EQ(drifting.render.lastFrame, 11);
@@ -47,4 +49,4 @@ TEST(SceneExamples, EveryExampleLoadsAsDescribed) {
 }
 
 } // namespace
-} // namespace nebulastra::scene
+} // namespace nebulastra::scenehost

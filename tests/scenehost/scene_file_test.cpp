@@ -8,7 +8,7 @@
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_params.h"
 
-namespace nebulastra::scene {
+namespace nebulastra::scenehost {
 namespace {
 
 // The loader's message for `text`, or "" when it loads.
@@ -260,4 +260,4 @@ TEST(SceneFile, NeverCrashesOnDamagedInput) {
 }
 
 } // namespace
-} // namespace nebulastra::scene
+} // namespace nebulastra::scenehost

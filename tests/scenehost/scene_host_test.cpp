@@ -29,7 +29,7 @@ bool hasFault(const SceneHost& host, const std::string& part) {
 }
 
 TEST(SceneHost, InDataCarriesTheTimeBaseSizesAndDownsample) {
-    scene::Scene s = SceneHost::smallScene(33, 17);
+    scenehost::Scene s = SceneHost::smallScene(33, 17);
     s.render.downsample = 2;
     SceneHost host(s);
     host.runAsCommand(3, [&] {
@@ -146,8 +146,8 @@ TEST(SceneHost, ParameterCheckoutsAreBalancedPerIndex) {
 }
 
 TEST(SceneHost, SceneValuesReachCheckoutsInHostUnits) {
-    scene::Scene s = SceneHost::smallScene();
-    s.effect[2] = scene::Track{{{0.0, 10.0}, {1.0, 20.0}}}; // "Quality (Steps)": an integer slider
+    scenehost::Scene s = SceneHost::smallScene();
+    s.effect[2] = scenehost::Track{{{0.0, 10.0}, {1.0, 20.0}}}; // "Quality (Steps)": an integer slider
     SceneHost host(s);
     host.runAsCommand(0, [&] {
         PF_InData& in = host.inData();
@@ -169,7 +169,7 @@ TEST(SceneHost, SceneValuesReachCheckoutsInHostUnits) {
         in.inter.checkin_param(in.effect_ref, &got);
     });
     EXPECT_TRUE(host.clean()) << host.report();
-    host.scene().effect[3] = scene::Track{{{0.0, 50.0}}}; // "Density" is a float slider in the scene
+    host.scene().effect[3] = scenehost::Track{{{0.0, 50.0}}}; // "Density" is a float slider in the scene
     host.runAsCommand(0, [&] {
         PF_InData& in = host.inData();
         PF_ParamDef got{};
@@ -180,8 +180,8 @@ TEST(SceneHost, SceneValuesReachCheckoutsInHostUnits) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-scene::Scene lightsScene() {
-    scene::Scene s = scene::parseScene(R"({
+scenehost::Scene lightsScene() {
+    scenehost::Scene s = scenehost::parseScene(R"({
         "composition": {"width": 40, "height": 20, "frameRate": 24},
         "camera": {"zoom": 100},
         "layers": [
@@ -192,8 +192,8 @@ scene::Scene lightsScene() {
           {"name": "Null", "type": "null", "position": [10, 20, 30]},
           {"name": null, "type": "light", "color": null}
         ]})",
-                                       "lights.json");
-    s.composition.timeBase = scene::TimeBase{2400, 100};
+                                               "lights.json");
+    s.composition.timeBase = scenehost::TimeBase{2400, 100};
     return s;
 }
 

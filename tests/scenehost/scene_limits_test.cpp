@@ -8,7 +8,7 @@
 
 #include "scenehost/scene_file.h"
 
-namespace nebulastra::scene {
+namespace nebulastra::scenehost {
 namespace {
 
 std::string errorOf(const std::string& text) {
@@ -68,4 +68,4 @@ TEST(SceneLimits, MessagesStayOneShortLine) {
 }
 
 } // namespace
-} // namespace nebulastra::scene
+} // namespace nebulastra::scenehost

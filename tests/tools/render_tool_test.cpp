@@ -25,9 +25,9 @@
 #include <string>
 #include <vector>
 
-#include "render/isa_option.h"
 #include "render/reference_image.h"
 #include "render/simd/isa.h"
+#include "render_tool/isa_option.h"
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
@@ -75,11 +75,11 @@ int runTool(const TempDir& dir, const std::string& args, std::string* errors = n
 
 // The frame as the scene host renders it in this process.
 scenehost::HostWorld renderHere(int depth) {
-    scene::Scene s = scene::parseScene(kTinyScene, "tiny.json");
+    scenehost::Scene s = scenehost::parseScene(kTinyScene, "tiny.json");
     s.render.depth = depth;
     scenehost::SceneHost host(s);
     host.start();
-    EXPECT_EQ(host.renderFrame(0), 0);
+    EXPECT_EQ(host.requestFrame(0), 0);
     return std::move(host.output());
 }
 
@@ -259,11 +259,11 @@ TEST(RenderTool, RawFloatFramesHoldTheSamplesOfEveryRenderPath) {
 TEST(RenderTool, IsaOptionRefusesPathsTheProcessorLacks) {
     CpuFeatures sse2Only;
     sse2Only.sse2 = true;
-    EXPECT_EQ(render::isaVariableFor("auto", sse2Only), nullptr);
-    EXPECT_STREQ(render::isaVariableFor("scalar", sse2Only), "scalar");
-    EXPECT_STREQ(render::isaVariableFor("sse2", sse2Only), "sse2");
+    EXPECT_EQ(render_tool::isaVariableFor("auto", sse2Only), nullptr);
+    EXPECT_STREQ(render_tool::isaVariableFor("scalar", sse2Only), "scalar");
+    EXPECT_STREQ(render_tool::isaVariableFor("sse2", sse2Only), "sse2");
     try {
-        render::isaVariableFor("avx2", sse2Only);
+        render_tool::isaVariableFor("avx2", sse2Only);
         ADD_FAILURE() << "avx2 accepted on an SSE2-only processor";
     } catch (const std::runtime_error& e) {
         EXPECT_STREQ(e.what(),
