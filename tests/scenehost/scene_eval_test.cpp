@@ -1,5 +1,5 @@
 // Evaluating a scene at a time: keyframes, activity, parenting, the camera and the effect values
-// in host units.
+// in host units; and the example scenes.
 #include <gtest/gtest.h>
 
 #include <cctype>
@@ -66,48 +66,45 @@ TEST(SceneEval, DefaultCameraIsTheFiftyMillimetrePreset) {
     const Scene s = load(R"("camera": {})");
     const auto cam = cameraAt(s, 0.0);
     ASSERT_TRUE(cam.has_value());
-    const double zoom = 1920.0 * 50.0 / 36.0;
     EXPECT_NEAR(cam->distance, 2666.67, 0.005);
-    EXPECT_EQ(cam->distance, zoom);
-    EXPECT_EQ(cam->planeWidth, 1920);
-    EXPECT_EQ(cam->planeHeight, 1080);
-    const Matrix4 want = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {960, 540, -zoom, 1}}};
+    EXPECT_EQ(std::make_pair(cam->planeWidth, cam->planeHeight), (std::pair<int16_t, int16_t>(1920, 1080)));
+    const Matrix4 want = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {960, 540, -cam->distance, 1}}};
     EXPECT_EQ(cam->matrix, want);
 }
 
+// The look-at axes (right, down, forward) are right-handed with y down; an axis without a
+// direction is reported as zeros.
 TEST(SceneEval, LookAtAxesAreRightHandedWithYDown) {
-    // Looking along +x: right points to -z, down stays +y.
-    Scene s = load(R"("camera": {"position": [0, 0, 0], "pointOfInterest": [10, 0, 0], "zoom": 500})");
-    auto cam = cameraAt(s, 0.0);
-    ASSERT_TRUE(cam.has_value());
-    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {0, 0, -1});
-    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, 1, 0});
-    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {1, 0, 0});
-
-    // Tilted down by 45 degrees toward +y while looking along +z.
-    s = load(R"("camera": {"position": [0, 0, 0], "pointOfInterest": [0, 5, 5]})");
-    cam = cameraAt(s, 0.0);
     const double h = std::sqrt(0.5);
-    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {1, 0, 0});
-    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, h, -h});
-    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {0, h, h});
-
-    // Looking straight down the y axis leaves no right axis: right and down are reported as zeros.
-    s = load(R"("camera": {"position": [0, -100, 0], "pointOfInterest": [0, 0, 0]})");
-    cam = cameraAt(s, 0.0);
-    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {0, 0, 0}, 0);
-    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, 0, 0}, 0);
-    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {0, 1, 0}, 0);
-
-    // The point of interest on the camera: every axis is zeros.
-    s = load(R"("camera": {"position": [5, 5, 5], "pointOfInterest": [5, 5, 5]})");
-    cam = cameraAt(s, 0.0);
-    for (int r = 0; r < 3; ++r)
-        expectVec({cam->matrix[r][0], cam->matrix[r][1], cam->matrix[r][2]}, {0, 0, 0}, 0);
+    struct Case {
+        const char* camera;
+        Vec3 right, down, forward;
+    };
+    const Case cases[] = {
+        // Looking along +x: right points to -z, down stays +y.
+        {R"({"position": [0, 0, 0], "pointOfInterest": [10, 0, 0], "zoom": 500})",
+         {0, 0, -1},
+         {0, 1, 0},
+         {1, 0, 0}},
+        // Tilted down by 45 degrees toward +y while looking along +z.
+        {R"({"position": [0, 0, 0], "pointOfInterest": [0, 5, 5]})", {1, 0, 0}, {0, h, -h}, {0, h, h}},
+        // Looking straight down the y axis leaves no right axis, hence no down axis.
+        {R"({"position": [0, -100, 0], "pointOfInterest": [0, 0, 0]})", {0, 0, 0}, {0, 0, 0}, {0, 1, 0}},
+        // The point of interest on the camera: no axis at all.
+        {R"({"position": [5, 5, 5], "pointOfInterest": [5, 5, 5]})", {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.camera);
+        const auto cam = cameraAt(load(std::string(R"("camera": )") + c.camera), 0.0);
+        ASSERT_TRUE(cam.has_value());
+        const Vec3* want[3] = {&c.right, &c.down, &c.forward};
+        for (int r = 0; r < 3; ++r)
+            expectVec({cam->matrix[r][0], cam->matrix[r][1], cam->matrix[r][2]}, *want[r]);
+    }
 }
 
 TEST(SceneEval, CameraAnimatesAndCanBeUnreadable) {
-    Scene s = load(R"("camera": {"position": [{"t": 0, "v": [0, 0, -100]}, {"t": 2, "v": [0, 0, -300]}],
+    const Scene s = load(R"("camera": {"position": [{"t": 0, "v": [0, 0, -100]}, {"t": 2, "v": [0, 0, -300]}],
                                "pointOfInterest": [0, 0, 0]})");
     EXPECT_EQ(cameraAt(s, 1.0)->matrix[3][2], -200.0);
 
@@ -117,15 +114,6 @@ TEST(SceneEval, CameraAnimatesAndCanBeUnreadable) {
         EXPECT_FALSE(cameraAt(load(camera), 0.0).has_value()) << camera;
     }
     EXPECT_FALSE(cameraAt(parseScene(R"({"composition": {"width": 4, "height": 4}})", "s"), 0.0).has_value());
-
-    // The matrix form is reported as written, with the zoom (default or given) as the distance.
-    s = load(
-        R"("camera": {"matrix": [[0, 0, 2, 0], [0, 1, 0, 0], [-1, 0, 0, 0], [7, 8, 9, 1]], "zoom": 800})");
-    const auto cam = cameraAt(s, 0.0);
-    ASSERT_TRUE(cam.has_value());
-    EXPECT_EQ(cam->matrix[0][2], 2.0);
-    EXPECT_EQ(cam->matrix[3][0], 7.0);
-    EXPECT_EQ(cam->distance, 800.0);
 }
 
 // Scene keys follow the names of the effect's controls: a key ends with its control's name in
@@ -175,6 +163,45 @@ TEST(SceneEval, HostValuesConvertUnitsWithoutClamping) {
     EXPECT_EQ(roundToInt32(1e300), 2147483647);
     EXPECT_EQ(roundToInt32(-1e300), -2147483647 - 1);
     EXPECT_EQ(roundToInt32(std::nan("")), 0);
+}
+
+// The example scenes shipped in examples/ load, and say what their names promise.
+Scene example(const std::string& name) {
+    return loadSceneFile(std::string(NEBULASTRA_SOURCE_DIR) + "/examples/" + name);
+}
+
+TEST(SceneExamples, EveryExampleLoadsAsDescribed) {
+    const Scene white = example("single_white_cloud.json");
+    ASSERT_EQ(white.layers.size(), 1u);
+    EXPECT_EQ(lightColor(white.layers[0], 0), (Vec3{1, 1, 1}));
+    EXPECT_TRUE(cameraAt(white, 0).has_value());
+
+    const Scene screen = example("three_lights_screen.json");
+    EXPECT_EQ(evaluateStepped(screen.effect.at(findEffectKey("overlapBlend")->index), 0), 3.0); // Screen
+    int lights = 0;
+    for (const Layer& layer : screen.layers) lights += layer.type == LayerType::Light;
+    EXPECT_EQ(lights, 3);
+
+    const Scene sunset = example("sunset_tower.json");
+    auto value = [&](const char* key) {
+        return evaluateTrack(sunset.effect.at(findEffectKey(key)->index), 0);
+    };
+    EXPECT_LT(value("sunElevation"), 15.0); // a low sun
+    EXPECT_GT(value("selfShadow"), 100.0);
+    EXPECT_GT(value("tower"), 80.0);
+    EXPECT_EQ(sunset.render.depth, 32);
+
+    const Scene ortho = example("ortho_erosion.json");
+    EXPECT_FALSE(ortho.camera.has_value());
+    EXPECT_EQ(evaluateStepped(ortho.effect.at(findEffectKey("textureType")->index), 0), 3.0); // Erosion
+
+    const Scene drifting = example("drifting_pair.json");
+    EXPECT_EQ(drifting.render.lastFrame, 11);
+    const double t = secondsOf(frameCurrentTime(drifting.composition.timeBase, 6),
+                               drifting.composition.timeBase.timeScale);
+    const auto position = layerWorldPosition(drifting, 0, t);
+    ASSERT_TRUE(position.has_value());
+    EXPECT_GT((*position)[0], 130.0); // carried right by its parent
 }
 
 } // namespace
