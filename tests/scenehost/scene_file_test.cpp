@@ -62,8 +62,8 @@ TEST(SceneFile, ReadsEverySection) {
     "render": {"frames": "3-7", "depth": 32, "resolution": "third", "command": "render"}
   })",
                                "s.json");
-    EXPECT_EQ(s.layerWidth, 800);
-    EXPECT_EQ(s.layerHeight, 1080);
+    EXPECT_EQ(std::make_tuple(s.layerWidth, s.layerHeight),
+              std::make_tuple(800, 1080)); // height: the composition's
     ASSERT_EQ(s.layers.size(), 3u);
     EXPECT_EQ(s.layers[0].lightType, LightType::Spot);
     EXPECT_EQ(lightColor(s.layers[0], 0), (Vec3{0.5, 0.25, 2}));
@@ -103,7 +103,6 @@ TEST(SceneFile, ErrorsNameTheFilePathAndExpectation) {
         std::string text;
         std::string message;
     };
-    const std::string light = R"("type": "light")";
     const Case cases[] = {
         {"{\"composition\": ", "s.json: malformed JSON: parse error at line 1"},
         {"[]", "s.json: /: expected a scene object, got an array of 0 elements"},

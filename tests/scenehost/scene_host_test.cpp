@@ -4,9 +4,10 @@
 // the failures it injects. Its composition answers are checked through scene capture.
 #include <gtest/gtest.h>
 
-#include <cstring>
+#include <initializer_list>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <utility>
 #include <vector>
 
@@ -30,6 +31,10 @@ bool hasFault(const SceneHost& host, const std::string& part) {
     return false;
 }
 
+void expectFaults(const SceneHost& host, std::initializer_list<const char*> parts) {
+    for (const char* part : parts) EXPECT_TRUE(hasFault(host, part)) << part << "\n" << host.report();
+}
+
 // The suites a test body acquires, released again when it ends (inside the command).
 struct Suites {
     explicit Suites(SceneHost& h) : host(h) {}
@@ -44,14 +49,14 @@ struct Suites {
         for (auto [name, version] : held) host.inData().pica_basicP->ReleaseSuite(name, version);
     }
     // Composition layer `index`, found the effect's way: its own layer, that layer's composition.
-    AEGP_LayerH compLayer(int32_t index, A_Err expected = A_Err_NONE) {
+    AEGP_LayerH compLayer(int32_t index) {
         const auto* layers = get<AEGP_LayerSuite9>(kAEGPLayerSuite, 15);
         AEGP_LayerH self = nullptr, layer = reinterpret_cast<AEGP_LayerH>(8);
         AEGP_CompH comp = nullptr;
         get<AEGP_PFInterfaceSuite1>(kAEGPPFInterfaceSuite, 1)
             ->AEGP_GetEffectLayer(host.inData().effect_ref, &self);
         layers->AEGP_GetLayerParentComp(self, &comp);
-        EXPECT_EQ(layers->AEGP_GetCompLayerByIndex(comp, index, &layer), expected);
+        EXPECT_EQ(layers->AEGP_GetCompLayerByIndex(comp, index, &layer), A_Err_NONE);
         return layer;
     }
 };
@@ -64,11 +69,9 @@ TEST(SceneHost, InDataCarriesTheFrameTimeAndTheWholeLayer) {
     SceneHost host(s);
     host.runAsCommand(3, [&] {
         const PF_InData& d = host.inData();
-        EXPECT_EQ(d.current_time, 300);
-        EXPECT_EQ(d.time_step, 100);
-        EXPECT_EQ(d.time_scale, 2400u);
-        EXPECT_EQ(d.width, 33);
-        EXPECT_EQ(d.height, 17);
+        EXPECT_EQ(std::make_tuple(d.current_time, d.time_step, d.time_scale),
+                  std::make_tuple(300, 100, 2400u));
+        EXPECT_EQ(std::make_tuple(d.width, d.height), std::make_tuple(33, 17));
     });
     EXPECT_TRUE(host.clean()) << host.report();
 }
@@ -118,9 +121,7 @@ TEST(SceneHost, UnbalancedSuitesAndUnservedFunctionsAreFaults) {
         EXPECT_NE(basic->ReleaseSuite(kAEGPLayerSuite, 15), kSPNoError);
         acquire<AEGP_LightSuite2>(host, kAEGPLightSuite, 2); // never released
     });
-    EXPECT_TRUE(hasFault(host, "AEGP_GetActiveLayer"));
-    EXPECT_TRUE(hasFault(host, "not acquired"));
-    EXPECT_TRUE(hasFault(host, "\"AEGP Light Suite\" 2 still acquired"));
+    expectFaults(host, {"AEGP_GetActiveLayer", "not acquired", "\"AEGP Light Suite\" 2 still acquired"});
     EXPECT_FALSE(host.suitesBalanced());
     EXPECT_FALSE(host.clean());
 }
@@ -160,10 +161,8 @@ TEST(SceneHost, ParameterCheckoutsAreBalancedPerIndex) {
     EXPECT_EQ(std::make_pair(host.paramBalance(2).checkouts, host.paramBalance(3).checkins),
               std::make_pair(0, 0));
     EXPECT_FALSE(host.paramsBalanced());
-    EXPECT_TRUE(hasFault(host, "index 9"));
-    EXPECT_TRUE(hasFault(host, "not checked out"));
-    EXPECT_TRUE(hasFault(host, "parameter 3 still checked out"));
-    EXPECT_TRUE(hasFault(host, "parameter 1: the scene gives a value of another kind than declared"));
+    expectFaults(host, {"index 9", "not checked out", "parameter 3 still checked out",
+                        "parameter 1: the scene gives a value of another kind than declared"});
     ASSERT_EQ(host.paramCheckouts().size(), 4u);
     EXPECT_EQ(host.paramCheckouts()[1].result, PF_Err_INTERNAL_STRUCT_DAMAGED);
 }
@@ -214,8 +213,7 @@ TEST(SceneHost, InjectedFailuresHitTheNamedLayerOnly) {
         AEGP_ObjectType type = 0;
         layers->AEGP_GetLayerObjectType(reinterpret_cast<AEGP_LayerH>(&type), &type);
     });
-    EXPECT_TRUE(hasFault(host, "which is not a light"));
-    EXPECT_TRUE(hasFault(host, "layer handle the host did not hand out"));
+    expectFaults(host, {"which is not a light", "layer handle the host did not hand out"});
     EXPECT_EQ(host.faults().size(), 2u) << host.report();
 }
 
@@ -237,13 +235,9 @@ TEST(SceneHost, LayerNamesAreMemoryHandlesThatMustBeFreed) {
         // `source` is never freed: a leak.
     });
     const MemoryBalance m = host.memoryBalance();
-    EXPECT_EQ(m.issued, 2);
-    EXPECT_EQ(m.frees, 1);
-    EXPECT_EQ(m.outstanding(), 1);
-    EXPECT_TRUE(hasFault(host, "plug-in ID 3"));
-    EXPECT_TRUE(hasFault(host, "still locked"));
-    EXPECT_TRUE(hasFault(host, "already freed"));
-    EXPECT_TRUE(hasFault(host, "not freed when the command returned"));
+    EXPECT_EQ(std::make_tuple(m.issued, m.frees, m.outstanding()), std::make_tuple(2, 1, 1));
+    expectFaults(host,
+                 {"plug-in ID 3", "still locked", "already freed", "not freed when the command returned"});
 }
 
 TEST(SceneHost, RefusedCallbacksForeignThreadsAndChangedInDataAreFaults) {
@@ -258,9 +252,7 @@ TEST(SceneHost, RefusedCallbacksForeignThreadsAndChangedInDataAreFaults) {
         worker.join();
         in.current_time += 1;
     });
-    EXPECT_TRUE(hasFault(host, "inter.abort"));
-    EXPECT_TRUE(hasFault(host, "thread other than the command's"));
-    EXPECT_TRUE(hasFault(host, "in_data changed"));
+    expectFaults(host, {"inter.abort", "thread other than the command's", "in_data changed"});
     EXPECT_EQ(host.suiteBalance(kPFWorldSuite, 2).acquired, 0);
 }
 

@@ -94,15 +94,15 @@ TEST(RenderToolOutput, FailedWriteLeavesNoImageAndNoTemporaryFile) {
     TempDir dir;
     std::ofstream(dir.path / "scene.json") << kSequence;
     // The first image is larger than the limit, as on a disk that fills up during the write.
-    for (const char* out : {"f_##.png", "f_##.exr"}) {
+    for (const auto& [out, depth] : {std::pair{"f_##.png", "8"}, std::pair{"f_##.exr", "32"}}) {
         SCOPED_TRACE(out);
-        std::vector<std::string> args = {(dir.path / "scene.json").string(), "-o", (dir.path / out).string(),
-                                         "--frames", "0-1"};
-        if (std::string(out).find(".exr") != std::string::npos) args.insert(args.end(), {"--depth", "32"});
-        EXPECT_EQ(finish(startTool(args, dir.path / "stderr.txt", 64)), 1);
+        const std::string path = (dir.path / out).string();
+        EXPECT_EQ(finish(startTool(
+                      {(dir.path / "scene.json").string(), "-o", path, "--frames", "0-1", "--depth", depth},
+                      dir.path / "stderr.txt", 64)),
+                  1);
         const std::string errors = readText(dir.path / "stderr.txt");
-        const std::string image =
-            (dir.path / out).string().replace((dir.path / out).string().find("##"), 2, "00");
+        const std::string image = std::string(path).replace(path.find("##"), 2, "00");
         EXPECT_NE(errors.find(image), std::string::npos) << "the error names the image asked for: " << errors;
         EXPECT_EQ(errors.find(".partial"), std::string::npos) << errors;
         EXPECT_TRUE(outputs(dir.path).empty()) << outputs(dir.path).front();
