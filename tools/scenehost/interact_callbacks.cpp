@@ -54,6 +54,27 @@ bool checkEffectRef(State& s, const char* callback, PF_ProgPtr ref) {
 
 // ---- parameters -------------------------------------------------------------------------------
 
+// The parameter type that declares a control of this kind.
+PF_ParamType paramTypeOf(ParamKind kind) {
+    switch (kind) {
+    case ParamKind::GroupStart:
+        return PF_Param_GROUP_START;
+    case ParamKind::GroupEnd:
+        return PF_Param_GROUP_END;
+    case ParamKind::IntSlider:
+        return PF_Param_SLIDER;
+    case ParamKind::FloatSlider:
+        return PF_Param_FLOAT_SLIDER;
+    case ParamKind::Angle:
+        return PF_Param_ANGLE;
+    case ParamKind::Checkbox:
+        return PF_Param_CHECKBOX;
+    case ParamKind::Popup:
+        return PF_Param_POPUP;
+    }
+    return PF_Param_RESERVED;
+}
+
 PF_Err addParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDef* def) {
     State* s = enterHost("add_param");
     if (s == nullptr) return PF_Err_INVALID_CALLBACK;
@@ -258,10 +279,7 @@ PF_ParamDef SceneHost::State::paramValue(std::int32_t index, std::int32_t whatTi
 
     // The scene's value was read in the units of the effect's table; the effect must have
     // declared the same kind of control, or that value means something else here.
-    static constexpr PF_ParamType kTypes[] = {PF_Param_GROUP_START,  PF_Param_GROUP_END, PF_Param_SLIDER,
-                                              PF_Param_FLOAT_SLIDER, PF_Param_ANGLE,     PF_Param_CHECKBOX,
-                                              PF_Param_POPUP};
-    if (d.param_type != kTypes[static_cast<int>(paramSpec(index).kind)]) {
+    if (d.param_type != paramTypeOf(paramSpec(index).kind)) {
         fault("parameter " + std::to_string(index) +
               ": the scene gives a value of another kind than declared");
         return d;
