@@ -44,15 +44,15 @@ double meanDifference(const std::vector<ArgbF>& a, const std::vector<ArgbF>& b) 
 
 // One frame through `host`, which must come back clean with every pixel written.
 std::vector<ArgbF> renderChecked(SceneHost& host, int32_t frame, const std::string& what) {
-    EXPECT_EQ(host.renderFrame(frame), 0) << what;
+    EXPECT_EQ(host.requestFrame(frame), 0) << what;
     EXPECT_EQ(host.output().poisonCount(), 0) << what;
     EXPECT_TRUE(host.clean()) << what << '\n' << host.report();
     return pixelsOf(host.output());
 }
 
 // A float frame (one ulp of difference shows) of a small composition seen through a camera.
-scene::Scene comp(const std::string& layers, const std::string& effect) {
-    scene::Scene s = scene::parseScene(
+scenehost::Scene comp(const std::string& layers, const std::string& effect) {
+    scenehost::Scene s = scenehost::parseScene(
         R"({"composition": {"width": 20, "height": 14, "frameRate": 24}, "camera": {}, "layers": [)" +
             layers +
             R"(], "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "domainWarp": 0, )" +
@@ -67,17 +67,17 @@ const char* kLight = R"({"name": "cloud", "type": "light", "position": [9, 7, 0]
 // PF_Cmd_RENDER reads the host's params array where smart render checks parameters out: the same
 // values draw the same picture at every depth and downsample, and the values matter.
 TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
-    const scene::Scene tuned = comp(kLight, R"("density": 420, "brightness": 55)");
+    const scenehost::Scene tuned = comp(kLight, R"("density": 420, "brightness": 55)");
     std::vector<ArgbF> legacyFloat;
     for (auto [depth, downsample] : {std::pair{32, 1}, std::pair{16, 1}, std::pair{8, 1}, std::pair{32, 2}}) {
         const std::string what = std::to_string(depth) + " bits, downsample 1/" + std::to_string(downsample);
-        scene::Scene s = tuned;
+        scenehost::Scene s = tuned;
         s.render.depth = depth;
         s.render.downsample = downsample;
         SceneHost host(s);
         host.start();
         const std::vector<ArgbF> smart = renderChecked(host, 2, what + ", smart");
-        host.scene().render.command = scene::RenderCommand::Render;
+        host.scene().render.command = scenehost::RenderCommand::Render;
         host.clearRecords();
         const std::vector<ArgbF> legacy = renderChecked(host, 2, what + ", legacy");
         EXPECT_EQ(host.log().count("checkout_param"), 0u) << what;
@@ -85,8 +85,8 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
         if (legacyFloat.empty()) legacyFloat = legacy; // 32 bits, full resolution
     }
 
-    scene::Scene plain = comp(kLight, R"("brightness": 100)");
-    plain.render.command = scene::RenderCommand::Render;
+    scenehost::Scene plain = comp(kLight, R"("brightness": 100)");
+    plain.render.command = scenehost::RenderCommand::Render;
     SceneHost defaults(plain);
     defaults.start();
     const std::vector<ArgbF> untuned = renderChecked(defaults, 2, "default density");
@@ -97,7 +97,7 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
 // failing) gets 8-bit pixels: in the padded, guarded 8-bit world a wider write would show, and the
 // frame must be the one drawn when the host answers.
 TEST(HostPaths, WithoutAPixelFormatTheFrameIsEightBit) {
-    scene::Scene s = comp(kLight, R"("brightness": 100)");
+    scenehost::Scene s = comp(kLight, R"("brightness": 100)");
     s.render.depth = 8;
     SceneHost answered(s);
     answered.start();

@@ -26,11 +26,11 @@ struct Rect {
 };
 
 // Two clouds off the centre, so no mirrored or shifted region can match; cheap to render.
-scene::Scene cloudScene(int32_t width, int32_t height, bool camera, int downsample, int depth) {
+scenehost::Scene cloudScene(int32_t width, int32_t height, bool camera, int downsample, int depth) {
     auto at = [&](double x, double y) {
         return std::to_string(width * x) + ", " + std::to_string(height * y);
     };
-    scene::Scene s = scene::parseScene(
+    scenehost::Scene s = scenehost::parseScene(
         R"({"composition": {"width": )" + std::to_string(width) + R"(, "height": )" + std::to_string(height) +
             R"(, "frameRate": 24},)" + (camera ? R"("camera": {},)" : "") + R"("layers": [
         {"name": "a", "type": "light", "position": [)" +
@@ -72,7 +72,7 @@ void expectPlaced(SceneHost& host, const std::vector<ArgbF>& whole, const std::s
 void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std::string& what) {
     const int32_t width = host.frameWidth();
     const int32_t height = host.frameHeight();
-    ASSERT_EQ(host.renderFrame(1), 0) << what;
+    ASSERT_EQ(host.requestFrame(1), 0) << what;
     ASSERT_EQ(host.output().width(), width) << what;
     ASSERT_EQ(host.output().height(), height) << what;
     EXPECT_EQ(host.output().originX(), 0) << what;
@@ -85,7 +85,7 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
         const std::string label = what + ", request " + std::to_string(r.left) + "," + std::to_string(r.top) +
                                   " - " + std::to_string(r.right) + "," + std::to_string(r.bottom);
         host.setRequestRect(r.left, r.top, r.right, r.bottom);
-        ASSERT_EQ(host.renderFrame(1), 0) << label;
+        ASSERT_EQ(host.requestFrame(1), 0) << label;
         const HostWorld& out = host.output();
         const int32_t left = std::max(r.left, 0), top = std::max(r.top, 0);
         const int32_t right = std::min(r.right, width), bottom = std::min(r.bottom, height);
@@ -101,7 +101,7 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
     }
     host.clearRequestRect();
     host.setOutputRect(-3, -2, width + 4, height + 1);
-    ASSERT_EQ(host.renderFrame(1), 0) << what;
+    ASSERT_EQ(host.requestFrame(1), 0) << what;
     ASSERT_EQ(host.output().originX(), -3);
     ASSERT_EQ(host.output().originY(), -2);
     ASSERT_EQ(host.output().width(), width + 7);

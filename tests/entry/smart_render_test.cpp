@@ -68,7 +68,7 @@ TEST(SmartPreRender, DeclaresThePartOfTheRequestOnTheLayer) {
 TEST(SmartRender, ChecksOutEveryParameterAtTheFrameTimeAndChecksEachInOnce) {
     SceneHost host(SceneHost::smallScene(kWidth, kHeight));
     started(host);
-    ASSERT_EQ(host.renderFrame(3), PF_Err_NONE);
+    ASSERT_EQ(host.requestFrame(3), PF_Err_NONE);
     const auto& checkouts = host.paramCheckouts();
     ASSERT_EQ(checkouts.size(), 62u);
     for (int32_t i = 0; i < 62; ++i) {
@@ -89,7 +89,7 @@ TEST(SmartRender, FirstParameterFailureWinsAndOnlyCheckedOutOnesAreCheckedIn) {
     started(host);
     host.failParamCheckout(5, PF_Err_INVALID_INDEX);
     host.failParamCheckout(9, PF_Err_OUT_OF_MEMORY);
-    EXPECT_EQ(host.renderFrame(0), PF_Err_INVALID_INDEX);
+    EXPECT_EQ(host.requestFrame(0), PF_Err_INVALID_INDEX);
     // The loop goes on past a failure: all 62 are asked for, in order.
     const auto& attempts = host.paramCheckouts();
     ASSERT_EQ(attempts.size(), 62u);
@@ -112,18 +112,18 @@ TEST(SmartRender, FailedOrMissingWorldsEndTheCommandBeforeAnyParameter) {
     started(host);
 
     host.failLayerPixels(PF_Err_OUT_OF_MEMORY);
-    EXPECT_EQ(host.renderFrame(0), PF_Err_OUT_OF_MEMORY);
+    EXPECT_EQ(host.requestFrame(0), PF_Err_OUT_OF_MEMORY);
     EXPECT_EQ(host.outputCheckouts(), 0);
     EXPECT_EQ(host.log().count("checkout_param"), 0u);
 
     host.clearFailures();
     host.failOutputCheckout(PF_Err_INTERNAL_STRUCT_DAMAGED);
-    EXPECT_EQ(host.renderFrame(0), PF_Err_INTERNAL_STRUCT_DAMAGED);
+    EXPECT_EQ(host.requestFrame(0), PF_Err_INTERNAL_STRUCT_DAMAGED);
     EXPECT_EQ(host.log().count("checkout_param"), 0u);
 
     host.clearFailures();
     host.withholdOutput(true);
-    EXPECT_EQ(host.renderFrame(0), PF_Err_NONE);
+    EXPECT_EQ(host.requestFrame(0), PF_Err_NONE);
     EXPECT_EQ(host.outputCheckouts(), 1);
     EXPECT_EQ(host.log().count("checkout_param"), 0u);
     EXPECT_TRUE(host.clean()) << host.report();

@@ -64,10 +64,10 @@ std::string referencePath(const ReferenceCase& c) {
 
 // One scene rendered at 32 bits (the row workers' tests hold the integer depths against it).
 FloatImage renderFloat(const ReferenceCase& c) {
-    SceneHost host(scene::parseScene(c.sceneText, c.name));
+    SceneHost host(scenehost::parseScene(c.sceneText, c.name));
     host.start();
     host.scene().render.depth = 32;
-    EXPECT_EQ(host.renderFrame(c.frame), 0);
+    EXPECT_EQ(host.requestFrame(c.frame), 0);
     const scenehost::HostWorld& out = host.output();
     EXPECT_EQ(out.poisonCount(), 0);
     EXPECT_TRUE(host.clean()) << host.report();

@@ -1,10 +1,12 @@
 // Evaluating a scene at a time: keyframes, activity, parenting, the camera and the effect values
-// in host units.
+// in host units; and the example scenes.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <string>
-#include <vector>
+#include <tuple>
 
 #include "host/host_abi.h"
 #include "scenehost/scene_eval.h"
@@ -12,7 +14,7 @@
 #include "scenehost/scene_host.h"
 #include "scenehost/scene_params.h"
 
-namespace nebulastra::scene {
+namespace nebulastra::scenehost {
 namespace {
 
 Scene load(const std::string& members) {
@@ -23,17 +25,16 @@ void expectVec(const Vec3& got, const Vec3& want, double tolerance = 1e-12) {
     for (int i = 0; i < 3; ++i) EXPECT_NEAR(got[i], want[i], tolerance) << "component " << i;
 }
 
+// Linear between keys, held before the first and after the last; two keys at one time jump to the
+// later. Stepped evaluation holds the earlier key.
 TEST(SceneEval, KeyframesInterpolateAndHold) {
     const Track track{{{1.0, 10.0}, {3.0, 30.0}, {3.0, 50.0}, {4.0, 60.0}}};
-    EXPECT_EQ(evaluateTrack(track, 0.0), 10.0); // held before the first key
-    EXPECT_EQ(evaluateTrack(track, 2.5), 25.0);
-    EXPECT_EQ(evaluateTrack(track, 3.0), 50.0); // two keys at one time: a jump to the later
-    EXPECT_EQ(evaluateTrack(track, 3.5), 55.0);
-    EXPECT_EQ(evaluateTrack(track, 9.0), 60.0); // held after the last key
-    EXPECT_EQ(evaluateStepped(track, 0.0), 10.0);
-    EXPECT_EQ(evaluateStepped(track, 2.99), 10.0);
-    EXPECT_EQ(evaluateStepped(track, 3.0), 50.0);
-    EXPECT_EQ(evaluateStepped(track, 9.0), 60.0);
+    for (auto [t, linear, stepped] :
+         {std::tuple{0.0, 10.0, 10.0}, std::tuple{2.5, 25.0, 10.0}, std::tuple{3.0, 50.0, 50.0},
+          std::tuple{3.5, 55.0, 50.0}, std::tuple{9.0, 60.0, 60.0}}) {
+        EXPECT_EQ(evaluateTrack(track, t), linear) << t;
+        EXPECT_EQ(evaluateStepped(track, t), stepped) << t;
+    }
 }
 
 TEST(SceneEval, ActivityFollowsEnabledAndInOutPoints) {
@@ -65,48 +66,45 @@ TEST(SceneEval, DefaultCameraIsTheFiftyMillimetrePreset) {
     const Scene s = load(R"("camera": {})");
     const auto cam = cameraAt(s, 0.0);
     ASSERT_TRUE(cam.has_value());
-    const double zoom = 1920.0 * 50.0 / 36.0;
     EXPECT_NEAR(cam->distance, 2666.67, 0.005);
-    EXPECT_EQ(cam->distance, zoom);
-    EXPECT_EQ(cam->planeWidth, 1920);
-    EXPECT_EQ(cam->planeHeight, 1080);
-    const Matrix4 want = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {960, 540, -zoom, 1}}};
+    EXPECT_EQ(std::make_pair(cam->planeWidth, cam->planeHeight), (std::pair<int16_t, int16_t>(1920, 1080)));
+    const Matrix4 want = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {960, 540, -cam->distance, 1}}};
     EXPECT_EQ(cam->matrix, want);
 }
 
+// The look-at axes (right, down, forward) are right-handed with y down; an axis without a
+// direction is reported as zeros.
 TEST(SceneEval, LookAtAxesAreRightHandedWithYDown) {
-    // Looking along +x: right points to -z, down stays +y.
-    Scene s = load(R"("camera": {"position": [0, 0, 0], "pointOfInterest": [10, 0, 0], "zoom": 500})");
-    auto cam = cameraAt(s, 0.0);
-    ASSERT_TRUE(cam.has_value());
-    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {0, 0, -1});
-    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, 1, 0});
-    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {1, 0, 0});
-
-    // Tilted down by 45 degrees toward +y while looking along +z.
-    s = load(R"("camera": {"position": [0, 0, 0], "pointOfInterest": [0, 5, 5]})");
-    cam = cameraAt(s, 0.0);
     const double h = std::sqrt(0.5);
-    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {1, 0, 0});
-    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, h, -h});
-    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {0, h, h});
-
-    // Looking straight down the y axis leaves no right axis: right and down are reported as zeros.
-    s = load(R"("camera": {"position": [0, -100, 0], "pointOfInterest": [0, 0, 0]})");
-    cam = cameraAt(s, 0.0);
-    expectVec({cam->matrix[0][0], cam->matrix[0][1], cam->matrix[0][2]}, {0, 0, 0}, 0);
-    expectVec({cam->matrix[1][0], cam->matrix[1][1], cam->matrix[1][2]}, {0, 0, 0}, 0);
-    expectVec({cam->matrix[2][0], cam->matrix[2][1], cam->matrix[2][2]}, {0, 1, 0}, 0);
-
-    // The point of interest on the camera: every axis is zeros.
-    s = load(R"("camera": {"position": [5, 5, 5], "pointOfInterest": [5, 5, 5]})");
-    cam = cameraAt(s, 0.0);
-    for (int r = 0; r < 3; ++r)
-        expectVec({cam->matrix[r][0], cam->matrix[r][1], cam->matrix[r][2]}, {0, 0, 0}, 0);
+    struct Case {
+        const char* camera;
+        Vec3 right, down, forward;
+    };
+    const Case cases[] = {
+        // Looking along +x: right points to -z, down stays +y.
+        {R"({"position": [0, 0, 0], "pointOfInterest": [10, 0, 0], "zoom": 500})",
+         {0, 0, -1},
+         {0, 1, 0},
+         {1, 0, 0}},
+        // Tilted down by 45 degrees toward +y while looking along +z.
+        {R"({"position": [0, 0, 0], "pointOfInterest": [0, 5, 5]})", {1, 0, 0}, {0, h, -h}, {0, h, h}},
+        // Looking straight down the y axis leaves no right axis, hence no down axis.
+        {R"({"position": [0, -100, 0], "pointOfInterest": [0, 0, 0]})", {0, 0, 0}, {0, 0, 0}, {0, 1, 0}},
+        // The point of interest on the camera: no axis at all.
+        {R"({"position": [5, 5, 5], "pointOfInterest": [5, 5, 5]})", {0, 0, 0}, {0, 0, 0}, {0, 0, 0}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.camera);
+        const auto cam = cameraAt(load(std::string(R"("camera": )") + c.camera), 0.0);
+        ASSERT_TRUE(cam.has_value());
+        const Vec3* want[3] = {&c.right, &c.down, &c.forward};
+        for (int r = 0; r < 3; ++r)
+            expectVec({cam->matrix[r][0], cam->matrix[r][1], cam->matrix[r][2]}, *want[r]);
+    }
 }
 
 TEST(SceneEval, CameraAnimatesAndCanBeUnreadable) {
-    Scene s = load(R"("camera": {"position": [{"t": 0, "v": [0, 0, -100]}, {"t": 2, "v": [0, 0, -300]}],
+    const Scene s = load(R"("camera": {"position": [{"t": 0, "v": [0, 0, -100]}, {"t": 2, "v": [0, 0, -300]}],
                                "pointOfInterest": [0, 0, 0]})");
     EXPECT_EQ(cameraAt(s, 1.0)->matrix[3][2], -200.0);
 
@@ -116,94 +114,88 @@ TEST(SceneEval, CameraAnimatesAndCanBeUnreadable) {
         EXPECT_FALSE(cameraAt(load(camera), 0.0).has_value()) << camera;
     }
     EXPECT_FALSE(cameraAt(parseScene(R"({"composition": {"width": 4, "height": 4}})", "s"), 0.0).has_value());
-
-    // The matrix form is reported as written, with the zoom (default or given) as the distance.
-    s = load(
-        R"("camera": {"matrix": [[0, 0, 2, 0], [0, 1, 0, 0], [-1, 0, 0, 0], [7, 8, 9, 1]], "zoom": 800})");
-    const auto cam = cameraAt(s, 0.0);
-    ASSERT_TRUE(cam.has_value());
-    EXPECT_EQ(cam->matrix[0][2], 2.0);
-    EXPECT_EQ(cam->matrix[3][0], 7.0);
-    EXPECT_EQ(cam->distance, 800.0);
 }
 
-TEST(SceneEval, KeyTableAgreesWithTheEffectsOwnDeclarations) {
+// Scene keys follow the names of the effect's controls: a key ends with its control's name in
+// lower case without spaces or brackets ("Seed" is randomSeed or textureSeed), so a key bound to
+// the wrong parameter shows. The "Emitters" checkbox is the one exception: its key says what it
+// does.
+TEST(SceneEval, KeysNameTheControlsTheyReach) {
     for (const EffectKey& k : effectKeys()) {
-        EXPECT_EQ(effectKeyAt(k.index), &k) << k.key;
         EXPECT_EQ(findEffectKey(k.key), &k) << k.key;
-    }
-    // The host keeps its own copy of kinds and defaults; it must hand back, for a scene that sets
-    // nothing, exactly what the effect declared at PF_Cmd_PARAMS_SETUP.
-    scenehost::SceneHost host;
-    ASSERT_EQ(host.registerEffect(), 0);
-    ASSERT_EQ(host.globalSetup(), PF_Err_NONE);
-    ASSERT_EQ(host.paramsSetup(), PF_Err_NONE);
-    const std::vector<PF_ParamDef>& declared = host.declaredParams();
-    ASSERT_EQ(declared.size(), std::size_t(kParamCount));
-    const auto values = hostParamValues(Scene{}, 0.0);
-    for (int i = 1; i <= kParamCount; ++i) {
-        SCOPED_TRACE("parameter " + std::to_string(i));
-        const PF_ParamDef& def = declared[i - 1];
-        const HostParamValue& v = values[i];
-        EXPECT_EQ(paramKindAt(i), v.kind);
-        switch (v.kind) {
-        case ParamKind::GroupStart:
-            EXPECT_EQ(def.param_type, PF_Param_GROUP_START);
-            break;
-        case ParamKind::GroupEnd:
-            EXPECT_EQ(def.param_type, PF_Param_GROUP_END);
-            break;
-        case ParamKind::IntSlider:
-            EXPECT_EQ(def.param_type, PF_Param_SLIDER);
-            EXPECT_EQ(v.intValue, def.u.sd.value);
-            break;
-        case ParamKind::FloatSlider:
-            EXPECT_EQ(def.param_type, PF_Param_FLOAT_SLIDER);
-            EXPECT_EQ(v.floatValue, def.u.fs_d.value);
-            break;
-        case ParamKind::Angle:
-            EXPECT_EQ(def.param_type, PF_Param_ANGLE);
-            EXPECT_EQ(v.intValue, def.u.ad.value);
-            break;
-        case ParamKind::Checkbox:
-            EXPECT_EQ(def.param_type, PF_Param_CHECKBOX);
-            EXPECT_EQ(v.intValue, def.u.bd.value);
-            break;
-        case ParamKind::Popup:
-            EXPECT_EQ(def.param_type, PF_Param_POPUP);
-            EXPECT_EQ(v.intValue, def.u.pd.value);
-            break;
-        }
+        if (k.index == kParamEmitters) continue;
+        std::string key, name;
+        for (char c : k.key) key += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+        for (const char* c = paramSpec(k.index).name; *c != '\0'; ++c)
+            if (std::isalnum(static_cast<unsigned char>(*c))) name += static_cast<char>(std::tolower(*c));
+        EXPECT_TRUE(key.size() >= name.size() &&
+                    key.compare(key.size() - name.size(), name.size(), name) == 0)
+            << k.key << " reaches \"" << paramSpec(k.index).name << "\"";
     }
 }
 
+// The host hands out the scene's values in the type the effect declared, converted but never
+// clamped: checked out of a started host at 0.5 s (frame 12) and 1 s (frame 24).
 TEST(SceneEval, HostValuesConvertUnitsWithoutClamping) {
-    Scene s = load(R"("effect": {
-      "qualitySteps": -0.5, "billowDetail": 2.5, "rotateX": 765, "rotateY": -7.62939453125e-06, "rotateZ": [{"t": 0, "v": 0}, {"t": 2, "v": 90}],
-      "overlapBlend": 9, "billowMap": "Clumps", "density": 1234.5678, "cloudSize": -3,
-      "textureType": [{"t": 0, "v": "Billows"}, {"t": 1, "v": 3}],
-      "cloudPrefixOnly": [{"t": 0, "v": false}, {"t": 1, "v": true}]})");
-    auto v = hostParamValues(s, 0.5);
-    EXPECT_EQ(v[2].intValue, -1); // halves round away from zero
-    EXPECT_EQ(v[18].intValue, 3);
-    EXPECT_EQ(v[36].intValue, 50135040); // several turns stay as given
-    EXPECT_EQ(v[37].intValue, -1);       // -0.5 / 65536 degrees: half a step, away from zero
-    EXPECT_EQ(v[38].intValue, 1474560);  // 22.5 degrees: interpolated in degrees
-    EXPECT_EQ(v[9].intValue, 9);         // the host does not clamp
-    EXPECT_EQ(v[15].intValue, 4);
-    EXPECT_EQ(v[3].floatValue, 1234.5678);
-    EXPECT_EQ(v[12].floatValue, -3.0);
-    EXPECT_EQ(v[51].intValue, 2); // popups hold the earlier key
-    EXPECT_EQ(v[7].intValue, 0);
-    v = hostParamValues(s, 1.0);
-    EXPECT_EQ(v[38].intValue, 2949120);
-    EXPECT_EQ(v[51].intValue, 3);
-    EXPECT_EQ(v[7].intValue, 1);
+    SceneHost host(load(R"("effect": {
+      "qualitySteps": -0.5, "billowDetail": 2.5, "rotateX": 765, "rotateY": -7.62939453125e-06,
+      "rotateZ": [{"t": 0, "v": 0}, {"t": 2, "v": 90}], "overlapBlend": 9, "billowMap": "Clumps",
+      "density": 1234.5678, "cloudSize": -3, "textureType": [{"t": 0, "v": "Billows"}, {"t": 1, "v": 3}],
+      "cloudPrefixOnly": [{"t": 0, "v": false}, {"t": 1, "v": true}]})"));
+    host.start();
+    EXPECT_EQ(host.paramAt(2, 12).u.sd.value, -1); // halves round away from zero
+    EXPECT_EQ(host.paramAt(18, 12).u.sd.value, 3);
+    EXPECT_EQ(host.paramAt(36, 12).u.ad.value, 50135040); // several turns stay as given
+    EXPECT_EQ(host.paramAt(37, 12).u.ad.value, -1);       // -0.5 / 65536 degrees: away from zero
+    EXPECT_EQ(host.paramAt(38, 12).u.ad.value, 1474560);  // 22.5 degrees: interpolated in degrees
+    EXPECT_EQ(host.paramAt(9, 12).u.pd.value, 9);         // the host does not clamp
+    EXPECT_EQ(host.paramAt(15, 12).u.pd.value, 4);
+    EXPECT_EQ(host.paramAt(3, 12).u.fs_d.value, 1234.5678);
+    EXPECT_EQ(host.paramAt(12, 12).u.fs_d.value, -3.0);
+    EXPECT_EQ(host.paramAt(51, 12).u.pd.value, 2); // popups and the checkbox hold the earlier key
+    EXPECT_EQ(host.paramAt(7, 12).u.bd.value, 0);
+    EXPECT_EQ(host.paramAt(38, 24).u.ad.value, 2949120);
+    EXPECT_EQ(host.paramAt(51, 24).u.pd.value, 3);
+    EXPECT_EQ(host.paramAt(7, 24).u.bd.value, 1);
+    EXPECT_EQ(host.paramAt(4, 24).u.fs_d.value, 100.0); // unset: the declared default
+    EXPECT_TRUE(host.clean()) << host.report();
 
     EXPECT_EQ(roundToInt32(1e300), 2147483647);
     EXPECT_EQ(roundToInt32(-1e300), -2147483647 - 1);
-    EXPECT_EQ(roundToInt32(-2.5), -3);
+}
+
+// The example scenes shipped in examples/ load, and say what their names promise.
+Scene example(const std::string& name) {
+    return loadSceneFile(std::string(NEBULASTRA_SOURCE_DIR) + "/examples/" + name);
+}
+
+TEST(SceneExamples, EveryExampleLoadsAsDescribed) {
+    auto value = [](const Scene& s, const char* key) {
+        return evaluateTrack(s.effect.at(findEffectKey(key)->index), 0);
+    };
+    const Scene white = example("single_white_cloud.json");
+    ASSERT_EQ(white.layers.size(), 1u);
+    EXPECT_EQ(lightColor(white.layers[0], 0), (Vec3{1, 1, 1}));
+
+    const Scene screen = example("three_lights_screen.json");
+    EXPECT_EQ(value(screen, "overlapBlend"), 3.0); // Screen
+    EXPECT_EQ(std::count_if(screen.layers.begin(), screen.layers.end(),
+                            [](const Layer& layer) { return layer.type == LayerType::Light; }),
+              3);
+
+    const Scene sunset = example("sunset_tower.json");
+    EXPECT_LT(value(sunset, "sunElevation"), 15.0); // a low sun
+    EXPECT_GT(value(sunset, "tower"), 80.0);
+
+    const Scene ortho = example("ortho_erosion.json");
+    EXPECT_FALSE(ortho.camera.has_value());
+    EXPECT_EQ(value(ortho, "textureType"), 3.0); // Erosion
+
+    const auto drifting =
+        layerWorldPosition(example("drifting_pair.json"), 0, 6 * 1001.0 / 24000.0); // frame 6
+    ASSERT_TRUE(drifting.has_value());
+    EXPECT_GT((*drifting)[0], 130.0); // carried right by its parent
 }
 
 } // namespace
-} // namespace nebulastra::scene
+} // namespace nebulastra::scenehost

@@ -23,20 +23,20 @@ bool layerOf(State& s, const char* fn, AEGP_LayerH handle, std::int32_t& index) 
     return false;
 }
 
-const scene::Layer* sceneLayer(State& s, std::int32_t index) {
+const Layer* sceneLayer(State& s, std::int32_t index) {
     if (index < 0 || index >= static_cast<std::int32_t>(s.scene.layers.size())) return nullptr;
     return &s.scene.layers[static_cast<std::size_t>(index)];
 }
 
-AEGP_ObjectType objectTypeOf(scene::LayerType type) {
+AEGP_ObjectType objectTypeOf(LayerType type) {
     switch (type) {
-    case scene::LayerType::Light:
+    case LayerType::Light:
         return AEGP_ObjectType_LIGHT;
-    case scene::LayerType::Camera:
+    case LayerType::Camera:
         return AEGP_ObjectType_CAMERA;
-    case scene::LayerType::Text:
+    case LayerType::Text:
         return AEGP_ObjectType_TEXT;
-    case scene::LayerType::Shape:
+    case LayerType::Shape:
         return AEGP_ObjectType_VECTOR;
     default:
         return AEGP_ObjectType_AV; // nulls, solids and footage are AV layers
@@ -44,8 +44,8 @@ AEGP_ObjectType objectTypeOf(scene::LayerType type) {
 }
 
 bool isLight(State& s, std::int32_t index) {
-    const scene::Layer* layer = sceneLayer(s, index);
-    return layer != nullptr && layer->type == scene::LayerType::Light;
+    const Layer* layer = sceneLayer(s, index);
+    return layer != nullptr && layer->type == LayerType::Light;
 }
 
 void identityWithTranslation(A_Matrix4& m, double x, double y, double z) {
@@ -125,7 +125,7 @@ A_Err getEffectCameraMatrix(PF_ProgPtr effect_ref, const A_Time* comp_time, A_Ma
     }
     const std::string text = timeText(*comp_time);
     if (auto f = s->failureFor(fn, kAnyLayer)) return answer(*s, fn, comp_time->value, -1, f->err, text);
-    const std::optional<scene::CameraAnswer> camera = scene::cameraAt(s->scene, secondsOf(*comp_time));
+    const std::optional<CameraAnswer> camera = cameraAt(s->scene, secondsOf(*comp_time));
     if (!camera) return answer(*s, fn, comp_time->value, -1, A_Err_GENERIC, text);
     for (int r = 0; r < 4; ++r)
         for (int c = 0; c < 4; ++c)
@@ -203,7 +203,7 @@ A_Err getLayerName(AEGP_PluginID pluginID, AEGP_LayerH layer, AEGP_MemHandle* ut
         return answer(*s, fn, index, -1, A_Err_PARAMETER);
     }
     std::optional<std::string> name = std::string("Nebulastra layer");
-    if (const scene::Layer* l = sceneLayer(*s, index)) name = l->name;
+    if (const Layer* l = sceneLayer(*s, index)) name = l->name;
     std::optional<Failure> f = s->failureFor(fn, index);
     if (f && f->err != 0) return answer(*s, fn, index, -1, f->err);
     if (!name) return answer(*s, fn, index, -1, A_Err_GENERIC);
@@ -220,7 +220,7 @@ A_Err getLayerObjectType(AEGP_LayerH layer, AEGP_ObjectType* object_type) {
     if (!layerOf(*s, fn, layer, index) || object_type == nullptr)
         return answer(*s, fn, -1, -1, A_Err_PARAMETER);
     if (auto f = s->failureFor(fn, index)) return answer(*s, fn, index, -1, f->err);
-    const scene::Layer* l = sceneLayer(*s, index);
+    const Layer* l = sceneLayer(*s, index);
     *object_type = l != nullptr ? objectTypeOf(l->type) : AEGP_ObjectType_AV;
     return answer(*s, fn, index, -1, A_Err_NONE);
 }
@@ -236,7 +236,7 @@ A_Err isVideoActive(AEGP_LayerH layer, AEGP_LTimeMode time_mode, const A_Time* t
     if (auto f = s->failureFor(fn, index)) return answer(*s, fn, index, -1, f->err, text);
     std::optional<bool> active = true;
     // Layers start at the composition's start, so layer time and composition time agree.
-    if (const scene::Layer* l = sceneLayer(*s, index)) active = scene::layerIsActive(*l, secondsOf(*time));
+    if (const Layer* l = sceneLayer(*s, index)) active = layerIsActive(*l, secondsOf(*time));
     if (!active) return answer(*s, fn, index, -1, A_Err_GENERIC, text);
     *is_active = *active ? 1 : 0;
     return answer(*s, fn, index, -1, A_Err_NONE, text);
@@ -255,7 +255,7 @@ A_Err getLayerToWorldXform(AEGP_LayerH layer, const A_Time* comp_time, A_Matrix4
         identityWithTranslation(*transform, 0.0, 0.0, 0.0);
         return answer(*s, fn, index, -1, A_Err_NONE, text);
     }
-    const std::optional<scene::Vec3> p = scene::layerWorldPosition(s->scene, index, secondsOf(*comp_time));
+    const std::optional<Vec3> p = layerWorldPosition(s->scene, index, secondsOf(*comp_time));
     if (!p) return answer(*s, fn, index, -1, A_Err_GENERIC, text);
     identityWithTranslation(*transform, (*p)[0], (*p)[1], (*p)[2]);
     return answer(*s, fn, index, -1, A_Err_NONE, text);
@@ -275,7 +275,7 @@ A_Err getLightType(AEGP_LayerH light_layer, AEGP_LightType* light_type) {
         return answer(*s, fn, index, -1, A_Err_PARAMETER);
     }
     if (auto f = s->failureFor(fn, index)) return answer(*s, fn, index, -1, f->err);
-    const std::optional<scene::LightType> type = sceneLayer(*s, index)->lightType;
+    const std::optional<LightType> type = sceneLayer(*s, index)->lightType;
     if (!type) return answer(*s, fn, index, -1, A_Err_GENERIC);
     *light_type = static_cast<AEGP_LightType>(*type);
     return answer(*s, fn, index, -1, A_Err_NONE);
@@ -301,19 +301,18 @@ A_Err getLayerStreamValue(AEGP_LayerH layer, AEGP_LayerStream which_stream, AEGP
                  ", which is not a light");
         return answer(*s, fn, which_stream, index, A_Err_PARAMETER, text);
     }
-    const scene::Layer& l = *sceneLayer(*s, index);
+    const Layer& l = *sceneLayer(*s, index);
     const double t = secondsOf(*time);
     std::memset(stream_val, 0, sizeof *stream_val);
     if (which_stream == AEGP_LayerStream_COLOR) {
-        const std::optional<scene::Vec3> c = scene::lightColor(l, t);
+        const std::optional<Vec3> c = lightColor(l, t);
         if (!c) return answer(*s, fn, which_stream, index, A_Err_GENERIC, text);
         stream_val->color = AEGP_ColorVal{1.0, (*c)[0], (*c)[1], (*c)[2]};
         if (stream_type != nullptr) *stream_type = AEGP_StreamType_COLOR;
     } else if (which_stream == AEGP_LayerStream_INTENSITY ||
                which_stream == AEGP_LayerStream_SHADOW_DARKNESS) {
-        const std::optional<double> v = which_stream == AEGP_LayerStream_INTENSITY
-                                            ? scene::lightIntensity(l, t)
-                                            : scene::lightShadowDarkness(l, t);
+        const std::optional<double> v =
+            which_stream == AEGP_LayerStream_INTENSITY ? lightIntensity(l, t) : lightShadowDarkness(l, t);
         if (!v) return answer(*s, fn, which_stream, index, A_Err_GENERIC, text);
         stream_val->one_d = *v;
         if (stream_type != nullptr) *stream_type = AEGP_StreamType_OneD;

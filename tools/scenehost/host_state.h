@@ -55,7 +55,7 @@ struct Failure {
 };
 
 struct SceneHost::State {
-    scene::Scene scene;
+    Scene scene;
     std::shared_ptr<EffectModule> effect;
     std::int32_t applId = kApplIdAfterEffects;
     std::optional<PF_RationalScale> downsampleOverride;
@@ -97,7 +97,7 @@ struct SceneHost::State {
     PF_SmartRenderExtra smartExtra{};
     std::vector<LayerCheckout> layerCheckouts;
     std::set<std::int32_t> checkoutIds; // ids checked out successfully at pre-render
-    int pixelCheckouts = 0, pixelCheckins = 0, outputCheckouts = 0;
+    int outputCheckouts = 0;
 
     // Suites and the composition.
     std::set<std::pair<std::string, std::int32_t>> refused;

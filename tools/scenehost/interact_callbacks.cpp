@@ -8,6 +8,7 @@
 #include <string>
 
 #include "scenehost/host_state.h"
+#include "scenehost/scene_eval.h"
 #include "scenehost/scene_params.h"
 
 namespace nebulastra::scenehost {
@@ -51,30 +52,28 @@ bool checkEffectRef(State& s, const char* callback, PF_ProgPtr ref) {
     return false;
 }
 
-scene::ParamKind kindOfType(PF_ParamType type, bool& known) {
-    known = true;
-    switch (type) {
-    case PF_Param_SLIDER:
-        return scene::ParamKind::IntSlider;
-    case PF_Param_FLOAT_SLIDER:
-        return scene::ParamKind::FloatSlider;
-    case PF_Param_ANGLE:
-        return scene::ParamKind::Angle;
-    case PF_Param_CHECKBOX:
-        return scene::ParamKind::Checkbox;
-    case PF_Param_POPUP:
-        return scene::ParamKind::Popup;
-    case PF_Param_GROUP_START:
-        return scene::ParamKind::GroupStart;
-    case PF_Param_GROUP_END:
-        return scene::ParamKind::GroupEnd;
-    default:
-        known = false;
-        return scene::ParamKind::GroupStart;
-    }
-}
-
 // ---- parameters -------------------------------------------------------------------------------
+
+// The parameter type that declares a control of this kind.
+PF_ParamType paramTypeOf(ParamKind kind) {
+    switch (kind) {
+    case ParamKind::GroupStart:
+        return PF_Param_GROUP_START;
+    case ParamKind::GroupEnd:
+        return PF_Param_GROUP_END;
+    case ParamKind::IntSlider:
+        return PF_Param_SLIDER;
+    case ParamKind::FloatSlider:
+        return PF_Param_FLOAT_SLIDER;
+    case ParamKind::Angle:
+        return PF_Param_ANGLE;
+    case ParamKind::Checkbox:
+        return PF_Param_CHECKBOX;
+    case ParamKind::Popup:
+        return PF_Param_POPUP;
+    }
+    return PF_Param_RESERVED;
+}
 
 PF_Err addParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDef* def) {
     State* s = enterHost("add_param");
@@ -233,7 +232,6 @@ PF_Err checkoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectW
     }
     s->record(HostCall{"checkout_layer_pixels", checkout_id, -1, err, ""});
     if (err != PF_Err_NONE) return err;
-    ++s->pixelCheckouts;
     *pixels = s->input.world();
     return PF_Err_NONE;
 }
@@ -245,7 +243,6 @@ PF_Err checkinLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id) {
     s->record(HostCall{"checkin_layer_pixels", checkout_id, -1, PF_Err_NONE, ""});
     if (s->checkoutIds.count(checkout_id) == 0)
         s->fault("checkin_layer_pixels of id " + std::to_string(checkout_id) + ", which was not checked out");
-    ++s->pixelCheckins;
     return PF_Err_NONE;
 }
 
@@ -277,32 +274,35 @@ PF_ParamDef SceneHost::State::paramValue(std::int32_t index, std::int32_t whatTi
     }
     if (index < 0 || index > static_cast<std::int32_t>(declared.size())) return d;
     std::memcpy(&d, &declared[static_cast<std::size_t>(index - 1)], sizeof d);
-    if (scene.effect.count(index) == 0 || index > scene::kParamCount) return d; // the declared default
+    const auto found = scene.effect.find(index);
+    if (found == scene.effect.end()) return d; // the declared default
 
-    const double t = timeScale == 0 ? 0.0 : static_cast<double>(whatTime) / static_cast<double>(timeScale);
-    const scene::HostParamValue v = scene::hostParamValues(scene, t)[static_cast<std::size_t>(index)];
-    bool known = false;
-    const scene::ParamKind kind = kindOfType(d.param_type, known);
-    if (!known || kind != v.kind) {
+    // The scene's value was read in the units of the effect's table; the effect must have
+    // declared the same kind of control, or that value means something else here.
+    if (d.param_type != paramTypeOf(paramSpec(index).kind)) {
         fault("parameter " + std::to_string(index) +
               ": the scene gives a value of another kind than declared");
         return d;
     }
+    const Track& track = found->second;
+    const double t = timeScale == 0 ? 0.0 : static_cast<double>(whatTime) / static_cast<double>(timeScale);
+    // Sliders and angles interpolate (angles in degrees, before the fixed-point conversion);
+    // popups and the checkbox hold the earlier key. Nothing is clamped to the declared ranges.
     switch (d.param_type) {
     case PF_Param_SLIDER:
-        d.u.sd.value = v.intValue;
+        d.u.sd.value = roundToInt32(evaluateTrack(track, t));
         break;
     case PF_Param_FLOAT_SLIDER:
-        d.u.fs_d.value = v.floatValue;
+        d.u.fs_d.value = evaluateTrack(track, t);
         break;
     case PF_Param_ANGLE:
-        d.u.ad.value = v.intValue;
+        d.u.ad.value = roundToInt32(evaluateTrack(track, t) * 65536.0);
         break;
     case PF_Param_CHECKBOX:
-        d.u.bd.value = v.intValue;
+        d.u.bd.value = roundToInt32(evaluateStepped(track, t));
         break;
     case PF_Param_POPUP:
-        d.u.pd.value = v.intValue;
+        d.u.pd.value = roundToInt32(evaluateStepped(track, t));
         break;
     default:
         break;

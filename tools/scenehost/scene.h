@@ -1,8 +1,8 @@
 // The scene model: one composition as After Effects would present it to the effect, held as plain
 // records. A scene file (scene_file.h) is loaded into a Scene once; the scene host then answers
 // every question the effect asks at a given time through the evaluation functions of
-// scene_eval.h (tracks, layer activity, world positions, the camera) and scene_params.h (the
-// parameter values in host units). Nothing here knows the host's binary types.
+// scene_eval.h (tracks, layer activity, world positions, the camera), and hands out parameter
+// values in the types the effect declared. Nothing here knows the host's binary types.
 //
 // Conventions shared by every record:
 // - Times are seconds (double). Composition pixels, +y pointing down (the world's "up" is -y).
@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace nebulastra::scene {
+namespace nebulastra::scenehost {
 
 // One key of an animated number: value v at time t (seconds).
 struct Keyframe {
@@ -115,11 +115,12 @@ struct Scene {
     std::int32_t layerHeight = 0;
     std::optional<Camera> camera; // empty: the composition has no camera
     std::vector<Layer> layers;    // from the top
-    // Effect parameter values keyed by parameter index (1..62; see scene_params.h for the table of
-    // keys, kinds and defaults). Units as the controls show them: percent, degrees, plain numbers;
-    // popups hold their 1-based choice index, the checkbox 0 or 1. Missing indices take the default.
+    // Effect parameter values keyed by parameter index (1..62; scene_params.h gives the keys that
+    // name them). Units as the controls show them: percent, degrees, plain numbers; popups hold
+    // their 1-based choice index, the checkbox 0 or 1. Missing indices take the default the effect
+    // declared.
     std::map<int, Track> effect;
     RenderSpec render;
 };
 
-} // namespace nebulastra::scene
+} // namespace nebulastra::scenehost

@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <cmath>
 
-namespace nebulastra::scene {
+namespace nebulastra::scenehost {
 
 double secondsOf(std::int64_t value, std::uint32_t scale) {
     if (scale == 0) return 0.0;
@@ -139,4 +139,4 @@ std::optional<CameraAnswer> cameraAt(const Scene& scene, double t) {
     return answer;
 }
 
-} // namespace nebulastra::scene
+} // namespace nebulastra::scenehost

@@ -8,7 +8,7 @@
 
 #include "scenehost/scene.h"
 
-namespace nebulastra::scene {
+namespace nebulastra::scenehost {
 
 // Seconds of a host time value (value / scale); 0 when scale is 0.
 double secondsOf(std::int64_t value, std::uint32_t scale);
@@ -65,4 +65,4 @@ struct CameraAnswer {
 // length is zero is reported as zeros (the effect substitutes its own fallback).
 std::optional<CameraAnswer> cameraAt(const Scene& scene, double t);
 
-} // namespace nebulastra::scene
+} // namespace nebulastra::scenehost

@@ -7,13 +7,14 @@
 #include <cmath>
 #include <fstream>
 #include <initializer_list>
+#include <limits>
 #include <sstream>
 
 #include <nlohmann/json.hpp>
 
 #include "scenehost/scene_params.h"
 
-namespace nebulastra::scene {
+namespace nebulastra::scenehost {
 
 namespace {
 
@@ -161,19 +162,19 @@ bool isKeyframeList(const json& value) {
     return value.is_array() && !value.empty() && value.front().is_object();
 }
 
-// A plain value (one key at t = 0) or a list [{"t": seconds, "v": value}, ...] with times that
-// never decrease.
-Track readTrack(const Where& where, const json& value, ValueReader readValue, const void* context = nullptr) {
-    Track track;
-    if (!value.is_array()) {
-        track.keys.push_back({0.0, readValue(where, value, context)});
-        return track;
-    }
+// Reads the value of one keyframe at `at` (the key's "v") into the tracks at time t.
+using KeyReader = void (*)(const Where& at, const json& value, double t, Track* tracks, const void* context);
+
+// A keyframe list [{"t": seconds, "v": value}, ...] with times that never decrease, each value read
+// by `readKey`.
+void readKeyframes(const Where& where, const json& value, KeyReader readKey, Track* tracks,
+                   const void* context) {
     if (value.empty()) fail(where, "expected at least one keyframe");
     if (value.size() > kMaxKeyframes) {
         fail(where, "expected at most " + std::to_string(kMaxKeyframes) + " keyframes, got " +
                         std::to_string(value.size()));
     }
+    double previous = -std::numeric_limits<double>::infinity();
     for (std::size_t i = 0; i < value.size(); ++i) {
         const Where at = child(where, i);
         const json& key = requireObject(at, value[i]);
@@ -181,11 +182,36 @@ Track readTrack(const Where& where, const json& value, ValueReader readValue, co
         if (!key.contains("t")) fail(at, "missing \"t\" (the key's time in seconds)");
         if (!key.contains("v")) fail(at, "missing \"v\" (the key's value)");
         const double t = readNumber(child(at, "t"), key["t"]);
-        if (!track.keys.empty() && t < track.keys.back().t) {
-            fail(child(at, "t"), "keyframe times must not decrease");
-        }
-        track.keys.push_back({t, readValue(child(at, "v"), key["v"], context)});
+        if (t < previous) fail(child(at, "t"), "keyframe times must not decrease");
+        previous = t;
+        readKey(child(at, "v"), key["v"], t, tracks, context);
     }
+}
+
+struct ScalarKey {
+    ValueReader readValue;
+    const void* context;
+};
+
+void readScalarKey(const Where& at, const json& value, double t, Track* track, const void* context) {
+    const ScalarKey& key = *static_cast<const ScalarKey*>(context);
+    track->keys.push_back({t, key.readValue(at, value, key.context)});
+}
+
+void readTripleKey(const Where& at, const json& value, double t, Track* tracks, const void*) {
+    if (!value.is_array() || value.size() != 3) wrongType(at, value, "an array of 3 numbers");
+    for (std::size_t c = 0; c < 3; ++c) tracks[c].keys.push_back({t, readNumber(child(at, c), value[c])});
+}
+
+// A plain value (one key at t = 0) or a keyframe list.
+Track readTrack(const Where& where, const json& value, ValueReader readValue, const void* context = nullptr) {
+    Track track;
+    if (!value.is_array()) {
+        track.keys.push_back({0.0, readValue(where, value, context)});
+        return track;
+    }
+    const ScalarKey key{readValue, context};
+    readKeyframes(where, value, readScalarKey, &track, &key);
     return track;
 }
 
@@ -193,27 +219,7 @@ Track readTrack(const Where& where, const json& value, ValueReader readValue, co
 Track3 readTrack3(const Where& where, const json& value) {
     Track3 tracks;
     if (isKeyframeList(value)) {
-        if (value.size() > kMaxKeyframes) {
-            fail(where, "expected at most " + std::to_string(kMaxKeyframes) + " keyframes, got " +
-                            std::to_string(value.size()));
-        }
-        for (std::size_t i = 0; i < value.size(); ++i) {
-            const Where at = child(where, i);
-            const json& key = requireObject(at, value[i]);
-            checkKeys(at, key, {"t", "v"});
-            if (!key.contains("t")) fail(at, "missing \"t\" (the key's time in seconds)");
-            if (!key.contains("v")) fail(at, "missing \"v\" (the key's value)");
-            const double t = readNumber(child(at, "t"), key["t"]);
-            if (!tracks[0].keys.empty() && t < tracks[0].keys.back().t) {
-                fail(child(at, "t"), "keyframe times must not decrease");
-            }
-            const Where atV = child(at, "v");
-            const json& v = key["v"];
-            if (!v.is_array() || v.size() != 3) wrongType(atV, v, "an array of 3 numbers");
-            for (std::size_t c = 0; c < 3; ++c) {
-                tracks[c].keys.push_back({t, readNumber(child(atV, c), v[c])});
-            }
-        }
+        readKeyframes(where, value, readTripleKey, tracks.data(), nullptr);
         return tracks;
     }
     if (!value.is_array() || value.size() != 3) {
@@ -467,9 +473,9 @@ std::vector<Layer> readLayers(const Where& where, const json& value) {
 // ---- effect ------------------------------------------------------------------------------------
 
 // "Average", "Add", ... for messages.
-std::string choiceList(const EffectKey& key) {
+std::string choiceList(const ParamSpec& row) {
     std::string list;
-    std::string_view rest = key.choices;
+    std::string_view rest = row.text != nullptr ? row.text : "";
     while (!rest.empty()) {
         const std::size_t bar = rest.find('|');
         list += (list.empty() ? "" : ", ") + jsonQuoted(std::string(rest.substr(0, bar)));
@@ -479,16 +485,17 @@ std::string choiceList(const EffectKey& key) {
     return list;
 }
 
+// A value in the units of the parameter's control, as the effect's own table describes it.
 double effectValue(const Where& where, const json& value, const void* context) {
-    const EffectKey& key = *static_cast<const EffectKey*>(context);
-    switch (key.kind) {
+    const ParamSpec& row = *static_cast<const ParamSpec*>(context);
+    switch (row.kind) {
     case ParamKind::Checkbox:
         return readBool(where, value) ? 1.0 : 0.0;
     case ParamKind::Popup: {
-        const std::string list = choiceList(key);
+        const std::string list = choiceList(row);
         if (value.is_string()) {
             const std::string name = value.get<std::string>();
-            const int index = popupChoiceIndex(key, name);
+            const int index = popupChoiceIndex(row, name);
             if (index == 0)
                 fail(where, "unknown choice " + jsonQuoted(name) + " (expected one of " + list + ")");
             return index;
@@ -508,7 +515,7 @@ void readEffectValue(const Where& where, const std::string& name, const json& va
     const EffectKey* key = findEffectKey(name);
     if (key == nullptr) fail(where, "unknown effect key " + jsonQuoted(name));
     if (value.is_null()) fail(where, "null value for effect key " + jsonQuoted(name));
-    scene.effect[key->index] = readTrack(where, value, effectValue, key);
+    scene.effect[key->index] = readTrack(where, value, effectValue, &paramSpec(key->index));
 }
 
 void readEffect(const Where& where, const json& value, Scene& scene) {
@@ -690,4 +697,4 @@ void applyRenderOverride(Scene& scene, const std::string& key, const std::string
     readRenderMember({&source, ""}, key, commandLineValue(value), scene.composition.timeBase, scene.render);
 }
 
-} // namespace nebulastra::scene
+} // namespace nebulastra::scenehost

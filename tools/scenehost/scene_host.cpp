@@ -92,12 +92,12 @@ std::int32_t SceneHost::State::layerHeight() const {
     return scene.layerHeight > 0 ? scene.layerHeight : scene.composition.height;
 }
 
-std::int32_t SceneHost::State::outputWidth() const { return scene::frameSize(scene).width; }
-std::int32_t SceneHost::State::outputHeight() const { return scene::frameSize(scene).height; }
+std::int32_t SceneHost::State::outputWidth() const { return frameSize(scene).width; }
+std::int32_t SceneHost::State::outputHeight() const { return frameSize(scene).height; }
 
 void SceneHost::State::prepareInData(std::int32_t frameNumber) {
     frame = frameNumber;
-    const scene::TimeBase& tb = scene.composition.timeBase;
+    const TimeBase& tb = scene.composition.timeBase;
     const std::int32_t ds = std::max(1, scene.render.downsample);
     PF_InData& d = inData;
     std::memset(&d, 0, sizeof d);
@@ -192,19 +192,18 @@ bool SceneHost::State::layerIndexOf(AEGP_LayerH handle, std::int32_t& index) con
 
 // ---- SceneHost --------------------------------------------------------------------------------
 
-scene::Scene SceneHost::smallScene(std::int32_t width, std::int32_t height) {
-    scene::Scene s;
+Scene SceneHost::smallScene(std::int32_t width, std::int32_t height) {
+    Scene s;
     s.composition.width = width;
     s.composition.height = height;
     s.composition.frameRate = 24.0;
-    s.composition.timeBase = scene::TimeBase{2400, 100};
+    s.composition.timeBase = TimeBase{2400, 100};
     s.layerWidth = width;
     s.layerHeight = height;
     return s;
 }
 
-SceneHost::SceneHost(scene::Scene scene, std::shared_ptr<EffectModule> effect)
-    : state_(std::make_unique<State>()) {
+SceneHost::SceneHost(Scene scene, std::shared_ptr<EffectModule> effect) : state_(std::make_unique<State>()) {
     state_->scene = std::move(scene);
     state_->effect = std::move(effect);
     std::memset(&state_->outTemplate, 0, sizeof state_->outTemplate);
@@ -220,13 +219,12 @@ SceneHost::~SceneHost() {
     gLast.compare_exchange_strong(self, nullptr);
 }
 
-scene::Scene& SceneHost::scene() { return state_->scene; }
-const scene::Scene& SceneHost::scene() const { return state_->scene; }
+Scene& SceneHost::scene() { return state_->scene; }
+const Scene& SceneHost::scene() const { return state_->scene; }
 void SceneHost::setApplId(std::int32_t applId) { state_->applId = applId; }
 void SceneHost::overrideDownsample(std::int32_t num, std::uint32_t den) {
     state_->downsampleOverride = PF_RationalScale{num, den};
 }
-void SceneHost::clearDownsampleOverride() { state_->downsampleOverride.reset(); }
 
 std::int32_t SceneHost::registerEffect() {
     State& s = *state_;
@@ -349,8 +347,8 @@ std::int32_t SceneHost::smartRender(std::int32_t frame) {
     return err;
 }
 
-std::int32_t SceneHost::renderFrame(std::int32_t frame) {
-    if (state_->scene.render.command == scene::RenderCommand::Render) return render(frame);
+std::int32_t SceneHost::requestFrame(std::int32_t frame) {
+    if (state_->scene.render.command == RenderCommand::Render) return render(frame);
     if (std::int32_t err = smartPreRender(frame)) return err;
     return smartRender(frame);
 }
@@ -363,10 +361,9 @@ const PluginRegistration& SceneHost::registration() const { return state_->regis
 // ---- parameters -------------------------------------------------------------------------------
 
 const std::vector<PF_ParamDef>& SceneHost::declaredParams() const { return state_->declared; }
-const std::vector<std::string>& SceneHost::declaredText() const { return state_->declaredText; }
 
 PF_ParamDef SceneHost::paramAt(std::int32_t index, std::int32_t frame) const {
-    const scene::TimeBase& tb = state_->scene.composition.timeBase;
+    const TimeBase& tb = state_->scene.composition.timeBase;
     return state_->paramValue(
         index, static_cast<std::int32_t>(static_cast<std::int64_t>(frame) * tb.timeStep), tb.timeScale);
 }
@@ -413,16 +410,12 @@ void SceneHost::setOutputRect(std::int32_t left, std::int32_t top, std::int32_t 
     state_->outputRect = PF_LRect{left, top, right, bottom};
 }
 
-void SceneHost::clearOutputRect() { state_->outputRect.reset(); }
-
 void SceneHost::failLayerCheckout(std::int32_t err) { state_->layerCheckoutErr = err; }
 void SceneHost::failLayerPixels(std::int32_t err) { state_->layerPixelsErr = err; }
 void SceneHost::failOutputCheckout(std::int32_t err) { state_->outputErr = err; }
 void SceneHost::withholdOutput(bool withhold) { state_->withholdOutput = withhold; }
 const PF_PreRenderOutput& SceneHost::preRenderOutput() const { return state_->preOutput; }
 const std::vector<LayerCheckout>& SceneHost::layerCheckouts() const { return state_->layerCheckouts; }
-int SceneHost::layerPixelCheckouts() const { return state_->pixelCheckouts; }
-int SceneHost::layerPixelCheckins() const { return state_->pixelCheckins; }
 int SceneHost::outputCheckouts() const { return state_->outputCheckouts; }
 
 // ---- suites -----------------------------------------------------------------------------------
@@ -508,7 +501,7 @@ void SceneHost::clearRecords() {
     s.memory = MemoryBalance{};
     for (MemBlock& block : s.memBlocks) block.reported = true;
     s.layerCheckouts.clear();
-    s.pixelCheckouts = s.pixelCheckins = s.outputCheckouts = 0;
+    s.outputCheckouts = 0;
 }
 
 } // namespace nebulastra::scenehost

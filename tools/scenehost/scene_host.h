@@ -15,7 +15,7 @@
 //   SceneHost host(SceneHost::smallScene(24, 16));
 //   host.start();                        // PluginDataEntryFunction, GLOBAL_SETUP, PARAMS_SETUP
 //   host.scene().render.depth = 16;
-//   ASSERT_EQ(host.renderFrame(0), 0);   // SMART_PRE_RENDER + SMART_RENDER (or PF_Cmd_RENDER)
+//   ASSERT_EQ(host.requestFrame(0), 0);   // SMART_PRE_RENDER + SMART_RENDER (or PF_Cmd_RENDER)
 //   EXPECT_EQ(host.output().poisonCount(), 0);
 //   EXPECT_TRUE(host.clean()) << host.report();
 //
@@ -107,19 +107,19 @@ public:
     // A composition of width x height at 24 fps with the time base 2400 / 100 (so a frame number
     // mistaken for a time shows), the effect's layer of the same size, no camera, no layers,
     // 8 bits, full resolution, smart rendering.
-    static scene::Scene smallScene(std::int32_t width = 32, std::int32_t height = 32);
+    static Scene smallScene(std::int32_t width = 32, std::int32_t height = 32);
 
     // A null effect means the process-wide EffectModule::shared(), loaded at the first call into
     // the effect: a host that only serves runAsCommand never loads a library.
-    explicit SceneHost(scene::Scene scene = smallScene(), std::shared_ptr<EffectModule> effect = nullptr);
+    explicit SceneHost(Scene scene = smallScene(), std::shared_ptr<EffectModule> effect = nullptr);
     ~SceneHost();
     SceneHost(const SceneHost&) = delete;
     SceneHost& operator=(const SceneHost&) = delete;
 
     // The composition, the effect values and the render settings: edit freely between commands.
     // Time base, layer size, depth and downsample are read at every command.
-    scene::Scene& scene();
-    const scene::Scene& scene() const;
+    Scene& scene();
+    const Scene& scene() const;
 
     // in_data.appl_id: kApplIdAfterEffects (default) or kApplIdPremiere. Playing Premiere Pro,
     // the host refuses every AEGP suite, as Premiere does.
@@ -128,7 +128,6 @@ public:
     // in_data.downsample_x and downsample_y as sent, whatever the scene's resolution: a host may
     // hand over any ratio, a zero or negative one included. The worlds keep the scene's size.
     void overrideDownsample(std::int32_t num, std::uint32_t den);
-    void clearDownsampleOverride();
 
     // ---- commands ---------------------------------------------------------------------------
     // Each returns the effect's result. Records are kept until the next command.
@@ -144,7 +143,7 @@ public:
     // made anew at the scene's depth and poisoned first: the input layer whole (frameWidth() x
     // frameHeight()); the output whole for PF_Cmd_RENDER, and for the smart commands the
     // rectangle pre-render declared as its result (see setRequestRect, setOutputRect).
-    std::int32_t renderFrame(std::int32_t frame);
+    std::int32_t requestFrame(std::int32_t frame);
     std::int32_t render(std::int32_t frame);         // PF_Cmd_RENDER with the host's params array
     std::int32_t smartPreRender(std::int32_t frame); // PF_Cmd_SMART_PRE_RENDER (new worlds)
     std::int32_t smartRender(std::int32_t frame);    // PF_Cmd_SMART_RENDER on the current worlds
@@ -167,9 +166,8 @@ public:
 
     // ---- parameters -------------------------------------------------------------------------
     // The definitions add_param received, in order (element 0 is parameter 1), copied; label and
-    // choice strings are copied too and the copies' pointers point at declaredText().
+    // choice strings are copied too and the copies' pointers point at the host's copies.
     const std::vector<PF_ParamDef>& declaredParams() const;
-    const std::vector<std::string>& declaredText() const; // checkbox label / popup choices
     // The value the host hands out for parameter `index` (1..) at `frame`: the scene's value when
     // it has one, else the declared default; in the member the declared type selects.
     PF_ParamDef paramAt(std::int32_t index, std::int32_t frame) const;
@@ -196,17 +194,14 @@ public:
     // declared as result_rect: that size, origin_x / origin_y its top-left corner (an empty
     // result gives a world of no pixels). setOutputRect makes the host hand this rectangle
     // instead, whatever pre-render declared, as a host does that renders into a larger buffer;
-    // it may start left of or above the layer (negative origin). clearOutputRect restores it.
+    // it may start left of or above the layer (negative origin).
     void setOutputRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom);
-    void clearOutputRect();
     void failLayerCheckout(std::int32_t err);  // pre-render checkout_layer
     void failLayerPixels(std::int32_t err);    // smart-render checkout_layer_pixels
     void failOutputCheckout(std::int32_t err); // smart-render checkout_output
     void withholdOutput(bool withhold);        // checkout_output succeeds with no world
     const PF_PreRenderOutput& preRenderOutput() const;
     const std::vector<LayerCheckout>& layerCheckouts() const;
-    int layerPixelCheckouts() const;
-    int layerPixelCheckins() const;
     int outputCheckouts() const;
 
     // ---- suites -----------------------------------------------------------------------------

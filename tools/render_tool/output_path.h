@@ -7,7 +7,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 struct OutputPathError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -40,4 +40,4 @@ OutputPattern checkedOutputPattern(const std::string& pattern, int depth, bool s
 // length (longer numbers are written in full); unchanged when there is no run.
 std::string framePath(const std::string& pattern, std::int32_t frame);
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

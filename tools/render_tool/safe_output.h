@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 // SIGINT and SIGTERM set the interrupt flag. A second one while an image is being written
 // removes that image's temporary file and ends the program at once with the same status.
@@ -53,4 +53,4 @@ void writeAtomically(const std::string& finalPath, Write write) {
     commitTemporaryFile(temporary, finalPath);
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

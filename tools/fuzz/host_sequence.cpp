@@ -17,7 +17,6 @@ namespace nebulastra::fuzz {
 namespace {
 
 using scenehost::SceneHost;
-namespace scene = nebulastra::scene;
 
 constexpr int kMaxSteps = 40;  // decisions per input; keeps one input well under a second
 constexpr int kMaxLayers = 40; // more lights than the effect turns into clouds (32)
@@ -56,30 +55,30 @@ const std::int32_t kQuietSelectors[] = {
     99,
 };
 
-scene::Track track(ByteReader& in) {
-    scene::Track t;
+scenehost::Track track(ByteReader& in) {
+    scenehost::Track t;
     const int keys = 1 + in.pick(3);
     double at = static_cast<double>(static_cast<std::int8_t>(in.byte())) / 8.0;
     for (int k = 0; k < keys; ++k) {
-        t.keys.push_back(scene::Keyframe{at, in.number()});
+        t.keys.push_back(scenehost::Keyframe{at, in.number()});
         at += static_cast<double>(in.byte()) / 16.0; // never decreasing, as the loader guarantees
     }
     return t;
 }
 
-scene::Track3 track3(ByteReader& in) { return {track(in), track(in), track(in)}; }
+scenehost::Track3 track3(ByteReader& in) { return {track(in), track(in), track(in)}; }
 
-std::optional<scene::Track3> maybeTrack3(ByteReader& in) {
+std::optional<scenehost::Track3> maybeTrack3(ByteReader& in) {
     if (in.pick(8) == 0) return std::nullopt; // the host reports the stream as unreadable
     return track3(in);
 }
 
-std::optional<scene::Track> maybeTrack(ByteReader& in) {
+std::optional<scenehost::Track> maybeTrack(ByteReader& in) {
     if (in.pick(8) == 0) return std::nullopt;
     return track(in);
 }
 
-scene::Layer layer(ByteReader& in, int index) {
+scenehost::Layer layer(ByteReader& in, int index) {
     static const char* const kNames[] = {
         "cloud",
         "Cloud 1",
@@ -91,12 +90,13 @@ scene::Layer layer(ByteReader& in, int index) {
         "cloud\x01\x7f",
         ("a very long light name that goes on and on well past what any label "
          "field would show")};
-    scene::Layer l;
+    scenehost::Layer l;
     l.name = in.pick(10) == 0 ? std::nullopt : std::optional<std::string>(in.choose(kNames));
-    l.type = static_cast<scene::LayerType>(in.pick(4) == 0 ? in.pick(7) : 0);
+    l.type = static_cast<scenehost::LayerType>(in.pick(4) == 0 ? in.pick(7) : 0);
     const int lightType = in.pick(9);
-    l.lightType = lightType == 8 ? std::nullopt
-                                 : std::optional<scene::LightType>(static_cast<scene::LightType>(lightType));
+    l.lightType = lightType == 8
+                      ? std::nullopt
+                      : std::optional<scenehost::LightType>(static_cast<scenehost::LightType>(lightType));
     l.color = maybeTrack3(in);
     l.intensity = maybeTrack(in);
     l.shadowDarkness = maybeTrack(in);
@@ -111,18 +111,18 @@ scene::Layer layer(ByteReader& in, int index) {
     return l;
 }
 
-std::optional<scene::Camera> camera(ByteReader& in) {
+std::optional<scenehost::Camera> camera(ByteReader& in) {
     if (in.pick(4) == 0) return std::nullopt;
-    scene::Camera c;
+    scenehost::Camera c;
     if (in.flag()) {
-        c.form = scene::CameraForm::Matrix;
+        c.form = scenehost::CameraForm::Matrix;
         for (auto& row : c.matrix)
             for (double& v : row)
                 v = in.pick(3) == 0 ? in.number() : static_cast<double>(static_cast<std::int8_t>(in.byte()));
         c.matrixUnreadable = in.pick(8) == 0;
         c.zoom = maybeTrack(in);
     } else {
-        c.form = scene::CameraForm::LookAt;
+        c.form = scenehost::CameraForm::LookAt;
         c.position = maybeTrack3(in); // equal to the point of interest now and then: no direction
         c.pointOfInterest = in.flag() ? c.position : maybeTrack3(in);
         c.zoom = maybeTrack(in);
@@ -130,9 +130,9 @@ std::optional<scene::Camera> camera(ByteReader& in) {
     return c;
 }
 
-void setEffectValue(ByteReader& in, scene::Scene& s) {
-    const auto& keys = scene::effectKeys();
-    const scene::EffectKey& key = keys[static_cast<std::size_t>(in.pick(static_cast<int>(keys.size())))];
+void setEffectValue(ByteReader& in, scenehost::Scene& s) {
+    const auto& keys = scenehost::effectKeys();
+    const scenehost::EffectKey& key = keys[static_cast<std::size_t>(in.pick(static_cast<int>(keys.size())))];
     s.effect[key.index] = track(in);
 }
 
@@ -177,7 +177,7 @@ struct Session {
 
     bool renderAndCheck(std::int32_t frame) {
         ++report.renders;
-        const std::int32_t err = send([&] { return host.renderFrame(frame); });
+        const std::int32_t err = send([&] { return host.requestFrame(frame); });
         note("  -> " + std::to_string(err));
         if (!checkContract("a render")) return false;
         if (err != 0 || outputWithheld) return true;
@@ -187,7 +187,7 @@ struct Session {
             return fail("a successful render left " + std::to_string(out.poisonCount()) +
                         " pixels unwritten");
         const std::vector<std::uint8_t> first(out.storage(), out.storage() + out.storageSize());
-        const std::int32_t again = send([&] { return host.renderFrame(frame); });
+        const std::int32_t again = send([&] { return host.requestFrame(frame); });
         if (!checkContract("a repeated render")) return false;
         if (again != 0) return fail("the same frame rendered again failed with " + std::to_string(again));
         scenehost::HostWorld& out2 = host.output();
@@ -199,7 +199,7 @@ struct Session {
 };
 
 // Host settings and failures: returns a description for the trace.
-std::string injectFault(ByteReader& in, Session& session, const scene::Scene& s) {
+std::string injectFault(ByteReader& in, Session& session, const scenehost::Scene& s) {
     SceneHost& host = session.host;
     const std::int32_t err = in.choose(kErrors);
     const std::int32_t nonzero = err == 0 ? 1 : err;
@@ -265,7 +265,7 @@ std::string injectFault(ByteReader& in, Session& session, const scene::Scene& s)
 
 std::string editScene(ByteReader& in, Session& session) {
     SceneHost& host = session.host;
-    scene::Scene& s = host.scene();
+    scenehost::Scene& s = host.scene();
     switch (in.pick(10)) {
     case 0:
     case 1:
@@ -284,10 +284,11 @@ std::string editScene(ByteReader& in, Session& session) {
         static const int kDepths[] = {8, 16, 32};
         s.render.depth = in.choose(kDepths);
         s.render.downsample = 1 + in.pick(4);
-        s.render.command = in.pick(3) == 0 ? scene::RenderCommand::Render : scene::RenderCommand::Smart;
+        s.render.command =
+            in.pick(3) == 0 ? scenehost::RenderCommand::Render : scenehost::RenderCommand::Smart;
         return "depth " + std::to_string(s.render.depth) + ", downsample " +
                std::to_string(s.render.downsample) +
-               (s.render.command == scene::RenderCommand::Render ? ", PF_Cmd_RENDER" : ", smart render");
+               (s.render.command == scenehost::RenderCommand::Render ? ", PF_Cmd_RENDER" : ", smart render");
     }
     case 6: {
         s.composition.width = side(in);
@@ -301,7 +302,7 @@ std::string editScene(ByteReader& in, Session& session) {
     case 7: {
         static const std::uint32_t kScales[] = {24, 2400, 30000, 1, 0, 0xffffffffu};
         static const std::int32_t kSteps[] = {1, 100, 1001, 0, -1, 0x7fffffff};
-        s.composition.timeBase = scene::TimeBase{in.choose(kScales), in.choose(kSteps)};
+        s.composition.timeBase = scenehost::TimeBase{in.choose(kScales), in.choose(kSteps)};
         return "time base " + std::to_string(s.composition.timeBase.timeScale) + "/" +
                std::to_string(s.composition.timeBase.timeStep);
     }
@@ -383,7 +384,7 @@ bool step(ByteReader& in, Session& session) {
 
 SequenceReport runHostSequence(const std::uint8_t* data, std::size_t size) {
     ByteReader in(data, size);
-    scene::Scene s = SceneHost::smallScene(side(in), side(in));
+    scenehost::Scene s = SceneHost::smallScene(side(in), side(in));
     const int lights = in.pick(4);
     for (int i = 0; i < lights; ++i) s.layers.push_back(layer(in, i));
     s.camera = camera(in);
@@ -413,7 +414,7 @@ std::string probeProcessFaults() {
     if (!processFaultsAvailable()) return "";
     std::shared_ptr<scenehost::EffectModule> effect = scenehost::EffectModule::shared();
     setEffectModuleAddress(reinterpret_cast<const void*>(effect->effectMain()));
-    scene::Scene s = SceneHost::smallScene(8, 8);
+    scenehost::Scene s = SceneHost::smallScene(8, 8);
     SceneHost host(std::move(s), effect);
     host.start();
     const std::pair<int, int> kCases[] = {{1, 0}, {0, 1}, {0, 2}};
@@ -422,14 +423,14 @@ std::string probeProcessFaults() {
         const std::string which =
             "allocation " + std::to_string(allocation) + ", thread start " + std::to_string(thread);
         armProcessFaults(allocation, thread);
-        const std::int32_t err = host.renderFrame(0);
+        const std::int32_t err = host.requestFrame(0);
         const ProcessFaultCounts counts = disarmProcessFaults();
         if (counts.refused != 1)
             return which + ": nothing was refused (" + std::to_string(counts.effectAllocations) +
                    " allocations, " + std::to_string(counts.threadStarts) + " thread starts seen)";
         if (err == 0) return which + ": the render reported success";
         if (!host.clean()) return which + ": " + host.report();
-        if (host.renderFrame(0) != 0 || host.output().poisonCount() != 0)
+        if (host.requestFrame(0) != 0 || host.output().poisonCount() != 0)
             return which + ": the next frame did not render";
     }
     return "";

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 enum class ExrSampleType { Half, Float };
 
@@ -29,4 +29,4 @@ void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
 void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
               const std::vector<float>& rgba, ExrSampleType sampleType, const ExrPlacement& placement);
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

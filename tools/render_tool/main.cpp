@@ -34,7 +34,7 @@
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 namespace {
 
 constexpr int kExitFailure = 1;
@@ -109,7 +109,7 @@ std::string oneLine(const char* text) {
 }
 
 // `world` is the frame or, with --region, the part of it its origin places in the frame.
-void writeImage(const scenehost::HostWorld& world, const scene::FrameSize& frame, const std::string& path,
+void writeImage(const scenehost::HostWorld& world, const scenehost::FrameSize& frame, const std::string& path,
                 ImageFormat format, int depth, bool half) {
     if (format == ImageFormat::RawFloat) {
         writeRawFloatFrame(path, world.width(), world.height(), premultipliedArgbFloat(world));
@@ -136,7 +136,7 @@ void writeImage(const scenehost::HostWorld& world, const scene::FrameSize& frame
 }
 
 // The frame under its final name, complete or not at all.
-void writeFrame(const scenehost::HostWorld& world, const scene::FrameSize& frame, const std::string& path,
+void writeFrame(const scenehost::HostWorld& world, const scenehost::FrameSize& frame, const std::string& path,
                 ImageFormat format, int depth, bool half) {
     writeAtomically(path, [&](const std::string& temporary) {
         writeImage(world, frame, temporary, format, depth, half);
@@ -156,18 +156,18 @@ int interrupted(const Progress& progress) {
 }
 
 // Loads the scene and applies the command line's overrides; a SceneError leaves here.
-scene::Scene sceneFor(const Options& options) {
-    scene::Scene s = scene::loadSceneFile(options.scenePath);
-    if (!options.frames.empty()) scene::applyRenderOverride(s, "frames", options.frames);
-    if (!options.depth.empty()) scene::applyRenderOverride(s, "depth", options.depth);
-    if (!options.resolution.empty()) scene::applyRenderOverride(s, "resolution", options.resolution);
-    if (!options.command.empty()) scene::applyRenderOverride(s, "command", options.command);
-    for (const std::string& assignment : options.sets) scene::applyEffectOverride(s, assignment);
+scenehost::Scene sceneFor(const Options& options) {
+    scenehost::Scene s = scenehost::loadSceneFile(options.scenePath);
+    if (!options.frames.empty()) scenehost::applyRenderOverride(s, "frames", options.frames);
+    if (!options.depth.empty()) scenehost::applyRenderOverride(s, "depth", options.depth);
+    if (!options.resolution.empty()) scenehost::applyRenderOverride(s, "resolution", options.resolution);
+    if (!options.command.empty()) scenehost::applyRenderOverride(s, "command", options.command);
+    for (const std::string& assignment : options.sets) scenehost::applyEffectOverride(s, assignment);
     return s;
 }
 
 int run(const Options& options) {
-    scene::Scene s;
+    scenehost::Scene s;
     OutputPattern pattern;
     std::optional<Region> region;
     try {
@@ -180,10 +180,10 @@ int run(const Options& options) {
             throw OutputPathError(pattern.path + ": --half applies to OpenEXR output only");
         }
         if (!options.region.empty()) {
-            const scene::FrameSize frame = scene::frameSize(s);
+            const scenehost::FrameSize frame = scenehost::frameSize(s);
             region = parseRegion(options.region);
             regionOnFrame(*region, frame.width, frame.height); // only checks that it meets the frame
-            if (s.render.command != scene::RenderCommand::Smart) {
+            if (s.render.command != scenehost::RenderCommand::Smart) {
                 throw RegionError("--region: only the smart render command renders part of a frame");
             }
         }
@@ -193,7 +193,7 @@ int run(const Options& options) {
     }
 
     const int depth = s.render.depth;
-    const scene::FrameSize frameSize = scene::frameSize(s);
+    const scenehost::FrameSize frameSize = scenehost::frameSize(s);
     const std::int32_t first = s.render.firstFrame;
     const std::int32_t last = s.render.lastFrame;
     try {
@@ -214,7 +214,7 @@ int run(const Options& options) {
                 if (frame == last) break;
                 continue;
             }
-            const std::int32_t err = host.renderFrame(frame);
+            const std::int32_t err = host.requestFrame(frame);
             if (interruptSignal() != 0) return interrupted(progress);
             if (err != 0) {
                 finishProgress(progress);
@@ -235,12 +235,12 @@ int run(const Options& options) {
 }
 
 } // namespace
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool
 
 int main(int argc, char** argv) {
-    using nebulastra::render::Options;
+    using nebulastra::render_tool::Options;
     Options options;
-    CLI::App app(nebulastra::render::kDescription, "nebulastra-render");
+    CLI::App app(nebulastra::render_tool::kDescription, "nebulastra-render");
     app.get_formatter()->column_width(28);
     // Options are --name on every system: under Windows CLI11 would otherwise take a path that
     // starts with '/' (as Wine passes Unix paths through) for a "/option".
@@ -276,8 +276,8 @@ int main(int argc, char** argv) {
         return app.exit(e);
     } catch (const CLI::ParseError& e) {
         app.exit(e);
-        return nebulastra::render::kExitUsage;
+        return nebulastra::render_tool::kExitUsage;
     }
-    nebulastra::render::installInterruptHandlers();
-    return nebulastra::render::run(options);
+    nebulastra::render_tool::installInterruptHandlers();
+    return nebulastra::render_tool::run(options);
 }

@@ -8,7 +8,7 @@
 #include <memory>
 #include <stdexcept>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 namespace {
 
@@ -77,4 +77,4 @@ void writePng16(const std::string& path, std::int32_t width, std::int32_t height
     writePng(path, width, height, 16, bytes);
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 // Straight RGBA, 8 bits per sample, rows top to bottom. Throws std::runtime_error naming the
 // path when the file cannot be written.
@@ -16,4 +16,4 @@ void writePng8(const std::string& path, std::int32_t width, std::int32_t height,
 void writePng16(const std::string& path, std::int32_t width, std::int32_t height,
                 const std::vector<std::uint16_t>& rgba);
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstdint>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 struct Progress {
     bool enabled = false;
@@ -21,4 +21,4 @@ void reportProgress(const Progress& progress, std::int64_t done);
 // Ends the progress line.
 void finishProgress(const Progress& progress);
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -6,7 +6,7 @@
 
 #include "render/simd/isa.h"
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 // The value NEBULASTRA_ISA must hold for `--isa name` on a processor with `cpu`: nullptr for
 // "auto" (the variable is removed, so an inherited value cannot steer the tool), else the path's
@@ -17,4 +17,4 @@ const char* isaVariableFor(const std::string& name, const CpuFeatures& cpu);
 // Sets NEBULASTRA_ISA to `value` in this process's environment, or removes it for nullptr.
 void setIsaVariable(const char* value);
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -3,7 +3,7 @@
 
 #include <cctype>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 namespace {
 
@@ -83,4 +83,4 @@ std::string framePath(const std::string& pattern, std::int32_t frame) {
     return pattern.substr(0, first) + number + pattern.substr(last + 1);
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <stdexcept>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 namespace {
 
 // The file the library writes through. Its own file stream ignores failed writes (a full disk
@@ -96,4 +96,4 @@ void writeExr(const std::string& path, std::int32_t width, std::int32_t height,
     }
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -5,7 +5,7 @@
 
 #include <cstdio>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 namespace {
 
@@ -42,4 +42,4 @@ void finishProgress(const Progress& progress) {
     if (progress.enabled) std::fprintf(stderr, "\n");
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

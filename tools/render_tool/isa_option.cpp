@@ -7,7 +7,7 @@
 
 #include "render/simd/isa_override.h"
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 const char* isaVariableFor(const std::string& name, const CpuFeatures& cpu) {
     if (name == "auto") return nullptr;
@@ -39,4 +39,4 @@ void setIsaVariable(const char* value) {
 #endif
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

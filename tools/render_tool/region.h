@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 struct RegionError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -27,4 +27,4 @@ Region parseRegion(const std::string& text);
 // Throws RegionError when the region misses the frame: there would be no pixel to write.
 Region regionOnFrame(const Region& region, std::int32_t frameWidth, std::int32_t frameHeight);
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -11,7 +11,7 @@
 
 #include "scenehost/host_world.h"
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 // 8-bit world -> straight 8-bit RGBA: colour round(c * 255 / a) (at most 255), 0 where a = 0.
 std::vector<std::uint8_t> straightRgba8(const scenehost::HostWorld& world);
@@ -26,4 +26,4 @@ std::vector<float> premultipliedRgbaFloat(const scenehost::HostWorld& world);
 // Float world -> premultiplied float ARGB, the effect's own channel order.
 std::vector<float> premultipliedArgbFloat(const scenehost::HostWorld& world);
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -16,7 +16,7 @@
 #include <cstring>
 #include <stdexcept>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 namespace {
 
 volatile sig_atomic_t gSignal = 0;
@@ -124,4 +124,4 @@ void commitTemporaryFile(const std::string& temporaryPath, const std::string& fi
     gTemporaryValid = 0;
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

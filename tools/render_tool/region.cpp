@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <limits>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 namespace {
 
@@ -58,4 +58,4 @@ Region regionOnFrame(const Region& region, std::int32_t frameWidth, std::int32_t
                   static_cast<std::int32_t>(right - left), static_cast<std::int32_t>(bottom - top)};
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -3,7 +3,7 @@
 
 #include <algorithm>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 namespace {
 
@@ -74,4 +74,4 @@ std::vector<float> premultipliedArgbFloat(const scenehost::HostWorld& world) {
     return argb;
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

@@ -6,7 +6,7 @@
 #include <memory>
 #include <stdexcept>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 namespace {
 
@@ -40,4 +40,4 @@ void writeRawFloatFrame(const std::string& path, std::int32_t width, std::int32_
     }
 }
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool

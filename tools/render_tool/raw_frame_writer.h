@@ -15,11 +15,11 @@
 #include <string>
 #include <vector>
 
-namespace nebulastra::render {
+namespace nebulastra::render_tool {
 
 // `argb` holds width * height * 4 floats, alpha first, rows top to bottom. Throws
 // std::runtime_error naming the path when the file cannot be written.
 void writeRawFloatFrame(const std::string& path, std::int32_t width, std::int32_t height,
                         const std::vector<float>& argb);
 
-} // namespace nebulastra::render
+} // namespace nebulastra::render_tool
