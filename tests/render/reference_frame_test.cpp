@@ -15,15 +15,15 @@
 #include <utility>
 #include <vector>
 
-#include "reference_image.h"
+#include "raw_frame/raw_frame.h"
 #include "scenehost/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
 namespace {
 
+using raw_frame::FloatFrame;
 using scenehost::SceneHost;
-using testing::FloatImage;
 
 // Three coloured clouds in Screen mode through the default camera at frame 3 (a non-zero evolution
 // phase), with self-shadow, a low sun, a texture and per-cloud random scale, rotation and opacity.
@@ -63,7 +63,7 @@ std::string referencePath(const ReferenceCase& c) {
 }
 
 // One scene rendered at 32 bits (the row workers' tests hold the integer depths against it).
-FloatImage renderFloat(const ReferenceCase& c) {
+FloatFrame renderFloat(const ReferenceCase& c) {
     SceneHost host(scenehost::parseScene(c.sceneText, c.name));
     host.start();
     host.scene().render.depth = 32;
@@ -71,7 +71,7 @@ FloatImage renderFloat(const ReferenceCase& c) {
     const scenehost::HostWorld& out = host.output();
     EXPECT_EQ(out.poisonCount(), 0);
     EXPECT_TRUE(host.clean()) << host.report();
-    FloatImage image;
+    FloatFrame image;
     image.width = out.width();
     image.height = out.height();
     for (std::int32_t y = 0; y < out.height(); ++y) {
@@ -85,14 +85,14 @@ FloatImage renderFloat(const ReferenceCase& c) {
 
 void checkAgainstReference(const ReferenceCase& c) {
     const bool write = std::getenv("NEBULASTRA_WRITE_REFERENCE") != nullptr;
-    const FloatImage rendered = renderFloat(c);
+    const FloatFrame rendered = renderFloat(c);
     if (write) {
-        testing::writeReferenceImage(referencePath(c), rendered);
+        raw_frame::writeRawFrame(referencePath(c), rendered);
         GTEST_SKIP() << "reference written to " << referencePath(c);
     }
 
-    const FloatImage reference = testing::readReferenceImage(referencePath(c));
-    const testing::FrameDifference d = testing::compareFrames(rendered, reference, 0.0, 0.0);
+    const FloatFrame reference = raw_frame::readRawFrame(referencePath(c));
+    const raw_frame::FrameDifference d = raw_frame::compareFrames(rendered, reference, 0.0, 0.0);
     std::printf("[ reference ] %s %dx%d: %zu of %zu channels differ, largest absolute %.3g (pixel %d,%d "
                 "channel %d), largest relative %.3g\n",
                 c.name, reference.width, reference.height, d.differing, d.channels, d.maxAbsolute, d.worstX,
@@ -101,20 +101,20 @@ void checkAgainstReference(const ReferenceCase& c) {
         const std::string actual =
             (std::filesystem::temp_directory_path() / (std::string("reference_") + c.name + ".actual.nbrf"))
                 .string();
-        testing::writeReferenceImage(actual, rendered);
+        raw_frame::writeRawFrame(actual, rendered);
         ADD_FAILURE() << "the frame does not match " << referencePath(c)
                       << " bit for bit; the rendered frame is in " << actual;
     }
 
     // The reference is a picture, not a flat frame: red and blue exchanged, or the picture one
     // pixel off, change a good part of it.
-    FloatImage swapped = reference;
+    FloatFrame swapped = reference;
     for (std::size_t i = 0; i < swapped.argb.size(); i += 4)
         std::swap(swapped.argb[i + 1], swapped.argb[i + 3]);
-    EXPECT_GT(testing::compareFrames(swapped, reference, 0.0, 0.0).differing, reference.argb.size() / 8);
-    FloatImage shifted = reference;
+    EXPECT_GT(raw_frame::compareFrames(swapped, reference, 0.0, 0.0).differing, reference.argb.size() / 8);
+    FloatFrame shifted = reference;
     for (std::size_t i = 4; i < shifted.argb.size(); ++i) shifted.argb[i] = reference.argb[i - 4];
-    EXPECT_GT(testing::compareFrames(shifted, reference, 0.0, 0.0).differing, reference.argb.size() / 4);
+    EXPECT_GT(raw_frame::compareFrames(shifted, reference, 0.0, 0.0).differing, reference.argb.size() / 4);
 }
 
 TEST(ReferenceFrame, ThreeLightsThroughTheCamera) { checkAgainstReference({"camera", kCameraScene, 3}); }

@@ -16,7 +16,7 @@
 #include <cstring>
 #include <tuple>
 
-#include "render/reference_image.h"
+#include "raw_frame/raw_frame.h"
 #include "render/simd/isa.h"
 #include "render_tool/isa_option.h"
 #include "scenehost/scene_file.h"
@@ -167,7 +167,7 @@ TEST(RenderTool, RawFloatFramesHoldTheRenderedBits) {
     const fs::path out = dir.path / "f.nbrf";
     std::string errors;
     ASSERT_EQ(runTool(dir, dir.scene + " --depth 32 -o " + out.string(), &errors), 0) << errors;
-    const testing::FloatImage image = testing::readReferenceImage(out.string());
+    const raw_frame::FloatFrame image = raw_frame::readRawFrame(out.string());
     ASSERT_EQ(image.width, 24);
     ASSERT_EQ(image.height, 16);
     const scenehost::HostWorld world = renderHere(32);

@@ -13,10 +13,10 @@
 #include <exception>
 #include <string>
 
-#include "render/reference_image.h"
+#include "raw_frame/raw_frame.h"
 
 int main(int argc, char** argv) {
-    using namespace nebulastra::testing;
+    using namespace nebulastra::raw_frame;
     const bool tolerant = argc == 6 && std::string(argv[3]) == "--tolerance";
     if (argc != 3 && !tolerant) {
         std::fprintf(stderr, "usage: nebulastra-frame-diff A.nbrf B.nbrf [--tolerance ABSOLUTE RELATIVE]\n");
@@ -24,11 +24,11 @@ int main(int argc, char** argv) {
     }
     const double absolute = tolerant ? std::atof(argv[4]) : 0.0;
     const double relative = tolerant ? std::atof(argv[5]) : 0.0;
-    FloatImage a;
-    FloatImage b;
+    FloatFrame a;
+    FloatFrame b;
     try {
-        a = readReferenceImage(argv[1]);
-        b = readReferenceImage(argv[2]);
+        a = readRawFrame(argv[1]);
+        b = readRawFrame(argv[2]);
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", e.what());
         return 2;

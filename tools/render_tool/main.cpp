@@ -21,7 +21,7 @@
 #include "isa_option.h"
 #include "output_path.h"
 #include "progress.h"
-#include "raw_frame_writer.h"
+#include "raw_frame/raw_frame.h"
 #include "region.h"
 #include "scenehost/scene_eval.h"
 #ifdef NEBULASTRA_RENDER_PNG
@@ -112,7 +112,7 @@ std::string oneLine(const char* text) {
 void writeImage(const scenehost::HostWorld& world, const scenehost::FrameSize& frame, const std::string& path,
                 ImageFormat format, int depth, bool half) {
     if (format == ImageFormat::RawFloat) {
-        writeRawFloatFrame(path, world.width(), world.height(), premultipliedArgbFloat(world));
+        raw_frame::writeRawFrame(path, {world.width(), world.height(), premultipliedArgbFloat(world)});
         return;
     }
 #ifdef NEBULASTRA_RENDER_PNG

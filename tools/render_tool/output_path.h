@@ -16,7 +16,7 @@ struct OutputPathError : std::runtime_error {
 enum class ImageFormat {
     Png,      // 8 and 16 bits
     Exr,      // 32 bits, OpenEXR
-    RawFloat, // 32 bits, .nbrf: the float samples' bits as rendered (see raw_frame_writer.h)
+    RawFloat, // 32 bits, .nbrf: the float samples' bits as rendered (see raw_frame/raw_frame.h)
 };
 
 // The writers a build of the tool has: the raw float writer always; PNG and OpenEXR where their
