@@ -57,7 +57,8 @@ using ThreadStarter = std::thread (*)(RowWorker worker, const RowBand& band);
 /// joined first and the failure is rethrown.
 void runRowBands(int32_t height, const FrameContext& context, RowWorker worker);
 
-/// runRowBands with the machine's thread count and the thread start made explicit (for tests).
+/// runRowBands on a machine reporting `hardwareThreads`, starting each thread with `startThread`
+/// (runRowBands passes the machine's count and std::thread's own start).
 void runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext& context, RowWorker worker,
                      ThreadStarter startThread);
 
