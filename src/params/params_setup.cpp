@@ -17,31 +17,11 @@ void copyName(char (&dest)[32], const char* name) {
     dest[i] = '\0';
 }
 
-PF_ParamType paramType(ParamKind kind) {
-    switch (kind) {
-    case ParamKind::GroupStart:
-        return PF_Param_GROUP_START;
-    case ParamKind::GroupEnd:
-        return PF_Param_GROUP_END;
-    case ParamKind::IntSlider:
-        return PF_Param_SLIDER;
-    case ParamKind::FloatSlider:
-        return PF_Param_FLOAT_SLIDER;
-    case ParamKind::Angle:
-        return PF_Param_ANGLE;
-    case ParamKind::Checkbox:
-        return PF_Param_CHECKBOX;
-    case ParamKind::Popup:
-        return PF_Param_POPUP;
-    }
-    return PF_Param_RESERVED;
-}
-
 } // namespace
 
 void fillParamDef(const ParamSpec& row, PF_InData* in_data, PF_ParamDef& def) {
     def.uu.id = row.index;
-    def.param_type = paramType(row.kind);
+    def.param_type = paramTypeOf(row.kind);
 
     switch (row.kind) {
     case ParamKind::GroupStart:

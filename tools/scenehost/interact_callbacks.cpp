@@ -7,6 +7,7 @@
 #include <cstring>
 #include <string>
 
+#include "params/params_setup.h"
 #include "scenehost/host_state.h"
 #include "scenehost/scene_eval.h"
 #include "scenehost/scene_params.h"
@@ -53,27 +54,6 @@ bool checkEffectRef(State& s, const char* callback, PF_ProgPtr ref) {
 }
 
 // ---- parameters -------------------------------------------------------------------------------
-
-// The parameter type that declares a control of this kind.
-PF_ParamType paramTypeOf(ParamKind kind) {
-    switch (kind) {
-    case ParamKind::GroupStart:
-        return PF_Param_GROUP_START;
-    case ParamKind::GroupEnd:
-        return PF_Param_GROUP_END;
-    case ParamKind::IntSlider:
-        return PF_Param_SLIDER;
-    case ParamKind::FloatSlider:
-        return PF_Param_FLOAT_SLIDER;
-    case ParamKind::Angle:
-        return PF_Param_ANGLE;
-    case ParamKind::Checkbox:
-        return PF_Param_CHECKBOX;
-    case ParamKind::Popup:
-        return PF_Param_POPUP;
-    }
-    return PF_Param_RESERVED;
-}
 
 PF_Err addParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDef* def) {
     State* s = enterHost("add_param");
