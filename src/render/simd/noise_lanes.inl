@@ -1,0 +1,166 @@
+// The noises over lanes: gradientNoise4, perlinNoise3 and their fractal sums, one lookup per
+// lane, each lane computing exactly the bits of the one-lookup functions. Included by
+// packet_kernel.inl inside its instruction-set namespace, after lanes.h.
+
+NEBULASTRA_LANE VU mixLanes(VU a) {
+    VU t = a ^ (a >> 13);
+    t *= kPrimeZ;
+    t ^= t >> 16;
+    return t & 0x7FFFFFFFu;
+}
+
+/// floor(v) and v - floor(v), clamped into the int32 range first exactly as the scalar split.
+NEBULASTRA_LANE VU latticeCellLanes(VF v, VF& fraction) {
+    const VF lowest = splat(-2147483648.0f);
+    const VF highest = splat(2147483520.0f);
+    VF c = select(v > lowest, v, lowest); // NaN selects the lowest cell
+    c = select(c < highest, c, highest);
+    VI cell = truncateToInt(c);
+    cell = (VI)selectU(c < toFloat(cell), (VU)cell - 1u, (VU)cell);
+    fraction = v - toFloat(cell);
+    return (VU)cell;
+}
+
+NEBULASTRA_LANE VF fadeLanes(VF t) { return (((6.0f * t - 15.0f) * t + 10.0f) * t) * (t * t); }
+NEBULASTRA_LANE VF lerpLanes(VF a, VF b, VF t) { return (b - a) * t + a; }
+
+/// The 31-bit hash as a float in [-0.5, 0.5): one gradient component.
+NEBULASTRA_LANE VF gradientComponentLanes(VU h) { return toFloat((VI)mixLanes(h)) * kTwoPowMinus31 - 0.5f; }
+
+NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed) {
+    VF fx, fy, fz, fw;
+    const VU cx = latticeCellLanes(x, fx);
+    const VU cy = latticeCellLanes(y, fy);
+    const VU cz = latticeCellLanes(z, fz);
+    const VU cw = latticeCellLanes(w, fw);
+    const uint32_t seedTerm = (static_cast<uint32_t>(seed) + kNoise4SeedOffset) * kPrimeSeed;
+    // Each corner hash is a sum of one term per axis (wrapping), so the terms are formed once.
+    const VU hx[2] = {cx * kPrimeX, (cx + 1u) * kPrimeX};
+    const VU hy[2] = {cy * kPrimeY, (cy + 1u) * kPrimeY};
+    const VU hz[2] = {cz * kPrimeZ, (cz + 1u) * kPrimeZ};
+    const VU hw[2] = {cw * kPrimeW + seedTerm, (cw + 1u) * kPrimeW + seedTerm};
+    const VF ox[2] = {fx, fx - 1.0f};
+    const VF oy[2] = {fy, fy - 1.0f};
+    const VF oz[2] = {fz, fz - 1.0f};
+    const VF ow[2] = {fw, fw - 1.0f};
+
+    const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
+    VF zl[2];
+    for (int l = 0; l < 2; ++l) {
+        VF corner[2][2][2]; // [k][j][i]
+        for (int k = 0; k < 2; ++k) {
+            for (int j = 0; j < 2; ++j) {
+                for (int i = 0; i < 2; ++i) {
+                    const VU h = hx[i] + hy[j] + hz[k] + hw[l];
+                    const VF gx = gradientComponentLanes(h - kGradientSpacing);
+                    const VF gy = gradientComponentLanes(h);
+                    const VF gz = gradientComponentLanes(h + kGradientSpacing);
+                    const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
+                    const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
+                    const VF lengthSquared = ((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx);
+                    corner[k][j][i] = dot / sqrtLanes(lengthSquared);
+                }
+            }
+        }
+        const VF a00 = lerpLanes(corner[0][0][0], corner[0][0][1], u);
+        const VF a10 = lerpLanes(corner[0][1][0], corner[0][1][1], u);
+        const VF a01 = lerpLanes(corner[1][0][0], corner[1][0][1], u);
+        const VF a11 = lerpLanes(corner[1][1][0], corner[1][1][1], u);
+        const VF b0 = lerpLanes(a00, a10, v);
+        const VF b1 = lerpLanes(a01, a11, v);
+        zl[l] = lerpLanes(b0, b1, s);
+    }
+    const VF t = ((4.2f * fw - 10.5f) * fw + 7.0f) * ((fw * fw) * fw);
+    return ((zl[1] - zl[0]) * t + 0.7f * zl[0]) + 0.5f;
+}
+
+/// The offset dotted with one of the sixteen improved-noise gradients, chosen with bit masks
+/// exactly as the scalar gradientSelect.
+NEBULASTRA_LANE VF gradientSelectLanes(VU g, VF dx, VF dy, VF dz) {
+    const VU bx = bitsOf(dx), by = bitsOf(dy), bz = bitsOf(dz);
+    const VU uIsX = (VU)(g < splatU(8u));
+    const VU vIsY = (VU)(g < splatU(4u));
+    const VU vIsX = (VU)((g & 13u) == splatU(12u));
+    const VU u = (bx & uIsX) | (by & ~uIsX);
+    const VU v = (by & vIsY) | (bx & vIsX) | (bz & ~(vIsY | vIsX));
+    return floatOf(u ^ ((g & 1u) << 31)) + floatOf(v ^ ((g & 2u) << 30));
+}
+
+NEBULASTRA_LANE VF cornerDot3Lanes(VU cx, VU cy, VU cz, uint32_t seedTerm, VF dx, VF dy, VF dz) {
+    const VU m = mixLanes(cx * kPrimeX + cy * kPrimeY + cz * kPrimeZ + seedTerm);
+    const VU g = (VU)truncateToInt(toFloat((VI)m) * kTwoPowMinus15) & 15u;
+    return gradientSelectLanes(g, dx, dy, dz);
+}
+
+NEBULASTRA_LANE VF perlinNoise3Lanes(VF x, VF y, VF z, int32_t seed) {
+    VF fx, fy, fz;
+    const VU cx = latticeCellLanes(x, fx);
+    const VU cy = latticeCellLanes(y, fy);
+    const VU cz = latticeCellLanes(z, fz);
+    const uint32_t s = static_cast<uint32_t>(seed) * kPrimeSeed;
+    const VF gx = fx - 1.0f, gy = fy - 1.0f, gz = fz - 1.0f;
+    const VU cx1 = cx + 1u, cy1 = cy + 1u, cz1 = cz + 1u;
+
+    const VF c000 = cornerDot3Lanes(cx, cy, cz, s, fx, fy, fz);
+    const VF c100 = cornerDot3Lanes(cx1, cy, cz, s, gx, fy, fz);
+    const VF c010 = cornerDot3Lanes(cx, cy1, cz, s, fx, gy, fz);
+    const VF c110 = cornerDot3Lanes(cx1, cy1, cz, s, gx, gy, fz);
+    const VF c001 = cornerDot3Lanes(cx, cy, cz1, s, fx, fy, gz);
+    const VF c101 = cornerDot3Lanes(cx1, cy, cz1, s, gx, fy, gz);
+    const VF c011 = cornerDot3Lanes(cx, cy1, cz1, s, fx, gy, gz);
+    const VF c111 = cornerDot3Lanes(cx1, cy1, cz1, s, gx, gy, gz);
+
+    const VF u = fadeLanes(fx), v = fadeLanes(fy), w = fadeLanes(fz);
+    const VF a00 = lerpLanes(c000, c100, u);
+    const VF a10 = lerpLanes(c010, c110, u);
+    const VF a01 = lerpLanes(c001, c101, u);
+    const VF a11 = lerpLanes(c011, c111, u);
+    const VF b0 = lerpLanes(a00, a10, v);
+    const VF b1 = lerpLanes(a01, a11, v);
+    return (lerpLanes(b0, b1, w) + 1.0f) * 0.5f;
+}
+
+NEBULASTRA_LANE VF shapeOctaveLanes(NoiseShape shape, VF n) {
+    switch (shape) {
+    case NoiseShape::Puffy:
+        return absLanes((n + n) - 1.0f);
+    case NoiseShape::Wispy: {
+        const VF ridge = 1.0f - absLanes((n + n) - 1.0f);
+        return ridge * ridge;
+    }
+    case NoiseShape::Clumps:
+        return (n * n) * n;
+    default:
+        return n;
+    }
+}
+
+NEBULASTRA_LANE void nextOctaveLanes(VF& x, VF& y, VF& z, VF& w, int32_t& seed) {
+    const VF ox = x, oy = y, oz = z;
+    x = oy * k08 + oz * k06;
+    y = (oy * k036 - ox * k08) - oz * k048;
+    z = oz * k064 - (ox * k06 + oy * k048);
+    w = w * kLacunarity + kOctaveShiftW;
+    seed = static_cast<int32_t>(static_cast<uint32_t>(seed) + kOctaveSeedStep);
+}
+
+/// The weight an octave sum reaches, accumulated exactly as the sum accumulates it.
+NEBULASTRA_LANE float fbmWeight(int32_t octaves) {
+    float weight = 0.0f, amplitude = 0.5f;
+    for (int32_t i = 0; i < octaves; ++i, amplitude *= 0.5f) weight += amplitude;
+    return weight;
+}
+
+static VF fbmLanes(VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed) {
+    if (octaves < 1) return splat(0.0f);
+    VF sum = splat(0.0f);
+    float weight = 0.0f, amplitude = 0.5f;
+    for (int32_t octave = 0; octave < octaves; ++octave) {
+        const VF n = gradientNoise4Lanes(x, y, z, w, seed);
+        weight += amplitude;
+        sum += n * amplitude;
+        amplitude *= 0.5f;
+        nextOctaveLanes(x, y, z, w, seed);
+    }
+    return weight > 0.0f ? sum / weight : splat(0.0f);
+}
