@@ -79,11 +79,6 @@ struct CloudField {
     float brightness;
     float boundCenter[3];
     float boundRadius;
-
-    /// Total density at p; shares[k] receives emitter k's part for every k < emitterCount.
-    float density(const float p[3], float shares[kMaxEmitters]) const;
-    /// The cheaper density on shadow rays: no erosion, detail or texture.
-    float shadowDensity(const float p[3]) const;
 };
 
 /// Builds the frame's kernel input. `settings` must already hold the captured emitters.

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "render/channel_conversion.h"
-#include "render/shade_pixel.h"
 #include "render/simd/packet_kernel.h"
 
 namespace nebulastra {
@@ -38,38 +37,6 @@ struct StoreFloat {
     }
 };
 
-/// Walks the band's rows; shade(layerX, layerY, r, g, b, a) computes one pixel.
-template <class Store, class Shade>
-void walkRows(const RowBand& band, Shade shade) {
-    const FrameContext& context = band.context;
-    for (int32_t y = band.firstRow; y < band.endRow; ++y) {
-        // Pointer-width arithmetic: y * rowbytes can exceed 2^31 on large deep frames.
-        unsigned char* row = context.outputBase + static_cast<std::ptrdiff_t>(y) * context.rowbytes;
-        const int32_t layerY = context.originY + y;
-        for (int32_t x = 0; x < context.width; ++x) {
-            float r, g, b, a;
-            shade(context.originX + x, layerY, r, g, b, a);
-            Store::store(row + static_cast<std::ptrdiff_t>(x) * Store::kPixelBytes, r, g, b, a);
-        }
-    }
-}
-
-template <class Store>
-void shadeRows(const RowBand& band, PixelShader shade) {
-    const FrameContext& c = band.context;
-    walkRows<Store>(band, [&](int32_t x, int32_t y, float& r, float& g, float& b, float& a) {
-        shade(x, y, *c.settings, *c.prepared, r, g, b, a);
-    });
-}
-
-template <class Store>
-void renderRows(const RowBand& band) {
-    const FrameContext& c = band.context;
-    walkRows<Store>(band, [&](int32_t x, int32_t y, float& r, float& g, float& b, float& a) {
-        shadePixel(x, y, *c.settings, *c.prepared, *c.field, r, g, b, a);
-    });
-}
-
 /// A run of shaded pixels of one row, stored in the depth's layout.
 template <class Store>
 void storeRun(unsigned char* row, int32_t firstColumn, int32_t count, const float* red, const float* green,
@@ -80,6 +47,10 @@ void storeRun(unsigned char* row, int32_t firstColumn, int32_t count, const floa
     }
 }
 
+template <class Store>
+void rowsScalar(const RowBand& band) {
+    simd_scalar::shadeBand(band, storeRun<Store>);
+}
 template <class Store>
 void rowsSse2(const RowBand& band) {
     simd_sse2::shadeBand(band, storeRun<Store>);
@@ -104,7 +75,7 @@ RowWorker workerOn(Isa isa) {
         return rowsAvx512<Store>;
     case Isa::Scalar:
     default:
-        return renderRows<Store>;
+        return rowsScalar<Store>;
     }
 }
 
@@ -122,10 +93,8 @@ RowWorker rowWorkerFor(OutputDepth depth, Isa isa) {
     }
 }
 
-void shadeRowsFloat(const RowBand& band, PixelShader shade) { shadeRows<StoreFloat>(band, shade); }
-
-void renderRows8(const RowBand& band) { renderRows<Store8>(band); }
-void renderRows16(const RowBand& band) { renderRows<Store16>(band); }
-void renderRowsFloat(const RowBand& band) { renderRows<StoreFloat>(band); }
+void renderRows8(const RowBand& band) { rowsScalar<Store8>(band); }
+void renderRows16(const RowBand& band) { rowsScalar<Store16>(band); }
+void renderRowsFloat(const RowBand& band) { rowsScalar<StoreFloat>(band); }
 
 } // namespace nebulastra

@@ -7,25 +7,16 @@
 
 namespace nebulastra {
 
-/// The per-pixel kernel's signature (shadePixel in the renderer).
-using PixelShader = void (*)(int32_t x, int32_t y, const RenderSettings& settings,
-                             const PreparedFrame& prepared, float& red, float& green, float& blue,
-                             float& alpha);
-
 /// The output world's channel layout.
 enum class OutputDepth { Bits8, Bits16, Float };
 
-/// The row worker for a depth on a render path: the scalar kernel, or the SIMD kernel compiled
-/// for that instruction set. Every path writes the same bytes.
+/// The row worker for a depth on a render path: the kernel compiled for that instruction set (one
+/// lane for the scalar path). Every path writes the same bytes.
 RowWorker rowWorkerFor(OutputDepth depth, Isa isa);
 
-/// Worker routines handed to runRowBands; they shade with shadePixel.
+/// The scalar path's workers, one per depth: one pixel at a time, as shadePixel shades it.
 void renderRows8(const RowBand& band);
 void renderRows16(const RowBand& band);
 void renderRowsFloat(const RowBand& band);
-
-/// The float walk with the shader made explicit: which pixel is shaded with which coordinates and
-/// stored where, apart from what the kernel computes for it.
-void shadeRowsFloat(const RowBand& band, PixelShader shade);
 
 } // namespace nebulastra

@@ -23,45 +23,6 @@ constexpr int32_t kHeight = 16; // one row per band: sixteen threads at once
 
 std::thread startThread(RowWorker worker, const RowBand& band) { return std::thread(worker, band); }
 
-constexpr int32_t kStubWidth = 7, kStubHeight = 11; // for the stand-in shader
-std::atomic<int> gCalls[kStubHeight][kStubWidth];
-
-void unusualShader(int32_t x, int32_t y, const RenderSettings&, const PreparedFrame&, float& r, float& g,
-                   float& b, float& a) {
-    ++gCalls[y][x];
-    r = 3.25f + static_cast<float>(x); // above 1 and above alpha
-    g = -0.5f - static_cast<float>(y);
-    b = std::numeric_limits<float>::quiet_NaN();
-    a = 0.99999f;
-}
-
-void bandWorker(const RowBand& band) { shadeRowsFloat(band, unusualShader); }
-
-// The row walk with a stand-in shader that reports where it was called: every pixel shaded once,
-// and the float store passes any value through (what the kernel never yields included).
-TEST(RenderRows, EveryPixelShadedOnceAndFloatsPassThroughUnchanged) {
-    const std::ptrdiff_t rowbytes = kStubWidth * 16 + 24;
-    std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * kStubHeight), 0xCD);
-    RenderSettings settings{};
-    PreparedFrame prepared{};
-    const CloudField field = makeCloudField(settings, prepared);
-    const FrameContext context{bytes.data(), rowbytes, kStubWidth, 0, 0, &settings, &prepared, &field};
-    runRowBandsWith(4, kStubHeight, context, bandWorker, startThread); // bands of 3, 3, 3 and 2 rows
-    for (int32_t y = 0; y < kStubHeight; ++y) {
-        for (int32_t x = 0; x < kStubWidth; ++x) {
-            SCOPED_TRACE(::testing::Message() << x << ", " << y);
-            EXPECT_EQ(gCalls[y][x], 1);
-            float px[4];
-            std::memcpy(px, bytes.data() + y * rowbytes + x * 16, sizeof px);
-            EXPECT_EQ(px[0], 0.99999f);
-            EXPECT_EQ(px[1], 3.25f + static_cast<float>(x));
-            EXPECT_EQ(px[2], -0.5f - static_cast<float>(y));
-            EXPECT_TRUE(std::isnan(px[3]));
-        }
-        for (std::ptrdiff_t i = kStubWidth * 16; i < rowbytes; ++i) EXPECT_EQ(bytes[y * rowbytes + i], 0xCD);
-    }
-}
-
 TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
     const RowWorker workers[] = {renderRowsFloat, renderRows8, renderRows16};
     const std::ptrdiff_t pixelBytes[] = {16, 4, 8};

@@ -1,8 +1,9 @@
 #pragma once
-// The lane types the SIMD kernel is written over: kLanes single-precision floats (or 32-bit
-// integers) processed together, one pixel per lane. The width follows the instruction set the
-// including translation unit is compiled for: 16 lanes with AVX-512, 8 with AVX2, 4 with the
-// x86-64 baseline SSE2. Arithmetic uses GCC's vector extensions, whose +, -, * and / are the IEEE
+// The lane types the kernel is written over: kLanes single-precision floats (or 32-bit integers)
+// processed together, one pixel per lane. The width follows the instruction set the including
+// translation unit is compiled for: 16 lanes with AVX-512, 8 with AVX2, 4 with the x86-64 baseline
+// SSE2, and 1 where NEBULASTRA_ONE_LANE is defined: the one-pixel and one-lookup entry points, and
+// the render path for processors without any of these, are the same source at one lane. Arithmetic uses GCC's vector extensions, whose +, -, * and / are the IEEE
 // operations lane by lane (each rounded by itself, never fused with -ffp-contract=off), so every
 // lane computes exactly what the scalar code computes for its pixel. Square roots, conversions
 // and mask tests go through the instruction set's own operations, which are exact as well.
@@ -12,9 +13,13 @@
 // another's at link time.
 
 #include <cstdint>
+#if !defined(NEBULASTRA_ONE_LANE)
 #include <immintrin.h>
+#endif
 
-#if defined(__AVX512F__)
+#if defined(NEBULASTRA_ONE_LANE)
+static constexpr int kLanes = 1;
+#elif defined(__AVX512F__)
 static constexpr int kLanes = 16;
 #elif defined(__AVX2__)
 static constexpr int kLanes = 8;
@@ -35,7 +40,9 @@ NEBULASTRA_LANE VI splatI(int32_t x) { return VI{} + x; }
 NEBULASTRA_LANE VU splatU(uint32_t x) { return VU{} + x; }
 
 NEBULASTRA_LANE VF sqrtLanes(VF x) {
-#if defined(__AVX512F__)
+#if defined(NEBULASTRA_ONE_LANE)
+    return VF{__builtin_sqrtf(x[0])}; // the correctly rounded square root instruction
+#elif defined(__AVX512F__)
     return (VF)_mm512_maskz_sqrt_ps(0xFFFF, (__m512)x); // the unmasked form trips -Wmaybe-uninitialized
 #elif defined(__AVX2__)
     return (VF)_mm256_sqrt_ps((__m256)x);
@@ -46,7 +53,9 @@ NEBULASTRA_LANE VF sqrtLanes(VF x) {
 
 /// True when any lane of the mask is set.
 NEBULASTRA_LANE bool any(VM m) {
-#if defined(__AVX512F__)
+#if defined(NEBULASTRA_ONE_LANE)
+    return m[0] != 0;
+#elif defined(__AVX512F__)
     return _mm512_test_epi32_mask((__m512i)m, (__m512i)m) != 0;
 #elif defined(__AVX2__)
     return _mm256_movemask_ps((__m256)m) != 0;

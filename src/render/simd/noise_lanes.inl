@@ -144,23 +144,41 @@ NEBULASTRA_LANE void nextOctaveLanes(VF& x, VF& y, VF& z, VF& w, int32_t& seed) 
     seed = static_cast<int32_t>(static_cast<uint32_t>(seed) + kOctaveSeedStep);
 }
 
-/// The weight an octave sum reaches, accumulated exactly as the sum accumulates it.
-NEBULASTRA_LANE float fbmWeight(int32_t octaves) {
-    float weight = 0.0f, amplitude = 0.5f;
-    for (int32_t i = 0; i < octaves; ++i, amplitude *= 0.5f) weight += amplitude;
-    return weight;
-}
-
-static VF fbmLanes(VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed) {
-    if (octaves < 1) return splat(0.0f);
+/// The shaped fractal sum with a say after every octave: the one loop behind fbmLanes and the
+/// density field's sums that stop as soon as their outcome is decided. Sums `octaves` octaves of
+/// gradientNoise4 (gain 0.5), each reshaped by `shape`, into `result`, asking
+/// `goOn(partialSum, weightSoFar, weightTotal)` after every octave but the last; when it answers
+/// false the sum stops there, `result` is left unset and false is returned.
+template <class GoOn>
+static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed, VF& result,
+                          GoOn goOn) {
+    if (octaves < 1) {
+        result = splat(0.0f);
+        return true;
+    }
+    // The weight the whole sum will reach, accumulated exactly as the sum accumulates it.
+    float weightTotal = 0.0f, a = 0.5f;
+    for (int32_t i = 0; i < octaves; ++i, a *= 0.5f) weightTotal += a;
     VF sum = splat(0.0f);
     float weight = 0.0f, amplitude = 0.5f;
     for (int32_t octave = 0; octave < octaves; ++octave) {
-        const VF n = gradientNoise4Lanes(x, y, z, w, seed);
+        const VF n = shapeOctaveLanes(shape, gradientNoise4Lanes(x, y, z, w, seed));
         weight += amplitude;
         sum += n * amplitude;
         amplitude *= 0.5f;
         nextOctaveLanes(x, y, z, w, seed);
+        if (octave + 1 < octaves && !goOn(sum, weight, weightTotal)) return false;
     }
-    return weight > 0.0f ? sum / weight : splat(0.0f);
+    // After about 150 octaves the amplitude underflows to 0 and the weight stops growing; it never
+    // returns to 0, but the guard keeps the division defined whatever the count.
+    result = weight > 0.0f ? sum / weight : splat(0.0f);
+    return true;
+}
+
+/// Amplitude-normalised fractal sum of gradientNoise4, each octave reshaped by `shape`.
+static VF fbmLanes(VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed,
+                   NoiseShape shape = NoiseShape::Smooth) {
+    VF result;
+    fbmLanesWhile(shape, x, y, z, w, octaves, seed, result, [](VF, float, float) { return true; });
+    return result;
 }

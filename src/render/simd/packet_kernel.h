@@ -1,8 +1,8 @@
 #pragma once
-// The SIMD form of the per-pixel kernel: the row workers shade runs of neighbouring pixels of a
-// row together, one pixel per lane, and produce exactly the scalar kernel's bits. One source
-// (packet_kernel.inl) is compiled once per instruction set, each into its own namespace; the
-// frame driver picks one at run time.
+// The per-pixel kernel over lanes: the row workers shade runs of neighbouring pixels of a row
+// together, one pixel per lane. One source (packet_kernel.inl) is compiled once per instruction
+// set, each into its own namespace, and once at one lane (simd_scalar, which also defines the
+// one-pixel entry points); the frame driver picks one at run time. Every width draws the same bits.
 
 #include "render/row_bands.h"
 #include "render/simd/isa.h"
@@ -15,7 +15,7 @@ using PixelRunStore = void (*)(unsigned char* row, int32_t firstColumn, int32_t 
                                const float* green, const float* blue, const float* alpha);
 
 // Per instruction set: shadeBand renders every pixel of the band's rows, kLanes pixels at a time
-// (4, 8 or 16); the batch noises evaluate `count` lookups of one seed, one per lane, with exactly
+// (1, 4, 8 or 16); the batch noises evaluate `count` lookups of one seed, one per lane, with exactly
 // the scalar functions' results.
 #define NEBULASTRA_DECLARE_SIMD_KERNEL(isa)                                                                  \
     namespace isa {                                                                                          \
@@ -25,12 +25,13 @@ using PixelRunStore = void (*)(unsigned char* row, int32_t firstColumn, int32_t 
     void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out,         \
                            int32_t count);                                                                   \
     }
+NEBULASTRA_DECLARE_SIMD_KERNEL(simd_scalar)
 NEBULASTRA_DECLARE_SIMD_KERNEL(simd_sse2)
 NEBULASTRA_DECLARE_SIMD_KERNEL(simd_avx2)
 NEBULASTRA_DECLARE_SIMD_KERNEL(simd_avx512)
 #undef NEBULASTRA_DECLARE_SIMD_KERNEL
 
-/// The batch noises of one render path (the scalar path loops over the scalar functions).
+/// The batch noises of one render path.
 struct BatchNoise {
     void (*gradientNoise4)(const float* x, const float* y, const float* z, const float* w, int32_t seed,
                            float* out, int32_t count);

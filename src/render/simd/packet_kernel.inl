@@ -15,7 +15,9 @@
 // code that runs on a CPU without it.
 
 #include <cstdint>
-#include <immintrin.h>
+#if !defined(NEBULASTRA_ONE_LANE)
+#include <immintrin.h> // before lanes.h, which is included inside a namespace
+#endif
 
 #include "render/cloud_field.h"
 #include "render/composite_color.h"
@@ -61,6 +63,31 @@ NEBULASTRA_LANE VF boundMaxLanes(VF a, VF b) {
 NEBULASTRA_LANE int32_t offsetSeedScalar(int32_t seed, uint32_t offset) {
     return static_cast<int32_t>(static_cast<uint32_t>(seed) + offset);
 }
+
+// One emitter's cloud shape: a soft ellipsoid in the emitter's rotated, scaled frame, pushed in
+// and out by billow noise, eaten at the rim by erosion, stretched upward by "Tower" and cut below
+// by "Flatten Base". Space has +y down, so h > 0 is below the emitter's centre.
+//
+// Skipping what cannot contribute. An emitter adds density only where its final shape value is
+// above 0, and most of the noise it would evaluate lies where that is impossible. The final value
+// is
+//     s = flatten * (base + (b - mean) gain A 2.6 + erosion),
+// where b is the shaped billow sum, erosion = e edgeErosion (-0.9) m with m in [0, 1], and flatten
+// (1 - flattenBase smoothstep) depends only on the height. Every octave of gradientNoise4 lies in
+// [-0.2, 1.2] (noise.h), so a shaped octave lies in shapedOctaveRange and the billow and erosion
+// sums, weighted means of octaves, do too; after some octaves the sum is bounded by the partial sum
+// plus the remaining weight times the range's end. Hence, before any noise and after every octave,
+//     s_before_flatten <= base + max over b of the billow term + 0.18 edgeErosion
+// (e >= -0.2 makes the erosion rise by at most 0.18 edgeErosion). With flatten >= 0, a bound that is
+// not above 0 means s is not above 0 and the emitter contributes exactly 0, as it would after all
+// the noise. With flatten = 0 (or not a number) nothing can contribute at all.
+//
+// Rounding margin: the bound is a real-number argument, while s is computed in single precision
+// with a few dozen roundings of relative size 2^-24 (6e-8) on terms of the bound's magnitude, plus
+// the noise's own interpolation rounding (a few units of 1e-7). A bound is therefore trusted only
+// when it is below -kBoundSlack (1e-4) times the sum of the magnitudes involved: about a thousand
+// times the largest rounding error the computation can make, while costing a negligible share of
+// the skips (they happen at bounds far below 0).
 
 struct ShapeLanes {
     VM live; // lanes where the emitter may still contribute
@@ -139,33 +166,20 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     }
 
     // Billows, with the bound asked again after every octave but the last.
-    const int32_t octaves = field.billowOctaves;
-    VF billowValue = splat(0.0f);
-    if (octaves >= 1) {
-        const float weightTotal = fbmWeight(octaves);
-        VF x = bx, y = by, z = bz, w = splat(field.billowPhase);
-        int32_t seed = field.billowSeed;
-        VF sum = splat(0.0f);
-        float weight = 0.0f, amplitudeOctave = 0.5f;
-        for (int32_t octave = 0; octave < octaves; ++octave) {
-            const VF n = shapeOctaveLanes(field.billowMap, gradientNoise4Lanes(x, y, z, w, seed));
-            weight += amplitudeOctave;
-            sum += n * amplitudeOctave;
-            amplitudeOctave *= 0.5f;
-            nextOctaveLanes(x, y, z, w, seed);
-            if (octave + 1 < octaves) {
-                const float left = weightTotal - weight;
-                const VF lowest = (sum + range.lowest * left) / weightTotal;
-                const VF highest = (sum + range.highest * left) / weightTotal;
-                const VF term = boundMaxLanes((lowest - mean) * gain * amplitude * 2.6f,
-                                              (highest - mean) * gain * amplitude * 2.6f);
-                live &= ~(boundsHold & ((base + term) + erosionRise + slack < 0.0f));
-                out.live = live;
-                if (!any(live)) return out;
-            }
-        }
-        billowValue = weight > 0.0f ? sum / weight : splat(0.0f);
-    }
+    VF billowValue;
+    const bool billowsDone =
+        fbmLanesWhile(field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves,
+                      field.billowSeed, billowValue, [&](VF sum, float weight, float weightTotal) {
+                          const float left = weightTotal - weight;
+                          const VF lowest = (sum + range.lowest * left) / weightTotal;
+                          const VF highest = (sum + range.highest * left) / weightTotal;
+                          const VF term = boundMaxLanes((lowest - mean) * gain * amplitude * 2.6f,
+                                                        (highest - mean) * gain * amplitude * 2.6f);
+                          live &= ~(boundsHold & ((base + term) + erosionRise + slack < 0.0f));
+                          return any(live);
+                      });
+    out.live = live;
+    if (!billowsDone) return out;
     VF s = (billowValue - mean) * gain * amplitude * 2.6f + base;
 
     if (eroding) {
@@ -179,37 +193,20 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
         live &= ~hopeless;
         erodeLanes &= ~hopeless;
         if (any(erodeLanes)) {
-            const int32_t erosionOctaves = field.erosionOctaves;
-            VF e = splat(0.0f);
-            bool finished = true;
-            if (erosionOctaves >= 1) {
-                const float weightTotal = fbmWeight(erosionOctaves);
-                const noise_channels::Channel& c = noise_channels::kErosion;
-                VF x = bx * c.scale + c.offset[0], y = by * c.scale + c.offset[1],
-                   z = bz * c.scale + c.offset[2];
-                VF w = splat(field.erosionPhase);
-                int32_t seed = offsetSeedScalar(field.billowSeed, c.seedOffset);
-                VF sum = splat(0.0f);
-                float weight = 0.0f, amplitudeOctave = 0.5f;
-                for (int32_t octave = 0; octave < erosionOctaves; ++octave) {
-                    const VF n = gradientNoise4Lanes(x, y, z, w, seed);
-                    weight += amplitudeOctave;
-                    sum += n * amplitudeOctave;
-                    amplitudeOctave *= 0.5f;
-                    nextOctaveLanes(x, y, z, w, seed);
-                    if (octave + 1 < erosionOctaves) {
-                        const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;
-                        const VM empty = erodeLanes & boundsHold & (s - lowest * rise + erosionSlack < 0.0f);
-                        live &= ~empty;
-                        erodeLanes &= ~empty;
-                        if (!any(erodeLanes)) {
-                            finished = false;
-                            break;
-                        }
-                    }
-                }
-                if (finished) e = weight > 0.0f ? sum / weight : splat(0.0f);
-            }
+            const noise_channels::Channel& c = noise_channels::kErosion;
+            VF e;
+            const bool finished =
+                fbmLanesWhile(NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
+                              bz * c.scale + c.offset[2], splat(field.erosionPhase), field.erosionOctaves,
+                              offsetSeedScalar(field.billowSeed, c.seedOffset), e,
+                              [&](VF sum, float weight, float weightTotal) {
+                                  const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;
+                                  const VM empty =
+                                      erodeLanes & boundsHold & (s - lowest * rise + erosionSlack < 0.0f);
+                                  live &= ~empty;
+                                  erodeLanes &= ~empty;
+                                  return any(erodeLanes);
+                              });
             if (finished) s = select(erodeLanes, s + e * field.edgeErosion * -0.9f * m, s);
         }
     }
