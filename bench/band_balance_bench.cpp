@@ -25,7 +25,7 @@ void BM_RenderHalfFrame64x36(benchmark::State& state) {
     std::vector<float> pixels(kWidth * kHeight * 4);
     const CloudField field = makeCloudField(s, prepared);
     const FrameContext context{
-        reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &s, &prepared, &field};
+        reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &field};
     const int32_t first = state.range(0) == 0 ? 0 : kHeight / 2;
     const RowBand band{first, first + kHeight / 2, context};
     for (auto _ : state) {

@@ -82,7 +82,7 @@ void BM_RenderFrame64x36(benchmark::State& state) {
     std::vector<float> pixels(kWidth * kHeight * 4);
     const CloudField field = makeCloudField(s, prepared);
     const FrameContext context{
-        reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &s, &prepared, &field};
+        reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &field};
     const int32_t threads = static_cast<int32_t>(state.range(0));
     for (auto _ : state) {
         if (threads == 0) {

@@ -9,6 +9,10 @@ namespace nebulastra {
 
 bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings,
                         const PreparedFrame& prepared, float rgb[3]) {
+    return blendEmitterColors(E, makeColorField(settings, prepared), rgb);
+}
+
+bool blendEmitterColors(const float E[kMaxEmitters], const ColorField& color, float rgb[3]) {
     rgb[0] = rgb[1] = rgb[2] = 0.0f;
 
     // The emitters the ray met, in index order, weighted by their optical length.
@@ -16,7 +20,7 @@ bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& setti
     int32_t takenCount = 0;
     float sumWeight = 0.0f;
     float maxWeight = 0.0f;
-    const int32_t count = std::clamp(settings.emitterCount, 0, kMaxEmitters);
+    const int32_t count = color.emitterCount;
     for (int32_t k = 0; k < count; ++k) {
         if (E[k] > 1e-6f) {
             taken[takenCount++] = k;
@@ -32,32 +36,34 @@ bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& setti
     }
 
     for (int c = 0; c < 3; ++c) {
-        const float* color = prepared.emitterLinearColor[c];
+        const float* linear = color.linearColor[c];
         float value;
-        switch (settings.overlapBlend) {
+        switch (color.overlapBlend) {
         case BlendMode::Add: // unclamped sum
             value = 0.0f;
-            for (int32_t i = 0; i < takenCount; ++i) value += normalised[i] * color[taken[i]];
+            for (int32_t i = 0; i < takenCount; ++i) value += normalised[i] * linear[taken[i]];
             break;
         case BlendMode::Screen: {
             float product = 1.0f;
             for (int32_t i = 0; i < takenCount; ++i)
-                product *= 1.0f - std::min(normalised[i] * color[taken[i]], 1.0f);
+                product *= 1.0f - std::min(normalised[i] * linear[taken[i]], 1.0f);
             value = 1.0f - product;
             break;
         }
         case BlendMode::Lighten:
             value = 0.0f;
-            for (int32_t i = 0; i < takenCount; ++i) value = std::max(value, normalised[i] * color[taken[i]]);
+            for (int32_t i = 0; i < takenCount; ++i)
+                value = std::max(value, normalised[i] * linear[taken[i]]);
             break;
         case BlendMode::Darken:
             value = 1.0f;
-            for (int32_t i = 0; i < takenCount; ++i) value *= 1.0f - (1.0f - color[taken[i]]) * normalised[i];
+            for (int32_t i = 0; i < takenCount; ++i)
+                value *= 1.0f - (1.0f - linear[taken[i]]) * normalised[i];
             break;
         case BlendMode::Average:
         default: // unknown modes average
             value = 0.0f;
-            for (int32_t i = 0; i < takenCount; ++i) value += (E[taken[i]] / sumWeight) * color[taken[i]];
+            for (int32_t i = 0; i < takenCount; ++i) value += (E[taken[i]] / sumWeight) * linear[taken[i]];
             break;
         }
         rgb[c] = value;

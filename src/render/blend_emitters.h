@@ -1,7 +1,7 @@
 #pragma once
 // The first step of compositeEmitterColor (composite_color.h): the overlap blend.
 
-#include "render/prepared_frame.h"
+#include "render/color_field.h"
 
 namespace nebulastra {
 
@@ -9,5 +9,7 @@ namespace nebulastra {
 /// mode. Returns false, with black in rgb, when no emitter was met.
 bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings,
                         const PreparedFrame& prepared, float rgb[3]);
+/// The same on the frame's ColorField (what the kernel calls).
+bool blendEmitterColors(const float E[kMaxEmitters], const ColorField& color, float rgb[3]);
 
 } // namespace nebulastra

@@ -30,7 +30,7 @@ TextureField makeTextureField(const RenderSettings& settings, const PreparedFram
 
 CloudField makeCloudField(const RenderSettings& settings, const PreparedFrame& prepared) {
     CloudField field{};
-    const int32_t count = std::clamp(settings.emitterCount, 0, kMaxEmitters);
+    const int32_t count = drawnEmitterCount(settings);
     field.emitterCount = count;
     for (int32_t k = 0; k < count; ++k) {
         field.positionX[k] = settings.emitters[k].position[0];
@@ -93,6 +93,9 @@ CloudField makeCloudField(const RenderSettings& settings, const PreparedFrame& p
     field.brightness = settings.brightness;
     for (int c = 0; c < 3; ++c) field.boundCenter[c] = prepared.boundCenter[c];
     field.boundRadius = prepared.boundRadius;
+
+    field.view = makeViewField(settings);
+    field.color = makeColorField(settings, prepared);
     return field;
 }
 

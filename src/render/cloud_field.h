@@ -1,7 +1,8 @@
 #pragma once
-// The per-frame kernel input: everything the ray marcher and the density field read, derived once
-// from the frame's RenderSettings and PreparedFrame on the host's thread before any worker starts,
-// then shared read-only. Plain data with no pointers and no host types; modes are typed.
+// The per-frame kernel input: everything the kernel reads (view rays, ray marcher, density field,
+// colour), derived once from the frame's RenderSettings and PreparedFrame on the host's thread
+// before any worker starts, then shared read-only. The workers read this record alone. Plain data
+// with no pointers and no host types; modes are typed.
 //
 // Per-emitter quantities are laid out as 32-slot arrays (structure of arrays) so the SIMD kernels
 // can broadcast one emitter's values without gathering. Every derived value is computed here with
@@ -10,8 +11,10 @@
 
 #include <cstdint>
 
+#include "render/color_field.h"
 #include "render/noise/noise.h"
 #include "render/prepared_frame.h"
+#include "render/view_ray.h"
 
 namespace nebulastra {
 
@@ -79,6 +82,9 @@ struct CloudField {
     float brightness;
     float boundCenter[3];
     float boundRadius;
+
+    ViewField view;
+    ColorField color;
 };
 
 /// Builds the frame's kernel input. `settings` must already hold the captured emitters.

@@ -34,10 +34,7 @@ inline float signedUnit(uint32_t b) { return static_cast<float>(b) * kTwoPowMinu
 PreparedFrame prepareFrame(const RenderSettings& settings) {
     PreparedFrame frame{};
 
-    // Scene capture never collects more than kMaxEmitters; clamp anyway so a damaged record
-    // cannot index past the arrays.
-    int n = settings.emitterCount;
-    n = n < 0 ? 0 : (n > kMaxEmitters ? kMaxEmitters : n);
+    const int32_t n = drawnEmitterCount(settings);
 
     float sum[3] = {0.0f, 0.0f, 0.0f};
     for (int k = 0; k < n; ++k) {

@@ -12,6 +12,13 @@ namespace nebulastra {
 /// bounding sphere and the density field's reach test both stop there.
 constexpr float kCloudReach = 2.6f;
 
+/// The emitters a frame draws: the record's count, kept within the arrays so that a damaged record
+/// cannot index past them (scene capture never collects more than kMaxEmitters).
+inline int32_t drawnEmitterCount(const RenderSettings& settings) {
+    const int32_t n = settings.emitterCount;
+    return n < 0 ? 0 : (n > kMaxEmitters ? kMaxEmitters : n);
+}
+
 struct PreparedFrame {
     float emitterRadius[kMaxEmitters];         // base radius in pixels, at least 1
     float emitterLinearColor[3][kMaxEmitters]; // [channel r,g,b][k], linear light

@@ -11,8 +11,7 @@ void renderImage(const RenderSettings& settings, const OutputImage& image) {
     const PreparedFrame prepared = prepareFrame(settings);
     const CloudField field = makeCloudField(settings, prepared);
 
-    const FrameContext context{image.data,    image.rowbytes, image.width, image.originX,
-                               image.originY, &settings,      &prepared,   &field};
+    const FrameContext context{image.data, image.rowbytes, image.width, image.originX, image.originY, &field};
     runRowBands(image.height, context, rowWorkerFor(image.depth, renderIsa()));
 }
 

@@ -25,9 +25,7 @@ struct FrameContext {
     // part of the frame the settings describe. World pixel (x, y) shades as (originX + x,
     // originY + y) and is stored at column x of row y.
     int32_t originX, originY;
-    const RenderSettings* settings;
-    const PreparedFrame* prepared;
-    const CloudField* field; // the kernel's input, built from the two records above
+    const CloudField* field; // the kernel's one input, built from the frame's records
 };
 
 /// One worker's share of the rows, [firstRow, endRow), with its own copy of the context.

@@ -8,8 +8,8 @@ namespace nebulastra {
 
 void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
                 float& red, float& green, float& blue, float& alpha);
-/// The same kernel on the frame's prepared kernel input (what the row workers call).
-void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
-                const CloudField& field, float& red, float& green, float& blue, float& alpha);
+/// The same kernel on the frame's kernel input, built once for many pixels.
+void shadePixel(int32_t x, int32_t y, const CloudField& field, float& red, float& green, float& blue,
+                float& alpha);
 
 } // namespace nebulastra

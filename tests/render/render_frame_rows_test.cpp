@@ -41,7 +41,7 @@ TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
             const std::ptrdiff_t rowbytes = kWidth * pixelBytes[d] + 8;
             auto draw = [&](int32_t threads) {
                 std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * kHeight), 0xCD);
-                const FrameContext context{bytes.data(), rowbytes, kWidth, 0, 0, &s, &prepared, &field};
+                const FrameContext context{bytes.data(), rowbytes, kWidth, 0, 0, &field};
                 runRowBandsWith(threads, kHeight, context, workers[d], startThread);
                 return bytes;
             };

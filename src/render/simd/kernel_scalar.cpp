@@ -103,14 +103,14 @@ float sampleTexture(const float p[3], const RenderSettings& settings, const Prep
 
 // ---- the march ---------------------------------------------------------------------------------
 
-void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
-                const CloudField& field, float& red, float& green, float& blue, float& alpha) {
-    simd_scalar::shadePacket(x, y, 1, settings, prepared, field, &red, &green, &blue, &alpha);
+void shadePixel(int32_t x, int32_t y, const CloudField& field, float& red, float& green, float& blue,
+                float& alpha) {
+    simd_scalar::shadePacket(x, y, 1, field, &red, &green, &blue, &alpha);
 }
 
 void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
                 float& red, float& green, float& blue, float& alpha) {
-    shadePixel(x, y, settings, prepared, makeCloudField(settings, prepared), red, green, blue, alpha);
+    shadePixel(x, y, makeCloudField(settings, prepared), red, green, blue, alpha);
 }
 
 } // namespace nebulastra

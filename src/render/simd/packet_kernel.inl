@@ -340,8 +340,7 @@ static VF shadowDensityLanes(const CloudField& field, const VF p[3], VM active) 
 // ---- the march ---------------------------------------------------------------------------------
 
 /// shadePixel for the `count` pixels (x0 + l, y), l < count, of a packet.
-static void shadePacket(int32_t x0, int32_t y, int32_t count, const RenderSettings& settings,
-                        const PreparedFrame& prepared, const CloudField& field, float red[kLanes],
+static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& field, float red[kLanes],
                         float green[kLanes], float blue[kLanes], float alpha[kLanes]) {
     // Per-pixel set-up through the scalar functions: it runs once per pixel, not per step.
     VF ox = splat(0.0f), oy = splat(0.0f), oz = splat(0.0f), dx = splat(0.0f), dy = splat(0.0f),
@@ -355,7 +354,7 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const RenderSettin
         if (l >= count) continue;
         const int32_t x = x0 + l;
         float o[3], d[3];
-        viewRayForPixel(x, y, settings, o, d);
+        viewRay(x, y, field.view, o, d);
         float near, far;
         if (!clipToBoundSphere(o, d, field.boundCenter, field.boundRadius, near, far)) continue;
         const float span = far - near;
@@ -426,21 +425,25 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const RenderSettin
         marching &= ~(lit & (T < kStopTransmittance));
     }
 
+    // The lanes whose pixel gets a colour; the texture at their centroids is looked up for all of
+    // them at once.
+    const VF a = 1.0f - T;
+    const VM coloured = valid & ~(a < 0.0001f) & ~(W < 1e-6f);
+    if (!any(coloured)) return;
+    const VF centroid[3] = {P[0] / W, P[1] / W, P[2] / W};
+    VF texture = splat(0.0f);
+    if (field.color.textured) texture = textureLanes(field.texture, centroid);
     for (int l = 0; l < count; ++l) {
-        if (!valid[l]) continue;
-        const float a = 1.0f - T[l];
-        if (a < 0.0001f) continue;
-        if (W[l] < 1e-6f) continue;
-        const float centroid[3] = {P[0][l] / W[l], P[1][l] / W[l], P[2][l] / W[l]};
+        if (!coloured[l]) continue;
         float laneE[kMaxEmitters];
         for (int32_t k = 0; k < kMaxEmitters; ++k) laneE[k] = E[k][l];
         float R, G, B;
-        compositeEmitterColor(laneE, settings, prepared, centroid, R, G, B);
-        const float lambda = minScalar(L[l] / a, kMaxLightRatio);
-        red[l] = lambda * R * a * field.brightness;
-        green[l] = lambda * G * a * field.brightness;
-        blue[l] = lambda * B * a * field.brightness;
-        alpha[l] = a;
+        compositeEmitterColor(laneE, field.color, texture[l], R, G, B);
+        const float lambda = minScalar(L[l] / a[l], kMaxLightRatio);
+        red[l] = lambda * R * a[l] * field.brightness;
+        green[l] = lambda * G * a[l] * field.brightness;
+        blue[l] = lambda * B * a[l] * field.brightness;
+        alpha[l] = a[l];
     }
 }
 
@@ -493,8 +496,8 @@ void shadeBand(const RowBand& band, PixelRunStore store) {
         unsigned char* row = context.outputBase + static_cast<std::ptrdiff_t>(y) * context.rowbytes;
         for (int32_t x = 0; x < context.width; x += kLanes) {
             const int32_t count = context.width - x < kLanes ? context.width - x : kLanes;
-            shadePacket(context.originX + x, context.originY + y, count, *context.settings, *context.prepared,
-                        *context.field, red, green, blue, alpha);
+            shadePacket(context.originX + x, context.originY + y, count, *context.field, red, green, blue,
+                        alpha);
             store(row, x, count, red, green, blue, alpha);
         }
     }

@@ -183,15 +183,14 @@ Scene randomScene(std::mt19937& rng, int index) {
     return {s, region ? 2 : 0, region ? 1 : 0};
 }
 
-std::vector<unsigned char> renderWith(const Scene& scene, const PreparedFrame& prepared,
-                                      const CloudField& field, OutputDepth depth, Isa isa) {
+std::vector<unsigned char> renderWith(const Scene& scene, const CloudField& field, OutputDepth depth,
+                                      Isa isa) {
     const RenderSettings& s = scene.settings;
     const int32_t width = s.outputWidth - scene.originX, height = s.outputHeight - scene.originY;
     const std::ptrdiff_t pixelBytes = depth == OutputDepth::Float ? 16 : depth == OutputDepth::Bits16 ? 8 : 4;
     const std::ptrdiff_t rowbytes = width * pixelBytes + 12; // padded rows
     std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * height), 0xA5);
-    const FrameContext context{bytes.data(),  rowbytes, width,     scene.originX,
-                               scene.originY, &s,       &prepared, &field};
+    const FrameContext context{bytes.data(), rowbytes, width, scene.originX, scene.originY, &field};
     rowWorkerFor(depth, isa)(RowBand{0, height, context});
     return bytes;
 }
@@ -202,10 +201,8 @@ TEST(RenderPaths, FramesMatchTheScalarKernelOverASweepOfScenes) {
     int drawnPixels = 0, totalPixels = 0;
     for (int index = 0; index < 18; ++index) {
         const Scene scene = randomScene(rng, index);
-        const PreparedFrame prepared = prepareFrame(scene.settings);
-        const CloudField field = makeCloudField(scene.settings, prepared);
-        const std::vector<unsigned char> expected =
-            renderWith(scene, prepared, field, OutputDepth::Float, Isa::Scalar);
+        const CloudField field = makeCloudField(scene.settings, prepareFrame(scene.settings));
+        const std::vector<unsigned char> expected = renderWith(scene, field, OutputDepth::Float, Isa::Scalar);
         for (std::size_t i = 0; i + 16 <= expected.size(); i += 16) {
             float alpha;
             std::memcpy(&alpha, &expected[i], sizeof alpha);
@@ -213,16 +210,15 @@ TEST(RenderPaths, FramesMatchTheScalarKernelOverASweepOfScenes) {
             ++totalPixels;
         }
         for (Isa isa : paths) {
-            EXPECT_EQ(renderWith(scene, prepared, field, OutputDepth::Float, isa), expected)
+            EXPECT_EQ(renderWith(scene, field, OutputDepth::Float, isa), expected)
                 << isaName(isa) << ", scene " << index;
         }
         // The integer depths go through the same kernel; one scene in six checks their stores.
         if (index % 6 == 0) {
             for (OutputDepth depth : {OutputDepth::Bits8, OutputDepth::Bits16}) {
-                const std::vector<unsigned char> integer =
-                    renderWith(scene, prepared, field, depth, Isa::Scalar);
+                const std::vector<unsigned char> integer = renderWith(scene, field, depth, Isa::Scalar);
                 for (Isa isa : paths) {
-                    EXPECT_EQ(renderWith(scene, prepared, field, depth, isa), integer)
+                    EXPECT_EQ(renderWith(scene, field, depth, isa), integer)
                         << isaName(isa) << ", scene " << index;
                 }
             }
