@@ -1,14 +1,16 @@
 // The per-pixel kernel over lanes: kLanes neighbouring pixels of one row marched together, one
 // pixel per lane. Included once per instruction set by kernel_<isa>.cpp with
-// NEBULASTRA_SIMD_NAMESPACE set; everything here lives in that namespace.
+// NEBULASTRA_SIMD_NAMESPACE set (and once at one lane by kernel_scalar.cpp); everything here lives
+// in that namespace. The pieces, one idea a file: lanes.h (the lane types), noise_lanes.inl (the
+// noises), shape_lanes.inl (one emitter's shape), density_lanes.inl (the densities and the
+// texture), and here the march and the entry points.
 //
-// Bit-exactness with the scalar kernel (shade_pixel.cpp, density_field.cpp, emitter_shape.cpp and
-// the noise) is the whole contract: every lane performs the scalar code's operations in the
-// scalar code's order, and control flow that differs between pixels becomes a lane mask. A lane
-// whose work the scalar code would skip either computes values that are then masked out, or is
-// skipped with the others when no lane needs the work. The per-pixel set-up (view ray, clip, step
-// count, jitter, phase), the maths library calls and the colour compositing run once per pixel
-// and call the scalar functions themselves.
+// Every width draws the same bits, one pixel's alone: a lane performs exactly the operations a
+// pixel marched by itself would, in the same order, and control flow that differs between pixels
+// becomes a lane mask. A lane whose work its pixel would skip either computes values that are then
+// masked out, or is skipped with the others when no lane needs the work. The per-pixel set-up
+// (view ray, clip, step count, jitter, phase), the correctly rounded maths functions and the colour
+// compositing run once per pixel and call the scalar functions.
 //
 // Only static functions are defined here, apart from shadeBand: no inline function of a shared
 // header is used, so nothing compiled for this instruction set can be picked by the linker for
@@ -48,186 +50,12 @@ constexpr float kMaxLightRatio = 4.0f;
 
 NEBULASTRA_LANE float minScalar(float a, float b) { return b < a ? b : a; }
 
+// In dependency order, not sorted.
+// clang-format off
 #include "render/simd/noise_lanes.inl"
-
-// ---- the density field -------------------------------------------------------------------------
-
-NEBULASTRA_LANE VF smoothstepLanes(VF t) { return (t * t) * (3.0f - 2.0f * t); }
-
-/// The larger of two bounds; not a number in a lane where either is, so that lane never skips.
-NEBULASTRA_LANE VF boundMaxLanes(VF a, VF b) {
-    const VM undefined = (a != a) | (b != b);
-    return select(undefined, a + b, select(a > b, a, b));
-}
-
-NEBULASTRA_LANE int32_t offsetSeedScalar(int32_t seed, uint32_t offset) {
-    return static_cast<int32_t>(static_cast<uint32_t>(seed) + offset);
-}
-
-// One emitter's cloud shape: a soft ellipsoid in the emitter's rotated, scaled frame, pushed in
-// and out by billow noise, eaten at the rim by erosion, stretched upward by "Tower" and cut below
-// by "Flatten Base". Space has +y down, so h > 0 is below the emitter's centre.
-//
-// Skipping what cannot contribute. An emitter adds density only where its final shape value is
-// above 0, and most of the noise it would evaluate lies where that is impossible. The final value
-// is
-//     s = flatten * (base + (b - mean) gain A 2.6 + erosion),
-// where b is the shaped billow sum, erosion = e edgeErosion (-0.9) m with m in [0, 1], and flatten
-// (1 - flattenBase smoothstep) depends only on the height. Every octave of gradientNoise4 lies in
-// [-0.2, 1.2] (noise.h), so a shaped octave lies in shapedOctaveRange and the billow and erosion
-// sums, weighted means of octaves, do too; after some octaves the sum is bounded by the partial sum
-// plus the remaining weight times the range's end. Hence, before any noise and after every octave,
-//     s_before_flatten <= base + max over b of the billow term + 0.18 edgeErosion
-// (e >= -0.2 makes the erosion rise by at most 0.18 edgeErosion). With flatten >= 0, a bound that is
-// not above 0 means s is not above 0 and the emitter contributes exactly 0, as it would after all
-// the noise. With flatten = 0 (or not a number) nothing can contribute at all.
-//
-// Rounding margin: the bound is a real-number argument, while s is computed in single precision
-// with a few dozen roundings of relative size 2^-24 (6e-8) on terms of the bound's magnitude, plus
-// the noise's own interpolation rounding (a few units of 1e-7). A bound is therefore trusted only
-// when it is below -kBoundSlack (1e-4) times the sum of the magnitudes involved: about a thousand
-// times the largest rounding error the computation can make, while costing a negligible share of
-// the skips (they happen at bounds far below 0).
-
-struct ShapeLanes {
-    VM live; // lanes where the emitter may still contribute
-    VF s, lx, ly, lz;
-};
-
-/// emitterShape for every lane of `active`; lanes outside `live` on return contribute nothing.
-static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& field, bool erode,
-                                    VM active) {
-    ShapeLanes out;
-    const VF d0 = p[0] - field.positionX[k], d1 = p[1] - field.positionY[k], d2 = p[2] - field.positionZ[k];
-    VM live = active & ~((d0 * d0 + d1 * d1) + d2 * d2 > field.reachSquared[k]);
-    out.live = live;
-    if (!any(live)) return out;
-
-    const float(*rot)[3][kMaxEmitters] = field.rotation;
-    const VF lx = (rot[0][0][k] * d0 + rot[0][1][k] * d1) + rot[0][2][k] * d2;
-    const VF ly = (rot[1][0][k] * d0 + rot[1][1][k] * d1) + rot[1][2][k] * d2;
-    const VF lz = (rot[2][0][k] * d0 + rot[2][1][k] * d1) + rot[2][2][k] * d2;
-    const VF ax = lx * field.invScale[0][k];
-    const VF ay = ly * field.invScale[1][k];
-    const VF az = lz * field.invScale[2][k];
-    const float radius = field.radius[k];
-    const VF h = ay / radius;
-
-    const float tower = field.tower;
-    VF ayTower = ay;
-    if (tower > 0.0f) ayTower = select(ay < 0.0f, ay / field.towerStretch, ay);
-    const VF base = 1.0f - sqrtLanes((ax * ax + ayTower * ayTower) + az * az) / radius;
-
-    VF amplitude = splat(field.billow);
-    if (tower > 0.0f) amplitude = field.billow * (1.0f + 0.8f * tower * maxLanes(-h, splat(0.0f)));
-
-    VF flatten = splat(1.0f);
-    if (field.flattenBase > 0.0f) {
-        const VF t = clampLanes((h - 0.18f) * 2.2727273f, 0.0f, 1.0f);
-        flatten = 1.0f - field.flattenBase * smoothstepLanes(t);
-        live &= (flatten > 0.0f) | (flatten < 0.0f);
-    }
-    const VM boundsHold = flatten > 0.0f;
-
-    const bool eroding = erode && field.edgeErosion > 0.0f;
-    const float erosionRise = eroding ? kErosionMaxRise * field.edgeErosion : 0.0f;
-    const NoiseRange range = shapedOctaveRange(field.billowMap);
-    const float mean = field.billowMean, gain = field.billowGain;
-    const VF termAtLowest = (range.lowest - mean) * gain * amplitude * 2.6f;
-    const VF termAtHighest = (range.highest - mean) * gain * amplitude * 2.6f;
-    const VF slack =
-        kBoundSlack *
-        (((1.0f + absLanes(base)) + (absLanes(termAtLowest) + absLanes(termAtHighest))) + erosionRise);
-    live &=
-        ~(boundsHold & ((base + boundMaxLanes(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f));
-    out.live = live;
-    if (!any(live)) return out;
-
-    const float f = field.billowFrequency;
-    const float kf = field.emitterIndex[k];
-    using noise_channels::kEmitterStep;
-    VF bx = lx * f + kEmitterStep[0] * kf;
-    VF by = ly * f + kEmitterStep[1] * kf;
-    VF bz = lz * f + kEmitterStep[2] * kf;
-    if (field.warped) {
-        const float warp = field.warpAmount;
-        const VF hx = bx / 2.0f, hy = by / 2.0f, hz = bz / 2.0f;
-        VF shift[3];
-        for (int axis = 0; axis < 3; ++axis) {
-            const noise_channels::Channel& c = noise_channels::kWarp[axis];
-            shift[axis] = (perlinNoise3Lanes(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
-                                             offsetSeedScalar(field.billowSeed, c.seedOffset)) -
-                           0.5f) *
-                          warp;
-        }
-        bx += shift[0];
-        by += shift[1];
-        bz += shift[2];
-    }
-
-    // Billows, with the bound asked again after every octave but the last.
-    VF billowValue;
-    const bool billowsDone =
-        fbmLanesWhile(field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves,
-                      field.billowSeed, billowValue, [&](VF sum, float weight, float weightTotal) {
-                          const float left = weightTotal - weight;
-                          const VF lowest = (sum + range.lowest * left) / weightTotal;
-                          const VF highest = (sum + range.highest * left) / weightTotal;
-                          const VF term = boundMaxLanes((lowest - mean) * gain * amplitude * 2.6f,
-                                                        (highest - mean) * gain * amplitude * 2.6f);
-                          live &= ~(boundsHold & ((base + term) + erosionRise + slack < 0.0f));
-                          return any(live);
-                      });
-    out.live = live;
-    if (!billowsDone) return out;
-    VF s = (billowValue - mean) * gain * amplitude * 2.6f + base;
-
-    if (eroding) {
-        const VF t = s * 1.8181818f;
-        const VF m = select(t >= 0.0f, 1.0f - smoothstepLanes(minLanes(t, splat(1.0f))),
-                            select(t < 0.0f, splat(1.0f), splat(0.0f)));
-        VM erodeLanes = live & (m > 0.0f);
-        const VF rise = field.edgeErosion * 0.9f * m;
-        const VF erosionSlack = kBoundSlack * ((1.0f + absLanes(s)) + 1.2f * rise);
-        const VM hopeless = erodeLanes & boundsHold & (s + 0.2f * rise + erosionSlack < 0.0f);
-        live &= ~hopeless;
-        erodeLanes &= ~hopeless;
-        if (any(erodeLanes)) {
-            const noise_channels::Channel& c = noise_channels::kErosion;
-            VF e;
-            const bool finished =
-                fbmLanesWhile(NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
-                              bz * c.scale + c.offset[2], splat(field.erosionPhase), field.erosionOctaves,
-                              offsetSeedScalar(field.billowSeed, c.seedOffset), e,
-                              [&](VF sum, float weight, float weightTotal) {
-                                  const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;
-                                  const VM empty =
-                                      erodeLanes & boundsHold & (s - lowest * rise + erosionSlack < 0.0f);
-                                  live &= ~empty;
-                                  erodeLanes &= ~empty;
-                                  return any(erodeLanes);
-                              });
-            if (finished) s = select(erodeLanes, s + e * field.edgeErosion * -0.9f * m, s);
-        }
-    }
-
-    if (field.flattenBase > 0.0f) s = s * flatten;
-    out.live = live;
-    out.s = s;
-    out.lx = lx;
-    out.ly = ly;
-    out.lz = lz;
-    return out;
-}
-
-/// pow for the lanes of `mask` through the scalar maths function; other lanes keep x.
-static VF powLanes(VF x, float y, VM mask) {
-    VF out = x;
-    for (int l = 0; l < kLanes; ++l) {
-        if (mask[l]) out[l] = fmath::pow(x[l], y);
-    }
-    return out;
-}
+#include "render/simd/shape_lanes.inl"
+#include "render/simd/density_lanes.inl"
+// clang-format on
 
 static VF expLanes(VF x, VM mask) {
     VF out = splat(1.0f);
@@ -236,108 +64,6 @@ static VF expLanes(VF x, VM mask) {
     }
     return out;
 }
-
-NEBULASTRA_LANE VF edgeProfileLanes(VF s, const CloudField& field, VM mask) {
-    VF q = splat(1.0f);
-    if (field.edgeWidth > 0.0f) q = smoothstepLanes(clampLanes(s / field.edgeWidth, 0.0f, 1.0f));
-    if (field.hardnessApplies) q = powLanes(q, field.hardnessExponent, mask);
-    return q;
-}
-
-static VF textureLanes(const TextureField& texture, const VF p[3]) {
-    const VF tx = p[0] * texture.frequency;
-    const VF ty = p[1] * texture.frequency;
-    const VF tz = p[2] * texture.frequency;
-    const VF w = splat(texture.phase);
-    const int32_t octaves = texture.octaves;
-    const int32_t seed = texture.seed;
-
-    const VF main = fbmLanes(tx, ty, tz, w, octaves, seed);
-    const VF ridge = absLanes(2.0f * main - 1.0f);
-    switch (texture.type) {
-    case TextureType::Billows: {
-        const noise_channels::Channel& c = noise_channels::kTextureBillows;
-        const VF second =
-            fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
-                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
-        return clampLanes(1.0f - (0.6f * ridge + 0.4f * absLanes(2.0f * second - 1.0f)), 0.0f, 1.0f);
-    }
-    case TextureType::Erosion: {
-        const VF a = clampLanes((ridge - 0.35f) * 2.3255816f, 0.0f, 1.0f);
-        const noise_channels::Channel& c = noise_channels::kTextureGrain;
-        const VF grain = gradientNoise4Lanes(tx * c.scale, ty * c.scale, tz * c.scale, w,
-                                             offsetSeedScalar(seed, c.seedOffset));
-        const VF a2 = a * a;
-        const VF value = 0.25f * grain - (0.75f - 0.5f * a) * a2 * grain + 0.75f - (2.25f - 1.5f * a) * a2;
-        return clampLanes(value, 0.0f, 1.0f);
-    }
-    case TextureType::Wisps:
-    default: {
-        const noise_channels::Channel& c = noise_channels::kTextureWisps;
-        const VF second =
-            fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
-                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
-        const VF v = (1.0f - ridge) * 0.7f + (1.0f - absLanes(2.0f * second - 1.0f)) * 0.3f;
-        return clampLanes(v * v, 0.0f, 1.0f);
-    }
-    }
-}
-
-/// CloudField::density for the lanes of `active`.
-static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF shares[kMaxEmitters]) {
-    VF total = splat(0.0f);
-    const float f = field.billowFrequency;
-    using noise_channels::kDetail;
-    using noise_channels::kEmitterStep;
-    const int32_t detailSeed = offsetSeedScalar(field.billowSeed, kDetail.seedOffset);
-    const VF detailPhase = splat(field.detailPhase);
-    for (int32_t k = 0; k < field.emitterCount; ++k) {
-        shares[k] = splat(0.0f);
-        const ShapeLanes shape = emitterShapeLanes(p, k, field, true, active);
-        if (!any(shape.live)) continue;
-        const VM inside = shape.live & (shape.s > 0.0f);
-        if (!any(inside)) continue;
-        const VF q = edgeProfileLanes(shape.s, field, inside);
-        const float kf = field.emitterIndex[k];
-        const VF detail = fbmLanes(shape.lx * f * kDetail.scale + kEmitterStep[0] * kf + kDetail.offset[0],
-                                   shape.ly * f * kDetail.scale + kEmitterStep[1] * kf + kDetail.offset[1],
-                                   shape.lz * f * kDetail.scale + kEmitterStep[2] * kf + kDetail.offset[2],
-                                   detailPhase, field.billowOctaves, detailSeed);
-        const VF rho = (detail * 0.65f + 0.55f) * q * field.opacity[k] * field.densityScale[k];
-        const VM adds = inside & (rho > 1e-5f);
-        shares[k] = select(adds, rho, splat(0.0f));
-        total = select(adds, total + rho, total);
-    }
-
-    if (field.texture.enabled) {
-        const VM textured = active & (total > 1e-6f);
-        if (any(textured)) {
-            const VF tau = textureLanes(field.texture, p);
-            const VF m = maxLanes(
-                splat(0.0f), (tau - 0.5f) * field.texture.contrast * field.texture.strength * 0.7f + 1.0f);
-            total = select(textured, total * m, total);
-            for (int32_t k = 0; k < field.emitterCount; ++k)
-                shares[k] = select(textured, shares[k] * m, shares[k]);
-        }
-    }
-    return total;
-}
-
-/// CloudField::shadowDensity for the lanes of `active`.
-static VF shadowDensityLanes(const CloudField& field, const VF p[3], VM active) {
-    VF total = splat(0.0f);
-    for (int32_t k = 0; k < field.emitterCount; ++k) {
-        const ShapeLanes shape = emitterShapeLanes(p, k, field, false, active);
-        if (!any(shape.live)) continue;
-        const VM inside = shape.live & (shape.s > 0.0f);
-        if (!any(inside)) continue;
-        const VF q = edgeProfileLanes(shape.s, field, inside);
-        total = select(inside, total + q * field.opacity[k] * field.densityScale[k], total);
-    }
-    return total;
-}
-
-// ---- the march ---------------------------------------------------------------------------------
 
 /// shadePixel for the `count` pixels (x0 + l, y), l < count, of a packet.
 static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& field, float red[kLanes],

@@ -1,0 +1,113 @@
+// The clouds' density over lanes: every emitter's shape turned into a density through the edge
+// profile and the detail noise, summed, and modulated by the world-space texture; and the cheaper
+// density of the shadow rays. Included by packet_kernel.inl inside its instruction-set namespace,
+// after shape_lanes.inl.
+
+/// pow for the lanes of `mask` through the scalar maths function; other lanes keep x.
+static VF powLanes(VF x, float y, VM mask) {
+    VF out = x;
+    for (int l = 0; l < kLanes; ++l) {
+        if (mask[l]) out[l] = fmath::pow(x[l], y);
+    }
+    return out;
+}
+
+NEBULASTRA_LANE VF edgeProfileLanes(VF s, const CloudField& field, VM mask) {
+    VF q = splat(1.0f);
+    if (field.edgeWidth > 0.0f) q = smoothstepLanes(clampLanes(s / field.edgeWidth, 0.0f, 1.0f));
+    if (field.hardnessApplies) q = powLanes(q, field.hardnessExponent, mask);
+    return q;
+}
+
+static VF textureLanes(const TextureField& texture, const VF p[3]) {
+    const VF tx = p[0] * texture.frequency;
+    const VF ty = p[1] * texture.frequency;
+    const VF tz = p[2] * texture.frequency;
+    const VF w = splat(texture.phase);
+    const int32_t octaves = texture.octaves;
+    const int32_t seed = texture.seed;
+
+    const VF main = fbmLanes(tx, ty, tz, w, octaves, seed);
+    const VF ridge = absLanes(2.0f * main - 1.0f);
+    switch (texture.type) {
+    case TextureType::Billows: {
+        const noise_channels::Channel& c = noise_channels::kTextureBillows;
+        const VF second =
+            fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
+                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
+        return clampLanes(1.0f - (0.6f * ridge + 0.4f * absLanes(2.0f * second - 1.0f)), 0.0f, 1.0f);
+    }
+    case TextureType::Erosion: {
+        const VF a = clampLanes((ridge - 0.35f) * 2.3255816f, 0.0f, 1.0f);
+        const noise_channels::Channel& c = noise_channels::kTextureGrain;
+        const VF grain = gradientNoise4Lanes(tx * c.scale, ty * c.scale, tz * c.scale, w,
+                                             offsetSeedScalar(seed, c.seedOffset));
+        const VF a2 = a * a;
+        const VF value = 0.25f * grain - (0.75f - 0.5f * a) * a2 * grain + 0.75f - (2.25f - 1.5f * a) * a2;
+        return clampLanes(value, 0.0f, 1.0f);
+    }
+    case TextureType::Wisps:
+    default: {
+        const noise_channels::Channel& c = noise_channels::kTextureWisps;
+        const VF second =
+            fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
+                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
+        const VF v = (1.0f - ridge) * 0.7f + (1.0f - absLanes(2.0f * second - 1.0f)) * 0.3f;
+        return clampLanes(v * v, 0.0f, 1.0f);
+    }
+    }
+}
+
+/// CloudField::density for the lanes of `active`.
+static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF shares[kMaxEmitters]) {
+    VF total = splat(0.0f);
+    const float f = field.billowFrequency;
+    using noise_channels::kDetail;
+    using noise_channels::kEmitterStep;
+    const int32_t detailSeed = offsetSeedScalar(field.billowSeed, kDetail.seedOffset);
+    const VF detailPhase = splat(field.detailPhase);
+    for (int32_t k = 0; k < field.emitterCount; ++k) {
+        shares[k] = splat(0.0f);
+        const ShapeLanes shape = emitterShapeLanes(p, k, field, true, active);
+        if (!any(shape.live)) continue;
+        const VM inside = shape.live & (shape.s > 0.0f);
+        if (!any(inside)) continue;
+        const VF q = edgeProfileLanes(shape.s, field, inside);
+        const float kf = field.emitterIndex[k];
+        const VF detail = fbmLanes(shape.lx * f * kDetail.scale + kEmitterStep[0] * kf + kDetail.offset[0],
+                                   shape.ly * f * kDetail.scale + kEmitterStep[1] * kf + kDetail.offset[1],
+                                   shape.lz * f * kDetail.scale + kEmitterStep[2] * kf + kDetail.offset[2],
+                                   detailPhase, field.billowOctaves, detailSeed);
+        const VF rho = (detail * 0.65f + 0.55f) * q * field.opacity[k] * field.densityScale[k];
+        const VM adds = inside & (rho > 1e-5f);
+        shares[k] = select(adds, rho, splat(0.0f));
+        total = select(adds, total + rho, total);
+    }
+
+    if (field.texture.enabled) {
+        const VM textured = active & (total > 1e-6f);
+        if (any(textured)) {
+            const VF tau = textureLanes(field.texture, p);
+            const VF m = maxLanes(
+                splat(0.0f), (tau - 0.5f) * field.texture.contrast * field.texture.strength * 0.7f + 1.0f);
+            total = select(textured, total * m, total);
+            for (int32_t k = 0; k < field.emitterCount; ++k)
+                shares[k] = select(textured, shares[k] * m, shares[k]);
+        }
+    }
+    return total;
+}
+
+/// CloudField::shadowDensity for the lanes of `active`.
+static VF shadowDensityLanes(const CloudField& field, const VF p[3], VM active) {
+    VF total = splat(0.0f);
+    for (int32_t k = 0; k < field.emitterCount; ++k) {
+        const ShapeLanes shape = emitterShapeLanes(p, k, field, false, active);
+        if (!any(shape.live)) continue;
+        const VM inside = shape.live & (shape.s > 0.0f);
+        if (!any(inside)) continue;
+        const VF q = edgeProfileLanes(shape.s, field, inside);
+        total = select(inside, total + q * field.opacity[k] * field.densityScale[k], total);
+    }
+    return total;
+}

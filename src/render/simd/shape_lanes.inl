@@ -1,0 +1,188 @@
+// One emitter's cloud shape over lanes: the reach test, the local frame, the base ellipsoid, the
+// (warped, shaped) billows, the erosion and the flattening, with the bounds that stop the work as
+// soon as a lane's shape provably cannot end above 0. Included by packet_kernel.inl inside its
+// instruction-set namespace, after lanes.h and noise_lanes.inl.
+
+// The shape's look.
+constexpr float kBillowReach = 2.6f;           // surface shift per unit of normalised billow noise
+constexpr float kTowerBillowGain = 0.8f;       // "Tower" billows grow by this much per radius up
+constexpr float kFlattenStart = 0.18f;         // radii below the centre where "Flatten Base" starts
+constexpr float kFlattenInvSpan = 2.2727273f;  // 1 / 0.44: fully flattened from 0.62 radii down
+constexpr float kErosionInvReach = 1.8181818f; // 1 / 0.55: erosion fades out by s = 0.55
+constexpr float kErosionDepth = 0.9f;          // erosion noise's weight on the shape value
+constexpr float kWarpScale = 2.0f;             // the warp noise is twice the billows' size
+
+// Upper-bound bookkeeping (see the argument below): how far the shape value may still rise.
+constexpr float kErosionMaxRise = 0.18f; // kErosionDepth x -kOctaveMin: erosion at its lowest noise
+constexpr float kBoundSlack = 1e-4f;     // relative rounding margin of every bound
+
+/// t^2 (3 - 2t) for t already in [0, 1].
+NEBULASTRA_LANE VF smoothstepLanes(VF t) { return (t * t) * (3.0f - 2.0f * t); }
+
+/// The larger of two bounds; not a number in a lane where either is, so that lane never skips.
+NEBULASTRA_LANE VF boundMaxLanes(VF a, VF b) {
+    const VM undefined = (a != a) | (b != b);
+    return select(undefined, a + b, select(a > b, a, b));
+}
+
+NEBULASTRA_LANE int32_t offsetSeedScalar(int32_t seed, uint32_t offset) {
+    return static_cast<int32_t>(static_cast<uint32_t>(seed) + offset);
+}
+
+// One emitter's cloud shape: a soft ellipsoid in the emitter's rotated, scaled frame, pushed in
+// and out by billow noise, eaten at the rim by erosion, stretched upward by "Tower" and cut below
+// by "Flatten Base". Space has +y down, so h > 0 is below the emitter's centre.
+//
+// Skipping what cannot contribute. An emitter adds density only where its final shape value is
+// above 0, and most of the noise it would evaluate lies where that is impossible. The final value
+// is
+//     s = flatten * (base + (b - mean) gain A 2.6 + erosion),
+// where b is the shaped billow sum, erosion = e edgeErosion (-0.9) m with m in [0, 1], and flatten
+// (1 - flattenBase smoothstep) depends only on the height. Every octave of gradientNoise4 lies in
+// [-0.2, 1.2] (noise.h), so a shaped octave lies in shapedOctaveRange and the billow and erosion
+// sums, weighted means of octaves, do too; after some octaves the sum is bounded by the partial sum
+// plus the remaining weight times the range's end. Hence, before any noise and after every octave,
+//     s_before_flatten <= base + max over b of the billow term + 0.18 edgeErosion
+// (e >= -0.2 makes the erosion rise by at most 0.18 edgeErosion). With flatten >= 0, a bound that is
+// not above 0 means s is not above 0 and the emitter contributes exactly 0, as it would after all
+// the noise. With flatten = 0 (or not a number) nothing can contribute at all.
+//
+// Rounding margin: the bound is a real-number argument, while s is computed in single precision
+// with a few dozen roundings of relative size 2^-24 (6e-8) on terms of the bound's magnitude, plus
+// the noise's own interpolation rounding (a few units of 1e-7). A bound is therefore trusted only
+// when it is below -kBoundSlack (1e-4) times the sum of the magnitudes involved: about a thousand
+// times the largest rounding error the computation can make, while costing a negligible share of
+// the skips (they happen at bounds far below 0).
+
+struct ShapeLanes {
+    VM live; // lanes where the emitter may still contribute
+    VF s, lx, ly, lz;
+};
+
+/// emitterShape for every lane of `active`; lanes outside `live` on return contribute nothing.
+static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& field, bool erode,
+                                    VM active) {
+    ShapeLanes out;
+    const VF d0 = p[0] - field.positionX[k], d1 = p[1] - field.positionY[k], d2 = p[2] - field.positionZ[k];
+    VM live = active & ~((d0 * d0 + d1 * d1) + d2 * d2 > field.reachSquared[k]);
+    out.live = live;
+    if (!any(live)) return out;
+
+    const float(*rot)[3][kMaxEmitters] = field.rotation;
+    const VF lx = (rot[0][0][k] * d0 + rot[0][1][k] * d1) + rot[0][2][k] * d2;
+    const VF ly = (rot[1][0][k] * d0 + rot[1][1][k] * d1) + rot[1][2][k] * d2;
+    const VF lz = (rot[2][0][k] * d0 + rot[2][1][k] * d1) + rot[2][2][k] * d2;
+    const VF ax = lx * field.invScale[0][k];
+    const VF ay = ly * field.invScale[1][k];
+    const VF az = lz * field.invScale[2][k];
+    const float radius = field.radius[k];
+    const VF h = ay / radius;
+
+    const float tower = field.tower;
+    VF ayTower = ay;
+    if (tower > 0.0f) ayTower = select(ay < 0.0f, ay / field.towerStretch, ay);
+    const VF base = 1.0f - sqrtLanes((ax * ax + ayTower * ayTower) + az * az) / radius;
+
+    VF amplitude = splat(field.billow);
+    if (tower > 0.0f)
+        amplitude = field.billow * (1.0f + kTowerBillowGain * tower * maxLanes(-h, splat(0.0f)));
+
+    VF flatten = splat(1.0f);
+    if (field.flattenBase > 0.0f) {
+        const VF t = clampLanes((h - kFlattenStart) * kFlattenInvSpan, 0.0f, 1.0f);
+        flatten = 1.0f - field.flattenBase * smoothstepLanes(t);
+        live &= (flatten > 0.0f) | (flatten < 0.0f);
+    }
+    const VM boundsHold = flatten > 0.0f;
+
+    const bool eroding = erode && field.edgeErosion > 0.0f;
+    const float erosionRise = eroding ? kErosionMaxRise * field.edgeErosion : 0.0f;
+    const NoiseRange range = shapedOctaveRange(field.billowMap);
+    const float mean = field.billowMean, gain = field.billowGain;
+    // The billow term of a billow sum b (its sign follows gain and amplitude).
+    const auto billowTerm = [&](VF b) { return (b - mean) * gain * amplitude * kBillowReach; };
+    const VF termAtLowest = billowTerm(splat(range.lowest));
+    const VF termAtHighest = billowTerm(splat(range.highest));
+    const VF slack =
+        kBoundSlack *
+        (((1.0f + absLanes(base)) + (absLanes(termAtLowest) + absLanes(termAtHighest))) + erosionRise);
+    live &=
+        ~(boundsHold & ((base + boundMaxLanes(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f));
+    out.live = live;
+    if (!any(live)) return out;
+
+    const float f = field.billowFrequency;
+    const float kf = field.emitterIndex[k];
+    using noise_channels::kEmitterStep;
+    VF bx = lx * f + kEmitterStep[0] * kf;
+    VF by = ly * f + kEmitterStep[1] * kf;
+    VF bz = lz * f + kEmitterStep[2] * kf;
+    if (field.warped) {
+        const float warp = field.warpAmount;
+        const VF hx = bx / kWarpScale, hy = by / kWarpScale, hz = bz / kWarpScale;
+        VF shift[3];
+        for (int axis = 0; axis < 3; ++axis) {
+            const noise_channels::Channel& c = noise_channels::kWarp[axis];
+            shift[axis] = (perlinNoise3Lanes(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
+                                             offsetSeedScalar(field.billowSeed, c.seedOffset)) -
+                           0.5f) *
+                          warp;
+        }
+        bx += shift[0];
+        by += shift[1];
+        bz += shift[2];
+    }
+
+    // Billows, with the bound asked again after every octave but the last.
+    VF billowValue;
+    const bool billowsDone =
+        fbmLanesWhile(field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves,
+                      field.billowSeed, billowValue, [&](VF sum, float weight, float weightTotal) {
+                          const float left = weightTotal - weight;
+                          const VF lowest = (sum + range.lowest * left) / weightTotal;
+                          const VF highest = (sum + range.highest * left) / weightTotal;
+                          const VF term = boundMaxLanes(billowTerm(lowest), billowTerm(highest));
+                          live &= ~(boundsHold & ((base + term) + erosionRise + slack < 0.0f));
+                          return any(live);
+                      });
+    out.live = live;
+    if (!billowsDone) return out;
+    VF s = billowTerm(billowValue) + base;
+
+    if (eroding) {
+        const VF t = s * kErosionInvReach;
+        const VF m = select(t >= 0.0f, 1.0f - smoothstepLanes(minLanes(t, splat(1.0f))),
+                            select(t < 0.0f, splat(1.0f), splat(0.0f)));
+        VM erodeLanes = live & (m > 0.0f);
+        const VF rise = field.edgeErosion * kErosionDepth * m;
+        const VF erosionSlack = kBoundSlack * ((1.0f + absLanes(s)) + 1.2f * rise);
+        const VM hopeless = erodeLanes & boundsHold & (s + 0.2f * rise + erosionSlack < 0.0f);
+        live &= ~hopeless;
+        erodeLanes &= ~hopeless;
+        if (any(erodeLanes)) {
+            const noise_channels::Channel& c = noise_channels::kErosion;
+            VF e;
+            const bool finished =
+                fbmLanesWhile(NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
+                              bz * c.scale + c.offset[2], splat(field.erosionPhase), field.erosionOctaves,
+                              offsetSeedScalar(field.billowSeed, c.seedOffset), e,
+                              [&](VF sum, float weight, float weightTotal) {
+                                  const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;
+                                  const VM empty =
+                                      erodeLanes & boundsHold & (s - lowest * rise + erosionSlack < 0.0f);
+                                  live &= ~empty;
+                                  erodeLanes &= ~empty;
+                                  return any(erodeLanes);
+                              });
+            if (finished) s = select(erodeLanes, s + e * field.edgeErosion * -kErosionDepth * m, s);
+        }
+    }
+
+    if (field.flattenBase > 0.0f) s = s * flatten;
+    out.live = live;
+    out.s = s;
+    out.lx = lx;
+    out.ly = ly;
+    out.lz = lz;
+    return out;
+}
