@@ -65,6 +65,49 @@ static VF expLanes(VF x, VM mask) {
     return out;
 }
 
+/// The shadow densities summed along the sun from p, for the lanes of `lit`: kShadowSamples
+/// samples a shadow step apart. The samples of all lit lanes are packed into full batches (the
+/// lanes of a packet are lit only in part at a cloud's rim), lane by lane the same values summed in
+/// the same order as one pixel alone would.
+static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit) {
+    int32_t litLanes[kLanes];
+    int32_t litCount = 0;
+    for (int l = 0; l < kLanes; ++l) {
+        if (lit[l]) litLanes[litCount++] = l;
+    }
+    // Sample by sample: neighbouring pixels' samples lie close together, so a batch stays in few
+    // noise cells.
+    constexpr int32_t kMostSamples = kShadowSamples * kLanes;
+    float q[3][kMostSamples + kLanes];
+    float density[kMostSamples + kLanes];
+    const int32_t total = litCount * kShadowSamples;
+    for (int m = 1; m <= kShadowSamples; ++m) {
+        const float along = static_cast<float>(m) * field.shadowStep;
+        for (int32_t j = 0; j < litCount; ++j) {
+            const int32_t at = (m - 1) * litCount + j;
+            for (int c = 0; c < 3; ++c) q[c][at] = p[c][litLanes[j]] + along * field.sunDirection[c];
+        }
+    }
+    for (int32_t first = 0; first < total; first += kLanes) {
+        VF batch[3];
+        VM used = splatI(0);
+        for (int l = 0; l < kLanes; ++l) {
+            const bool inside = first + l < total;
+            for (int c = 0; c < 3; ++c) batch[c][l] = inside ? q[c][first + l] : 0.0f;
+            used[l] = inside ? -1 : 0;
+        }
+        const VF d = shadowDensityLanes(field, batch, used);
+        for (int l = 0; l < kLanes; ++l) density[first + l] = d[l];
+    }
+    VF sum = splat(0.0f);
+    for (int32_t j = 0; j < litCount; ++j) {
+        float laneSum = 0.0f;
+        for (int m = 0; m < kShadowSamples; ++m) laneSum += density[m * litCount + j];
+        sum[litLanes[j]] = laneSum;
+    }
+    return sum;
+}
+
 /// shadePixel for the `count` pixels (x0 + l, y), l < count, of a packet.
 static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& field, float red[kLanes],
                         float green[kLanes], float blue[kLanes], float alpha[kLanes]) {
@@ -135,13 +178,7 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& 
 
         VF visibility = splat(1.0f);
         if (field.shadowed) {
-            VF sum = splat(0.0f);
-            for (int m = 1; m <= kShadowSamples; ++m) {
-                const float along = static_cast<float>(m) * shadowStep;
-                const VF q[3] = {p[0] + along * field.sunDirection[0], p[1] + along * field.sunDirection[1],
-                                 p[2] + along * field.sunDirection[2]};
-                sum += shadowDensityLanes(field, q, lit);
-            }
+            const VF sum = shadowSumLanes(field, p, lit);
             visibility = expLanes(-field.extinction * field.selfShadow * sum * shadowStep / field.unit, lit);
         }
 
