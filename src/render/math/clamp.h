@@ -1,6 +1,6 @@
 #pragma once
-// The one scalar clamp of the kernel. Not for the SIMD kernels (packet_kernel.inl has its own lane
-// version and must not call inline functions of shared headers).
+// The one scalar clamp of the per-frame and per-pixel code outside the lane kernel (which has its
+// own lane version in lanes.h and must not call inline functions of shared headers).
 
 #include <algorithm>
 
