@@ -46,6 +46,7 @@ constexpr float kMaxLightRatio = 4.0f;
 
 NEBULASTRA_LANE float minScalar(float a, float b) { return b < a ? b : a; }
 
+#include "render/simd/exp_lanes.inl"
 #include "render/simd/noise_lanes.inl"
 
 // ---- the density field -------------------------------------------------------------------------
@@ -228,14 +229,6 @@ static VF powLanes(VF x, float y, VM mask) {
     VF out = x;
     for (int l = 0; l < kLanes; ++l) {
         if (mask[l]) out[l] = fmath::pow(x[l], y);
-    }
-    return out;
-}
-
-static VF expLanes(VF x, VM mask) {
-    VF out = splat(1.0f);
-    for (int l = 0; l < kLanes; ++l) {
-        if (mask[l]) out[l] = fmath::exp(x[l]);
     }
     return out;
 }
@@ -486,6 +479,10 @@ void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t s
     overBatch(count, out, [&](int32_t i, int32_t n) {
         return perlinNoise3Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), seed);
     });
+}
+
+void expBatch(const float* x, float* out, int32_t count) {
+    overBatch(count, out, [&](int32_t i, int32_t n) { return expLanes(loadLanes(x, i, n), splatI(-1)); });
 }
 
 void shadeBand(const RowBand& band, PixelRunStore store) {
