@@ -15,8 +15,8 @@ using PixelRunStore = void (*)(unsigned char* row, int32_t firstColumn, int32_t 
                                const float* green, const float* blue, const float* alpha);
 
 // Per instruction set: shadeBand renders every pixel of the band's rows, kLanes pixels at a time
-// (1, 4, 8 or 16); the batch noises evaluate `count` lookups of one seed, one per lane, with exactly
-// the scalar functions' results.
+// (1, 4, 8 or 16); the batch noises evaluate `count` lookups of one seed, one per lane, and expBatch
+// `count` values of the kernel's lane exp, all with exactly the one-lookup functions' results.
 #define NEBULASTRA_DECLARE_SIMD_KERNEL(isa)                                                                  \
     namespace isa {                                                                                          \
     void shadeBand(const RowBand& band, PixelRunStore store);                                                \
@@ -24,6 +24,7 @@ using PixelRunStore = void (*)(unsigned char* row, int32_t firstColumn, int32_t 
                              float* out, int32_t count);                                                     \
     void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out,         \
                            int32_t count);                                                                   \
+    void expBatch(const float* x, float* out, int32_t count);                                                \
     }
 NEBULASTRA_DECLARE_SIMD_KERNEL(simd_scalar)
 NEBULASTRA_DECLARE_SIMD_KERNEL(simd_sse2)

@@ -52,18 +52,11 @@ NEBULASTRA_LANE float minScalar(float a, float b) { return b < a ? b : a; }
 
 // In dependency order, not sorted.
 // clang-format off
+#include "render/simd/exp_lanes.inl"
 #include "render/simd/noise_lanes.inl"
 #include "render/simd/shape_lanes.inl"
 #include "render/simd/density_lanes.inl"
 // clang-format on
-
-static VF expLanes(VF x, VM mask) {
-    VF out = splat(1.0f);
-    for (int l = 0; l < kLanes; ++l) {
-        if (mask[l]) out[l] = fmath::exp(x[l]);
-    }
-    return out;
-}
 
 /// The shadow densities summed along the sun from p, for the lanes of `lit`: kShadowSamples
 /// samples a shadow step apart. The samples of all lit lanes are packed into full batches (the
@@ -249,6 +242,10 @@ void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t s
     overBatch(count, out, [&](int32_t i, int32_t n) {
         return perlinNoise3Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), seed);
     });
+}
+
+void expBatch(const float* x, float* out, int32_t count) {
+    overBatch(count, out, [&](int32_t i, int32_t n) { return expLanes(loadLanes(x, i, n), splatI(-1)); });
 }
 
 void shadeBand(const RowBand& band, PixelRunStore store) {
