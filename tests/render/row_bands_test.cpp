@@ -38,7 +38,7 @@ std::atomic<int> gWorkersOnCaller{0};
 std::thread::id gCaller;
 std::vector<RowBand> gStartedBands;
 int gStartsBeforeFailure = -1;
-std::atomic<int> gFinishedWorkers{0};
+std::atomic<int> gFinishedRows{0};
 
 void resetDoubles() {
     for (auto& visits : gRowVisits) visits = 0;
@@ -46,7 +46,7 @@ void resetDoubles() {
     gCaller = std::this_thread::get_id();
     gStartedBands.clear();
     gStartsBeforeFailure = -1;
-    gFinishedWorkers = 0;
+    gFinishedRows = 0;
 }
 
 void countRows(const RowBand& band) {
@@ -55,18 +55,19 @@ void countRows(const RowBand& band) {
 }
 
 void slowWorker(const RowBand& band) {
-    // Long enough that an unjoined thread would still be running when the failure surfaces.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Workers see one row per call; ten rows of 5 ms make a band long enough that an unjoined
+    // thread would still be running when the failure surfaces.
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
     countRows(band);
-    ++gFinishedWorkers;
+    ++gFinishedRows;
 }
 
-std::thread recordingStart(RowWorker worker, const RowBand& band) {
+std::thread recordingStart(const RowBand& band, std::function<void()> work) {
     if (static_cast<int>(gStartedBands.size()) == gStartsBeforeFailure) {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     }
     gStartedBands.push_back(band);
-    return std::thread(worker, band);
+    return std::thread(std::move(work));
 }
 
 TEST(RunRowBands, EveryRowOnceInContiguousBandsOffTheCallingThread) {
@@ -101,7 +102,7 @@ TEST(RunRowBands, FailedStartJoinsTheRunningWorkersThenRethrows) {
             EXPECT_EQ(error.code(), std::errc::resource_unavailable_try_again);
         }
         // Every started worker had finished by the time the failure left runRowBands.
-        EXPECT_EQ(gFinishedWorkers, failAt);
+        EXPECT_EQ(gFinishedRows, failAt * 10);
         for (int32_t y = 0; y < 80; ++y) EXPECT_EQ(gRowVisits[y], y < failAt * 10 ? 1 : 0) << "row " << y;
     }
 }

@@ -244,7 +244,7 @@ TEST(SceneHost, RefusedCallbacksForeignThreadsAndChangedInDataAreFaults) {
     SceneHost host;
     host.runAsCommand(0, [&] {
         PF_InData& in = host.inData();
-        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Err_INVALID_CALLBACK);
+        EXPECT_EQ(in.inter.register_ui(in.effect_ref, nullptr), PF_Err_INVALID_CALLBACK);
         std::thread worker([&] {
             const void* table = nullptr;
             in.pica_basicP->AcquireSuite(kPFWorldSuite, 2, &table);
@@ -252,7 +252,7 @@ TEST(SceneHost, RefusedCallbacksForeignThreadsAndChangedInDataAreFaults) {
         worker.join();
         in.current_time += 1;
     });
-    expectFaults(host, {"inter.abort", "thread other than the command's", "in_data changed"});
+    expectFaults(host, {"inter.register_ui", "thread other than the command's", "in_data changed"});
     EXPECT_EQ(host.suiteBalance(kPFWorldSuite, 2).acquired, 0);
 }
 
