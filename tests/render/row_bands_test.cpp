@@ -107,5 +107,73 @@ TEST(RunRowBands, FailedStartJoinsTheRunningWorkersThenRethrows) {
     }
 }
 
+// The watch: called on the calling thread only, with rows done never going backwards; it stops
+// the frame at its `stopAt`th call (0: never).
+struct WatchLog {
+    int calls = 0;
+    int stopAt = 0;
+    bool offCaller = false;
+    std::vector<int32_t> rowsDone;
+    int32_t total = -1;
+};
+
+bool watchPoll(void* context, int32_t rowsDone, int32_t rowsTotal) noexcept {
+    WatchLog& log = *static_cast<WatchLog*>(context);
+    if (std::this_thread::get_id() != gCaller) log.offCaller = true;
+    log.rowsDone.push_back(rowsDone);
+    log.total = rowsTotal;
+    return ++log.calls == log.stopAt;
+}
+
+void rowOf2ms(const RowBand& band) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    countRows(band);
+}
+
+TEST(RunRowBands, WatchStopsEveryWorkerAtItsNextRow) {
+    // 4 bands of 50 rows, 2 ms a row: 100 ms a band. Stopped at start, at the first poll while
+    // the workers run (some 4 ms in), or never.
+    for (int stopAt : {1, 2, 0}) {
+        resetDoubles();
+        WatchLog log;
+        log.stopAt = stopAt;
+        const RenderWatch watch{&watchPoll, &log, 4};
+        const FrameContext context{};
+        const bool finished = runRowBandsWith(4, 200, context, rowOf2ms, recordingStart, &watch);
+        const int visitedAtReturn = [] {
+            int n = 0;
+            for (int32_t y = 0; y < 200; ++y) n += gRowVisits[y];
+            return n;
+        }();
+        EXPECT_EQ(finished, stopAt == 0);
+        EXPECT_FALSE(log.offCaller);
+        EXPECT_EQ(log.total, 200);
+        for (std::size_t i = 1; i < log.rowsDone.size(); ++i) EXPECT_GE(log.rowsDone[i], log.rowsDone[i - 1]);
+        // Each band was drawn from its top, row after row, up to where it stopped.
+        for (int32_t band = 0; band < 4; ++band) {
+            bool ended = false;
+            for (int32_t y = band * 50; y < band * 50 + 50; ++y) {
+                ASSERT_LE(gRowVisits[y], ended ? 0 : 1) << "row " << y;
+                if (gRowVisits[y] == 0) ended = true;
+            }
+        }
+        if (stopAt == 1) {
+            EXPECT_TRUE(gStartedBands.empty()); // stopped before any thread existed
+            EXPECT_EQ(visitedAtReturn, 0);
+        } else if (stopAt == 2) {
+            EXPECT_GT(visitedAtReturn, 0);
+            EXPECT_LT(visitedAtReturn, 100); // stopped some 4 ms into a 100 ms frame
+        } else {
+            EXPECT_EQ(visitedAtReturn, 200);
+            EXPECT_EQ(log.rowsDone.back(), 200); // the finished frame is reported, whole
+        }
+        // Nothing still runs after the return.
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        int visitedLater = 0;
+        for (int32_t y = 0; y < 200; ++y) visitedLater += gRowVisits[y];
+        EXPECT_EQ(visitedLater, visitedAtReturn);
+    }
+}
+
 } // namespace
 } // namespace nebulastra

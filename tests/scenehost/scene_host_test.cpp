@@ -256,5 +256,44 @@ TEST(SceneHost, RefusedCallbacksForeignThreadsAndChangedInDataAreFaults) {
     EXPECT_EQ(host.suiteBalance(kPFWorldSuite, 2).acquired, 0);
 }
 
+// The host's side of interruption: abort answers from the configured poll on, progress that runs
+// backwards, past its total or with another total is a fault, and so is a frame that reports
+// success after the host asked it to stop.
+TEST(SceneHost, InterruptAnswersFromItsPollAndProgressIsChecked) {
+    SceneHost host;
+    Interrupt interrupt;
+    interrupt.afterPolls = 3;
+    host.setInterrupt(interrupt);
+    host.runAsCommand(0, [&] {
+        PF_InData& in = host.inData();
+        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Err_NONE);
+        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Err_NONE);
+        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Interrupt_CANCEL);
+        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Interrupt_CANCEL);
+        EXPECT_EQ(in.inter.progress(in.effect_ref, 5, 10), PF_Err_NONE); // abort answers, not progress
+        in.inter.progress(in.effect_ref, 4, 10);
+        in.inter.progress(in.effect_ref, 11, 10);
+        in.inter.progress(in.effect_ref, 11, 12);
+    });
+    EXPECT_EQ(host.abortPolls(), 4);
+    EXPECT_EQ(host.progressReports().size(), 4u);
+    expectFaults(host, {"fewer than reported", "outside 0 .. total", "total changed"});
+
+    // A real frame asked to stop at its first poll: the effect must not report success. With no
+    // callbacks at all, nobody asks.
+    host.clearRecords();
+    interrupt.afterPolls = 1;
+    interrupt.withoutCallbacks = true;
+    host.setInterrupt(interrupt);
+    host.start();
+    EXPECT_EQ(host.requestFrame(0), PF_Err_NONE);
+    EXPECT_FALSE(host.stopLatency().has_value());
+    interrupt.withoutCallbacks = false;
+    host.setInterrupt(interrupt);
+    EXPECT_EQ(host.requestFrame(0), PF_Interrupt_CANCEL);
+    EXPECT_TRUE(host.stopLatency().has_value());
+    EXPECT_TRUE(host.clean()) << host.report();
+}
+
 } // namespace
 } // namespace nebulastra::scenehost
