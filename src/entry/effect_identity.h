@@ -53,8 +53,12 @@ static_assert(kEffectVersion == 0x0014A801u, "2.9.5 develop build 1 packs to 0x0
 // out_flags: PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_NON_PARAM_VARY (the picture follows the
 // comp's lights and camera, not only the parameters).
 constexpr int32_t kOutFlags = 0x02000004;
-// out_flags2: PF_OutFlag2_FLOAT_COLOR_AWARE | PF_OutFlag2_SUPPORTS_SMART_RENDER |
-// PF_OutFlag2_I_USE_3D_LIGHTS | PF_OutFlag2_I_USE_3D_CAMERA.
-constexpr int32_t kOutFlags2 = 0x00001406;
+// out_flags2: PF_OutFlag2_SUPPORTS_THREADED_RENDERING | PF_OutFlag2_FLOAT_COLOR_AWARE |
+// PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_I_USE_3D_LIGHTS | PF_OutFlag2_I_USE_3D_CAMERA.
+// Threaded rendering lets a multi-frame-rendering host call EffectMain from several render
+// threads at once. That is safe because the only state outliving a command is the plug-in id
+// written at global setup; every frame's records live on its caller's stack, and the frame's own
+// workers never call the host (docs/architecture.md, "Several frames at once").
+constexpr int32_t kOutFlags2 = 0x08001406;
 
 } // namespace nebulastra

@@ -1,5 +1,7 @@
 #include "entry/frame_driver.h"
 
+#include "entry/host_interrupt.h"
+#include "hostio/host_error.h"
 #include "hostio/pixel_format.h"
 #include "render/render_image.h"
 #include "scene/capture_scene.h"
@@ -25,7 +27,13 @@ void driveFrame(PF_InData* in_data, PF_EffectWorld* output, RenderSettings& sett
                             originX,
                             originY,
                             depthOf(queryPixelFormat(in_data, output))};
-    renderImage(settings, image);
+    // The host may ask, through abort or progress, to stop a frame it no longer needs. A frame
+    // stopped part way is only part drawn: the command then fails with the host's own code, so
+    // the host can never take it for a finished frame.
+    HostInterrupt interrupt(in_data);
+    const RenderWatch watch = interrupt.watch();
+    renderImage(settings, image, &watch);
+    if (interrupt.stopCode() != PF_Err_NONE) throw HostError(interrupt.stopCode());
 }
 
 } // namespace nebulastra

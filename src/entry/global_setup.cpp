@@ -9,6 +9,10 @@ static_assert(kEffectVersion ==
                   PF_VERSION(kVersionMajor, kVersionMinor, kVersionBugfix, PF_Stage_DEVELOP, kVersionBuild),
               "our version packing must agree with the host's");
 static_assert(static_cast<A_long>(kEffectKind) == PF_KIND_EFFECT, "the effect kind is 'eFKT'");
+static_assert(kOutFlags2 == (PF_OutFlag2_SUPPORTS_THREADED_RENDERING | PF_OutFlag2_FLOAT_COLOR_AWARE |
+                             PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_I_USE_3D_LIGHTS |
+                             PF_OutFlag2_I_USE_3D_CAMERA),
+              "the out_flags2 bits are the host's names for what the effect declares");
 
 PF_Err handleGlobalSetup(PF_InData* in_data, PF_OutData* out_data) {
     // The same values as the PiPL, in every host.

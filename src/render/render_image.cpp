@@ -7,12 +7,12 @@
 
 namespace nebulastra {
 
-void renderImage(const RenderSettings& settings, const OutputImage& image) {
+bool renderImage(const RenderSettings& settings, const OutputImage& image, const RenderWatch* watch) {
     const PreparedFrame prepared = prepareFrame(settings);
     const CloudField field = makeCloudField(settings, prepared);
 
     const FrameContext context{image.data, image.rowbytes, image.width, image.originX, image.originY, &field};
-    runRowBands(image.height, context, rowWorkerFor(image.depth, renderIsa()));
+    return runRowBands(image.height, context, rowWorkerFor(image.depth, renderIsa()), watch);
 }
 
 } // namespace nebulastra

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "records/render_settings.h"
+#include "render/render_control.h"
 #include "render/render_rows.h"
 
 namespace nebulastra {
@@ -24,8 +25,11 @@ struct OutputImage {
 };
 
 /// Prepares the frame and renders every pixel of `image` on worker threads, all joined before the
-/// return. A worker thread that cannot be started surfaces as std::system_error after the running
-/// ones have been joined.
-void renderImage(const RenderSettings& settings, const OutputImage& image);
+/// return. With a `watch`, the calling thread polls it while the workers run and stops them when
+/// it says so; the result is then false and the image holds an unspecified part of the frame.
+/// True: every pixel was written. A worker thread that cannot be started surfaces as
+/// std::system_error after the running ones have been joined.
+bool renderImage(const RenderSettings& settings, const OutputImage& image,
+                 const RenderWatch* watch = nullptr);
 
 } // namespace nebulastra

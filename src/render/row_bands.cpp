@@ -3,7 +3,11 @@
 #include "render/row_bands.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <exception>
+#include <mutex>
 #include <vector>
 
 namespace nebulastra {
@@ -24,9 +28,53 @@ RowBandPlan planRowBands(int32_t hardwareThreads, int32_t height) {
 
 namespace {
 
-std::thread startStdThread(RowWorker worker, const RowBand& band) {
-    // The band is copied into the thread: the worker owns its RowBand.
-    return std::thread(worker, band);
+std::thread startStdThread(const RowBand&, std::function<void()> work) {
+    return std::thread(std::move(work));
+}
+
+/// What the workers of one frame share with the calling thread: the stop request, the count of
+/// finished rows, and the count of workers still running (under `mutex`, signalled by `done`).
+struct FrameRun {
+    std::atomic<bool> stop{false};
+    std::atomic<int32_t> rowsDone{0};
+    std::mutex mutex;
+    std::condition_variable done;
+    int32_t running = 0;
+};
+
+/// One worker's whole life: its band row by row until the band ends or a stop is asked for.
+void workBand(FrameRun& run, RowWorker worker, const RowBand& band) {
+    for (int32_t y = band.firstRow; y < band.endRow; ++y) {
+        // Relaxed is enough: the flag carries no data, and a row more or less before it is seen
+        // changes nothing but how much of a discarded frame was drawn.
+        if (run.stop.load(std::memory_order_relaxed)) break;
+        worker(RowBand{y, y + 1, band.context});
+        run.rowsDone.fetch_add(1, std::memory_order_relaxed);
+    }
+    const std::lock_guard<std::mutex> lock(run.mutex);
+    if (--run.running == 0) run.done.notify_one();
+}
+
+/// The calling thread's wait: until every worker has left its band, polling `watch` (if any) at
+/// its interval and telling the workers to stop when it answers so. True when it did.
+bool waitForWorkers(FrameRun& run, int32_t height, const RenderWatch* watch) {
+    std::unique_lock<std::mutex> lock(run.mutex);
+    const auto interval = std::chrono::milliseconds(watch != nullptr ? std::max(1, watch->intervalMs) : 0);
+    auto next = std::chrono::steady_clock::now() + interval;
+    bool stopped = false;
+    while (run.running > 0) {
+        if (watch == nullptr || stopped) {
+            run.done.wait(lock, [&] { return run.running == 0; });
+            break;
+        }
+        if (run.done.wait_until(lock, next, [&] { return run.running == 0; })) break;
+        lock.unlock(); // the watch may take its time; workers must be able to finish meanwhile
+        stopped = watch->poll(watch->context, run.rowsDone.load(std::memory_order_relaxed), height);
+        if (stopped) run.stop.store(true, std::memory_order_relaxed);
+        next = std::chrono::steady_clock::now() + interval;
+        lock.lock();
+    }
+    return stopped;
 }
 
 void joinAll(std::vector<std::thread>& threads) {
@@ -37,11 +85,15 @@ void joinAll(std::vector<std::thread>& threads) {
 
 } // namespace
 
-void runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext& context, RowWorker worker,
-                     ThreadStarter startThread) {
+bool runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext& context, RowWorker worker,
+                     ThreadStarter startThread, const RenderWatch* watch) {
     const RowBandPlan plan = planRowBands(hardwareThreads, height);
-    if (plan.count == 0) return;
+    const int32_t rows = std::max(height, int32_t{0});
+    // Asked before any thread exists: a frame stopped at once starts nothing.
+    if (watch != nullptr && watch->poll(watch->context, 0, rows)) return false;
+    if (plan.count == 0) return true;
 
+    FrameRun run;
     std::vector<std::thread> threads;
     threads.reserve(static_cast<std::size_t>(plan.count)); // no reallocation once threads run
     try {
@@ -49,7 +101,18 @@ void runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext
             const int32_t first = i * plan.bandHeight;
             const int32_t end =
                 static_cast<int32_t>(std::min<int64_t>(int64_t{first} + plan.bandHeight, height));
-            threads.push_back(startThread(worker, RowBand{first, end, context}));
+            const RowBand band{first, end, context};
+            {
+                const std::lock_guard<std::mutex> lock(run.mutex);
+                ++run.running;
+            }
+            try {
+                threads.push_back(startThread(band, [&run, worker, band] { workBand(run, worker, band); }));
+            } catch (...) {
+                const std::lock_guard<std::mutex> lock(run.mutex);
+                --run.running; // this band never started
+                throw;
+            }
         }
     } catch (...) {
         // A running thread object must never be destroyed: finish the bands already started,
@@ -57,14 +120,18 @@ void runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext
         joinAll(threads);
         throw;
     }
+    const bool stopped = waitForWorkers(run, rows, watch);
     joinAll(threads);
+    if (stopped) return false;
+    // The last word on a finished frame: every row is done, and a stop asked for now still counts.
+    return watch == nullptr || !watch->poll(watch->context, rows, rows);
 }
 
-void runRowBands(int32_t height, const FrameContext& context, RowWorker worker) {
+bool runRowBands(int32_t height, const FrameContext& context, RowWorker worker, const RenderWatch* watch) {
     const unsigned reported = std::thread::hardware_concurrency();
     const int32_t hardwareThreads =
         reported > static_cast<unsigned>(kMaxRowBands) ? kMaxRowBands : static_cast<int32_t>(reported);
-    runRowBandsWith(hardwareThreads, height, context, worker, startStdThread);
+    return runRowBandsWith(hardwareThreads, height, context, worker, startStdThread, watch);
 }
 
 } // namespace nebulastra

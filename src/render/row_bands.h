@@ -1,12 +1,15 @@
 #pragma once
 // Splitting a frame's rows over worker threads: at most kMaxRowBands contiguous bands, one thread
-// each, no work stealing. The calling thread only starts and joins; it renders nothing itself.
+// each, no work stealing. The calling thread only starts, watches and joins; it renders nothing
+// itself.
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <thread>
 
 #include "render/cloud_field.h"
+#include "render/render_control.h"
 
 namespace nebulastra {
 
@@ -47,17 +50,21 @@ struct RowBandPlan {
 /// 4). Heights of 0 or less give no bands.
 RowBandPlan planRowBands(int32_t hardwareThreads, int32_t height);
 
-/// Starts one thread running `worker` on `band`; a failure throws (std::system_error).
-using ThreadStarter = std::thread (*)(RowWorker worker, const RowBand& band);
+/// Starts one thread running `work`, which renders `band`; a failure throws (std::system_error).
+using ThreadStarter = std::thread (*)(const RowBand& band, std::function<void()> work);
 
 /// Renders rows 0 .. height-1 of the frame with `worker` on threads, one per band, and returns once
-/// every thread has been joined. If a thread cannot be started, the ones already running are
-/// joined first and the failure is rethrown.
-void runRowBands(int32_t height, const FrameContext& context, RowWorker worker);
+/// every thread has been joined. Each thread hands its band to `worker` one row at a time, top to
+/// bottom, so that a stop takes effect at the next row. With a `watch`, the calling thread polls it
+/// while it waits (render/render_control.h). Returns true when every row was rendered, false when
+/// the watch asked to stop at any of its polls. If a thread cannot be started, the ones already running are joined
+/// first and the failure is rethrown.
+bool runRowBands(int32_t height, const FrameContext& context, RowWorker worker,
+                 const RenderWatch* watch = nullptr);
 
 /// runRowBands on a machine reporting `hardwareThreads`, starting each thread with `startThread`
 /// (runRowBands passes the machine's count and std::thread's own start).
-void runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext& context, RowWorker worker,
-                     ThreadStarter startThread);
+bool runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext& context, RowWorker worker,
+                     ThreadStarter startThread, const RenderWatch* watch = nullptr);
 
 } // namespace nebulastra

@@ -21,7 +21,7 @@ namespace {
 constexpr int32_t kWidth = 8;
 constexpr int32_t kHeight = 16; // one row per band: sixteen threads at once
 
-std::thread startThread(RowWorker worker, const RowBand& band) { return std::thread(worker, band); }
+std::thread startThread(const RowBand&, std::function<void()> work) { return std::thread(std::move(work)); }
 
 TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
     const RowWorker workers[] = {renderRowsFloat, renderRows8, renderRows16};

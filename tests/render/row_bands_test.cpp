@@ -38,7 +38,7 @@ std::atomic<int> gWorkersOnCaller{0};
 std::thread::id gCaller;
 std::vector<RowBand> gStartedBands;
 int gStartsBeforeFailure = -1;
-std::atomic<int> gFinishedWorkers{0};
+std::atomic<int> gFinishedRows{0};
 
 void resetDoubles() {
     for (auto& visits : gRowVisits) visits = 0;
@@ -46,7 +46,7 @@ void resetDoubles() {
     gCaller = std::this_thread::get_id();
     gStartedBands.clear();
     gStartsBeforeFailure = -1;
-    gFinishedWorkers = 0;
+    gFinishedRows = 0;
 }
 
 void countRows(const RowBand& band) {
@@ -55,18 +55,19 @@ void countRows(const RowBand& band) {
 }
 
 void slowWorker(const RowBand& band) {
-    // Long enough that an unjoined thread would still be running when the failure surfaces.
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    // Workers see one row per call; ten rows of 5 ms make a band long enough that an unjoined
+    // thread would still be running when the failure surfaces.
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
     countRows(band);
-    ++gFinishedWorkers;
+    ++gFinishedRows;
 }
 
-std::thread recordingStart(RowWorker worker, const RowBand& band) {
+std::thread recordingStart(const RowBand& band, std::function<void()> work) {
     if (static_cast<int>(gStartedBands.size()) == gStartsBeforeFailure) {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     }
     gStartedBands.push_back(band);
-    return std::thread(worker, band);
+    return std::thread(std::move(work));
 }
 
 TEST(RunRowBands, EveryRowOnceInContiguousBandsOffTheCallingThread) {
@@ -101,8 +102,76 @@ TEST(RunRowBands, FailedStartJoinsTheRunningWorkersThenRethrows) {
             EXPECT_EQ(error.code(), std::errc::resource_unavailable_try_again);
         }
         // Every started worker had finished by the time the failure left runRowBands.
-        EXPECT_EQ(gFinishedWorkers, failAt);
+        EXPECT_EQ(gFinishedRows, failAt * 10);
         for (int32_t y = 0; y < 80; ++y) EXPECT_EQ(gRowVisits[y], y < failAt * 10 ? 1 : 0) << "row " << y;
+    }
+}
+
+// The watch: called on the calling thread only, with rows done never going backwards; it stops
+// the frame at its `stopAt`th call (0: never).
+struct WatchLog {
+    int calls = 0;
+    int stopAt = 0;
+    bool offCaller = false;
+    std::vector<int32_t> rowsDone;
+    int32_t total = -1;
+};
+
+bool watchPoll(void* context, int32_t rowsDone, int32_t rowsTotal) noexcept {
+    WatchLog& log = *static_cast<WatchLog*>(context);
+    if (std::this_thread::get_id() != gCaller) log.offCaller = true;
+    log.rowsDone.push_back(rowsDone);
+    log.total = rowsTotal;
+    return ++log.calls == log.stopAt;
+}
+
+void rowOf2ms(const RowBand& band) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    countRows(band);
+}
+
+TEST(RunRowBands, WatchStopsEveryWorkerAtItsNextRow) {
+    // 4 bands of 50 rows, 2 ms a row: 100 ms a band. Stopped at start, at the first poll while
+    // the workers run (some 4 ms in), or never.
+    for (int stopAt : {1, 2, 0}) {
+        resetDoubles();
+        WatchLog log;
+        log.stopAt = stopAt;
+        const RenderWatch watch{&watchPoll, &log, 4};
+        const FrameContext context{};
+        const bool finished = runRowBandsWith(4, 200, context, rowOf2ms, recordingStart, &watch);
+        const int visitedAtReturn = [] {
+            int n = 0;
+            for (int32_t y = 0; y < 200; ++y) n += gRowVisits[y];
+            return n;
+        }();
+        EXPECT_EQ(finished, stopAt == 0);
+        EXPECT_FALSE(log.offCaller);
+        EXPECT_EQ(log.total, 200);
+        for (std::size_t i = 1; i < log.rowsDone.size(); ++i) EXPECT_GE(log.rowsDone[i], log.rowsDone[i - 1]);
+        // Each band was drawn from its top, row after row, up to where it stopped.
+        for (int32_t band = 0; band < 4; ++band) {
+            bool ended = false;
+            for (int32_t y = band * 50; y < band * 50 + 50; ++y) {
+                ASSERT_LE(gRowVisits[y], ended ? 0 : 1) << "row " << y;
+                if (gRowVisits[y] == 0) ended = true;
+            }
+        }
+        if (stopAt == 1) {
+            EXPECT_TRUE(gStartedBands.empty()); // stopped before any thread existed
+            EXPECT_EQ(visitedAtReturn, 0);
+        } else if (stopAt == 2) {
+            EXPECT_GT(visitedAtReturn, 0);
+            EXPECT_LT(visitedAtReturn, 100); // stopped some 4 ms into a 100 ms frame
+        } else {
+            EXPECT_EQ(visitedAtReturn, 200);
+            EXPECT_EQ(log.rowsDone.back(), 200); // the finished frame is reported, whole
+        }
+        // Nothing still runs after the return.
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        int visitedLater = 0;
+        for (int32_t y = 0; y < 200; ++y) visitedLater += gRowVisits[y];
+        EXPECT_EQ(visitedLater, visitedAtReturn);
     }
 }
 

@@ -244,7 +244,7 @@ TEST(SceneHost, RefusedCallbacksForeignThreadsAndChangedInDataAreFaults) {
     SceneHost host;
     host.runAsCommand(0, [&] {
         PF_InData& in = host.inData();
-        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Err_INVALID_CALLBACK);
+        EXPECT_EQ(in.inter.register_ui(in.effect_ref, nullptr), PF_Err_INVALID_CALLBACK);
         std::thread worker([&] {
             const void* table = nullptr;
             in.pica_basicP->AcquireSuite(kPFWorldSuite, 2, &table);
@@ -252,8 +252,47 @@ TEST(SceneHost, RefusedCallbacksForeignThreadsAndChangedInDataAreFaults) {
         worker.join();
         in.current_time += 1;
     });
-    expectFaults(host, {"inter.abort", "thread other than the command's", "in_data changed"});
+    expectFaults(host, {"inter.register_ui", "thread other than the command's", "in_data changed"});
     EXPECT_EQ(host.suiteBalance(kPFWorldSuite, 2).acquired, 0);
+}
+
+// The host's side of interruption: abort answers from the configured poll on, progress that runs
+// backwards, past its total or with another total is a fault, and so is a frame that reports
+// success after the host asked it to stop.
+TEST(SceneHost, InterruptAnswersFromItsPollAndProgressIsChecked) {
+    SceneHost host;
+    Interrupt interrupt;
+    interrupt.afterPolls = 3;
+    host.setInterrupt(interrupt);
+    host.runAsCommand(0, [&] {
+        PF_InData& in = host.inData();
+        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Err_NONE);
+        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Err_NONE);
+        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Interrupt_CANCEL);
+        EXPECT_EQ(in.inter.abort(in.effect_ref), PF_Interrupt_CANCEL);
+        EXPECT_EQ(in.inter.progress(in.effect_ref, 5, 10), PF_Err_NONE); // abort answers, not progress
+        in.inter.progress(in.effect_ref, 4, 10);
+        in.inter.progress(in.effect_ref, 11, 10);
+        in.inter.progress(in.effect_ref, 11, 12);
+    });
+    EXPECT_EQ(host.abortPolls(), 4);
+    EXPECT_EQ(host.progressReports().size(), 4u);
+    expectFaults(host, {"fewer than reported", "outside 0 .. total", "total changed"});
+
+    // A real frame asked to stop at its first poll: the effect must not report success. With no
+    // callbacks at all, nobody asks.
+    host.clearRecords();
+    interrupt.afterPolls = 1;
+    interrupt.withoutCallbacks = true;
+    host.setInterrupt(interrupt);
+    host.start();
+    EXPECT_EQ(host.requestFrame(0), PF_Err_NONE);
+    EXPECT_FALSE(host.stopLatency().has_value());
+    interrupt.withoutCallbacks = false;
+    host.setInterrupt(interrupt);
+    EXPECT_EQ(host.requestFrame(0), PF_Interrupt_CANCEL);
+    EXPECT_TRUE(host.stopLatency().has_value());
+    EXPECT_TRUE(host.clean()) << host.report();
 }
 
 } // namespace

@@ -7,6 +7,7 @@
 // called from the command's thread, records the call and answers from that host's scene.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <deque>
 #include <map>
@@ -120,6 +121,15 @@ struct SceneHost::State {
     std::int32_t frame = 0;
     std::int32_t command = -1; // selector in progress; -1 for runAsCommand and registration
     std::map<std::pair<std::string, std::int32_t>, SuiteBalance> suitesAtStart;
+    std::chrono::steady_clock::time_point commandStart;
+
+    // Interruption: what the host asks, and what the effect did about it during the command.
+    Interrupt interrupt;
+    int abortPolls = 0;
+    std::vector<ProgressReport> progress;
+    std::optional<std::chrono::steady_clock::time_point> stopAskedAt;
+    std::optional<std::chrono::microseconds> stopLatency;
+    PF_Err interruptAnswer(bool fromProgress); // the answer to an abort or progress call now
 
     // ---- bookkeeping --------------------------------------------------------------------
     EffectModule& module(); // the effect, loaded on first use

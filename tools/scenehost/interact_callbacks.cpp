@@ -1,5 +1,6 @@
 // The callbacks the host hands the effect through in_data.inter and the smart-render extras:
-// parameter declaration, parameter checkout and checkin with their balance accounting, the
+// parameter declaration, parameter checkout and checkin with their balance accounting, abort and
+// progress (answering as the test's Interrupt says), the
 // pre-render layer checkout and the smart-render pixel and output checkouts. Every slot the
 // effect has no reason to call is refused: the call is recorded as a fault and answered with
 // PF_Err_INVALID_CALLBACK.
@@ -21,12 +22,8 @@ using State = SceneHost::State;
 // ignored (every host callback is a plain C function returning a 32-bit error).
 template <int Slot>
 PF_Err refusedInteract() {
-    static const char* const kNames[] = {"inter.abort",
-                                         "inter.progress",
-                                         "inter.register_ui",
-                                         "inter.checkout_layer_audio",
-                                         "inter.checkin_layer_audio",
-                                         "inter.get_audio_data",
+    static const char* const kNames[] = {"inter.register_ui", "inter.checkout_layer_audio",
+                                         "inter.checkin_layer_audio", "inter.get_audio_data",
                                          "pre-render GuidMixInPtr"};
     if (State* s = enterHost(kNames[Slot])) {
         s->record(HostCall{kNames[Slot], -1, -1, PF_Err_INVALID_CALLBACK, ""});
@@ -140,6 +137,35 @@ PF_Err checkinParam(PF_ProgPtr effect_ref, PF_ParamDef* param) {
     return PF_Err_NONE;
 }
 
+// ---- interruption -----------------------------------------------------------------------------
+
+PF_Err abortCallback(PF_ProgPtr effect_ref) {
+    State* s = enterHost("inter.abort");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    if (!checkEffectRef(*s, "inter.abort", effect_ref)) return PF_Err_BAD_CALLBACK_PARAM;
+    ++s->abortPolls;
+    const PF_Err answer = s->interruptAnswer(false);
+    // Only answers that ask to stop are logged: a frame may poll a few hundred times.
+    if (answer != PF_Err_NONE) s->record(HostCall{"inter.abort", s->abortPolls, -1, answer, ""});
+    return answer;
+}
+
+PF_Err progressCallback(PF_ProgPtr effect_ref, A_long current, A_long total) {
+    State* s = enterHost("inter.progress");
+    if (s == nullptr) return PF_Err_INVALID_CALLBACK;
+    if (!checkEffectRef(*s, "inter.progress", effect_ref)) return PF_Err_BAD_CALLBACK_PARAM;
+    const std::string at = "progress " + std::to_string(current) + " of " + std::to_string(total);
+    if (total <= 0 || current < 0 || current > total) s->fault(at + ": outside 0 .. total");
+    if (!s->progress.empty()) {
+        if (total != s->progress.back().total) s->fault(at + ": the total changed within the command");
+        if (current < s->progress.back().current) s->fault(at + ": fewer than reported before");
+    }
+    s->progress.push_back(ProgressReport{current, total});
+    const PF_Err answer = s->interruptAnswer(true);
+    s->record(HostCall{"inter.progress", current, -1, answer, "of " + std::to_string(total)});
+    return answer;
+}
+
 // ---- pre-render and smart render --------------------------------------------------------------
 
 PF_Err checkoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout_id,
@@ -244,6 +270,16 @@ PF_Err checkoutOutput(PF_ProgPtr effect_ref, PF_EffectWorld** output) {
 
 } // namespace
 
+PF_Err SceneHost::State::interruptAnswer(bool fromProgress) {
+    const Interrupt& i = interrupt;
+    const bool asked = (i.afterPolls > 0 && abortPolls >= i.afterPolls) ||
+                       (i.afterTime && std::chrono::steady_clock::now() - commandStart >= *i.afterTime) ||
+                       (i.afterRows >= 0 && !progress.empty() && progress.back().current >= i.afterRows);
+    if (!asked || fromProgress != i.throughProgress) return PF_Err_NONE;
+    if (!stopAskedAt) stopAskedAt = std::chrono::steady_clock::now();
+    return i.answer;
+}
+
 PF_ParamDef SceneHost::State::paramValue(std::int32_t index, std::int32_t whatTime, std::uint32_t timeScale) {
     PF_ParamDef d;
     std::memset(&d, 0, sizeof d);
@@ -297,12 +333,12 @@ const PF_InteractCallbacks& interactCallbacks() {
         t.checkout_param = &checkoutParam;
         t.checkin_param = &checkinParam;
         t.add_param = &addParam;
-        t.abort = refused<decltype(t.abort), 0>();
-        t.progress = refused<decltype(t.progress), 1>();
-        t.register_ui = refused<decltype(t.register_ui), 2>();
-        t.checkout_layer_audio = refused<decltype(t.checkout_layer_audio), 3>();
-        t.checkin_layer_audio = refused<decltype(t.checkin_layer_audio), 4>();
-        t.get_audio_data = refused<decltype(t.get_audio_data), 5>();
+        t.abort = &abortCallback;
+        t.progress = &progressCallback;
+        t.register_ui = refused<decltype(t.register_ui), 0>();
+        t.checkout_layer_audio = refused<decltype(t.checkout_layer_audio), 1>();
+        t.checkin_layer_audio = refused<decltype(t.checkin_layer_audio), 2>();
+        t.get_audio_data = refused<decltype(t.get_audio_data), 3>();
         return t;
     }();
     return table;
@@ -311,7 +347,7 @@ const PF_InteractCallbacks& interactCallbacks() {
 PF_PreRenderCallbacks preRenderCallbacks() {
     PF_PreRenderCallbacks t;
     t.checkout_layer = &checkoutLayer;
-    t.GuidMixInPtr = refused<decltype(t.GuidMixInPtr), 6>();
+    t.GuidMixInPtr = refused<decltype(t.GuidMixInPtr), 4>();
     return t;
 }
 

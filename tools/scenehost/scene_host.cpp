@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 #include <cstring>
+#include <mutex>
+#include <set>
 #include <sstream>
 #include <stdexcept>
 
@@ -15,7 +17,13 @@
 namespace nebulastra::scenehost {
 namespace {
 
-std::atomic<SceneHost::State*> gActive{nullptr};
+// A host is active on the thread that sent its command, for that command: several hosts may be
+// inside commands at once, each on its own thread, as the render threads of a host that renders
+// several frames at once call the effect. gActiveHosts lists them all, so that a host call from
+// a thread that belongs to no command is laid at the door of every host then inside a command.
+thread_local SceneHost::State* tActive = nullptr;
+std::mutex gActiveMutex;
+std::set<SceneHost::State*> gActiveHosts;
 std::atomic<SceneHost::State*> gLast{nullptr};
 
 std::string suiteLabel(const std::pair<std::string, std::int32_t>& key) {
@@ -27,32 +35,42 @@ std::string suiteLabel(const std::pair<std::string, std::int32_t>& key) {
 // ---- activation -------------------------------------------------------------------------------
 
 SceneHost::State* enterHost(const char* function) {
-    SceneHost::State* s = gActive.load();
-    if (s == nullptr) {
+    if (SceneHost::State* s = tActive) return s; // the thread of its command
+    const std::lock_guard<std::mutex> lock(gActiveMutex);
+    if (gActiveHosts.empty()) {
         if (SceneHost::State* last = gLast.load())
             last->fault(std::string(function) + " called outside a command");
         return nullptr;
     }
-    if (std::this_thread::get_id() != s->commandThread) {
+    for (SceneHost::State* s : gActiveHosts)
         s->fault(std::string(function) + " called from a thread other than the command's");
-        return nullptr;
-    }
-    return s;
+    return nullptr;
 }
 
 ActiveHost::ActiveHost(SceneHost::State& state) : state_(state) {
-    SceneHost::State* expected = nullptr;
-    if (!gActive.compare_exchange_strong(expected, &state))
-        throw std::logic_error("another scene host is inside a command");
+    if (tActive != nullptr) throw std::logic_error("a command is already in progress on this thread");
+    {
+        const std::lock_guard<std::mutex> lock(gActiveMutex);
+        if (!gActiveHosts.insert(&state).second)
+            throw std::logic_error("this scene host is inside a command on another thread");
+    }
+    tActive = &state;
     gLast.store(&state);
     state.inCommand = true;
     state.commandThread = std::this_thread::get_id();
     state.suitesAtStart = state.suites;
+    state.commandStart = std::chrono::steady_clock::now();
+    state.abortPolls = 0;
+    state.progress.clear();
+    state.stopAskedAt.reset();
+    state.stopLatency.reset();
 }
 
 ActiveHost::~ActiveHost() {
     state_.inCommand = false;
-    gActive.store(nullptr);
+    tActive = nullptr;
+    const std::lock_guard<std::mutex> lock(gActiveMutex);
+    gActiveHosts.erase(&state_);
 }
 
 // ---- records ----------------------------------------------------------------------------------
@@ -102,6 +120,7 @@ void SceneHost::State::prepareInData(std::int32_t frameNumber) {
     PF_InData& d = inData;
     std::memset(&d, 0, sizeof d);
     d.inter = interactCallbacks();
+    if (interrupt.withoutCallbacks) d.inter.abort = nullptr, d.inter.progress = nullptr;
     utils = utilCallbacks();
     d.utils = &utils;
     d.effect_ref = effectRefPtr();
@@ -255,6 +274,13 @@ std::int32_t SceneHost::sendCommand(std::int32_t cmd, PF_ParamDef** params, PF_L
     s.command = cmd;
     const std::int32_t err = s.module().effectMain()(cmd, &s.inData, &s.outData, params, output, extra);
     s.command = -1;
+    if (s.stopAskedAt) {
+        s.stopLatency = std::chrono::duration_cast<std::chrono::microseconds>(
+            std::chrono::steady_clock::now() - *s.stopAskedAt);
+        // A frame the host asked to stop may be only part drawn: it must not come back as done.
+        if (err == PF_Err_NONE)
+            s.fault("command " + std::to_string(cmd) + " returned success after the host asked it to stop");
+    }
     {
         std::lock_guard<std::mutex> lock(s.recordMutex);
         s.log.setResult(at, err);
@@ -274,6 +300,11 @@ void SceneHost::runAsCommand(std::int32_t frame, const std::function<void()>& bo
     if (std::memcmp(&s.inDataSent, &s.inData, sizeof s.inData) != 0) s.fault("in_data changed");
     s.endOfCommandChecks();
 }
+
+void SceneHost::setInterrupt(const Interrupt& interrupt) { state_->interrupt = interrupt; }
+int SceneHost::abortPolls() const { return state_->abortPolls; }
+const std::vector<ProgressReport>& SceneHost::progressReports() const { return state_->progress; }
+std::optional<std::chrono::microseconds> SceneHost::stopLatency() const { return state_->stopLatency; }
 
 std::int32_t SceneHost::globalSetup() { return sendCommand(PF_Cmd_GLOBAL_SETUP); }
 std::int32_t SceneHost::about() { return sendCommand(PF_Cmd_ABOUT); }

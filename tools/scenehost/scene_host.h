@@ -19,14 +19,17 @@
 //   EXPECT_EQ(host.output().poisonCount(), 0);
 //   EXPECT_TRUE(host.clean()) << host.report();
 //
-// One SceneHost serves one effect instance on one thread. Several hosts may exist, but only one
-// may be inside a command at a time (the suites are process-wide function tables).
+// One SceneHost serves one effect instance on one thread at a time. Several hosts may be inside
+// commands at once, each on its own thread, as After Effects' render threads are when it renders
+// several frames at once; a host call from any other thread is a fault.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -100,6 +103,24 @@ struct ParamCheckout {
     std::int32_t whatTime = 0, timeStep = 0;
     std::uint32_t timeScale = 0;
     std::int32_t result = 0;
+};
+
+// How the host asks the effect to stop a frame it no longer needs (a user pressing Escape, a
+// render queue item cancelled). From the moment one of the conditions holds, every call of
+// in_data->inter.abort (or of progress, with throughProgress) answers `answer`.
+struct Interrupt {
+    std::int32_t answer = 517; // PF_Interrupt_CANCEL; any other error plays a failing host
+    int afterPolls = 0;        // from the nth abort call of the command on; 0: never
+    std::optional<std::chrono::microseconds> afterTime; // this long after the command began
+    std::int32_t afterRows = -1;   // once progress has reported this many rows; -1: never
+    bool throughProgress = false;  // progress answers instead of abort, which keeps answering 0
+    bool withoutCallbacks = false; // in_data->inter.abort and progress are null
+};
+
+// One progress report: rows done of the total, as the effect sent them.
+struct ProgressReport {
+    std::int32_t current = 0;
+    std::int32_t total = 0;
 };
 
 class SceneHost {
@@ -203,6 +224,17 @@ public:
     const PF_PreRenderOutput& preRenderOutput() const;
     const std::vector<LayerCheckout>& layerCheckouts() const;
     int outputCheckouts() const;
+
+    // ---- interruption ------------------------------------------------------------------------
+    // Without a setting, abort and progress answer 0. A command that returns success after the
+    // host asked it to stop is a fault, as are progress reports that go backwards, exceed their
+    // total or change it within a command.
+    void setInterrupt(const Interrupt& interrupt);
+    int abortPolls() const;                                     // abort calls during the last command
+    const std::vector<ProgressReport>& progressReports() const; // during the last command
+    // From the host's first request to stop to the command's return, if it asked in the last
+    // command.
+    std::optional<std::chrono::microseconds> stopLatency() const;
 
     // ---- suites -----------------------------------------------------------------------------
     void refuseSuite(const std::string& name, std::int32_t version);

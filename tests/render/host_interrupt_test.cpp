@@ -1,0 +1,186 @@
+// Frames the host asks to stop, through the effect library as built and the strict scene host:
+// the answer reaches the host unchanged, nothing is left checked out or running, and what was
+// drawn before the stop is exactly what the whole frame has there. Runs under ThreadSanitizer too.
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "scenehost/scene_file.h"
+#include "scenehost/scene_host.h"
+
+namespace nebulastra {
+namespace {
+
+using scenehost::Interrupt;
+using scenehost::RenderCommand;
+using scenehost::SceneHost;
+
+constexpr std::int32_t kCancel = 517; // PF_Interrupt_CANCEL
+
+// A tall cloud with self-shadow filling most of a width x height composition: every row costs
+// something, so a stop lands between rows.
+scenehost::Scene towerScene(int width, int height) {
+    const std::string w = std::to_string(width), h = std::to_string(height);
+    const std::string text =
+        R"({"composition": {"width": )" + w + R"(, "height": )" + h +
+        R"(, "frameRate": 24}, "camera": {},
+      "layers": [{"name": "tower", "type": "light", "position": [)" +
+        std::to_string(width / 2) + ", " + std::to_string(height * 2 / 3) + R"(, 0], "color": [1, 0.7, 0.4]}],
+      "effect": {"cloudSize": )" +
+        std::to_string(height / 3) + R"(, "tower": 100, "billow": 100, "selfShadow": 150, "density": 220}})";
+    return scenehost::parseScene(text, "tower");
+}
+
+std::vector<std::uint8_t> rowBytes(scenehost::HostWorld& w, std::int32_t y) {
+    const std::uint8_t* p = w.firstPixelByte() + static_cast<std::ptrdiff_t>(y) * w.rowbytes();
+    return std::vector<std::uint8_t>(p, p + static_cast<std::size_t>(w.width()) * w.bytesPerPixel());
+}
+
+bool rowUntouched(scenehost::HostWorld& w, std::int32_t y) {
+    for (std::int32_t x = 0; x < w.width(); ++x)
+        if (!w.isPoison(x, y)) return false;
+    return true;
+}
+
+struct Rows {
+    int finished = 0, untouched = 0, mixed = 0;
+};
+
+// Each row of `w` against the whole frame: drawn exactly as there, never written, or neither.
+Rows compareRows(scenehost::HostWorld& w, const std::vector<std::vector<std::uint8_t>>& whole) {
+    Rows r;
+    for (std::int32_t y = 0; y < w.height(); ++y) {
+        if (rowBytes(w, y) == whole[static_cast<std::size_t>(y)])
+            ++r.finished;
+        else if (rowUntouched(w, y))
+            ++r.untouched;
+        else
+            ++r.mixed;
+    }
+    return r;
+}
+
+struct Case {
+    int depth;
+    RenderCommand command;
+};
+
+std::string describe(const Case& s) {
+    return std::to_string(s.depth) + " bits, " + (s.command == RenderCommand::Smart ? "smart" : "render");
+}
+
+const Case kCases[] = {{8, RenderCommand::Smart},  {16, RenderCommand::Smart},  {32, RenderCommand::Smart},
+                       {8, RenderCommand::Render}, {16, RenderCommand::Render}, {32, RenderCommand::Render}};
+
+// Stopped before the first row, somewhere in the middle, and after the last: 517 comes back every
+// time, every row is either the whole frame's or untouched, and every checkout and suite is back.
+TEST(HostInterrupt, StopAtStartMiddleAndEndAtEveryDepth) {
+    for (const Case& setup : kCases) {
+        SCOPED_TRACE(describe(setup));
+        SceneHost host(towerScene(64, 40));
+        host.start();
+        host.scene().render.depth = setup.depth;
+        host.scene().render.command = setup.command;
+        ASSERT_EQ(host.requestFrame(2), 0);
+        ASSERT_EQ(host.output().poisonCount(), 0);
+        const std::int32_t height = host.output().height();
+        std::vector<std::vector<std::uint8_t>> full;
+        for (std::int32_t y = 0; y < height; ++y) full.push_back(rowBytes(host.output(), y));
+        // Uninterrupted, the finished frame was reported once, whole.
+        ASSERT_FALSE(host.progressReports().empty());
+        EXPECT_EQ(host.progressReports().back().current, height);
+        EXPECT_EQ(host.progressReports().back().total, height);
+        EXPECT_TRUE(host.clean()) << host.report();
+
+        Interrupt atStart;
+        atStart.afterPolls = 1;
+        Interrupt middle;
+        middle.afterPolls = 2; // the first poll while workers run (or the last one, on a fast machine)
+        Interrupt afterLastRow;
+        afterLastRow.throughProgress = true;
+        afterLastRow.afterRows = height; // the finished frame's progress report answers "stop"
+        const Interrupt cases[] = {atStart, middle, afterLastRow};
+        const char* const names[] = {"at start", "middle", "after the last row"};
+        for (int c = 0; c < 3; ++c) {
+            SCOPED_TRACE(names[c]);
+            host.clearRecords();
+            host.setInterrupt(cases[c]);
+            EXPECT_EQ(host.requestFrame(2), kCancel);
+            const Rows rows = compareRows(host.output(), full);
+            EXPECT_EQ(rows.mixed, 0);
+            if (c == 0) {
+                EXPECT_EQ(rows.untouched, height); // no worker ever started
+                EXPECT_EQ(host.abortPolls(), 1);
+                EXPECT_TRUE(host.progressReports().empty());
+            }
+            if (c == 2) {
+                EXPECT_EQ(rows.finished, height);
+            }
+            EXPECT_TRUE(host.stopLatency().has_value());
+            EXPECT_TRUE(host.paramsBalanced());
+            EXPECT_TRUE(host.clean()) << host.report();
+        }
+        host.setInterrupt(Interrupt{});
+    }
+}
+
+// A host whose abort fails with its own error gets that error back; a host with no abort and no
+// progress callback gets the whole frame.
+TEST(HostInterrupt, FailingOrMissingCallbacks) {
+    SceneHost host(towerScene(64, 40));
+    host.start();
+    host.scene().render.depth = 32;
+    ASSERT_EQ(host.requestFrame(1), 0);
+    std::vector<std::vector<std::uint8_t>> full;
+    for (std::int32_t y = 0; y < host.output().height(); ++y) full.push_back(rowBytes(host.output(), y));
+
+    Interrupt failing;
+    failing.afterPolls = 1;
+    failing.answer = 515; // PF_Err_INVALID_CALLBACK
+    host.setInterrupt(failing);
+    EXPECT_EQ(host.requestFrame(1), 515);
+    EXPECT_TRUE(host.clean()) << host.report();
+
+    Interrupt none;
+    none.withoutCallbacks = true;
+    none.afterPolls = 1; // would stop the frame if the effect could ask
+    host.setInterrupt(none);
+    EXPECT_EQ(host.requestFrame(1), 0);
+    EXPECT_EQ(host.abortPolls(), 0);
+    const Rows rows = compareRows(host.output(), full);
+    EXPECT_EQ(rows.finished, host.output().height());
+    EXPECT_TRUE(host.clean()) << host.report();
+}
+
+// The stop is seen within a few milliseconds however long the frame: a frame that takes a while
+// (several times the poll interval) returns soon after the host asks, long before it would end.
+TEST(HostInterrupt, StopArrivesWithinMilliseconds) {
+    SceneHost host(towerScene(160, 100));
+    host.scene().render.depth = 32;
+    host.start();
+    const auto begin = std::chrono::steady_clock::now();
+    ASSERT_EQ(host.requestFrame(0), 0);
+    const auto whole = std::chrono::steady_clock::now() - begin;
+    if (whole < std::chrono::milliseconds(60))
+        GTEST_SKIP() << "the frame is too quick here to stop in between";
+
+    Interrupt soon;
+    soon.afterTime = std::chrono::duration_cast<std::chrono::microseconds>(whole / 10);
+    host.setInterrupt(soon);
+    const auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(host.requestFrame(0), kCancel);
+    const auto stopped = std::chrono::steady_clock::now() - start;
+    ASSERT_TRUE(host.stopLatency().has_value());
+    EXPECT_LT(stopped, whole / 2);
+    EXPECT_LT(*host.stopLatency(), whole / 4);
+    EXPECT_GT(host.output().poisonCount(), 0); // it really stopped part way
+    EXPECT_TRUE(host.clean()) << host.report();
+}
+
+} // namespace
+} // namespace nebulastra
