@@ -48,7 +48,9 @@ void workBand(FrameRun& run, RowWorker worker, const RowBand& band) {
         // Relaxed is enough: the flag carries no data, and a row more or less before it is seen
         // changes nothing but how much of a discarded frame was drawn.
         if (run.stop.load(std::memory_order_relaxed)) break;
-        worker(RowBand{y, y + 1, band.context});
+        RowBand row{y, y + 1, band.context};
+        row.context.stop = &run.stop;
+        worker(row);
         run.rowsDone.fetch_add(1, std::memory_order_relaxed);
     }
     const std::lock_guard<std::mutex> lock(run.mutex);

@@ -3,6 +3,7 @@
 // each, no work stealing. The calling thread only starts, watches and joins; it renders nothing
 // itself.
 
+#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
@@ -29,6 +30,10 @@ struct FrameContext {
     // originY + y) and is stored at column x of row y.
     int32_t originX, originY;
     const CloudField* field; // the kernel's one input, built from the frame's records
+    // Set while a frame runs on the row runner: a stop asked for part way through a row leaves the
+    // rest of that row unwritten (the frame is discarded), so the stop is seen within a few
+    // packets of pixels rather than a whole row. Null: every row is drawn to its end.
+    const std::atomic<bool>* stop = nullptr;
 };
 
 /// One worker's share of the rows, [firstRow, endRow), with its own copy of the context.

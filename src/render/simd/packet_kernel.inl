@@ -16,6 +16,7 @@
 // header is used, so nothing compiled for this instruction set can be picked by the linker for
 // code that runs on a CPU without it.
 
+#include <atomic>
 #include <cstdint>
 #if !defined(NEBULASTRA_ONE_LANE)
 #include <immintrin.h> // before lanes.h, which is included inside a namespace
@@ -255,6 +256,7 @@ void shadeBand(const RowBand& band, PixelRunStore store) {
         // Pointer-width arithmetic: y * rowbytes can exceed 2^31 on large deep frames.
         unsigned char* row = context.outputBase + static_cast<std::ptrdiff_t>(y) * context.rowbytes;
         for (int32_t x = 0; x < context.width; x += kLanes) {
+            if (context.stop != nullptr && context.stop->load(std::memory_order_relaxed)) return;
             const int32_t count = context.width - x < kLanes ? context.width - x : kLanes;
             shadePacket(context.originX + x, context.originY + y, count, *context.field, red, green, blue,
                         alpha);
