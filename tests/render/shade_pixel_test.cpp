@@ -113,6 +113,21 @@ TEST(ShadePixel, AmbientLightAloneEqualsCoverage) {
     EXPECT_GT(covered, 10);
 }
 
+TEST(ShadePixel, AThickCloudStopsTheMarchJustPastThreeTenthsOfAPercentTransmittance) {
+    // Thin steps through a thick cloud: the march ends on the first step that takes the
+    // transmittance below 0.3 %, so the coverage of every ray that stops lands just past 99.7 %,
+    // never far beyond (a later stop) and never short of it (an earlier one).
+    RenderSettings s = centreCloud();
+    s.qualitySteps = 512;
+    s.density = 10.0f;
+    int justPast = 0;
+    for (const Pixel& p : shadeAll(s)) {
+        EXPECT_LT(p.a, 0.9975f);
+        justPast += p.a > 0.997f;
+    }
+    EXPECT_GT(justPast, 20);
+}
+
 TEST(ShadePixel, CloudsAlongTheRayMixAndAnOpaqueOneHidesWhatIsBehind) {
     // The optical lengths are not weighted by transmittance: swapping a red cloud in front of a
     // blue one for one behind it keeps the colour mix (up to the sampling of the two clouds).
