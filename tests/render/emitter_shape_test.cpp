@@ -12,6 +12,7 @@
 
 #include "render/density_field.h"
 #include "render/emitter_shape.h"
+#include "render/noise/noise.h"
 #include "render_fixture.h"
 
 namespace nebulastra {
@@ -260,6 +261,39 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
         for (std::size_t i = 1; i < factors.size(); ++i)
             EXPECT_LE(factors[i - 1].second, factors[i].second + 1e-5f);
         EXPECT_GT(factors.back().second - factors.front().second, 0.05f);
+    }
+}
+
+// Each texture type as its recipe of the public noises (whose own values are pinned elsewhere):
+// the lookups, their offsets, scales, phases and seeds, and the weights that combine them.
+TEST(DensityField, TextureTypesFollowTheirRecipes) {
+    RenderSettings s = plainShapeSettings();
+    s.billowDetail = 3;
+    s.textureSeed = 41;
+    const PreparedFrame f = handPreparedFrame(s, kRadius);
+    const auto clamp01 = [](float v) { return std::min(std::max(v, 0.0f), 1.0f); };
+    for (int i = 0; i < 40; ++i) {
+        const float p[3] = {static_cast<float>(i % 8) * 3.1f - 9.0f, static_cast<float>(i / 8) * 2.7f - 5.0f,
+                            static_cast<float>(i % 5) * 1.9f};
+        const float t[3] = {p[0] * f.textureFrequency, p[1] * f.textureFrequency, p[2] * f.textureFrequency};
+        const float w = f.texturePhase;
+        const float main = fbmNoise4(t[0], t[1], t[2], w, 3, 41);
+        const float ridge = std::fabs(2.0f * main - 1.0f);
+        const float wisps =
+            fbmNoise4(t[0] * 3 + 1.7f, t[1] * 3 + 3.1f, t[2] * 3 + 0.9f, w * 1.3f + 5, 3, 41 + 50);
+        const float billows =
+            fbmNoise4(t[0] * 2.3f + 11, t[1] * 2.3f + 5, t[2] * 2.3f + 7, w * 1.3f + 3, 3, 41 + 70);
+        const float grain = gradientNoise4(t[0] * 4, t[1] * 4, t[2] * 4, w, 41 + 200);
+        const float a = clamp01((ridge - 0.35f) / 0.43f);
+        const float v = (1.0f - ridge) * 0.7f + (1.0f - std::fabs(2.0f * wisps - 1.0f)) * 0.3f;
+        const float expected[3] = {clamp01(v * v),
+                                   clamp01(1.0f - (0.6f * ridge + 0.4f * std::fabs(2.0f * billows - 1.0f))),
+                                   clamp01((1.0f - a * a * (3.0f - 2.0f * a)) * (0.75f + 0.25f * grain))};
+        for (int type = 1; type <= 3; ++type) {
+            s.textureType = static_cast<TextureType>(type);
+            EXPECT_NEAR(sampleTexture(p, s, f), expected[type - 1], 2e-6f)
+                << "type " << type << ", point " << i;
+        }
     }
 }
 
