@@ -35,6 +35,12 @@ typedef VI VM;
 
 #define NEBULASTRA_LANE static inline __attribute__((always_inline))
 
+// A hook where a lane mask decides whose results are used: nothing in the effect; the lane
+// occupancy benchmark (bench/lane_occupancy.cpp) defines it to count the lanes in use.
+#ifndef NEBULASTRA_LANE_PROBE
+#define NEBULASTRA_LANE_PROBE(site, mask) ((void)0)
+#endif
+
 NEBULASTRA_LANE VF splat(float x) { return VF{} + x; }
 NEBULASTRA_LANE VI splatI(int32_t x) { return VI{} + x; }
 NEBULASTRA_LANE VU splatU(uint32_t x) { return VU{} + x; }

@@ -90,6 +90,7 @@ static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit) {
             for (int c = 0; c < 3; ++c) batch[c][l] = inside ? q[c][first + l] : 0.0f;
             used[l] = inside ? -1 : 0;
         }
+        NEBULASTRA_LANE_PROBE(kShadowBatch, used);
         const VF d = shadowDensityLanes(field, batch, used);
         for (int l = 0; l < kLanes; ++l) density[first + l] = d[l];
     }
@@ -152,12 +153,14 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& 
     for (int32_t i = 0; i < mostSteps; ++i) {
         const VM active = marching & (splatI(i) < steps);
         if (!any(active)) break;
+        NEBULASTRA_LANE_PROBE(kMarchActive, active);
         const VF t = (static_cast<float>(i) + jitter) * dt + tNear;
         const VF p[3] = {ox + t * dx, oy + t * dy, oz + t * dz};
 
         const VF sigma = densityLanes(field, p, active, shares);
         const VM lit = active & (sigma > 1e-5f);
         if (!any(lit)) continue;
+        NEBULASTRA_LANE_PROBE(kMarchLit, lit);
 
         for (int32_t k = 0; k < emitterCount; ++k) {
             E[k] = select(lit & (shares[k] > 0.0f), E[k] + shares[k] * ds, E[k]);
