@@ -16,6 +16,12 @@
 #                 the scalar path's exact pixels (and whether the baseline did), and callgrind
 #                 instruction counts of the AVX2 path
 #                 next to the baseline's (valgrind cannot run AVX-512); builds the baseline first
+#   versus        frame 0 of each example at BENCH_PATHS_RESOLUTION (default half) through the same
+#                 render path of the baseline build and of this one, for every path both run,
+#                 alternating round by round: median user CPU and wall time, this build's speed-up
+#                 by user time, and whether both drew the same bytes; callgrind instruction counts
+#                 of both AVX2 paths unless BENCH_PATHS_INSTRUCTIONS=0. Meant with
+#                 BENCH_BASELINE=<an earlier commit of the SIMD kernel>
 #   calls         noise lookups per pixel (gradientNoise4, perlinNoise3) of the baseline build and
 #                 of the current scalar path, whose early-outs skip what cannot change a pixel:
 #                 callgrind's call counts for frame 0 of every example at quarter resolution
@@ -32,7 +38,8 @@
 # Environment: BENCH_RUNS (frame runs, and alternating rounds in paths; default 5), BENCH_REPS
 #   (micro repetitions, default 5), BENCH_SCALING_SCENE (the example also timed on one core,
 #   default single_white_cloud or else the first --scene), BENCH_BASELINE (commit, default
-#   6f78826), BENCH_PATHS_INSTRUCTIONS=0 (paths without callgrind).
+#   6f78826), BENCH_PATHS_INSTRUCTIONS=0 (paths without callgrind), BENCH_PATHS_RESOLUTION (full,
+#   half, third or quarter: the paths' timed frames; default full, quarter with --quick).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
 
@@ -45,7 +52,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --quick) quick=1 ;;
         --scene) shift; scenes+=("${1:?--scene needs a name}") ;;
-        micro|frames|instructions|baseline|paths|calls|summary) sections+=("$1") ;;
+        micro|frames|instructions|baseline|paths|versus|calls|summary) sections+=("$1") ;;
         all) sections+=(micro frames instructions) ;;
         -h|--help) usage; exit 0 ;;
         *) echo "error: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
@@ -64,8 +71,8 @@ resolution=full
 
 require_packages $NATIVE_PACKAGES jq
 wants frames && require_packages hyperfine util-linux
-wants paths && require_packages hyperfine
-{ wants instructions || wants calls || { wants paths && [ "${BENCH_PATHS_INSTRUCTIONS:-1}" != 0 ]; }; } &&
+{ wants paths || wants versus; } && require_packages hyperfine
+{ wants instructions || wants calls || { { wants paths || wants versus; } && [ "${BENCH_PATHS_INSTRUCTIONS:-1}" != 0 ]; }; } &&
     require_packages valgrind
 
 cd "$NEBULASTRA_ROOT"
@@ -79,7 +86,7 @@ done
 scaling_scene=${BENCH_SCALING_SCENE:-single_white_cloud}
 [[ " ${scenes[*]} " == *" $scaling_scene "* ]] || scaling_scene=${scenes[0]}
 
-if wants micro || wants frames || wants instructions || wants paths || wants calls; then
+if wants micro || wants frames || wants instructions || wants paths || wants versus || wants calls; then
     echo "=== build (linux preset)"
     build_preset linux >/dev/null
 fi
@@ -92,7 +99,7 @@ mkdir -p "$out/images"
 baseline_commit=${BENCH_BASELINE:-6f78826}
 baseline_dir=$out/baseline
 baseline_bin=$baseline_dir/build/linux/bin
-if wants baseline || wants paths || wants calls; then
+if wants baseline || wants paths || wants versus || wants calls; then
     want=$(git rev-parse --verify "$baseline_commit^{commit}")
     if [ -d "$baseline_dir" ] && [ "$(git -C "$baseline_dir" rev-parse HEAD 2>/dev/null)" != "$want" ]; then
         echo "=== baseline: $baseline_dir holds another commit; replacing it"
@@ -148,6 +155,7 @@ fi
 # baseline's pixels exactly, and finds the paths this processor refuses (the tool exits 2).
 paths_resolution=full
 [ $quick -eq 1 ] && paths_resolution=quarter
+paths_resolution=${BENCH_PATHS_RESOLUTION:-$paths_resolution}
 isa_paths=(scalar sse2 avx2 avx512)
 path_command() {  # path_command VARIANT SCENE: the command line, without the output file
     local variant=$1 scene=$2
@@ -200,6 +208,47 @@ if wants paths; then
                     $(path_command "$v" "$s") -o "$pout/cg_$v.exr" 2>"$cg.log" \
                     || { cat "$cg.log" >&2; exit 1; }
                 rm -f "$pout/cg_$v.exr"
+            done
+        fi
+    done
+fi
+
+# Each render path of the baseline build against the same path of this build, alternating.
+versus_resolution=${BENCH_PATHS_RESOLUTION:-half}
+if wants versus; then
+    vout=$out/versus
+    mkdir -p "$vout"
+    for s in "${scenes[@]}"; do
+        common=(examples/$s.json --frames 0 --resolution "$versus_resolution" --depth 32)
+        variants=()
+        for isa in "${isa_paths[@]}"; do
+            if "$baseline_bin/nebulastra-render" "${common[@]}" --isa "$isa" -o "$vout/${s}_${isa}_base.exr" 2>/dev/null &&
+                "$bin/nebulastra-render" "${common[@]}" --isa "$isa" -o "$vout/${s}_${isa}_new.exr" 2>/dev/null; then
+                variants+=("$isa")
+            fi
+        done
+        echo "=== versus: $s at $versus_resolution resolution, $runs alternating rounds of: ${variants[*]}"
+        for isa in "${variants[@]}"; do : >"$vout/${s}_${isa}_base.times"; : >"$vout/${s}_${isa}_new.times"; done
+        for ((r = 0; r < runs; r++)); do
+            for isa in "${variants[@]}"; do
+                for which in base new; do
+                    tool=$bin/nebulastra-render
+                    [ $which = base ] && tool=$baseline_bin/nebulastra-render
+                    hyperfine -N --style none --runs 1 --export-json "$vout/run.json" \
+                        "$tool ${common[*]} --isa $isa -o $vout/timed.exr" >/dev/null
+                    jq -r '.results[0] | "\(.times[0]) \(.user)"' "$vout/run.json" >>"$vout/${s}_${isa}_$which.times"
+                done
+            done
+        done
+        rm -f "$vout/run.json" "$vout/timed.exr"
+        if [ "${BENCH_PATHS_INSTRUCTIONS:-1}" != 0 ] && [[ " ${variants[*]} " == *" avx2 "* ]]; then
+            for which in base new; do
+                tool=$bin/nebulastra-render
+                [ $which = base ] && tool=$baseline_bin/nebulastra-render
+                echo "=== versus: instructions of $s, $which, avx2 (callgrind; slow)"
+                nice -n 19 valgrind --tool=callgrind --callgrind-out-file="$vout/callgrind_${s}_$which.out" \
+                    "$tool" "${common[@]}" --isa avx2 -o "$vout/cg.exr" 2>"$vout/cg.log" || { cat "$vout/cg.log" >&2; exit 1; }
+                rm -f "$vout/cg.exr" "$vout/cg.log"
             done
         fi
     done
@@ -323,6 +372,30 @@ if shows paths "$out/paths/${scenes[0]}_variants.txt"; then
             printf '%-20s %16s %16s %12s\n' "$s" "$b" "$a" "$ratio"
         done
     fi
+fi
+
+if shows versus "$out/versus/${scenes[0]}_avx2_new.times"; then
+    vout=$out/versus
+    # The median of a column of a times file (1 wall, 2 user).
+    vmedian() { sort -g -k"$2","$2" "$1" | awk -v c="$2" '{ v[NR] = $c } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+    echo
+    echo "baseline $(git rev-parse --short "$baseline_commit") against this build, frame 0 at $versus_resolution resolution," \
+        "$runs alternating rounds: median user (wall) seconds and speed-up by user time"
+    printf '%-20s %-7s %-16s %-16s %8s  %s\n' "example" "path" "baseline" "this build" "speed-up" "pixels"
+    for s in "${scenes[@]}"; do
+        for isa in "${isa_paths[@]}"; do
+            [ -s "$vout/${s}_${isa}_new.times" ] || continue
+            bu=$(vmedian "$vout/${s}_${isa}_base.times" 2) bw=$(vmedian "$vout/${s}_${isa}_base.times" 1)
+            nu=$(vmedian "$vout/${s}_${isa}_new.times" 2) nw=$(vmedian "$vout/${s}_${isa}_new.times" 1)
+            same="same bytes"
+            cmp -s "$vout/${s}_${isa}_base.exr" "$vout/${s}_${isa}_new.exr" || same="DIFFER"
+            awk -v s="$s" -v i="$isa" -v bu="$bu" -v bw="$bw" -v nu="$nu" -v nw="$nw" -v same="$same" 'BEGIN {
+                printf "%-20s %-7s %5.2f (%5.2f)    %5.2f (%5.2f)    %7.2fx  %s\n", s, i, bu, bw, nu, nw, bu / nu, same }'
+        done
+        b=$(instr "$vout/callgrind_${s}_base.out") n=$(instr "$vout/callgrind_${s}_new.out")
+        [ "$b" != "-" ] && [ "$n" != "-" ] && awk -v s="$s" -v b="${b% G}" -v n="${n% G}" 'BEGIN {
+            printf "%-20s avx2 instructions: baseline %.3f G, this build %.3f G (%.2fx fewer)\n", s, b, n, b / n }'
+    done
 fi
 
 if shows calls "$out/calls/${scenes[0]}_scalar.calls"; then
