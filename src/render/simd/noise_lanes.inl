@@ -27,45 +27,111 @@ NEBULASTRA_LANE VF lerpLanes(VF a, VF b, VF t) { return (b - a) * t + a; }
 /// The 31-bit hash as a float in [-0.5, 0.5): one gradient component.
 NEBULASTRA_LANE VF gradientComponentLanes(VU h) { return toFloat((VI)mixLanes(h)) * kTwoPowMinus31 - 0.5f; }
 
-NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed) {
+/// The lane from which a shared lattice cell is taken: the first of `live`, or lane 0 if none is.
+NEBULASTRA_LANE int referenceLane(uint32_t liveBits) { return liveBits != 0 ? __builtin_ctz(liveBits) : 0; }
+
+/// True when every lane of `liveBits` lies in the cell of lane `r` along each of the axes.
+NEBULASTRA_LANE bool sameCell(uint32_t liveBits, int r, VU cx, VU cy, VU cz) {
+    const VM same = (cx == cx[r]) & (cy == cy[r]) & (cz == cz[r]);
+    return (laneBits(same) & liveBits) == liveBits;
+}
+
+/// What the sixteen corners of one 4-D lattice cell contribute whatever the point inside it: the
+/// gradient components and the gradient's length, for corner c = i + 2j + 4k + 8l (the corner
+/// one cell further along x when i is 1, along y when j is 1 and so on).
+struct CellCorners4 {
+    float gx[16], gy[16], gz[16], gw[16], length[16];
+};
+
+/// The corners of cell (cx, cy, cz, cw), kLanes corners at a time, with the one-lookup
+/// arithmetic: each lane forms one corner's hash and gradient exactly as a lookup in that cell
+/// would.
+NEBULASTRA_LANE void cellCorners4(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t cw, uint32_t seedTerm,
+                                  CellCorners4& out) {
+    static_assert(16 % kLanes == 0, "the corners fill whole lane vectors");
+    for (int first = 0; first < 16; first += kLanes) {
+        const VU c = laneIndex() + static_cast<uint32_t>(first);
+        const VU h = (cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
+                     (cz + ((c >> 2) & 1u)) * kPrimeZ + ((cw + (c >> 3)) * kPrimeW + seedTerm);
+        const VF gx = gradientComponentLanes(h - kGradientSpacing);
+        const VF gy = gradientComponentLanes(h);
+        const VF gz = gradientComponentLanes(h + kGradientSpacing);
+        const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
+        const VF length = sqrtLanes(((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx));
+        __builtin_memcpy(out.gx + first, &gx, sizeof gx);
+        __builtin_memcpy(out.gy + first, &gy, sizeof gy);
+        __builtin_memcpy(out.gz + first, &gz, sizeof gz);
+        __builtin_memcpy(out.gw + first, &gw, sizeof gw);
+        __builtin_memcpy(out.length + first, &length, sizeof length);
+    }
+}
+
+/// gradientNoise4 for the lanes of `live`; other lanes return unspecified values. Most calls
+/// find all their lanes in one lattice cell (neighbouring pixels, and the low octaves above all):
+/// then the corners' hashes, gradients and lengths are formed once for the cell instead of once
+/// per lane, and each lane only dots its offset with them. Either way every lane performs the
+/// one-lookup operations on the same values, so the bits do not depend on which way was taken.
+NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM live) {
     VF fx, fy, fz, fw;
     const VU cx = latticeCellLanes(x, fx);
     const VU cy = latticeCellLanes(y, fy);
     const VU cz = latticeCellLanes(z, fz);
     const VU cw = latticeCellLanes(w, fw);
     const uint32_t seedTerm = (static_cast<uint32_t>(seed) + kNoise4SeedOffset) * kPrimeSeed;
-    // Each corner hash is a sum of one term per axis (wrapping), so the terms are formed once.
-    const VU hx[2] = {cx * kPrimeX, (cx + 1u) * kPrimeX};
-    const VU hy[2] = {cy * kPrimeY, (cy + 1u) * kPrimeY};
-    const VU hz[2] = {cz * kPrimeZ, (cz + 1u) * kPrimeZ};
-    const VU hw[2] = {cw * kPrimeW + seedTerm, (cw + 1u) * kPrimeW + seedTerm};
     const VF ox[2] = {fx, fx - 1.0f};
     const VF oy[2] = {fy, fy - 1.0f};
     const VF oz[2] = {fz, fz - 1.0f};
     const VF ow[2] = {fw, fw - 1.0f};
 
-    const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
-    VF zl[2];
-    for (int l = 0; l < 2; ++l) {
-        VF corner[2][2][2]; // [k][j][i]
-        for (int k = 0; k < 2; ++k) {
-            for (int j = 0; j < 2; ++j) {
-                for (int i = 0; i < 2; ++i) {
-                    const VU h = hx[i] + hy[j] + hz[k] + hw[l];
-                    const VF gx = gradientComponentLanes(h - kGradientSpacing);
-                    const VF gy = gradientComponentLanes(h);
-                    const VF gz = gradientComponentLanes(h + kGradientSpacing);
-                    const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
-                    const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
-                    const VF lengthSquared = ((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx);
-                    corner[k][j][i] = dot / sqrtLanes(lengthSquared);
+    VF corner[2][2][2][2]; // [l][k][j][i]
+    const uint32_t liveBits = laneBits(live);
+    const int r = referenceLane(liveBits);
+    if (sameCell(liveBits, r, cx, cy, cz) && (laneBits(cw == cw[r]) & liveBits) == liveBits) {
+        CellCorners4 shared;
+        cellCorners4(cx[r], cy[r], cz[r], cw[r], seedTerm, shared);
+        for (int l = 0; l < 2; ++l) {
+            for (int k = 0; k < 2; ++k) {
+                for (int j = 0; j < 2; ++j) {
+                    for (int i = 0; i < 2; ++i) {
+                        const int c = i + 2 * j + 4 * k + 8 * l;
+                        const VF dot = (ox[i] * shared.gx[c] + oy[j] * shared.gy[c]) +
+                                       (ow[l] * shared.gw[c] + oz[k] * shared.gz[c]);
+                        corner[l][k][j][i] = dot / shared.length[c];
+                    }
                 }
             }
         }
-        const VF a00 = lerpLanes(corner[0][0][0], corner[0][0][1], u);
-        const VF a10 = lerpLanes(corner[0][1][0], corner[0][1][1], u);
-        const VF a01 = lerpLanes(corner[1][0][0], corner[1][0][1], u);
-        const VF a11 = lerpLanes(corner[1][1][0], corner[1][1][1], u);
+    } else {
+        // Each corner hash is a sum of one term per axis (wrapping), so the terms are formed once.
+        const VU hx[2] = {cx * kPrimeX, (cx + 1u) * kPrimeX};
+        const VU hy[2] = {cy * kPrimeY, (cy + 1u) * kPrimeY};
+        const VU hz[2] = {cz * kPrimeZ, (cz + 1u) * kPrimeZ};
+        const VU hw[2] = {cw * kPrimeW + seedTerm, (cw + 1u) * kPrimeW + seedTerm};
+        for (int l = 0; l < 2; ++l) {
+            for (int k = 0; k < 2; ++k) {
+                for (int j = 0; j < 2; ++j) {
+                    for (int i = 0; i < 2; ++i) {
+                        const VU h = hx[i] + hy[j] + hz[k] + hw[l];
+                        const VF gx = gradientComponentLanes(h - kGradientSpacing);
+                        const VF gy = gradientComponentLanes(h);
+                        const VF gz = gradientComponentLanes(h + kGradientSpacing);
+                        const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
+                        const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
+                        const VF lengthSquared = ((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx);
+                        corner[l][k][j][i] = dot / sqrtLanes(lengthSquared);
+                    }
+                }
+            }
+        }
+    }
+
+    const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
+    VF zl[2];
+    for (int l = 0; l < 2; ++l) {
+        const VF a00 = lerpLanes(corner[l][0][0][0], corner[l][0][0][1], u);
+        const VF a10 = lerpLanes(corner[l][0][1][0], corner[l][0][1][1], u);
+        const VF a01 = lerpLanes(corner[l][1][0][0], corner[l][1][0][1], u);
+        const VF a11 = lerpLanes(corner[l][1][1][0], corner[l][1][1][1], u);
         const VF b0 = lerpLanes(a00, a10, v);
         const VF b1 = lerpLanes(a01, a11, v);
         zl[l] = lerpLanes(b0, b1, s);
@@ -151,12 +217,13 @@ NEBULASTRA_LANE float fbmWeight(int32_t octaves) {
     return weight;
 }
 
-static VF fbmLanes(VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed) {
+/// fbm for the lanes of `live`; other lanes return unspecified values.
+static VF fbmLanes(VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed, VM live) {
     if (octaves < 1) return splat(0.0f);
     VF sum = splat(0.0f);
     float weight = 0.0f, amplitude = 0.5f;
     for (int32_t octave = 0; octave < octaves; ++octave) {
-        const VF n = gradientNoise4Lanes(x, y, z, w, seed);
+        const VF n = gradientNoise4Lanes(x, y, z, w, seed, live);
         weight += amplitude;
         sum += n * amplitude;
         amplitude *= 0.5f;
