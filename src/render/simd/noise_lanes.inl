@@ -158,29 +158,74 @@ NEBULASTRA_LANE VF cornerDot3Lanes(VU cx, VU cy, VU cz, uint32_t seedTerm, VF dx
     return gradientSelectLanes(g, dx, dy, dz);
 }
 
-NEBULASTRA_LANE VF perlinNoise3Lanes(VF x, VF y, VF z, int32_t seed) {
+/// How each of the eight corners of one 3-D lattice cell (corner c = i + 2j + 4k) dots an offset
+/// with its gradient, the choice gradientSelect makes from the corner's gradient number: the
+/// offset components entering as u and v (indices into {x, x - 1, y, y - 1, z, z - 1}) and the
+/// sign bits that negate them.
+struct CellCorners3 {
+    int u[8], v[8];
+    uint32_t signU[8], signV[8];
+};
+
+/// The corners of cell (cx, cy, cz), their gradient numbers hashed kLanes corners at a time with
+/// the one-lookup arithmetic.
+NEBULASTRA_LANE void cellCorners3(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t seedTerm,
+                                  CellCorners3& out) {
+    uint32_t g[kLanes > 8 ? kLanes : 8];
+    for (int first = 0; first < 8; first += kLanes) {
+        const VU c = laneIndex() + static_cast<uint32_t>(first);
+        const VU m = mixLanes((cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
+                              (cz + ((c >> 2) & 1u)) * kPrimeZ + seedTerm);
+        const VU gc = (VU)truncateToInt(toFloat((VI)m) * kTwoPowMinus15) & 15u;
+        __builtin_memcpy(g + first, &gc, sizeof gc);
+    }
+    for (int c = 0; c < 8; ++c) {
+        const int i = c & 1, j = (c >> 1) & 1, k = c >> 2;
+        out.u[c] = g[c] < 8u ? i : 2 + j;
+        out.v[c] = g[c] < 4u ? 2 + j : ((g[c] & 13u) == 12u ? i : 4 + k);
+        out.signU[c] = (g[c] & 1u) << 31;
+        out.signV[c] = (g[c] & 2u) << 30;
+    }
+}
+
+/// perlinNoise3 for the lanes of `live`; other lanes return unspecified values. As with the 4-D
+/// noise, lanes that all lie in one cell share the corners' hashing and gradient choice.
+NEBULASTRA_LANE VF perlinNoise3Lanes(VF x, VF y, VF z, int32_t seed, VM live) {
     VF fx, fy, fz;
     const VU cx = latticeCellLanes(x, fx);
     const VU cy = latticeCellLanes(y, fy);
     const VU cz = latticeCellLanes(z, fz);
     const uint32_t s = static_cast<uint32_t>(seed) * kPrimeSeed;
     const VF gx = fx - 1.0f, gy = fy - 1.0f, gz = fz - 1.0f;
-    const VU cx1 = cx + 1u, cy1 = cy + 1u, cz1 = cz + 1u;
 
-    const VF c000 = cornerDot3Lanes(cx, cy, cz, s, fx, fy, fz);
-    const VF c100 = cornerDot3Lanes(cx1, cy, cz, s, gx, fy, fz);
-    const VF c010 = cornerDot3Lanes(cx, cy1, cz, s, fx, gy, fz);
-    const VF c110 = cornerDot3Lanes(cx1, cy1, cz, s, gx, gy, fz);
-    const VF c001 = cornerDot3Lanes(cx, cy, cz1, s, fx, fy, gz);
-    const VF c101 = cornerDot3Lanes(cx1, cy, cz1, s, gx, fy, gz);
-    const VF c011 = cornerDot3Lanes(cx, cy1, cz1, s, fx, gy, gz);
-    const VF c111 = cornerDot3Lanes(cx1, cy1, cz1, s, gx, gy, gz);
+    VF corner[8]; // corner i + 2j + 4k
+    const uint32_t liveBits = laneBits(live);
+    const int r = referenceLane(liveBits);
+    if (sameCell(liveBits, r, cx, cy, cz)) {
+        CellCorners3 shared;
+        cellCorners3(cx[r], cy[r], cz[r], s, shared);
+        const VF offset[6] = {fx, gx, fy, gy, fz, gz};
+        for (int c = 0; c < 8; ++c) {
+            corner[c] = floatOf(bitsOf(offset[shared.u[c]]) ^ shared.signU[c]) +
+                        floatOf(bitsOf(offset[shared.v[c]]) ^ shared.signV[c]);
+        }
+    } else {
+        const VU cx1 = cx + 1u, cy1 = cy + 1u, cz1 = cz + 1u;
+        corner[0] = cornerDot3Lanes(cx, cy, cz, s, fx, fy, fz);
+        corner[1] = cornerDot3Lanes(cx1, cy, cz, s, gx, fy, fz);
+        corner[2] = cornerDot3Lanes(cx, cy1, cz, s, fx, gy, fz);
+        corner[3] = cornerDot3Lanes(cx1, cy1, cz, s, gx, gy, fz);
+        corner[4] = cornerDot3Lanes(cx, cy, cz1, s, fx, fy, gz);
+        corner[5] = cornerDot3Lanes(cx1, cy, cz1, s, gx, fy, gz);
+        corner[6] = cornerDot3Lanes(cx, cy1, cz1, s, fx, gy, gz);
+        corner[7] = cornerDot3Lanes(cx1, cy1, cz1, s, gx, gy, gz);
+    }
 
     const VF u = fadeLanes(fx), v = fadeLanes(fy), w = fadeLanes(fz);
-    const VF a00 = lerpLanes(c000, c100, u);
-    const VF a10 = lerpLanes(c010, c110, u);
-    const VF a01 = lerpLanes(c001, c101, u);
-    const VF a11 = lerpLanes(c011, c111, u);
+    const VF a00 = lerpLanes(corner[0], corner[1], u);
+    const VF a10 = lerpLanes(corner[2], corner[3], u);
+    const VF a01 = lerpLanes(corner[4], corner[5], u);
+    const VF a11 = lerpLanes(corner[6], corner[7], u);
     const VF b0 = lerpLanes(a00, a10, v);
     const VF b1 = lerpLanes(a01, a11, v);
     return (lerpLanes(b0, b1, w) + 1.0f) * 0.5f;

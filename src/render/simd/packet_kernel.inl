@@ -129,7 +129,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
         for (int axis = 0; axis < 3; ++axis) {
             const noise_channels::Channel& c = noise_channels::kWarp[axis];
             shift[axis] = (perlinNoise3Lanes(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
-                                             offsetSeedScalar(field.billowSeed, c.seedOffset)) -
+                                             offsetSeedScalar(field.billowSeed, c.seedOffset), live) -
                            0.5f) *
                           warp;
         }
@@ -485,7 +485,8 @@ void gradientNoise4Batch(const float* x, const float* y, const float* z, const f
 void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out,
                        int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) {
-        return perlinNoise3Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), seed);
+        return perlinNoise3Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), seed,
+                                 laneIndex() < static_cast<uint32_t>(n));
     });
 }
 
