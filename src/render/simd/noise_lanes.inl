@@ -66,11 +66,19 @@ NEBULASTRA_LANE void cellCorners4(uint32_t cx, uint32_t cy, uint32_t cz, uint32_
     }
 }
 
-/// gradientNoise4 for the lanes of `live`; other lanes return unspecified values. Most calls
-/// find all their lanes in one lattice cell (neighbouring pixels, and the low octaves above all):
-/// then the corners' hashes, gradients and lengths are formed once for the cell instead of once
-/// per lane, and each lane only dots its offset with them. Either way every lane performs the
-/// one-lookup operations on the same values, so the bits do not depend on which way was taken.
+/// The most runs of lanes in distinct cells for which a 4-D lookup forms each cell's corners once
+/// and hands every lane its run's corners by selection. Each further run costs 16 / kLanes corner
+/// vectors and five selections per corner, against sixteen corner vectors with their square
+/// roots for one lookup per lane; the limits are the ones that rendered fastest (with one lane
+/// there is nothing to share).
+constexpr int kMaxSharedCells4 = kLanes >= 16 ? 4 : kLanes >= 8 ? 2 : kLanes > 1 ? 1 : 0;
+
+/// gradientNoise4 for the lanes of `live`; other lanes return unspecified values. Neighbouring
+/// pixels mostly lie in a few lattice cells (all in one in the low octaves): then the corners'
+/// hashes, gradients and lengths are formed once per cell instead of once per lane, and each lane
+/// takes its cell's gradients, dots its offset with them and divides by the length. Either way
+/// every lane performs the one-lookup operations on the same values, so the bits do not depend on
+/// which way was taken.
 NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM live) {
     VF fx, fy, fz, fw;
     const VU cx = latticeCellLanes(x, fx);
@@ -84,19 +92,43 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
     const VF ow[2] = {fw, fw - 1.0f};
 
     VF corner[2][2][2][2]; // [l][k][j][i]
+    // Neighbouring lanes mostly share their cell, so the lanes fall into runs of one cell each.
+    // Lanes outside `live` are given the first live lane's cell so that they split no run.
     const uint32_t liveBits = laneBits(live);
     const int r = referenceLane(liveBits);
-    if (sameCell(liveBits, r, cx, cy, cz) && (laneBits(cw == cw[r]) & liveBits) == liveBits) {
-        CellCorners4 shared;
-        cellCorners4(cx[r], cy[r], cz[r], cw[r], seedTerm, shared);
+    const VU mx = selectU(live, cx, splatU(cx[r])), my = selectU(live, cy, splatU(cy[r]));
+    const VU mz = selectU(live, cz, splatU(cz[r])), mw = selectU(live, cw, splatU(cw[r]));
+    const VM startsRun = (mx != previousLane(mx)) | (my != previousLane(my)) | (mz != previousLane(mz)) |
+                         (mw != previousLane(mw));
+    uint32_t starts = laneBits(startsRun) | 1u;
+    const int cells = __builtin_popcount(starts);
+    if (cells <= kMaxSharedCells4) {
+        // Run d takes the corners of the cell of its first lane q; later runs override earlier ones
+        // from their first lane on.
+        CellCorners4 shared[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
+        VM fromRun[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
+        for (int d = 0; d < cells; ++d, starts &= starts - 1u) {
+            const int q = __builtin_ctz(starts);
+            fromRun[d] = laneIndex() >= static_cast<uint32_t>(q);
+            cellCorners4(mx[q], my[q], mz[q], mw[q], seedTerm, shared[d]);
+        }
         for (int l = 0; l < 2; ++l) {
             for (int k = 0; k < 2; ++k) {
                 for (int j = 0; j < 2; ++j) {
                     for (int i = 0; i < 2; ++i) {
                         const int c = i + 2 * j + 4 * k + 8 * l;
-                        const VF dot = (ox[i] * shared.gx[c] + oy[j] * shared.gy[c]) +
-                                       (ow[l] * shared.gw[c] + oz[k] * shared.gz[c]);
-                        corner[l][k][j][i] = dot / shared.length[c];
+                        VF gx = splat(shared[0].gx[c]), gy = splat(shared[0].gy[c]);
+                        VF gz = splat(shared[0].gz[c]), gw = splat(shared[0].gw[c]);
+                        VF length = splat(shared[0].length[c]);
+                        for (int d = 1; d < cells; ++d) {
+                            gx = select(fromRun[d], splat(shared[d].gx[c]), gx);
+                            gy = select(fromRun[d], splat(shared[d].gy[c]), gy);
+                            gz = select(fromRun[d], splat(shared[d].gz[c]), gz);
+                            gw = select(fromRun[d], splat(shared[d].gw[c]), gw);
+                            length = select(fromRun[d], splat(shared[d].length[c]), length);
+                        }
+                        const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
+                        corner[l][k][j][i] = dot / length;
                     }
                 }
             }
