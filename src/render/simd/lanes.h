@@ -77,8 +77,10 @@ NEBULASTRA_LANE VU laneIndex() {
     return v;
 }
 
-/// Each lane takes the value of the lane before it; lane 0 keeps its own.
-NEBULASTRA_LANE VU previousLane(VU v) { return __builtin_shuffle(v, laneIndex() + (VU)(laneIndex() != 0u)); }
+/// Lane q's value in every lane.
+NEBULASTRA_LANE VU broadcastLane(VU v, int q) {
+    return __builtin_shuffle(v, splatU(static_cast<uint32_t>(q)));
+}
 
 NEBULASTRA_LANE VF select(VM m, VF a, VF b) { return m ? a : b; }
 NEBULASTRA_LANE VI selectI(VM m, VI a, VI b) { return m ? a : b; }

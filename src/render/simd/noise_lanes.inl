@@ -66,11 +66,11 @@ NEBULASTRA_LANE void cellCorners4(uint32_t cx, uint32_t cy, uint32_t cz, uint32_
     }
 }
 
-/// The most runs of lanes in distinct cells for which a 4-D lookup forms each cell's corners once
-/// and hands every lane its run's corners by selection. Each further run costs 16 / kLanes corner
-/// vectors and five selections per corner, against sixteen corner vectors with their square
-/// roots for one lookup per lane; the limits are the ones that rendered fastest (with one lane
-/// there is nothing to share).
+/// The most lattice cells for which a 4-D lookup over lanes forms each cell's corners once and
+/// hands every lane its cell's corners by selection. Each further cell costs 16 / kLanes corner
+/// vectors, five selections per corner and one more step of the search for the cells, against
+/// sixteen corner vectors with their square roots for one lookup per lane; the limits are the
+/// ones that rendered fastest (with one lane there is nothing to share).
 constexpr int kMaxSharedCells4 = kLanes >= 16 ? 4 : kLanes >= 8 ? 2 : kLanes > 1 ? 1 : 0;
 
 /// gradientNoise4 for the lanes of `live`; other lanes return unspecified values. Neighbouring
@@ -92,26 +92,27 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
     const VF ow[2] = {fw, fw - 1.0f};
 
     VF corner[2][2][2][2]; // [l][k][j][i]
-    // Neighbouring lanes mostly share their cell, so the lanes fall into runs of one cell each.
-    // Lanes outside `live` are given the first live lane's cell so that they split no run.
-    const uint32_t liveBits = laneBits(live);
-    const int r = referenceLane(liveBits);
-    const VU mx = selectU(live, cx, splatU(cx[r])), my = selectU(live, cy, splatU(cy[r]));
-    const VU mz = selectU(live, cz, splatU(cz[r])), mw = selectU(live, cw, splatU(cw[r]));
-    const VM startsRun = (mx != previousLane(mx)) | (my != previousLane(my)) | (mz != previousLane(mz)) |
-                         (mw != previousLane(mw));
-    uint32_t starts = laneBits(startsRun) | 1u;
-    const int cells = __builtin_popcount(starts);
-    if (cells <= kMaxSharedCells4) {
-        // Run d takes the corners of the cell of its first lane q; later runs override earlier ones
-        // from their first lane on.
+    // The distinct cells of the live lanes, while there are few: cell d is lane first[d]'s, and
+    // inCell[d] holds the lanes (live or not) in it. Lanes outside `live` do not count, since
+    // their coordinates may be anything. With live lanes left over after kMaxSharedCells4 cells,
+    // every lane makes its own lookup.
+    VM inCell[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
+    int first[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
+    int cells = 0;
+    uint32_t unassigned = laneBits(live);
+    while (unassigned != 0 && cells < kMaxSharedCells4) {
+        const int q = __builtin_ctz(unassigned);
+        const VM same = (cx == broadcastLane(cx, q)) & (cy == broadcastLane(cy, q)) &
+                        (cz == broadcastLane(cz, q)) & (cw == broadcastLane(cw, q));
+        inCell[cells] = same;
+        first[cells++] = q;
+        unassigned &= ~laneBits(same);
+    }
+    if (unassigned == 0 && cells > 0) {
+        // Each live lane takes the corners of its cell (other lanes in none take the first cell's).
         CellCorners4 shared[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
-        VM fromRun[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
-        for (int d = 0; d < cells; ++d, starts &= starts - 1u) {
-            const int q = __builtin_ctz(starts);
-            fromRun[d] = laneIndex() >= static_cast<uint32_t>(q);
-            cellCorners4(mx[q], my[q], mz[q], mw[q], seedTerm, shared[d]);
-        }
+        for (int d = 0; d < cells; ++d)
+            cellCorners4(cx[first[d]], cy[first[d]], cz[first[d]], cw[first[d]], seedTerm, shared[d]);
         for (int l = 0; l < 2; ++l) {
             for (int k = 0; k < 2; ++k) {
                 for (int j = 0; j < 2; ++j) {
@@ -121,11 +122,11 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
                         VF gz = splat(shared[0].gz[c]), gw = splat(shared[0].gw[c]);
                         VF length = splat(shared[0].length[c]);
                         for (int d = 1; d < cells; ++d) {
-                            gx = select(fromRun[d], splat(shared[d].gx[c]), gx);
-                            gy = select(fromRun[d], splat(shared[d].gy[c]), gy);
-                            gz = select(fromRun[d], splat(shared[d].gz[c]), gz);
-                            gw = select(fromRun[d], splat(shared[d].gw[c]), gw);
-                            length = select(fromRun[d], splat(shared[d].length[c]), length);
+                            gx = select(inCell[d], splat(shared[d].gx[c]), gx);
+                            gy = select(inCell[d], splat(shared[d].gy[c]), gy);
+                            gz = select(inCell[d], splat(shared[d].gz[c]), gz);
+                            gw = select(inCell[d], splat(shared[d].gw[c]), gw);
+                            length = select(inCell[d], splat(shared[d].length[c]), length);
                         }
                         const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
                         corner[l][k][j][i] = dot / length;
