@@ -14,11 +14,12 @@ namespace {
 
 struct Walker {
     float x = 0.13f, y = -2.71f, z = 5.37f, w = 0.29f;
+    float stride = 1.0f;
     void step() {
-        x += 0.3719f;
-        y += 0.2113f;
-        z -= 0.1571f;
-        w += 0.0137f;
+        x += 0.3719f * stride;
+        y += 0.2113f * stride;
+        z -= 0.1571f * stride;
+        w += 0.0137f * stride;
         if (x > 64.0f) {
             x -= 128.0f;
         }
@@ -78,8 +79,9 @@ constexpr int kBatch = 1024;
 
 struct BatchInputs {
     std::vector<float> x, y, z, w, out;
-    BatchInputs() : x(kBatch), y(kBatch), z(kBatch), w(kBatch), out(kBatch) {
+    explicit BatchInputs(float stride = 1.0f) : x(kBatch), y(kBatch), z(kBatch), w(kBatch), out(kBatch) {
         Walker p;
+        p.stride = stride;
         for (int i = 0; i < kBatch; ++i, p.step()) {
             x[i] = p.x;
             y[i] = p.y;
@@ -124,6 +126,44 @@ void BM_PerlinNoise3Batch(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * kBatch);
 }
 BENCHMARK(BM_PerlinNoise3Batch)->DenseRange(0, 3);
+
+// The batch noises on lookups as close together as neighbouring pixels' (stride in hundredths of
+// the walk above): runs of lanes fall in one or a few lattice cells, as in a rendered frame.
+void BM_GradientNoise4BatchClustered(benchmark::State& state) {
+    const Isa isa = static_cast<Isa>(state.range(0));
+    if (!isaSupported(isa, readCpuFeatures())) {
+        state.SkipWithError("not supported by this CPU");
+        return;
+    }
+    state.SetLabel(isaName(isa));
+    const BatchNoise noise = batchNoiseFor(isa);
+    BatchInputs in(static_cast<float>(state.range(1)) / 100.0f);
+    for (auto _ : state) {
+        noise.gradientNoise4(in.x.data(), in.y.data(), in.z.data(), in.w.data(), 200, in.out.data(), kBatch);
+        benchmark::DoNotOptimize(in.out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kBatch);
+}
+BENCHMARK(BM_GradientNoise4BatchClustered)->ArgsProduct({{1, 2, 3}, {3, 10, 30}});
+
+void BM_PerlinNoise3BatchClustered(benchmark::State& state) {
+    const Isa isa = static_cast<Isa>(state.range(0));
+    if (!isaSupported(isa, readCpuFeatures())) {
+        state.SkipWithError("not supported by this CPU");
+        return;
+    }
+    state.SetLabel(isaName(isa));
+    const BatchNoise noise = batchNoiseFor(isa);
+    BatchInputs in(static_cast<float>(state.range(1)) / 100.0f);
+    for (auto _ : state) {
+        noise.perlinNoise3(in.x.data(), in.y.data(), in.z.data(), 71, in.out.data(), kBatch);
+        benchmark::DoNotOptimize(in.out.data());
+        benchmark::ClobberMemory();
+    }
+    state.SetItemsProcessed(state.iterations() * kBatch);
+}
+BENCHMARK(BM_PerlinNoise3BatchClustered)->ArgsProduct({{1, 2, 3}, {3, 10, 30}});
 
 } // namespace
 } // namespace nebulastra

@@ -19,7 +19,8 @@ NEBULASTRA_LANE VF edgeProfileLanes(VF s, const CloudField& field, VM mask) {
     return q;
 }
 
-static VF textureLanes(const TextureField& texture, const VF p[3]) {
+/// The texture value for the lanes of `live`; other lanes return unspecified values.
+static VF textureLanes(const TextureField& texture, const VF p[3], VM live) {
     const VF tx = p[0] * texture.frequency;
     const VF ty = p[1] * texture.frequency;
     const VF tz = p[2] * texture.frequency;
@@ -27,21 +28,21 @@ static VF textureLanes(const TextureField& texture, const VF p[3]) {
     const int32_t octaves = texture.octaves;
     const int32_t seed = texture.seed;
 
-    const VF main = fbmLanes(tx, ty, tz, w, octaves, seed);
+    const VF main = fbmLanes(tx, ty, tz, w, octaves, seed, live);
     const VF ridge = absLanes(2.0f * main - 1.0f);
     switch (texture.type) {
     case TextureType::Billows: {
         const noise_channels::Channel& c = noise_channels::kTextureBillows;
         const VF second =
             fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
-                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
+                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset), live);
         return clampLanes(1.0f - (0.6f * ridge + 0.4f * absLanes(2.0f * second - 1.0f)), 0.0f, 1.0f);
     }
     case TextureType::Erosion: {
         const VF a = clampLanes((ridge - 0.35f) * 2.3255816f, 0.0f, 1.0f);
         const noise_channels::Channel& c = noise_channels::kTextureGrain;
         const VF grain = gradientNoise4Lanes(tx * c.scale, ty * c.scale, tz * c.scale, w,
-                                             offsetSeedScalar(seed, c.seedOffset));
+                                             offsetSeedScalar(seed, c.seedOffset), live);
         const VF a2 = a * a;
         const VF value = 0.25f * grain - (0.75f - 0.5f * a) * a2 * grain + 0.75f - (2.25f - 1.5f * a) * a2;
         return clampLanes(value, 0.0f, 1.0f);
@@ -51,7 +52,7 @@ static VF textureLanes(const TextureField& texture, const VF p[3]) {
         const noise_channels::Channel& c = noise_channels::kTextureWisps;
         const VF second =
             fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
-                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset));
+                     w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset), live);
         const VF v = (1.0f - ridge) * 0.7f + (1.0f - absLanes(2.0f * second - 1.0f)) * 0.3f;
         return clampLanes(v * v, 0.0f, 1.0f);
     }
@@ -77,7 +78,7 @@ static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF sha
         const VF detail = fbmLanes(shape.lx * f * kDetail.scale + kEmitterStep[0] * kf + kDetail.offset[0],
                                    shape.ly * f * kDetail.scale + kEmitterStep[1] * kf + kDetail.offset[1],
                                    shape.lz * f * kDetail.scale + kEmitterStep[2] * kf + kDetail.offset[2],
-                                   detailPhase, field.billowOctaves, detailSeed);
+                                   detailPhase, field.billowOctaves, detailSeed, inside);
         const VF rho = (detail * 0.65f + 0.55f) * q * field.opacity[k] * field.densityScale[k];
         const VM adds = inside & (rho > 1e-5f);
         shares[k] = select(adds, rho, splat(0.0f));
@@ -87,7 +88,7 @@ static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF sha
     if (field.texture.enabled) {
         const VM textured = active & (total > 1e-6f);
         if (any(textured)) {
-            const VF tau = textureLanes(field.texture, p);
+            const VF tau = textureLanes(field.texture, p, textured);
             const VF m = maxLanes(
                 splat(0.0f), (tau - 0.5f) * field.texture.contrast * field.texture.strength * 0.7f + 1.0f);
             total = select(textured, total * m, total);

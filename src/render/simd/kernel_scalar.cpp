@@ -31,11 +31,11 @@ constexpr VM kAll = {-1};
 uint32_t hashMix(uint32_t a) { return simd_scalar::mixLanes(VU{a})[0]; }
 
 float gradientNoise4(float x, float y, float z, float w, int32_t seed) {
-    return simd_scalar::gradientNoise4Lanes(one(x), one(y), one(z), one(w), seed)[0];
+    return simd_scalar::gradientNoise4Lanes(one(x), one(y), one(z), one(w), seed, kAll)[0];
 }
 
 float perlinNoise3(float x, float y, float z, int32_t seed) {
-    return simd_scalar::perlinNoise3Lanes(one(x), one(y), one(z), seed)[0];
+    return simd_scalar::perlinNoise3Lanes(one(x), one(y), one(z), seed, kAll)[0];
 }
 
 void nextOctave(float& x, float& y, float& z, float& w, int32_t& seed) {
@@ -47,11 +47,11 @@ void nextOctave(float& x, float& y, float& z, float& w, int32_t& seed) {
 float shapeOctave(NoiseShape shape, float n) { return simd_scalar::shapeOctaveLanes(shape, one(n))[0]; }
 
 float fbmNoise4(float x, float y, float z, float w, int32_t octaves, int32_t seed) {
-    return simd_scalar::fbmLanes(one(x), one(y), one(z), one(w), octaves, seed)[0];
+    return simd_scalar::fbmLanes(one(x), one(y), one(z), one(w), octaves, seed, kAll)[0];
 }
 
 float shapedFbmNoise4(NoiseShape shape, float x, float y, float z, float w, int32_t octaves, int32_t seed) {
-    return simd_scalar::fbmLanes(one(x), one(y), one(z), one(w), octaves, seed, shape)[0];
+    return simd_scalar::fbmLanes(one(x), one(y), one(z), one(w), octaves, seed, kAll, shape)[0];
 }
 
 namespace noise_internal {
@@ -78,7 +78,7 @@ float edgeProfile(float s, const CloudField& field) {
 
 float textureAt(const TextureField& texture, const float p[3]) {
     const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
-    return simd_scalar::textureLanes(texture, at)[0];
+    return simd_scalar::textureLanes(texture, at, kAll)[0];
 }
 
 float sampleCloudDensity(const float p[3], const RenderSettings& settings, const PreparedFrame& prepared,

@@ -70,6 +70,35 @@ NEBULASTRA_LANE bool any(VM m) {
 #endif
 }
 
+/// Bit l set where lane l of the mask is set.
+NEBULASTRA_LANE uint32_t laneBits(VM m) {
+#if defined(NEBULASTRA_ONE_LANE)
+    return m[0] != 0 ? 1u : 0u;
+#elif defined(__AVX512F__)
+    return _mm512_test_epi32_mask((__m512i)m, (__m512i)m);
+#elif defined(__AVX2__)
+    return static_cast<uint32_t>(_mm256_movemask_ps((__m256)m));
+#elif defined(__SSE2__)
+    return static_cast<uint32_t>(_mm_movemask_ps((__m128)m));
+#else
+    uint32_t bits = 0;
+    for (int l = 0; l < kLanes; ++l) bits |= (m[l] != 0 ? 1u : 0u) << l;
+    return bits;
+#endif
+}
+
+/// The lane numbers 0, 1, ..., kLanes - 1.
+NEBULASTRA_LANE VU laneIndex() {
+    VU v = {};
+    for (int l = 0; l < kLanes; ++l) v[l] = static_cast<uint32_t>(l);
+    return v;
+}
+
+/// Lane q's value in every lane.
+NEBULASTRA_LANE VU broadcastLane(VU v, int q) {
+    return splatU(v[q]); // portable: clang has no __builtin_shuffle
+}
+
 NEBULASTRA_LANE VF select(VM m, VF a, VF b) { return m ? a : b; }
 NEBULASTRA_LANE VI selectI(VM m, VI a, VI b) { return m ? a : b; }
 NEBULASTRA_LANE VU selectU(VM m, VU a, VU b) { return m ? a : b; }

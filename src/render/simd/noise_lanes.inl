@@ -27,45 +27,146 @@ NEBULASTRA_LANE VF lerpLanes(VF a, VF b, VF t) { return (b - a) * t + a; }
 /// The 31-bit hash as a float in [-0.5, 0.5): one gradient component.
 NEBULASTRA_LANE VF gradientComponentLanes(VU h) { return toFloat((VI)mixLanes(h)) * kTwoPowMinus31 - 0.5f; }
 
-NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed) {
+/// The lane from which a shared lattice cell is taken: the first of `live`, or lane 0 if none is.
+NEBULASTRA_LANE int referenceLane(uint32_t liveBits) { return liveBits != 0 ? __builtin_ctz(liveBits) : 0; }
+
+/// True when every lane of `liveBits` lies in the cell of lane `r` along each of the axes.
+NEBULASTRA_LANE bool sameCell(uint32_t liveBits, int r, VU cx, VU cy, VU cz) {
+    const VM same = (cx == cx[r]) & (cy == cy[r]) & (cz == cz[r]);
+    return (laneBits(same) & liveBits) == liveBits;
+}
+
+/// What the sixteen corners of one 4-D lattice cell contribute whatever the point inside it: the
+/// gradient components and the gradient's length, for corner c = i + 2j + 4k + 8l (the corner
+/// one cell further along x when i is 1, along y when j is 1 and so on).
+struct CellCorners4 {
+    float gx[16], gy[16], gz[16], gw[16], length[16];
+};
+
+/// The corners of cell (cx, cy, cz, cw), kLanes corners at a time, with the one-lookup
+/// arithmetic: each lane forms one corner's hash and gradient exactly as a lookup in that cell
+/// would.
+NEBULASTRA_LANE void cellCorners4(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t cw, uint32_t seedTerm,
+                                  CellCorners4& out) {
+    static_assert(16 % kLanes == 0, "the corners fill whole lane vectors");
+    for (int first = 0; first < 16; first += kLanes) {
+        const VU c = laneIndex() + static_cast<uint32_t>(first);
+        const VU h = (cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
+                     (cz + ((c >> 2) & 1u)) * kPrimeZ + ((cw + (c >> 3)) * kPrimeW + seedTerm);
+        const VF gx = gradientComponentLanes(h - kGradientSpacing);
+        const VF gy = gradientComponentLanes(h);
+        const VF gz = gradientComponentLanes(h + kGradientSpacing);
+        const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
+        const VF length = sqrtLanes(((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx));
+        __builtin_memcpy(out.gx + first, &gx, sizeof gx);
+        __builtin_memcpy(out.gy + first, &gy, sizeof gy);
+        __builtin_memcpy(out.gz + first, &gz, sizeof gz);
+        __builtin_memcpy(out.gw + first, &gw, sizeof gw);
+        __builtin_memcpy(out.length + first, &length, sizeof length);
+    }
+}
+
+/// The most lattice cells for which a 4-D lookup over lanes forms each cell's corners once and
+/// hands every lane its cell's corners by selection. Each further cell costs 16 / kLanes corner
+/// vectors, five selections per corner and one more step of the search for the cells, against
+/// sixteen corner vectors with their square roots for one lookup per lane; the limits are the
+/// ones that rendered fastest (with one lane there is nothing to share).
+constexpr int kMaxSharedCells4 = kLanes >= 16 ? 4 : kLanes >= 8 ? 2 : kLanes > 1 ? 1 : 0;
+
+/// gradientNoise4 for the lanes of `live`; other lanes return unspecified values. Neighbouring
+/// pixels mostly lie in a few lattice cells (all in one in the low octaves): then the corners'
+/// hashes, gradients and lengths are formed once per cell instead of once per lane, and each lane
+/// takes its cell's gradients, dots its offset with them and divides by the length. Either way
+/// every lane performs the one-lookup operations on the same values, so the bits do not depend on
+/// which way was taken.
+NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM live) {
     VF fx, fy, fz, fw;
     const VU cx = latticeCellLanes(x, fx);
     const VU cy = latticeCellLanes(y, fy);
     const VU cz = latticeCellLanes(z, fz);
     const VU cw = latticeCellLanes(w, fw);
     const uint32_t seedTerm = (static_cast<uint32_t>(seed) + kNoise4SeedOffset) * kPrimeSeed;
-    // Each corner hash is a sum of one term per axis (wrapping), so the terms are formed once.
-    const VU hx[2] = {cx * kPrimeX, (cx + 1u) * kPrimeX};
-    const VU hy[2] = {cy * kPrimeY, (cy + 1u) * kPrimeY};
-    const VU hz[2] = {cz * kPrimeZ, (cz + 1u) * kPrimeZ};
-    const VU hw[2] = {cw * kPrimeW + seedTerm, (cw + 1u) * kPrimeW + seedTerm};
     const VF ox[2] = {fx, fx - 1.0f};
     const VF oy[2] = {fy, fy - 1.0f};
     const VF oz[2] = {fz, fz - 1.0f};
     const VF ow[2] = {fw, fw - 1.0f};
 
-    const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
-    VF zl[2];
-    for (int l = 0; l < 2; ++l) {
-        VF corner[2][2][2]; // [k][j][i]
-        for (int k = 0; k < 2; ++k) {
-            for (int j = 0; j < 2; ++j) {
-                for (int i = 0; i < 2; ++i) {
-                    const VU h = hx[i] + hy[j] + hz[k] + hw[l];
-                    const VF gx = gradientComponentLanes(h - kGradientSpacing);
-                    const VF gy = gradientComponentLanes(h);
-                    const VF gz = gradientComponentLanes(h + kGradientSpacing);
-                    const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
-                    const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
-                    const VF lengthSquared = ((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx);
-                    corner[k][j][i] = dot / sqrtLanes(lengthSquared);
+    NEBULASTRA_LANE_PROBE(kNoise4, live);
+    VF corner[2][2][2][2]; // [l][k][j][i]
+    // The distinct cells of the live lanes, while there are few: cell d is lane first[d]'s, and
+    // inCell[d] holds the lanes (live or not) in it. Lanes outside `live` do not count, since
+    // their coordinates may be anything. With live lanes left over after kMaxSharedCells4 cells,
+    // every lane makes its own lookup.
+    VM inCell[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
+    int first[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
+    int cells = 0;
+    uint32_t unassigned = laneBits(live);
+    while (unassigned != 0 && cells < kMaxSharedCells4) {
+        const int q = __builtin_ctz(unassigned);
+        const VM same = (cx == broadcastLane(cx, q)) & (cy == broadcastLane(cy, q)) &
+                        (cz == broadcastLane(cz, q)) & (cw == broadcastLane(cw, q));
+        inCell[cells] = same;
+        first[cells++] = q;
+        unassigned &= ~laneBits(same);
+    }
+    if (unassigned == 0 && cells > 0) {
+        NEBULASTRA_LANE_PROBE(kNoise4Shared, live);
+        // Each live lane takes the corners of its cell (other lanes in none take the first cell's).
+        CellCorners4 shared[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
+        for (int d = 0; d < cells; ++d)
+            cellCorners4(cx[first[d]], cy[first[d]], cz[first[d]], cw[first[d]], seedTerm, shared[d]);
+        for (int l = 0; l < 2; ++l) {
+            for (int k = 0; k < 2; ++k) {
+                for (int j = 0; j < 2; ++j) {
+                    for (int i = 0; i < 2; ++i) {
+                        const int c = i + 2 * j + 4 * k + 8 * l;
+                        VF gx = splat(shared[0].gx[c]), gy = splat(shared[0].gy[c]);
+                        VF gz = splat(shared[0].gz[c]), gw = splat(shared[0].gw[c]);
+                        VF length = splat(shared[0].length[c]);
+                        for (int d = 1; d < cells; ++d) {
+                            gx = select(inCell[d], splat(shared[d].gx[c]), gx);
+                            gy = select(inCell[d], splat(shared[d].gy[c]), gy);
+                            gz = select(inCell[d], splat(shared[d].gz[c]), gz);
+                            gw = select(inCell[d], splat(shared[d].gw[c]), gw);
+                            length = select(inCell[d], splat(shared[d].length[c]), length);
+                        }
+                        const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
+                        corner[l][k][j][i] = dot / length;
+                    }
                 }
             }
         }
-        const VF a00 = lerpLanes(corner[0][0][0], corner[0][0][1], u);
-        const VF a10 = lerpLanes(corner[0][1][0], corner[0][1][1], u);
-        const VF a01 = lerpLanes(corner[1][0][0], corner[1][0][1], u);
-        const VF a11 = lerpLanes(corner[1][1][0], corner[1][1][1], u);
+    } else {
+        // Each corner hash is a sum of one term per axis (wrapping), so the terms are formed once.
+        const VU hx[2] = {cx * kPrimeX, (cx + 1u) * kPrimeX};
+        const VU hy[2] = {cy * kPrimeY, (cy + 1u) * kPrimeY};
+        const VU hz[2] = {cz * kPrimeZ, (cz + 1u) * kPrimeZ};
+        const VU hw[2] = {cw * kPrimeW + seedTerm, (cw + 1u) * kPrimeW + seedTerm};
+        for (int l = 0; l < 2; ++l) {
+            for (int k = 0; k < 2; ++k) {
+                for (int j = 0; j < 2; ++j) {
+                    for (int i = 0; i < 2; ++i) {
+                        const VU h = hx[i] + hy[j] + hz[k] + hw[l];
+                        const VF gx = gradientComponentLanes(h - kGradientSpacing);
+                        const VF gy = gradientComponentLanes(h);
+                        const VF gz = gradientComponentLanes(h + kGradientSpacing);
+                        const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
+                        const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
+                        const VF lengthSquared = ((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx);
+                        corner[l][k][j][i] = dot / sqrtLanes(lengthSquared);
+                    }
+                }
+            }
+        }
+    }
+
+    const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
+    VF zl[2];
+    for (int l = 0; l < 2; ++l) {
+        const VF a00 = lerpLanes(corner[l][0][0][0], corner[l][0][0][1], u);
+        const VF a10 = lerpLanes(corner[l][0][1][0], corner[l][0][1][1], u);
+        const VF a01 = lerpLanes(corner[l][1][0][0], corner[l][1][0][1], u);
+        const VF a11 = lerpLanes(corner[l][1][1][0], corner[l][1][1][1], u);
         const VF b0 = lerpLanes(a00, a10, v);
         const VF b1 = lerpLanes(a01, a11, v);
         zl[l] = lerpLanes(b0, b1, s);
@@ -92,29 +193,76 @@ NEBULASTRA_LANE VF cornerDot3Lanes(VU cx, VU cy, VU cz, uint32_t seedTerm, VF dx
     return gradientSelectLanes(g, dx, dy, dz);
 }
 
-NEBULASTRA_LANE VF perlinNoise3Lanes(VF x, VF y, VF z, int32_t seed) {
+/// How each of the eight corners of one 3-D lattice cell (corner c = i + 2j + 4k) dots an offset
+/// with its gradient, the choice gradientSelect makes from the corner's gradient number: the
+/// offset components entering as u and v (indices into {x, x - 1, y, y - 1, z, z - 1}) and the
+/// sign bits that negate them.
+struct CellCorners3 {
+    int u[8], v[8];
+    uint32_t signU[8], signV[8];
+};
+
+/// The corners of cell (cx, cy, cz), their gradient numbers hashed kLanes corners at a time with
+/// the one-lookup arithmetic.
+NEBULASTRA_LANE void cellCorners3(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t seedTerm,
+                                  CellCorners3& out) {
+    uint32_t g[kLanes > 8 ? kLanes : 8];
+    for (int first = 0; first < 8; first += kLanes) {
+        const VU c = laneIndex() + static_cast<uint32_t>(first);
+        const VU m = mixLanes((cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
+                              (cz + ((c >> 2) & 1u)) * kPrimeZ + seedTerm);
+        const VU gc = (VU)truncateToInt(toFloat((VI)m) * kTwoPowMinus15) & 15u;
+        __builtin_memcpy(g + first, &gc, sizeof gc);
+    }
+    for (int c = 0; c < 8; ++c) {
+        const int i = c & 1, j = (c >> 1) & 1, k = c >> 2;
+        out.u[c] = g[c] < 8u ? i : 2 + j;
+        out.v[c] = g[c] < 4u ? 2 + j : ((g[c] & 13u) == 12u ? i : 4 + k);
+        out.signU[c] = (g[c] & 1u) << 31;
+        out.signV[c] = (g[c] & 2u) << 30;
+    }
+}
+
+/// perlinNoise3 for the lanes of `live`; other lanes return unspecified values. As with the 4-D
+/// noise, lanes that all lie in one cell share the corners' hashing and gradient choice.
+NEBULASTRA_LANE VF perlinNoise3Lanes(VF x, VF y, VF z, int32_t seed, VM live) {
     VF fx, fy, fz;
     const VU cx = latticeCellLanes(x, fx);
     const VU cy = latticeCellLanes(y, fy);
     const VU cz = latticeCellLanes(z, fz);
     const uint32_t s = static_cast<uint32_t>(seed) * kPrimeSeed;
     const VF gx = fx - 1.0f, gy = fy - 1.0f, gz = fz - 1.0f;
-    const VU cx1 = cx + 1u, cy1 = cy + 1u, cz1 = cz + 1u;
 
-    const VF c000 = cornerDot3Lanes(cx, cy, cz, s, fx, fy, fz);
-    const VF c100 = cornerDot3Lanes(cx1, cy, cz, s, gx, fy, fz);
-    const VF c010 = cornerDot3Lanes(cx, cy1, cz, s, fx, gy, fz);
-    const VF c110 = cornerDot3Lanes(cx1, cy1, cz, s, gx, gy, fz);
-    const VF c001 = cornerDot3Lanes(cx, cy, cz1, s, fx, fy, gz);
-    const VF c101 = cornerDot3Lanes(cx1, cy, cz1, s, gx, fy, gz);
-    const VF c011 = cornerDot3Lanes(cx, cy1, cz1, s, fx, gy, gz);
-    const VF c111 = cornerDot3Lanes(cx1, cy1, cz1, s, gx, gy, gz);
+    VF corner[8]; // corner i + 2j + 4k
+    const uint32_t liveBits = laneBits(live);
+    const int r = referenceLane(liveBits);
+    NEBULASTRA_LANE_PROBE(kNoise3, live);
+    if (sameCell(liveBits, r, cx, cy, cz)) {
+        NEBULASTRA_LANE_PROBE(kNoise3Shared, live);
+        CellCorners3 shared;
+        cellCorners3(cx[r], cy[r], cz[r], s, shared);
+        const VF offset[6] = {fx, gx, fy, gy, fz, gz};
+        for (int c = 0; c < 8; ++c) {
+            corner[c] = floatOf(bitsOf(offset[shared.u[c]]) ^ shared.signU[c]) +
+                        floatOf(bitsOf(offset[shared.v[c]]) ^ shared.signV[c]);
+        }
+    } else {
+        const VU cx1 = cx + 1u, cy1 = cy + 1u, cz1 = cz + 1u;
+        corner[0] = cornerDot3Lanes(cx, cy, cz, s, fx, fy, fz);
+        corner[1] = cornerDot3Lanes(cx1, cy, cz, s, gx, fy, fz);
+        corner[2] = cornerDot3Lanes(cx, cy1, cz, s, fx, gy, fz);
+        corner[3] = cornerDot3Lanes(cx1, cy1, cz, s, gx, gy, fz);
+        corner[4] = cornerDot3Lanes(cx, cy, cz1, s, fx, fy, gz);
+        corner[5] = cornerDot3Lanes(cx1, cy, cz1, s, gx, fy, gz);
+        corner[6] = cornerDot3Lanes(cx, cy1, cz1, s, fx, gy, gz);
+        corner[7] = cornerDot3Lanes(cx1, cy1, cz1, s, gx, gy, gz);
+    }
 
     const VF u = fadeLanes(fx), v = fadeLanes(fy), w = fadeLanes(fz);
-    const VF a00 = lerpLanes(c000, c100, u);
-    const VF a10 = lerpLanes(c010, c110, u);
-    const VF a01 = lerpLanes(c001, c101, u);
-    const VF a11 = lerpLanes(c011, c111, u);
+    const VF a00 = lerpLanes(corner[0], corner[1], u);
+    const VF a10 = lerpLanes(corner[2], corner[3], u);
+    const VF a01 = lerpLanes(corner[4], corner[5], u);
+    const VF a11 = lerpLanes(corner[6], corner[7], u);
     const VF b0 = lerpLanes(a00, a10, v);
     const VF b1 = lerpLanes(a01, a11, v);
     return (lerpLanes(b0, b1, w) + 1.0f) * 0.5f;
@@ -148,10 +296,12 @@ NEBULASTRA_LANE void nextOctaveLanes(VF& x, VF& y, VF& z, VF& w, int32_t& seed) 
 /// density field's sums that stop as soon as their outcome is decided. Sums `octaves` octaves of
 /// gradientNoise4 (gain 0.5), each reshaped by `shape`, into `result`, asking
 /// `goOn(partialSum, weightSoFar, weightTotal)` after every octave but the last; when it answers
-/// false the sum stops there, `result` is left unset and false is returned.
+/// false the sum stops there, `result` is left unset and false is returned. Only the lanes of
+/// `live` matter (their results are exact, the others' unspecified): the caller's own mask, which
+/// `goOn` may narrow as lanes drop out.
 template <class GoOn>
-static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed, VF& result,
-                          GoOn goOn) {
+static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed,
+                          const VM& live, VF& result, GoOn goOn) {
     if (octaves < 1) {
         result = splat(0.0f);
         return true;
@@ -162,7 +312,7 @@ static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octa
     VF sum = splat(0.0f);
     float weight = 0.0f, amplitude = 0.5f;
     for (int32_t octave = 0; octave < octaves; ++octave) {
-        const VF n = shapeOctaveLanes(shape, gradientNoise4Lanes(x, y, z, w, seed));
+        const VF n = shapeOctaveLanes(shape, gradientNoise4Lanes(x, y, z, w, seed, live));
         weight += amplitude;
         sum += n * amplitude;
         amplitude *= 0.5f;
@@ -175,10 +325,11 @@ static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octa
     return true;
 }
 
-/// Amplitude-normalised fractal sum of gradientNoise4, each octave reshaped by `shape`.
-static VF fbmLanes(VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed,
+/// Amplitude-normalised fractal sum of gradientNoise4, each octave reshaped by `shape`, for the
+/// lanes of `live` (the others' results are unspecified).
+static VF fbmLanes(VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed, VM live,
                    NoiseShape shape = NoiseShape::Smooth) {
     VF result;
-    fbmLanesWhile(shape, x, y, z, w, octaves, seed, result, [](VF, float, float) { return true; });
+    fbmLanesWhile(shape, x, y, z, w, octaves, seed, live, result, [](VF, float, float) { return true; });
     return result;
 }

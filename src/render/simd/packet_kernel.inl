@@ -192,7 +192,7 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& 
     if (!any(coloured)) return;
     const VF centroid[3] = {P[0] / W, P[1] / W, P[2] / W};
     VF texture = splat(0.0f);
-    if (field.color.textured) texture = textureLanes(field.texture, centroid);
+    if (field.color.textured) texture = textureLanes(field.texture, centroid, coloured);
     for (int l = 0; l < count; ++l) {
         if (!coloured[l]) continue;
         float laneE[kMaxEmitters];
@@ -237,14 +237,15 @@ void gradientNoise4Batch(const float* x, const float* y, const float* z, const f
                          float* out, int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) {
         return gradientNoise4Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n),
-                                   loadLanes(w, i, n), seed);
+                                   loadLanes(w, i, n), seed, laneIndex() < static_cast<uint32_t>(n));
     });
 }
 
 void perlinNoise3Batch(const float* x, const float* y, const float* z, int32_t seed, float* out,
                        int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) {
-        return perlinNoise3Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), seed);
+        return perlinNoise3Lanes(loadLanes(x, i, n), loadLanes(y, i, n), loadLanes(z, i, n), seed,
+                                 laneIndex() < static_cast<uint32_t>(n));
     });
 }
 

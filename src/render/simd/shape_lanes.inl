@@ -124,7 +124,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
         for (int axis = 0; axis < 3; ++axis) {
             const noise_channels::Channel& c = noise_channels::kWarp[axis];
             shift[axis] = (perlinNoise3Lanes(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
-                                             offsetSeedScalar(field.billowSeed, c.seedOffset)) -
+                                             offsetSeedScalar(field.billowSeed, c.seedOffset), live) -
                            0.5f) *
                           warp;
         }
@@ -137,7 +137,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     VF billowValue;
     const bool billowsDone =
         fbmLanesWhile(field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves,
-                      field.billowSeed, billowValue, [&](VF sum, float weight, float weightTotal) {
+                      field.billowSeed, live, billowValue, [&](VF sum, float weight, float weightTotal) {
                           const float left = weightTotal - weight;
                           const VF lowest = (sum + range.lowest * left) / weightTotal;
                           const VF highest = (sum + range.highest * left) / weightTotal;
@@ -165,7 +165,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
             const bool finished =
                 fbmLanesWhile(NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
                               bz * c.scale + c.offset[2], splat(field.erosionPhase), field.erosionOctaves,
-                              offsetSeedScalar(field.billowSeed, c.seedOffset), e,
+                              offsetSeedScalar(field.billowSeed, c.seedOffset), erodeLanes, e,
                               [&](VF sum, float weight, float weightTotal) {
                                   const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;
                                   const VM empty =

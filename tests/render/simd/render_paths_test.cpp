@@ -102,6 +102,77 @@ TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnMixedInputs) {
     }
 }
 
+/// Points in runs of 16 (one chunk of every path) clustered as neighbouring pixels are: all in
+/// one lattice cell, straddling one or two cell faces, or with one stray lane far away. The
+/// paths evaluate a run that shares a cell differently from one that does not, so both kinds
+/// must come out with the one-lookup bits.
+struct ClusteredPoints {
+    std::vector<float> x, y, z, w;
+    int runsInOneCell = 0, runsInTwoCells = 0;
+};
+
+ClusteredPoints clusteredPoints(std::mt19937& rng, int count) {
+    std::uniform_real_distribution<float> unit(0.0f, 1.0f);
+    ClusteredPoints p;
+    std::vector<float>* axes[4] = {&p.x, &p.y, &p.z, &p.w};
+    for (std::vector<float>* axis : axes) axis->resize(static_cast<std::size_t>(count));
+    const float spreads[] = {0.0f, 1e-4f, 0.02f, 0.1f, 0.6f};
+    for (int first = 0; first < count; first += 16) {
+        const int n = std::min(16, count - first);
+        const float spread = spreads[rng() % 5u];
+        const unsigned straddling = rng() % 8u; // the axis whose cell face the run straddles, if below 4
+        float base[4];
+        for (unsigned a = 0; a < 4; ++a) {
+            // Ordinary, negative, or so large that neighbouring floats are far apart.
+            const float scale = (rng() % 4u == 0u) ? 5e6f : 60.0f;
+            base[a] = (unit(rng) * 2.0f - 1.0f) * scale;
+            if (a == straddling) base[a] = std::floor(base[a]) - spread * 0.5f;
+        }
+        for (int l = 0; l < n; ++l)
+            for (int a = 0; a < 4; ++a) (*axes[a])[first + l] = base[a] + spread * unit(rng);
+        if (rng() % 4u == 0u) p.x[first + rng() % static_cast<unsigned>(n)] += 7.0f; // a stray lane
+        int cells = 1;
+        for (int l = 1; l < n && cells < 3; ++l) {
+            int differing = 0;
+            for (int a = 0; a < 4; ++a)
+                differing += std::floor((*axes[a])[first + l]) != std::floor((*axes[a])[first]) ? 1 : 0;
+            if (differing > 0) cells = (cells == 1 && differing == 1) ? 2 : 3;
+        }
+        p.runsInOneCell += cells == 1 ? 1 : 0;
+        p.runsInTwoCells += cells == 2 ? 1 : 0;
+    }
+    return p;
+}
+
+TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnClusteredInputs) {
+    constexpr int kCount = 4096 - 5; // the last run leaves a partial chunk on every path
+    std::mt19937 rng(20261207u);
+    const BatchNoise scalar = batchNoiseFor(Isa::Scalar);
+    for (int32_t seed : {0, 77, -131, INT32_MAX}) {
+        const ClusteredPoints p = clusteredPoints(rng, kCount);
+        // The inputs must exercise both ways: a generator that stopped clustering would leave
+        // the shared-cell evaluation untested.
+        ASSERT_GT(p.runsInOneCell, kCount / 16 / 4) << p.runsInTwoCells;
+        ASSERT_GT(p.runsInTwoCells, kCount / 16 / 10) << p.runsInOneCell;
+        std::vector<float> expected4(kCount), expected3(kCount), actual(kCount);
+        scalar.gradientNoise4(p.x.data(), p.y.data(), p.z.data(), p.w.data(), seed, expected4.data(), kCount);
+        scalar.perlinNoise3(p.x.data(), p.y.data(), p.z.data(), seed, expected3.data(), kCount);
+        for (Isa isa : simdPathsOfThisCpu()) {
+            const BatchNoise simd = batchNoiseFor(isa);
+            simd.gradientNoise4(p.x.data(), p.y.data(), p.z.data(), p.w.data(), seed, actual.data(), kCount);
+            for (int i = 0; i < kCount; ++i)
+                ASSERT_TRUE(sameValue(expected4[i], actual[i]))
+                    << isaName(isa) << " gradientNoise4(" << p.x[i] << ", " << p.y[i] << ", " << p.z[i]
+                    << ", " << p.w[i] << ", " << seed << ") = " << actual[i] << ", scalar " << expected4[i];
+            simd.perlinNoise3(p.x.data(), p.y.data(), p.z.data(), seed, actual.data(), kCount);
+            for (int i = 0; i < kCount; ++i)
+                ASSERT_TRUE(sameValue(expected3[i], actual[i]))
+                    << isaName(isa) << " perlinNoise3(" << p.x[i] << ", " << p.y[i] << ", " << p.z[i] << ", "
+                    << seed << ") = " << actual[i] << ", scalar " << expected3[i];
+        }
+    }
+}
+
 /// A scene drawn from the whole parameter space: every control, both camera forms, several
 /// overlapping lights, downsampled and partial outputs.
 struct Scene {
