@@ -12,8 +12,9 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 # clang-format for the style check.
 NATIVE_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
   libpng-dev libopenexr-dev libcli11-dev pkg-config qemu-user clang-format"
-# The guide's pictures (scripts/guide.sh): compositing and labelling, PNG compression, the font.
-GUIDE_PACKAGES="imagemagick optipng fonts-dejavu-core"
+# The pictures (scripts/guide.sh): compositing and labelling, PNG compression, the font, the
+# README's animation (img2webp) and its scenes at twice the size.
+GUIDE_PACKAGES="imagemagick optipng fonts-dejavu-core webp python3"
 # Windows build and its test run; zlib for mingw-w64 and dpkg-source for the Windows tool's libpng,
 # which the build compiles from Debian's source package (scripts/fetch-debian-source.sh); the
 # installer (wixl builds it, msitools reads it back).
