@@ -2,7 +2,9 @@
 // tells the host how many rows are done (inter.progress) and asks whether to stop (inter.abort),
 // returning the host's answer from the render command when told to stop. With
 // NEBULASTRA_TEST_RAISE_AT_ROW=n in its environment it sends its own process SIGTERM after row n,
-// as a user would press Ctrl-C while a frame renders. The pixels it leaves are zero.
+// as a user would press Ctrl-C while a frame renders. With NEBULASTRA_TEST_MISBEHAVE set it first
+// calls a callback it has no business calling (inter.register_ui, outside PF_Cmd_PARAMS_SETUP),
+// which the strict host records as a fault. The pixels it leaves are zero.
 #include <csignal>
 #include <cstdlib>
 
@@ -11,6 +13,8 @@
 namespace {
 
 PF_Err renderRows(PF_InData* in_data) {
+    if (std::getenv("NEBULASTRA_TEST_MISBEHAVE") != nullptr)
+        in_data->inter.register_ui(in_data->effect_ref, nullptr);
     const char* raiseAt = std::getenv("NEBULASTRA_TEST_RAISE_AT_ROW");
     const A_long stopRow = raiseAt != nullptr ? std::atoi(raiseAt) : -1;
     const A_long rows = in_data->extent_hint.bottom - in_data->extent_hint.top;

@@ -109,6 +109,23 @@ TEST(RenderToolOutput, FrameStoppedMidWayLeavesNoImage) {
     EXPECT_TRUE(outputs(dir.path).empty());
 }
 
+// The lean host answers what the effect asks and checks nothing; --strict renders through the test
+// host, which ends the run on the first call the effect had no business making.
+TEST(RenderToolOutput, StrictHostStopsAtTheEffectsFirstFault) {
+    TempDir dir;
+    std::ofstream(dir.path / "scene.json") << kSequence;
+    const std::string args = (dir.path / "scene.json").string() + " --effect " +
+                             (toolPath().parent_path() / "interrupting_effect.so").string() + " -o ";
+    setenv("NEBULASTRA_TEST_MISBEHAVE", "1", 1);
+    std::string errors;
+    EXPECT_EQ(runTool(dir, args + (dir.path / "lean.png").string(), &errors), 0) << errors;
+    EXPECT_EQ(runTool(dir, "--strict " + args + (dir.path / "strict.png").string(), &errors), 1);
+    unsetenv("NEBULASTRA_TEST_MISBEHAVE");
+    EXPECT_EQ(errors, "--strict: frame 0: fault: refused callback inter.register_ui called\n");
+    EXPECT_TRUE(fs::exists(dir.path / "lean.png"));
+    EXPECT_FALSE(fs::exists(dir.path / "strict.png"));
+}
+
 // The peak memory of a 2,000-frame sequence is that of a 10-frame one: the host keeps nothing
 // per frame. (AddressSanitizer keeps freed memory in quarantine, so the sanitized build cannot
 // show it.)
