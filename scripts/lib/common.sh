@@ -16,10 +16,11 @@ NATIVE_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev 
 # README's animation (img2webp) and its scenes at twice the size.
 GUIDE_PACKAGES="imagemagick optipng fonts-dejavu-core webp python3"
 # Windows build and its test run; zlib for mingw-w64 and dpkg-source for the Windows tool's libpng,
-# which the build compiles from Debian's source package (scripts/fetch-debian-source.sh); the
-# installer (wixl builds it, msitools reads it back).
+# Imath and OpenEXR, which the build compiles from Debian's source packages
+# (scripts/fetch-debian-source.sh) of the versions the native libopenexr-dev names; the installer
+# (wixl builds it, msitools reads it back).
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 libz-mingw-w64-dev dpkg-dev
-  wixl msitools"
+  libopenexr-dev wixl msitools"
 # Thread check and libFuzzer: clang with its sanitizer and fuzzer runtimes.
 CLANG_PACKAGES="clang libclang-rt-14-dev"
 
