@@ -17,7 +17,7 @@
 #include "../tests/render/render_fixture.h"
 #include "render/prepared_frame.h"
 #include "render/render_rows.h"
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
@@ -30,7 +30,7 @@ double msSince(Clock::time_point t) {
 }
 
 // examples/sunset_tower.json scaled to width x height: one towering, self-shadowed cloud.
-scenehost::Scene tower(int width, int height) {
+scenefile::Scene tower(int width, int height) {
     const double k = height / 270.0;
     auto n = [&](double v) { return std::to_string(v * k); };
     const std::string cx = std::to_string(width / 2.0);
@@ -48,7 +48,7 @@ scenehost::Scene tower(int width, int height) {
         "billow": 100, "billowMap": "Puffy", "billowSize": 2, "edgeSoftness": 3, "edgeErosion": 30,
         "sunAzimuth": -75, "sunElevation": 8, "sunIntensity": 220, "ambient": 15, "selfShadow": 180,
         "density": 260}, "render": {"depth": 32}})";
-    return scenehost::parseScene(text, "tower");
+    return scenefile::parseScene(text, "tower");
 }
 
 int latency(int width, int height) {

@@ -1,7 +1,8 @@
 # Libraries around the effect (never inside it): GoogleTest for both builds, built from the
 # sources Debian ships so the cross build gets its own copy; nlohmann-json and CLI11 (header only)
 # for scene files and the render tool's command line in both builds; libpng, OpenEXR and Google
-# Benchmark for the native tools, and libpng built from source for the Windows tool.
+# Benchmark for the native tools, and libpng, Imath and OpenEXR built from source for the Windows
+# tool.
 
 set(GOOGLETEST_SOURCE_DIR /usr/src/googletest CACHE PATH "GoogleTest sources")
 set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
@@ -33,4 +34,5 @@ else()
   add_library(CLI11::CLI11 INTERFACE IMPORTED)
   target_include_directories(CLI11::CLI11 SYSTEM INTERFACE ${NEBULASTRA_CLI11_ROOT})
   include(${CMAKE_CURRENT_LIST_DIR}/WindowsPng.cmake)
+  include(${CMAKE_CURRENT_LIST_DIR}/WindowsOpenExr.cmake)
 endif()

@@ -3,8 +3,7 @@
 # version and patches as the native library, fetched once into the build tree by
 # scripts/fetch-debian-source.sh. When the source cannot be had (no network, no deb-src access),
 # the tool is built without its PNG writer and says so when asked for PNG.
-# OpenEXR is not built this way: with Imath and its own compression code it would add minutes to
-# every clean Windows build. The Windows tool writes float frames as raw .nbrf instead.
+# OpenEXR is cross-built as well (WindowsOpenExr.cmake), with its own CMake build.
 
 find_library(NEBULASTRA_MINGW_ZLIB NAMES libz.a)  # the static one: the tool needs only system DLLs
 find_path(NEBULASTRA_MINGW_ZLIB_INCLUDE zlib.h)

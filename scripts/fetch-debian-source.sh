@@ -1,14 +1,16 @@
 #!/usr/bin/env bash
 # Unpacks a Debian source package (upstream sources with Debian's patches applied) into
 # DEST/PACKAGE, for libraries the Windows build compiles itself because Debian ships them for
-# Linux only (libpng for nebulastra-render.exe).
+# Linux only (libpng, Imath and OpenEXR for nebulastra-render.exe).
 #
 # The system's apt configuration is left alone: a private one under DEST/apt holds deb-src twins
 # of the system's Debian archive entries, and `apt-get source` verifies what it downloads against
 # their signed indexes. Does nothing when DEST/PACKAGE already exists.
-# Usage: scripts/fetch-debian-source.sh PACKAGE DEST     (exit status 1 when it cannot)
+# With VERSION, that version only (the one a native library was built from, so both builds write
+# the same bytes); without, the newest the archive serves.
+# Usage: scripts/fetch-debian-source.sh PACKAGE DEST [VERSION]     (exit status 1 when it cannot)
 set -euo pipefail
-pkg=${1:?package} dest=${2:?destination}
+pkg=${1:?package} dest=${2:?destination} wanted=${3:-}
 [ -d "$dest/$pkg" ] && exit 0
 
 apt_dir=$dest/apt
@@ -38,7 +40,9 @@ mkdir -p "$work"
 # The newest version first; an archive may index a version it no longer serves, so fall back to
 # older ones.
 fetched=0
-for version in $(apt-cache "${apt_opts[@]}" showsrc "$pkg" | sed -n 's/^Version: //p' | sort -u -r -V); do
+versions=$wanted
+[ -n "$versions" ] || versions=$(apt-cache "${apt_opts[@]}" showsrc "$pkg" | sed -n 's/^Version: //p' | sort -u -r -V)
+for version in $versions; do
     if (cd "$work" && apt-get "${apt_opts[@]}" source --download-only "$pkg=$version" >/dev/null 2>&1); then
         fetched=1
         break
@@ -46,7 +50,7 @@ for version in $(apt-cache "${apt_opts[@]}" showsrc "$pkg" | sed -n 's/^Version:
     rm -f "$work"/*
 done
 if [ $fetched -eq 0 ]; then
-    echo "error: no version of the source package $pkg could be downloaded" >&2
+    echo "error: no version of the source package $pkg${wanted:+ (version $wanted)} could be downloaded" >&2
     exit 1
 fi
 dsc=$(ls "$work"/*.dsc | head -n 1)

@@ -1,12 +1,14 @@
 #!/usr/bin/env bash
-# Makes the pictures and the cost table of docs/guide.md: renders the example scenes through
-# nebulastra-render with one control swept at a time, lays each sweep out as a labelled strip over
-# a sky gradient in docs/images/guide/, and times the controls that decide a frame's cost, writing
-# the table into the guide between its "costs" markers.
+# Makes the pictures of the README and docs/guide.md and the guide's cost table: renders the
+# example scenes through nebulastra-render with one control swept at a time, lays each sweep out as
+# a labelled strip over a sky gradient in docs/images/guide/, and times the controls that decide a
+# frame's cost, writing the table into the guide between its "costs" markers. The README's four
+# pictures and its animation come from the examples scaled to twice their size (readme).
 #
-# Usage: scripts/guide.sh                 every strip and the cost table
+# Usage: scripts/guide.sh                 everything
 #        scripts/guide.sh strips [NAME...] the strips only (all, or the named ones)
 #        scripts/guide.sh costs            the cost table only
+#        scripts/guide.sh readme           the README's pictures and animation only
 # Renders run one at a time under nice; the whole set takes a while on a busy machine.
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/lib/common.sh"
@@ -30,16 +32,16 @@ mkdir -p "$images" "$work"
 
 # ---- strips -----------------------------------------------------------------------------------
 # strip NAME SCENE [--res R] [--crop WxH] [--frame F] [key=value...]: starts a strip rendered from
-# examples/SCENE at resolution R (default third: 160 x 90 tiles from the 480 x 270 examples), cut
-# to W x H around the centre when --crop is given (a close-up: --res half --crop 180x120), at frame
-# F (default 0), with the effect values given.
+# examples/SCENE at resolution R (default full: 480 x 270 tiles from the 480 x 270 examples), cut
+# to W x H around the centre when --crop is given (a close-up: --crop 360x240), at frame F
+# (default 0), with the effect values given.
 # tile LABEL [key=value...]: one picture of the strip, with these values on top of the strip's.
 strip_name='' strip_scene='' strip_res='' strip_crop='' strip_frame='' strip_sets=() labels=()
 tile_sets=()
 
 strip() {
     finish_strip
-    strip_name=$1 strip_scene=$2 strip_res=third strip_crop='' strip_frame=0 strip_sets=()
+    strip_name=$1 strip_scene=$2 strip_res=full strip_crop='' strip_frame=0 strip_sets=()
     labels=() tile_sets=()
     shift 2
     while [ $# -gt 0 ]; do
@@ -81,12 +83,12 @@ finish_strip() {
             "PNG24:$work/${strip_name}_$i.png"
         montage_args+=(-label "${labels[$i]//%/%%}" "$work/${strip_name}_$i.png")
     done
-    montage -font "$font" -pointsize 12 -fill '#303030' -background white "${montage_args[@]}" \
+    montage -font "$font" -pointsize 16 -fill '#303030' -background white "${montage_args[@]}" \
         -tile x1 -geometry +2+2 -depth 8 -strip "$images/$strip_name.png"
     optipng -quiet -o2 -strip all "$images/$strip_name.png"
 }
 
-close=(--res half --crop 180x120) # a close-up of the single cloud, for controls of fine detail
+close=(--crop 360x240) # a close-up of the single cloud, for controls of fine detail
 
 # Render
 strip quality_steps single_white_cloud.json "${close[@]}"
@@ -97,7 +99,7 @@ strip brightness single_white_cloud.json
 for v in 25 50 100 200 400; do tile "$v %" brightness=$v; done
 
 # Lights
-strip emitters cloud_row.json --res half
+strip emitters cloud_row.json
 tile "off: every light" cloudPrefixOnly=false
 tile "on: only \"cloud...\"" cloudPrefixOnly=true
 strip saturation three_lights_screen.json
@@ -158,19 +160,19 @@ tile "Rotate Y 60°" rotateY=60
 tile "Rotate Y 90°" rotateY=90
 
 # Randomize
-strip scale_random cloud_row.json --res half
+strip scale_random cloud_row.json
 tile "0 %"
 tile "Scale Random X 80 %" scaleRandomX=80
 tile "Scale Random Y 80 %" scaleRandomY=80
 tile "X, Y and Z 80 %" scaleRandomX=80 scaleRandomY=80 scaleRandomZ=80
-strip rotation_random cloud_row.json --res half scaleX=250
+strip rotation_random cloud_row.json scaleX=250
 tile "0 %"
 tile "Rotation Random Z 50 %" rotationRandomZ=50
 tile "Rotation Random Z 100 %" rotationRandomZ=100
 tile "X, Y and Z 100 %" rotationRandomX=100 rotationRandomY=100 rotationRandomZ=100
-strip opacity_random cloud_row.json --res half
+strip opacity_random cloud_row.json
 for v in 0 50 100; do tile "$v %" opacityRandom=$v; done
-strip random_seed cloud_row.json --res half scaleRandomX=70 scaleRandomY=70 opacityRandom=60
+strip random_seed cloud_row.json scaleRandomX=70 scaleRandomY=70 opacityRandom=60
 for v in 0 1 2; do tile "Seed $v" randomSeed=$v; done
 
 # Texture: close-ups, with "Strength" and "Contrast" raised from their defaults (30 %, 100 %),
@@ -199,6 +201,56 @@ tile "World Evolution 90°" worldEvolution=90
 tile "Billow Evolution 90°" billowEvolution=90
 tile "Texture Evolution 90°" textureEvolution=90
 finish_strip
+
+# ---- the README's pictures ------------------------------------------------------------------
+# The examples are 480 x 270 compositions. Twice the size with every position, the camera and the
+# layer doubled is the same picture with four times the pixels: the effect measures its clouds in
+# percent of the layer's height.
+double_scene() { # double_scene IN OUT
+    python3 - "$1" "$2" <<'PY'
+import json, sys
+scene = json.load(open(sys.argv[1]))
+def double(v):
+    if isinstance(v, list):
+        return [dict(k, v=double(k["v"])) if isinstance(k, dict) else double(k) for k in v]
+    if isinstance(v, dict) and "v" in v:
+        return dict(v, v=double(v["v"]))
+    return v * 2 if isinstance(v, (int, float)) else v
+for part in ("composition", "layer"):
+    if part in scene:
+        scene[part]["width"] *= 2
+        scene[part]["height"] *= 2
+camera = scene.get("camera") or {}
+for key in ("position", "pointOfInterest", "zoom"):
+    if key in camera:
+        camera[key] = double(camera[key])
+if "matrix" in camera:
+    camera["matrix"][3] = double(camera["matrix"][3])
+for layer in scene.get("layers", []):
+    if "position" in layer:
+        layer["position"] = double(layer["position"])
+json.dump(scene, open(sys.argv[2], "w"))
+PY
+}
+
+if [ "$what" = all ] || [ "$what" = readme ]; then
+    for name in single_white_cloud three_lights_screen sunset_tower ortho_erosion; do
+        double_scene "examples/$name.json" "$work/$name.json"
+        nice -n 10 "$render" "$work/$name.json" --frames 0 --resolution full --depth 16 -o "$work/$name.png"
+        composite "$work/$name.png" -size 960x540 "gradient:$sky" -depth 8 -strip "PNG24:docs/images/$name.png"
+        optipng -quiet -o2 -strip all "docs/images/$name.png"
+        echo "docs/images/$name.png"
+    done
+    # Three seconds of the sunset cloud evolving, looped, as an animated WebP.
+    rm -f "$work"/evolving_*.png
+    nice -n 10 "$render" examples/sunset_tower.json --frames 0-71 --resolution full --depth 8 \
+        --set evolutionSpeed=300 -o "$work/evolving_##.png"
+    for frame in "$work"/evolving_*.png; do
+        composite "$frame" -size 480x270 "gradient:$sky" "PNG24:$frame"
+    done
+    img2webp -loop 0 -lossy -q 80 -m 6 -d 42 "$work"/evolving_*.png -o docs/images/evolving_cloud.webp >/dev/null
+    echo "docs/images/evolving_cloud.webp"
+fi
 
 # ---- costs ------------------------------------------------------------------------------------
 # One frame of single_white_cloud.json per row, timed by the shell: CPU seconds over all threads

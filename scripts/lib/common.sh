@@ -12,13 +12,15 @@ export WINEDLLOVERRIDES=${WINEDLLOVERRIDES:-mscoree=;mshtml=}
 # clang-format for the style check.
 NATIVE_PACKAGES="cmake ninja-build g++ googletest libgtest-dev libbenchmark-dev nlohmann-json3-dev
   libpng-dev libopenexr-dev libcli11-dev pkg-config qemu-user clang-format"
-# The guide's pictures (scripts/guide.sh): compositing and labelling, PNG compression, the font.
-GUIDE_PACKAGES="imagemagick optipng fonts-dejavu-core"
+# The pictures (scripts/guide.sh): compositing and labelling, PNG compression, the font, the
+# README's animation (img2webp) and its scenes at twice the size.
+GUIDE_PACKAGES="imagemagick optipng fonts-dejavu-core webp python3"
 # Windows build and its test run; zlib for mingw-w64 and dpkg-source for the Windows tool's libpng,
-# which the build compiles from Debian's source package (scripts/fetch-debian-source.sh); the
-# installer (wixl builds it, msitools reads it back).
+# Imath and OpenEXR, which the build compiles from Debian's source packages
+# (scripts/fetch-debian-source.sh) of the versions the native libopenexr-dev names; the installer
+# (wixl builds it, msitools reads it back).
 WINDOWS_PACKAGES="g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 wine wine64 libz-mingw-w64-dev dpkg-dev
-  wixl msitools"
+  libopenexr-dev wixl msitools"
 # Thread check and libFuzzer: clang with its sanitizer and fuzzer runtimes.
 CLANG_PACKAGES="clang libclang-rt-14-dev"
 

@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
+#include "effectlib/effect_module.h"
 #include "host/host_abi.h"
-#include "scenehost/effect_module.h"
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
@@ -51,8 +51,8 @@ std::vector<ArgbF> renderChecked(SceneHost& host, int32_t frame, const std::stri
 }
 
 // A float frame (one ulp of difference shows) of a small composition seen through a camera.
-scenehost::Scene comp(const std::string& layers, const std::string& effect) {
-    scenehost::Scene s = scenehost::parseScene(
+scenefile::Scene comp(const std::string& layers, const std::string& effect) {
+    scenefile::Scene s = scenefile::parseScene(
         R"({"composition": {"width": 20, "height": 14, "frameRate": 24}, "camera": {}, "layers": [)" +
             layers +
             R"(], "effect": {"cloudSize": 45, "qualitySteps": 16, "billowDetail": 1, "domainWarp": 0, )" +
@@ -67,17 +67,17 @@ const char* kLight = R"({"name": "cloud", "type": "light", "position": [9, 7, 0]
 // PF_Cmd_RENDER reads the host's params array where smart render checks parameters out: the same
 // values draw the same picture at every depth and downsample, and the values matter.
 TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
-    const scenehost::Scene tuned = comp(kLight, R"("density": 420, "brightness": 55)");
+    const scenefile::Scene tuned = comp(kLight, R"("density": 420, "brightness": 55)");
     std::vector<ArgbF> legacyFloat;
     for (auto [depth, downsample] : {std::pair{32, 1}, std::pair{16, 1}, std::pair{8, 1}, std::pair{32, 2}}) {
         const std::string what = std::to_string(depth) + " bits, downsample 1/" + std::to_string(downsample);
-        scenehost::Scene s = tuned;
+        scenefile::Scene s = tuned;
         s.render.depth = depth;
         s.render.downsample = downsample;
         SceneHost host(s);
         host.start();
         const std::vector<ArgbF> smart = renderChecked(host, 2, what + ", smart");
-        host.scene().render.command = scenehost::RenderCommand::Render;
+        host.scene().render.command = scenefile::RenderCommand::Render;
         host.clearRecords();
         const std::vector<ArgbF> legacy = renderChecked(host, 2, what + ", legacy");
         EXPECT_EQ(host.log().count("checkout_param"), 0u) << what;
@@ -85,8 +85,8 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
         if (legacyFloat.empty()) legacyFloat = legacy; // 32 bits, full resolution
     }
 
-    scenehost::Scene plain = comp(kLight, R"("brightness": 100)");
-    plain.render.command = scenehost::RenderCommand::Render;
+    scenefile::Scene plain = comp(kLight, R"("brightness": 100)");
+    plain.render.command = scenefile::RenderCommand::Render;
     SceneHost defaults(plain);
     defaults.start();
     const std::vector<ArgbF> untuned = renderChecked(defaults, 2, "default density");
@@ -97,7 +97,7 @@ TEST(HostPaths, LegacyRenderDrawsWhatSmartRenderDraws) {
 // failing) gets 8-bit pixels: in the padded, guarded 8-bit world a wider write would show, and the
 // frame must be the one drawn when the host answers.
 TEST(HostPaths, WithoutAPixelFormatTheFrameIsEightBit) {
-    scenehost::Scene s = comp(kLight, R"("brightness": 100)");
+    scenefile::Scene s = comp(kLight, R"("brightness": 100)");
     s.render.depth = 8;
     SceneHost answered(s);
     answered.start();
@@ -122,7 +122,7 @@ TEST(HostPaths, EmittersOptionFiltersLightsByNameInARender) {
         {"name": "cloudy", "type": "light", "position": [13, 9, 4], "color": [0.5, 0.6, 1]})";
     const std::string lights =
         R"({"name": "Fill", "type": "light", "position": [14, 5, 0], "color": [0.3, 1, 0.3]}, )" + clouds;
-    const std::shared_ptr<scenehost::EffectModule> effect = scenehost::EffectModule::freshCopy();
+    const std::shared_ptr<effectlib::EffectModule> effect = effectlib::EffectModule::freshCopy();
     auto render = [&](const std::string& layers, bool emitters) {
         SceneHost host(comp(layers, std::string(R"("cloudPrefixOnly": )") + (emitters ? "true" : "false")),
                        effect);

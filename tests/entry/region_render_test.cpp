@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
@@ -26,11 +26,11 @@ struct Rect {
 };
 
 // Two clouds off the centre, so no mirrored or shifted region can match; cheap to render.
-scenehost::Scene cloudScene(int32_t width, int32_t height, bool camera, int downsample, int depth) {
+scenefile::Scene cloudScene(int32_t width, int32_t height, bool camera, int downsample, int depth) {
     auto at = [&](double x, double y) {
         return std::to_string(width * x) + ", " + std::to_string(height * y);
     };
-    scenehost::Scene s = scenehost::parseScene(
+    scenefile::Scene s = scenefile::parseScene(
         R"({"composition": {"width": )" + std::to_string(width) + R"(, "height": )" + std::to_string(height) +
             R"(, "frameRate": 24},)" + (camera ? R"("camera": {},)" : "") + R"("layers": [
         {"name": "a", "type": "light", "position": [)" +

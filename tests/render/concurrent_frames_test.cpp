@@ -13,13 +13,13 @@
 #include <thread>
 #include <vector>
 
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
 namespace {
 
-using scenehost::RenderCommand;
+using scenefile::RenderCommand;
 using scenehost::SceneHost;
 
 // Two lights, a camera, self-shadow and evolution (frames differ from one another).
@@ -57,7 +57,7 @@ TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
     std::vector<std::unique_ptr<SceneHost>> hosts;
     std::vector<std::vector<std::vector<std::uint8_t>>> alone(kInstanceCount);
     for (const Instance& instance : kInstances) {
-        hosts.push_back(std::make_unique<SceneHost>(scenehost::parseScene(kScene, "concurrent")));
+        hosts.push_back(std::make_unique<SceneHost>(scenefile::parseScene(kScene, "concurrent")));
         SceneHost& host = *hosts.back();
         host.start();
         host.scene().render.depth = instance.depth;
@@ -71,7 +71,7 @@ TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
         }
     }
     // One more instance whose frames are all stopped after their first poll, while the others run.
-    SceneHost stopped(scenehost::parseScene(kScene, "concurrent"));
+    SceneHost stopped(scenefile::parseScene(kScene, "concurrent"));
     stopped.start();
     scenehost::Interrupt interrupt;
     interrupt.afterPolls = 2;

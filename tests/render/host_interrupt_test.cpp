@@ -11,21 +11,21 @@
 #include <string>
 #include <vector>
 
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
 namespace {
 
+using scenefile::RenderCommand;
 using scenehost::Interrupt;
-using scenehost::RenderCommand;
 using scenehost::SceneHost;
 
 constexpr std::int32_t kCancel = 517; // PF_Interrupt_CANCEL
 
 // A tall cloud with self-shadow filling most of a width x height composition: every row costs
 // something, so a stop lands between rows.
-scenehost::Scene towerScene(int width, int height) {
+scenefile::Scene towerScene(int width, int height) {
     const std::string w = std::to_string(width), h = std::to_string(height);
     const std::string text =
         R"({"composition": {"width": )" + w + R"(, "height": )" + h +
@@ -34,7 +34,7 @@ scenehost::Scene towerScene(int width, int height) {
         std::to_string(width / 2) + ", " + std::to_string(height * 2 / 3) + R"(, 0], "color": [1, 0.7, 0.4]}],
       "effect": {"cloudSize": )" +
         std::to_string(height / 3) + R"(, "tower": 100, "billow": 100, "selfShadow": 150, "density": 220}})";
-    return scenehost::parseScene(text, "tower");
+    return scenefile::parseScene(text, "tower");
 }
 
 std::vector<std::uint8_t> rowBytes(scenehost::HostWorld& w, std::int32_t y) {

@@ -17,7 +17,7 @@
 
 #include "raw_frame/raw_frame.h"
 #include "render/simd/isa_override.h"
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
@@ -65,7 +65,7 @@ std::string referencePath(const ReferenceCase& c) {
 
 // One scene rendered at 32 bits (the row workers' tests hold the integer depths against it).
 FloatFrame renderFloat(const ReferenceCase& c) {
-    SceneHost host(scenehost::parseScene(c.sceneText, c.name));
+    SceneHost host(scenefile::parseScene(c.sceneText, c.name));
     host.start();
     host.scene().render.depth = 32;
     EXPECT_EQ(host.requestFrame(c.frame), 0);

@@ -14,7 +14,7 @@
 #include "hostio/plugin_id.h"
 #include "records/render_settings.h"
 #include "scene/capture_scene.h"
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra {
@@ -31,8 +31,8 @@ RenderSettings captureFrame(SceneHost& host, std::int32_t frame, bool cloudPrefi
     return settings;
 }
 
-scenehost::Scene comp(const std::string& layers, const std::string& camera = "null") {
-    return scenehost::parseScene(
+scenefile::Scene comp(const std::string& layers, const std::string& camera = "null") {
+    return scenefile::parseScene(
         R"({"composition": {"width": 32, "height": 32, "frameRate": 24}, "camera": )" + camera +
             R"(, "layers": [)" + layers + "]}",
         "test scene");
@@ -122,9 +122,9 @@ TEST_F(CaptureScene, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
     }
 
     // A host answering NaN (a broken expression) gives a cloud of no size and no opacity.
-    scenehost::Scene nanScene = comp(light("L", 5));
-    nanScene.layers[0].intensity = scenehost::Track{{{0.0, std::nan("")}}};
-    nanScene.layers[0].shadowDarkness = scenehost::Track{{{0.0, std::nan("")}}};
+    scenefile::Scene nanScene = comp(light("L", 5));
+    nanScene.layers[0].intensity = scenefile::Track{{{0.0, std::nan("")}}};
+    nanScene.layers[0].shadowDarkness = scenefile::Track{{{0.0, std::nan("")}}};
     SceneHost host(nanScene);
     const RenderSettings s = captureFrame(host, 0);
     ASSERT_EQ(s.emitterCount, 1);
@@ -205,8 +205,8 @@ TEST_F(CaptureScene, EachFailingQueryFallsBackAsDocumented) {
     const std::string layers =
         light("a", 1) + R"(, {"type": "solid"}, )" + light("b", 3) + "," + light("c", 4);
     for (const Case& c : cases) {
-        scenehost::Scene sc = comp(layers, R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0]})");
-        sc.composition.timeBase = scenehost::TimeBase{24000, 1001}; // 23.976 fps: frame 5 is 5005/24000
+        scenefile::Scene sc = comp(layers, R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0]})");
+        sc.composition.timeBase = scenefile::TimeBase{24000, 1001}; // 23.976 fps: frame 5 is 5005/24000
         SceneHost host(sc);
         host.failCall(c.function, c.err, c.layer);
         const RenderSettings s = captureFrame(host, 5);
@@ -270,7 +270,7 @@ void expectVec(const float v[3], float x, float y, float z, const char* what) {
 
 // The same at full and at reduced resolution: the camera lives in full-resolution pixels.
 TEST(CaptureCamera, NormalisesEachAxisByDivisionAndConvertsThePosition) {
-    scenehost::Scene sc = comp(
+    scenefile::Scene sc = comp(
         "",
         R"({"matrix": [[3, 4, 0, 0], [0, -2, 0, 0], [1, 1, 3, 0], [960.25, -540.5, -2666.7, 1]], "zoom": 1000})");
     for (int downsample : {1, 2}) {
@@ -301,7 +301,7 @@ TEST(CaptureCamera, RowsOfNoLengthBecomeTheZAxis) {
 
 TEST(CaptureCamera, UnusableAnswersLeaveTheFrameWithoutACamera) {
     const std::string lookAt = R"({"position": [0, 0, -100], "pointOfInterest": [0, 0, 0], "zoom": )";
-    const std::pair<const char*, scenehost::Scene> cases[] = {
+    const std::pair<const char*, scenefile::Scene> cases[] = {
         {"no camera", comp("", "null")},
         {"camera unreadable", comp("", R"({"zoom": null})")},
         {"zero distance", comp("", lookAt + "0}")},
@@ -312,23 +312,23 @@ TEST(CaptureCamera, UnusableAnswersLeaveTheFrameWithoutACamera) {
         EXPECT_FALSE(captureFrame(host, 0).camera.valid) << what;
         EXPECT_TRUE(host.clean()) << host.report();
     }
-    scenehost::Scene sc = comp("", lookAt + "100}");
+    scenefile::Scene sc = comp("", lookAt + "100}");
     // The image-plane size (the composition's) only decides validity.
     for (auto [w, h] : {std::pair{0, 1080}, std::pair{1920, 0}}) {
-        scenehost::Scene flat = sc;
+        scenefile::Scene flat = sc;
         flat.composition.width = w;
         flat.composition.height = h;
         SceneHost host(flat);
         EXPECT_FALSE(captureFrame(host, 0).camera.valid) << w << "x" << h;
     }
-    sc.camera->zoom = scenehost::Track{{{0.0, std::nan("")}}};
+    sc.camera->zoom = scenefile::Track{{{0.0, std::nan("")}}};
     SceneHost host(sc);
     EXPECT_FALSE(captureFrame(host, 0).camera.valid) << "NaN distance";
 }
 
 // The "Emitters" name filter, one light per name at x = its index; every name handle is unlocked
 // and freed whatever the answer.
-scenehost::Scene lightsNamed(const std::vector<std::string>& names) {
+scenefile::Scene lightsNamed(const std::vector<std::string>& names) {
     std::string layers;
     for (std::size_t i = 0; i < names.size(); ++i) layers += (i ? "," : "") + light(names[i], double(i));
     return comp(layers);
@@ -400,7 +400,7 @@ TEST_F(LightNameMatches, UnobtainableNamesPassButMissingOrUnlockableOnesDoNot) {
     }
 
     // A name the scene marks unreadable behaves like a failing name query.
-    scenehost::Scene unnamed = lightsNamed(names);
+    scenefile::Scene unnamed = lightsNamed(names);
     unnamed.layers[0].name.reset();
     SceneHost host(unnamed);
     EXPECT_EQ(captureFrame(host, 0, true).emitterCount, 3);

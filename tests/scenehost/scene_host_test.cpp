@@ -12,11 +12,13 @@
 #include <vector>
 
 #include "host/host_abi.h"
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
 namespace nebulastra::scenehost {
 namespace {
+
+using namespace nebulastra::scenefile; // the scene model the host plays
 
 template <typename Suite>
 const Suite* acquire(SceneHost& host, const char* name, int32_t version) {
@@ -64,7 +66,7 @@ struct Suites {
 // A frame's time is its number times the time step, in the time base's units (2400 / 100 here,
 // so a frame number taken for a time shows); the layer keeps its full-resolution size.
 TEST(SceneHost, InDataCarriesTheFrameTimeAndTheWholeLayer) {
-    scenehost::Scene s = SceneHost::smallScene(33, 17);
+    scenefile::Scene s = SceneHost::smallScene(33, 17);
     s.render.downsample = 2;
     SceneHost host(s);
     host.runAsCommand(3, [&] {
@@ -167,8 +169,8 @@ TEST(SceneHost, ParameterCheckoutsAreBalancedPerIndex) {
     EXPECT_EQ(host.paramCheckouts()[1].result, PF_Err_INTERNAL_STRUCT_DAMAGED);
 }
 
-scenehost::Scene lightsScene() {
-    scenehost::Scene s = scenehost::parseScene(R"({
+scenefile::Scene lightsScene() {
+    scenefile::Scene s = scenefile::parseScene(R"({
         "composition": {"width": 40, "height": 20, "frameRate": 24},
         "camera": {"zoom": 100},
         "layers": [
@@ -180,7 +182,7 @@ scenehost::Scene lightsScene() {
           {"name": null, "type": "light", "color": null}
         ]})",
                                                "lights.json");
-    s.composition.timeBase = scenehost::TimeBase{2400, 100};
+    s.composition.timeBase = scenefile::TimeBase{2400, 100};
     return s;
 }
 

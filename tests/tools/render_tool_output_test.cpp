@@ -1,14 +1,17 @@
 // nebulastra-render never leaves a partial image under a final name: images go to a temporary
-// file renamed into place when complete, an interrupt stops the sequence at a frame boundary with
-// status 128 + signal, --skip-existing finishes the sequence, and a write that fails (a full disk,
-// simulated with a file-size limit) leaves neither the image nor its temporary file.
+// file renamed into place when complete, an interrupt stops the sequence (between frames, or within
+// one when the effect polls for it) with status 128 + signal, --skip-existing finishes the
+// sequence, and a write that fails (a full disk, simulated with a file-size limit) leaves neither
+// the image nor its temporary file. The tool's memory does not grow with the length of a sequence.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <map>
 #include <thread>
 
@@ -88,6 +91,67 @@ TEST(RenderToolOutput, InterruptedSequenceKeepsWholeFramesAndSkipExistingFinishe
             EXPECT_EQ(info.st_ino, before[name].first) << name << " was written again";
         }
     }
+}
+
+// The effect stops within the first frame when the host's abort callback says so (here it raises
+// the SIGTERM itself, after row 2): nothing of that frame is written.
+TEST(RenderToolOutput, FrameStoppedMidWayLeavesNoImage) {
+    TempDir dir;
+    std::ofstream(dir.path / "scene.json") << kSequence;
+    setenv("NEBULASTRA_TEST_RAISE_AT_ROW", "2", 1);
+    const pid_t pid = startTool({(dir.path / "scene.json").string(), "--frames", "0-3", "--effect",
+                                 (toolPath().parent_path() / "interrupting_effect.so").string(), "-o",
+                                 (dir.path / "f_#.png").string()},
+                                dir.path / "stderr.txt");
+    unsetenv("NEBULASTRA_TEST_RAISE_AT_ROW");
+    EXPECT_EQ(finish(pid), 128 + SIGTERM);
+    EXPECT_NE(readText(dir.path / "stderr.txt").find("interrupted"), std::string::npos);
+    EXPECT_TRUE(outputs(dir.path).empty());
+}
+
+// The lean host answers what the effect asks and checks nothing; --strict renders through the test
+// host, which ends the run on the first call the effect had no business making.
+TEST(RenderToolOutput, StrictHostStopsAtTheEffectsFirstFault) {
+    TempDir dir;
+    std::ofstream(dir.path / "scene.json") << kSequence;
+    const std::string args = (dir.path / "scene.json").string() + " --effect " +
+                             (toolPath().parent_path() / "interrupting_effect.so").string() + " -o ";
+    setenv("NEBULASTRA_TEST_MISBEHAVE", "1", 1);
+    std::string errors;
+    EXPECT_EQ(runTool(dir, args + (dir.path / "lean.png").string(), &errors), 0) << errors;
+    EXPECT_EQ(runTool(dir, "--strict " + args + (dir.path / "strict.png").string(), &errors), 1);
+    unsetenv("NEBULASTRA_TEST_MISBEHAVE");
+    EXPECT_EQ(errors, "--strict: frame 0: fault: refused callback inter.register_ui called\n");
+    EXPECT_TRUE(fs::exists(dir.path / "lean.png"));
+    EXPECT_FALSE(fs::exists(dir.path / "strict.png"));
+}
+
+// The peak memory of a 2,000-frame sequence is that of a 10-frame one: the host keeps nothing
+// per frame. (AddressSanitizer keeps freed memory in quarantine, so the sanitized build cannot
+// show it.)
+TEST(RenderToolOutput, PeakMemoryDoesNotGrowWithTheSequence) {
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "freed memory is quarantined under AddressSanitizer";
+#endif
+    TempDir dir;
+    std::ofstream(dir.path / "scene.json") << R"({
+      "composition": {"width": 64, "height": 36, "frameRate": 24},
+      "camera": {},
+      "layers": [{"name": "cloud", "type": "light", "position": [32, 18, 0]}],
+      "effect": {"cloudSize": 5, "qualitySteps": 8, "evolutionSpeed": 100}
+    })";
+    // getrusage reports the largest of the children waited for so far: the short run first.
+    auto peakKb = [&](const char* frames) {
+        const std::string args = (dir.path / "scene.json").string() + " --frames " + frames + " -o " +
+                                 (dir.path / "f_####.png").string();
+        EXPECT_EQ(runTool(dir, args), 0);
+        rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        return static_cast<double>(usage.ru_maxrss);
+    };
+    const double tenFrames = peakKb("0-9");
+    const double twoThousandFrames = peakKb("0-1999");
+    EXPECT_LE(twoThousandFrames, 1.2 * tenFrames) << tenFrames << " KB for 10 frames";
 }
 
 TEST(RenderToolOutput, FailedWriteLeavesNoImageAndNoTemporaryFile) {

@@ -18,8 +18,9 @@
 
 #include "raw_frame/raw_frame.h"
 #include "render/simd/isa.h"
+#include "render/simd/isa_override.h"
 #include "render_tool/isa_option.h"
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 #include "tools/tool_process.h"
 
@@ -42,7 +43,7 @@ struct SceneDir : TempDir {
 
 // The frame as the scene host renders it in this process.
 scenehost::HostWorld renderHere(int depth) {
-    scenehost::Scene s = scenehost::parseScene(kTinyScene, "tiny.json");
+    scenefile::Scene s = scenefile::parseScene(kTinyScene, "tiny.json");
     s.render.depth = depth;
     scenehost::SceneHost host(s);
     host.start();
@@ -180,7 +181,7 @@ TEST(RenderTool, RawFloatFramesHoldTheRenderedBits) {
 }
 
 TEST(RenderTool, IsaOptionRefusesPathsTheProcessorLacks) {
-    CpuFeatures sse2Only;
+    render_tool::IsaSupport sse2Only;
     sse2Only.sse2 = true;
     EXPECT_EQ(render_tool::isaVariableFor("auto", sse2Only), nullptr);
     EXPECT_STREQ(render_tool::isaVariableFor("scalar", sse2Only), "scalar");
@@ -193,6 +194,14 @@ TEST(RenderTool, IsaOptionRefusesPathsTheProcessorLacks) {
                      "--isa avx2: this processor (or its operating system) cannot run the avx2 path; "
                      "it can run scalar, sse2");
     }
+    // The tool steers the library through the variable the library reads.
+    EXPECT_STREQ(render_tool::kIsaVariable, kIsaEnvironmentVariable);
+    // The processor's own answer agrees with the effect's reading of it.
+    const render_tool::IsaSupport here = render_tool::processorIsaSupport();
+    const CpuFeatures cpu = readCpuFeatures();
+    EXPECT_EQ(here.sse2, isaSupported(Isa::Sse2, cpu));
+    EXPECT_EQ(here.avx2, isaSupported(Isa::Avx2, cpu));
+    EXPECT_EQ(here.avx512, isaSupported(Isa::Avx512, cpu));
 }
 
 // Status 2 is the user's mistake (scene file, command line), status 1 the effect's or the file

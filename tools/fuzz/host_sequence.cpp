@@ -10,8 +10,8 @@
 #include "byte_reader.h"
 #include "host/host_types.h"
 #include "process_faults.h"
+#include "scenefile/scene_params.h"
 #include "scenehost/scene_host.h"
-#include "scenehost/scene_params.h"
 
 namespace nebulastra::fuzz {
 namespace {
@@ -55,30 +55,30 @@ const std::int32_t kQuietSelectors[] = {
     99,
 };
 
-scenehost::Track track(ByteReader& in) {
-    scenehost::Track t;
+scenefile::Track track(ByteReader& in) {
+    scenefile::Track t;
     const int keys = 1 + in.pick(3);
     double at = static_cast<double>(static_cast<std::int8_t>(in.byte())) / 8.0;
     for (int k = 0; k < keys; ++k) {
-        t.keys.push_back(scenehost::Keyframe{at, in.number()});
+        t.keys.push_back(scenefile::Keyframe{at, in.number()});
         at += static_cast<double>(in.byte()) / 16.0; // never decreasing, as the loader guarantees
     }
     return t;
 }
 
-scenehost::Track3 track3(ByteReader& in) { return {track(in), track(in), track(in)}; }
+scenefile::Track3 track3(ByteReader& in) { return {track(in), track(in), track(in)}; }
 
-std::optional<scenehost::Track3> maybeTrack3(ByteReader& in) {
+std::optional<scenefile::Track3> maybeTrack3(ByteReader& in) {
     if (in.pick(8) == 0) return std::nullopt; // the host reports the stream as unreadable
     return track3(in);
 }
 
-std::optional<scenehost::Track> maybeTrack(ByteReader& in) {
+std::optional<scenefile::Track> maybeTrack(ByteReader& in) {
     if (in.pick(8) == 0) return std::nullopt;
     return track(in);
 }
 
-scenehost::Layer layer(ByteReader& in, int index) {
+scenefile::Layer layer(ByteReader& in, int index) {
     static const char* const kNames[] = {
         "cloud",
         "Cloud 1",
@@ -90,13 +90,13 @@ scenehost::Layer layer(ByteReader& in, int index) {
         "cloud\x01\x7f",
         ("a very long light name that goes on and on well past what any label "
          "field would show")};
-    scenehost::Layer l;
+    scenefile::Layer l;
     l.name = in.pick(10) == 0 ? std::nullopt : std::optional<std::string>(in.choose(kNames));
-    l.type = static_cast<scenehost::LayerType>(in.pick(4) == 0 ? in.pick(7) : 0);
+    l.type = static_cast<scenefile::LayerType>(in.pick(4) == 0 ? in.pick(7) : 0);
     const int lightType = in.pick(9);
     l.lightType = lightType == 8
                       ? std::nullopt
-                      : std::optional<scenehost::LightType>(static_cast<scenehost::LightType>(lightType));
+                      : std::optional<scenefile::LightType>(static_cast<scenefile::LightType>(lightType));
     l.color = maybeTrack3(in);
     l.intensity = maybeTrack(in);
     l.shadowDarkness = maybeTrack(in);
@@ -111,18 +111,18 @@ scenehost::Layer layer(ByteReader& in, int index) {
     return l;
 }
 
-std::optional<scenehost::Camera> camera(ByteReader& in) {
+std::optional<scenefile::Camera> camera(ByteReader& in) {
     if (in.pick(4) == 0) return std::nullopt;
-    scenehost::Camera c;
+    scenefile::Camera c;
     if (in.flag()) {
-        c.form = scenehost::CameraForm::Matrix;
+        c.form = scenefile::CameraForm::Matrix;
         for (auto& row : c.matrix)
             for (double& v : row)
                 v = in.pick(3) == 0 ? in.number() : static_cast<double>(static_cast<std::int8_t>(in.byte()));
         c.matrixUnreadable = in.pick(8) == 0;
         c.zoom = maybeTrack(in);
     } else {
-        c.form = scenehost::CameraForm::LookAt;
+        c.form = scenefile::CameraForm::LookAt;
         c.position = maybeTrack3(in); // equal to the point of interest now and then: no direction
         c.pointOfInterest = in.flag() ? c.position : maybeTrack3(in);
         c.zoom = maybeTrack(in);
@@ -130,9 +130,9 @@ std::optional<scenehost::Camera> camera(ByteReader& in) {
     return c;
 }
 
-void setEffectValue(ByteReader& in, scenehost::Scene& s) {
-    const auto& keys = scenehost::effectKeys();
-    const scenehost::EffectKey& key = keys[static_cast<std::size_t>(in.pick(static_cast<int>(keys.size())))];
+void setEffectValue(ByteReader& in, scenefile::Scene& s) {
+    const auto& keys = scenefile::effectKeys();
+    const scenefile::EffectKey& key = keys[static_cast<std::size_t>(in.pick(static_cast<int>(keys.size())))];
     s.effect[key.index] = track(in);
 }
 
@@ -199,7 +199,7 @@ struct Session {
 };
 
 // Host settings and failures: returns a description for the trace.
-std::string injectFault(ByteReader& in, Session& session, const scenehost::Scene& s) {
+std::string injectFault(ByteReader& in, Session& session, const scenefile::Scene& s) {
     SceneHost& host = session.host;
     const std::int32_t err = in.choose(kErrors);
     const std::int32_t nonzero = err == 0 ? 1 : err;
@@ -265,7 +265,7 @@ std::string injectFault(ByteReader& in, Session& session, const scenehost::Scene
 
 std::string editScene(ByteReader& in, Session& session) {
     SceneHost& host = session.host;
-    scenehost::Scene& s = host.scene();
+    scenefile::Scene& s = host.scene();
     switch (in.pick(10)) {
     case 0:
     case 1:
@@ -285,10 +285,10 @@ std::string editScene(ByteReader& in, Session& session) {
         s.render.depth = in.choose(kDepths);
         s.render.downsample = 1 + in.pick(4);
         s.render.command =
-            in.pick(3) == 0 ? scenehost::RenderCommand::Render : scenehost::RenderCommand::Smart;
+            in.pick(3) == 0 ? scenefile::RenderCommand::Render : scenefile::RenderCommand::Smart;
         return "depth " + std::to_string(s.render.depth) + ", downsample " +
                std::to_string(s.render.downsample) +
-               (s.render.command == scenehost::RenderCommand::Render ? ", PF_Cmd_RENDER" : ", smart render");
+               (s.render.command == scenefile::RenderCommand::Render ? ", PF_Cmd_RENDER" : ", smart render");
     }
     case 6: {
         s.composition.width = side(in);
@@ -302,7 +302,7 @@ std::string editScene(ByteReader& in, Session& session) {
     case 7: {
         static const std::uint32_t kScales[] = {24, 2400, 30000, 1, 0, 0xffffffffu};
         static const std::int32_t kSteps[] = {1, 100, 1001, 0, -1, 0x7fffffff};
-        s.composition.timeBase = scenehost::TimeBase{in.choose(kScales), in.choose(kSteps)};
+        s.composition.timeBase = scenefile::TimeBase{in.choose(kScales), in.choose(kSteps)};
         return "time base " + std::to_string(s.composition.timeBase.timeScale) + "/" +
                std::to_string(s.composition.timeBase.timeStep);
     }
@@ -384,12 +384,12 @@ bool step(ByteReader& in, Session& session) {
 
 SequenceReport runHostSequence(const std::uint8_t* data, std::size_t size) {
     ByteReader in(data, size);
-    scenehost::Scene s = SceneHost::smallScene(side(in), side(in));
+    scenefile::Scene s = SceneHost::smallScene(side(in), side(in));
     const int lights = in.pick(4);
     for (int i = 0; i < lights; ++i) s.layers.push_back(layer(in, i));
     s.camera = camera(in);
 
-    std::shared_ptr<scenehost::EffectModule> effect = scenehost::EffectModule::shared();
+    std::shared_ptr<effectlib::EffectModule> effect = effectlib::EffectModule::shared();
     setEffectModuleAddress(reinterpret_cast<const void*>(effect->effectMain()));
     SceneHost host(std::move(s), effect);
     Session session{host, {}, {}};
@@ -412,9 +412,9 @@ SequenceReport runHostSequence(const std::uint8_t* data, std::size_t size) {
 
 std::string probeProcessFaults() {
     if (!processFaultsAvailable()) return "";
-    std::shared_ptr<scenehost::EffectModule> effect = scenehost::EffectModule::shared();
+    std::shared_ptr<effectlib::EffectModule> effect = effectlib::EffectModule::shared();
     setEffectModuleAddress(reinterpret_cast<const void*>(effect->effectMain()));
-    scenehost::Scene s = SceneHost::smallScene(8, 8);
+    scenefile::Scene s = SceneHost::smallScene(8, 8);
     SceneHost host(std::move(s), effect);
     host.start();
     const std::pair<int, int> kCases[] = {{1, 0}, {0, 1}, {0, 2}};

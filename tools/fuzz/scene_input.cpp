@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 
 namespace nebulastra::fuzz {
 namespace {
@@ -18,7 +18,7 @@ std::string checkMessage(const std::string& message, const std::string& source) 
     return "";
 }
 
-std::string checkScene(const scenehost::Scene& s) {
+std::string checkScene(const scenefile::Scene& s) {
     const long long pixels = static_cast<long long>(s.layerWidth) * s.layerHeight;
     if (s.composition.width < 1 || s.composition.height < 1 || pixels < 1 || pixels > 8192LL * 8192LL)
         return "a loaded scene has an unrenderable size";
@@ -49,19 +49,19 @@ std::string checkSceneInput(const std::uint8_t* data, std::size_t size) {
                            size - (override ? 1 : 0));
     std::string source = std::string(kSource) + ": ";
     try {
-        if (!override) return checkScene(scenehost::parseScene(text, kSource));
-        scenehost::Scene s = scenehost::parseScene(kBaseScene, kSource);
+        if (!override) return checkScene(scenefile::parseScene(text, kSource));
+        scenefile::Scene s = scenefile::parseScene(kBaseScene, kSource);
         if (door == 1) {
             source = "--set ";
-            scenehost::applyEffectOverride(s, text);
+            scenefile::applyEffectOverride(s, text);
         } else {
             static const char* const kKeys[] = {"frames", "depth", "resolution", "command"};
             const char* key = kKeys[text.empty() ? 0 : static_cast<unsigned char>(text[0]) % 4];
             source = std::string("--") + key + ": ";
-            scenehost::applyRenderOverride(s, key, text.empty() ? text : text.substr(1));
+            scenefile::applyRenderOverride(s, key, text.empty() ? text : text.substr(1));
         }
         return checkScene(s);
-    } catch (const scenehost::SceneError& e) {
+    } catch (const scenefile::SceneError& e) {
         return checkMessage(e.what(), source);
     } catch (const std::exception& e) {
         return std::string("the loader threw something other than a scene error: ") + e.what();

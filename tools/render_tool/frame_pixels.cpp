@@ -2,6 +2,7 @@
 #include "frame_pixels.h"
 
 #include <algorithm>
+#include <cstddef>
 
 namespace nebulastra::render_tool {
 
@@ -14,14 +15,21 @@ std::uint32_t unpremultiply(std::uint32_t colour, std::uint32_t alpha, std::uint
     return static_cast<std::uint32_t>(std::min<std::uint64_t>(scaled, full));
 }
 
+template <typename Pixel>
+const Pixel& pixelAt(const PF_LayerDef& world, std::int32_t x, std::int32_t y) {
+    const auto* row =
+        static_cast<const std::uint8_t*>(world.data) + static_cast<std::ptrdiff_t>(y) * world.rowbytes;
+    return reinterpret_cast<const Pixel*>(row)[x];
+}
+
 } // namespace
 
-std::vector<std::uint8_t> straightRgba8(const scenehost::HostWorld& world) {
+std::vector<std::uint8_t> straightRgba8(const PF_LayerDef& world) {
     std::vector<std::uint8_t> rgba;
-    rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
-    for (std::int32_t y = 0; y < world.height(); ++y) {
-        for (std::int32_t x = 0; x < world.width(); ++x) {
-            const scenehost::Argb8 p = world.pixel8(x, y);
+    rgba.reserve(static_cast<std::size_t>(world.width) * world.height * 4);
+    for (std::int32_t y = 0; y < world.height; ++y) {
+        for (std::int32_t x = 0; x < world.width; ++x) {
+            const PF_Pixel8& p = pixelAt<PF_Pixel8>(world, x, y);
             for (std::uint8_t c : {p.red, p.green, p.blue}) {
                 rgba.push_back(static_cast<std::uint8_t>(unpremultiply(c, p.alpha, 255)));
             }
@@ -31,14 +39,14 @@ std::vector<std::uint8_t> straightRgba8(const scenehost::HostWorld& world) {
     return rgba;
 }
 
-std::vector<std::uint16_t> straightRgba16(const scenehost::HostWorld& world) {
+std::vector<std::uint16_t> straightRgba16(const PF_LayerDef& world) {
     constexpr std::uint32_t kHostFull = 32768;
     constexpr std::uint32_t kFileFull = 65535;
     std::vector<std::uint16_t> rgba;
-    rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
-    for (std::int32_t y = 0; y < world.height(); ++y) {
-        for (std::int32_t x = 0; x < world.width(); ++x) {
-            const scenehost::Argb16 p = world.pixel16(x, y);
+    rgba.reserve(static_cast<std::size_t>(world.width) * world.height * 4);
+    for (std::int32_t y = 0; y < world.height; ++y) {
+        for (std::int32_t x = 0; x < world.width; ++x) {
+            const PF_Pixel16& p = pixelAt<PF_Pixel16>(world, x, y);
             for (std::uint16_t c : {p.red, p.green, p.blue}) {
                 rgba.push_back(static_cast<std::uint16_t>(unpremultiply(c, p.alpha, kFileFull)));
             }
@@ -50,24 +58,24 @@ std::vector<std::uint16_t> straightRgba16(const scenehost::HostWorld& world) {
     return rgba;
 }
 
-std::vector<float> premultipliedRgbaFloat(const scenehost::HostWorld& world) {
+std::vector<float> premultipliedRgbaFloat(const PF_LayerDef& world) {
     std::vector<float> rgba;
-    rgba.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
-    for (std::int32_t y = 0; y < world.height(); ++y) {
-        for (std::int32_t x = 0; x < world.width(); ++x) {
-            const scenehost::ArgbF p = world.pixelFloat(x, y);
+    rgba.reserve(static_cast<std::size_t>(world.width) * world.height * 4);
+    for (std::int32_t y = 0; y < world.height; ++y) {
+        for (std::int32_t x = 0; x < world.width; ++x) {
+            const PF_PixelFloat& p = pixelAt<PF_PixelFloat>(world, x, y);
             rgba.insert(rgba.end(), {p.red, p.green, p.blue, p.alpha});
         }
     }
     return rgba;
 }
 
-std::vector<float> premultipliedArgbFloat(const scenehost::HostWorld& world) {
+std::vector<float> premultipliedArgbFloat(const PF_LayerDef& world) {
     std::vector<float> argb;
-    argb.reserve(static_cast<std::size_t>(world.width()) * world.height() * 4);
-    for (std::int32_t y = 0; y < world.height(); ++y) {
-        for (std::int32_t x = 0; x < world.width(); ++x) {
-            const scenehost::ArgbF p = world.pixelFloat(x, y);
+    argb.reserve(static_cast<std::size_t>(world.width) * world.height * 4);
+    for (std::int32_t y = 0; y < world.height; ++y) {
+        for (std::int32_t x = 0; x < world.width; ++x) {
+            const PF_PixelFloat& p = pixelAt<PF_PixelFloat>(world, x, y);
             argb.insert(argb.end(), {p.alpha, p.red, p.green, p.blue});
         }
     }

@@ -1,7 +1,7 @@
-// nebulastra-render: renders the frames of a scene file through the effect library, driven by
-// the scene host exactly as After Effects would drive it, and writes them as PNG, OpenEXR or raw
-// float frames. The Windows build (nebulastra-render.exe beside Nebulastra.aex) has the writers
-// whose libraries exist for that target: PNG where libpng was built for it, raw float always.
+// nebulastra-render: renders the frames of a scene file through the effect library, driven by a
+// host that plays After Effects as far as the effect needs (frame_host.h), and writes them as
+// PNG, OpenEXR or raw float frames. The Windows build (nebulastra-render.exe beside
+// Nebulastra.aex) writes the same formats, with the same libraries cross-built for it.
 //
 // Exit status: 0 when every frame was written; 2 for a bad scene file or command line (one line on
 // stderr); 1 when the effect cannot be loaded, fails a frame, or a file cannot be written;
@@ -17,13 +17,14 @@
 #include <string>
 #include <vector>
 
+#include "frame_host.h"
 #include "frame_pixels.h"
 #include "isa_option.h"
 #include "output_path.h"
 #include "progress.h"
 #include "raw_frame/raw_frame.h"
 #include "region.h"
-#include "scenehost/scene_eval.h"
+#include "scenefile/scene_eval.h"
 #ifdef NEBULASTRA_RENDER_PNG
 #include "png_writer.h"
 #endif
@@ -31,8 +32,7 @@
 #include "exr_writer.h"
 #endif
 #include "safe_output.h"
-#include "scenehost/scene_file.h"
-#include "scenehost/scene_host.h"
+#include "scenefile/scene_file.h"
 
 namespace nebulastra::render_tool {
 namespace {
@@ -53,6 +53,7 @@ struct Options {
     std::string region;
     bool half = false;
     bool skipExisting = false;
+    bool strict = false;
 };
 
 #ifdef NEBULASTRA_RENDER_PNG
@@ -79,7 +80,7 @@ constexpr const char* kDescription =
     "                 rendered (the tests' reference-frame layout), which every build writes\n"
     "                 byte for byte alike.\n"
     "The output name must carry a matching extension (.png, .exr or .nbrf; .png or .exr is added\n"
-    "when missing). The Windows build (nebulastra-render.exe) has no OpenEXR writer.\n"
+    "when missing).\n"
     "With --region X,Y,W,H only that part of the frame is rendered, as for a region of interest:\n"
     "a PNG or .nbrf holds the region alone; an OpenEXR has the whole frame as display window and\n"
     "the region as data window. X, Y, W, H are output pixels at the chosen resolution; a region\n"
@@ -88,8 +89,13 @@ constexpr const char* kDescription =
     "  nebulastra-render clouds.json --frames 0-47 -o out/clouds_####.png\n"
     "\n"
     "Each image is written to a hidden temporary file in the output folder and renamed into place\n"
-    "when complete. Ctrl-C or SIGTERM stops at the next frame boundary; --skip-existing then\n"
-    "resumes the sequence, rendering only the frames whose files are missing.\n"
+    "when complete. Ctrl-C or SIGTERM stops the frame being rendered (as soon as the effect\n"
+    "notices) and writes no part of it; --skip-existing then resumes the sequence, rendering only\n"
+    "the frames whose files are missing.\n"
+    "\n"
+    "--strict renders through the strict test host instead: every call the effect makes is\n"
+    "checked (worlds poisoned and guarded, suites and parameters balanced), and the first fault\n"
+    "ends the run with status 1. Slower; for checking a build of the effect.\n"
     "\n"
     "--isa picks the effect's render path (all draw the same pixels; for tests and timing): auto\n"
     "is the best the processor and OS support, whatever NEBULASTRA_ISA says; a named path the\n"
@@ -109,26 +115,26 @@ std::string oneLine(const char* text) {
 }
 
 // `world` is the frame or, with --region, the part of it its origin places in the frame.
-void writeImage(const scenehost::HostWorld& world, const scenehost::FrameSize& frame, const std::string& path,
+void writeImage(const PF_LayerDef& world, const scenefile::FrameSize& frame, const std::string& path,
                 ImageFormat format, int depth, bool half) {
     if (format == ImageFormat::RawFloat) {
-        raw_frame::writeRawFrame(path, {world.width(), world.height(), premultipliedArgbFloat(world)});
+        raw_frame::writeRawFrame(path, {world.width, world.height, premultipliedArgbFloat(world)});
         return;
     }
 #ifdef NEBULASTRA_RENDER_PNG
     if (depth == 8) {
-        writePng8(path, world.width(), world.height(), straightRgba8(world));
+        writePng8(path, world.width, world.height, straightRgba8(world));
         return;
     }
     if (depth == 16) {
-        writePng16(path, world.width(), world.height(), straightRgba16(world));
+        writePng16(path, world.width, world.height, straightRgba16(world));
         return;
     }
 #endif
 #ifdef NEBULASTRA_RENDER_EXR
-    writeExr(path, world.width(), world.height(), premultipliedRgbaFloat(world),
+    writeExr(path, world.width, world.height, premultipliedRgbaFloat(world),
              half ? ExrSampleType::Half : ExrSampleType::Float,
-             ExrPlacement{frame.width, frame.height, world.originX(), world.originY()});
+             ExrPlacement{frame.width, frame.height, world.origin_x, world.origin_y});
 #endif
     (void)frame;
     (void)depth;
@@ -136,7 +142,7 @@ void writeImage(const scenehost::HostWorld& world, const scenehost::FrameSize& f
 }
 
 // The frame under its final name, complete or not at all.
-void writeFrame(const scenehost::HostWorld& world, const scenehost::FrameSize& frame, const std::string& path,
+void writeFrame(const PF_LayerDef& world, const scenefile::FrameSize& frame, const std::string& path,
                 ImageFormat format, int depth, bool half) {
     writeAtomically(path, [&](const std::string& temporary) {
         writeImage(world, frame, temporary, format, depth, half);
@@ -151,28 +157,28 @@ bool fileExists(const std::string& path) {
 
 int interrupted(const Progress& progress) {
     finishProgress(progress);
-    std::fprintf(stderr, "interrupted: stopped at a frame boundary; every image written is complete\n");
+    std::fprintf(stderr, "interrupted: every image written is complete\n");
     return interruptExitStatus(interruptSignal());
 }
 
 // Loads the scene and applies the command line's overrides; a SceneError leaves here.
-scenehost::Scene sceneFor(const Options& options) {
-    scenehost::Scene s = scenehost::loadSceneFile(options.scenePath);
-    if (!options.frames.empty()) scenehost::applyRenderOverride(s, "frames", options.frames);
-    if (!options.depth.empty()) scenehost::applyRenderOverride(s, "depth", options.depth);
-    if (!options.resolution.empty()) scenehost::applyRenderOverride(s, "resolution", options.resolution);
-    if (!options.command.empty()) scenehost::applyRenderOverride(s, "command", options.command);
-    for (const std::string& assignment : options.sets) scenehost::applyEffectOverride(s, assignment);
+scenefile::Scene sceneFor(const Options& options) {
+    scenefile::Scene s = scenefile::loadSceneFile(options.scenePath);
+    if (!options.frames.empty()) scenefile::applyRenderOverride(s, "frames", options.frames);
+    if (!options.depth.empty()) scenefile::applyRenderOverride(s, "depth", options.depth);
+    if (!options.resolution.empty()) scenefile::applyRenderOverride(s, "resolution", options.resolution);
+    if (!options.command.empty()) scenefile::applyRenderOverride(s, "command", options.command);
+    for (const std::string& assignment : options.sets) scenefile::applyEffectOverride(s, assignment);
     return s;
 }
 
 int run(const Options& options) {
-    scenehost::Scene s;
+    scenefile::Scene s;
     OutputPattern pattern;
     std::optional<Region> region;
     try {
         // Before the library is loaded: it reads the variable once, on its first frame.
-        setIsaVariable(isaVariableFor(options.isa, readCpuFeatures()));
+        setIsaVariable(isaVariableFor(options.isa, processorIsaSupport()));
         s = sceneFor(options);
         pattern = checkedOutputPattern(options.output, s.render.depth,
                                        s.render.lastFrame > s.render.firstFrame, {kHasPng, kHasExr});
@@ -180,10 +186,10 @@ int run(const Options& options) {
             throw OutputPathError(pattern.path + ": --half applies to OpenEXR output only");
         }
         if (!options.region.empty()) {
-            const scenehost::FrameSize frame = scenehost::frameSize(s);
+            const scenefile::FrameSize frame = scenefile::frameSize(s);
             region = parseRegion(options.region);
             regionOnFrame(*region, frame.width, frame.height); // only checks that it meets the frame
-            if (s.render.command != scenehost::RenderCommand::Smart) {
+            if (s.render.command != scenefile::RenderCommand::Smart) {
                 throw RegionError("--region: only the smart render command renders part of a frame");
             }
         }
@@ -193,19 +199,23 @@ int run(const Options& options) {
     }
 
     const int depth = s.render.depth;
-    const scenehost::FrameSize frameSize = scenehost::frameSize(s);
+    const scenefile::FrameSize frameSize = scenefile::frameSize(s);
     const std::int32_t first = s.render.firstFrame;
     const std::int32_t last = s.render.lastFrame;
     try {
-        std::shared_ptr<scenehost::EffectModule> effect =
-            options.effectPath.empty() ? scenehost::EffectModule::shared()
-                                       : std::make_shared<scenehost::EffectModule>(options.effectPath);
-        scenehost::SceneHost host(std::move(s), effect);
-        host.start();
+        std::shared_ptr<effectlib::EffectModule> effect =
+            options.effectPath.empty() ? effectlib::EffectModule::shared()
+                                       : std::make_shared<effectlib::EffectModule>(options.effectPath);
+        Progress progress = startProgress(static_cast<std::int64_t>(last) - first + 1);
+        std::int64_t framesDone = 0;
+        leanhost::Interrupts interrupts;
+        interrupts.stopRequested = [] { return interruptSignal() != 0; };
+        interrupts.progress = [&](std::int32_t current, std::int32_t total) {
+            reportRows(progress, framesDone, current, total);
+        };
         // The request as the user gave it: cutting it to the layer is the effect's job.
-        if (region)
-            host.setRequestRect(region->x, region->y, region->x + region->width, region->y + region->height);
-        const Progress progress = startProgress(static_cast<std::int64_t>(last) - first + 1);
+        const std::unique_ptr<FrameHost> host =
+            makeFrameHost(options.strict, std::move(s), std::move(effect), region, std::move(interrupts));
         for (std::int32_t frame = first;; ++frame) {
             if (interruptSignal() != 0) return interrupted(progress);
             const std::string path = framePath(pattern.path, frame);
@@ -214,7 +224,8 @@ int run(const Options& options) {
                 if (frame == last) break;
                 continue;
             }
-            const std::int32_t err = host.requestFrame(frame);
+            framesDone = static_cast<std::int64_t>(frame) - first;
+            const std::int32_t err = host->requestFrame(frame);
             if (interruptSignal() != 0) return interrupted(progress);
             if (err != 0) {
                 finishProgress(progress);
@@ -222,7 +233,7 @@ int run(const Options& options) {
                              options.scenePath.c_str(), frame, err);
                 return kExitFailure;
             }
-            writeFrame(host.output(), frameSize, path, pattern.format, depth, options.half);
+            writeFrame(host->output(), frameSize, path, pattern.format, depth, options.half);
             reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
             if (frame == last) break;
         }
@@ -267,6 +278,8 @@ int main(int argc, char** argv) {
                    "Render path: auto (default), scalar, sse2, avx2 or avx512 (tests and timing)");
     app.add_flag("--skip-existing", options.skipExisting,
                  "Leave frames whose output file exists as they are (resumes an interrupted sequence)");
+    app.add_flag("--strict", options.strict,
+                 "Render through the strict test host, which checks every call the effect makes");
     app.add_option("--effect", options.effectPath,
                    "Effect library to load (default: NEBULASTRA_EFFECT, else the one beside this "
                    "program)");

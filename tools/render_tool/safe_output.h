@@ -1,7 +1,8 @@
 // Nothing lost on disk: each image is written to a temporary file beside its final name and
 // renamed into place only once complete, so a final name always holds a whole image; and an
-// interrupt (Ctrl-C, SIGTERM) is noted rather than obeyed at once, so the render loop can stop at
-// a frame boundary.
+// interrupt (Ctrl-C, SIGTERM) is noted rather than obeyed at once: the host passes it to the effect
+// through its abort callback, and the render loop stops before it writes anything of a frame the
+// effect was stopped in, or at the next frame boundary.
 #pragma once
 
 #include <exception>

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <string>
 
-#include "scenehost/scene_eval.h"
+#include "scenefile/host_answers.h"
 #include "scenehost/suite_table.h"
 
 namespace nebulastra::scenehost {
@@ -28,53 +28,9 @@ const Layer* sceneLayer(State& s, std::int32_t index) {
     return &s.scene.layers[static_cast<std::size_t>(index)];
 }
 
-AEGP_ObjectType objectTypeOf(LayerType type) {
-    switch (type) {
-    case LayerType::Light:
-        return AEGP_ObjectType_LIGHT;
-    case LayerType::Camera:
-        return AEGP_ObjectType_CAMERA;
-    case LayerType::Text:
-        return AEGP_ObjectType_TEXT;
-    case LayerType::Shape:
-        return AEGP_ObjectType_VECTOR;
-    default:
-        return AEGP_ObjectType_AV; // nulls, solids and footage are AV layers
-    }
-}
-
 bool isLight(State& s, std::int32_t index) {
     const Layer* layer = sceneLayer(s, index);
     return layer != nullptr && layer->type == LayerType::Light;
-}
-
-void identityWithTranslation(A_Matrix4& m, double x, double y, double z) {
-    std::memset(&m, 0, sizeof m);
-    for (int i = 0; i < 4; ++i) m.mat[i][i] = 1.0;
-    m.mat[3][0] = x;
-    m.mat[3][1] = y;
-    m.mat[3][2] = z;
-}
-
-std::u16string utf16(const std::string& utf8) {
-    std::u16string out;
-    for (std::size_t i = 0; i < utf8.size();) {
-        const unsigned char c = static_cast<unsigned char>(utf8[i]);
-        char32_t cp = c;
-        std::size_t extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-        if (extra != 0) cp = c & (0x3F >> extra);
-        for (std::size_t k = 1; k <= extra && i + k < utf8.size(); ++k)
-            cp = (cp << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
-        i += extra + 1;
-        if (cp >= 0x10000) {
-            cp -= 0x10000;
-            out.push_back(static_cast<char16_t>(0xD800 + (cp >> 10)));
-            out.push_back(static_cast<char16_t>(0xDC00 + (cp & 0x3FF)));
-        } else {
-            out.push_back(static_cast<char16_t>(cp));
-        }
-    }
-    return out;
 }
 
 // ---- AEGP PF Interface Suite ------------------------------------------------------------------
@@ -127,10 +83,7 @@ A_Err getEffectCameraMatrix(PF_ProgPtr effect_ref, const A_Time* comp_time, A_Ma
     if (auto f = s->failureFor(fn, kAnyLayer)) return answer(*s, fn, comp_time->value, -1, f->err, text);
     const std::optional<CameraAnswer> camera = cameraAt(s->scene, secondsOf(*comp_time));
     if (!camera) return answer(*s, fn, comp_time->value, -1, A_Err_GENERIC, text);
-    for (int r = 0; r < 4; ++r)
-        for (int c = 0; c < 4; ++c)
-            camera_matrix->mat[r][c] =
-                camera->matrix[static_cast<std::size_t>(r)][static_cast<std::size_t>(c)];
+    *camera_matrix = hostMatrix(camera->matrix);
     *dist_to_image_plane = camera->distance;
     *image_plane_width = camera->planeWidth;
     *image_plane_height = camera->planeHeight;
@@ -252,12 +205,12 @@ A_Err getLayerToWorldXform(AEGP_LayerH layer, const A_Time* comp_time, A_Matrix4
     const std::string text = timeText(*comp_time);
     if (auto f = s->failureFor(fn, index)) return answer(*s, fn, index, -1, f->err, text);
     if (index < 0) {
-        identityWithTranslation(*transform, 0.0, 0.0, 0.0);
+        *transform = translationMatrix(Vec3{0.0, 0.0, 0.0});
         return answer(*s, fn, index, -1, A_Err_NONE, text);
     }
     const std::optional<Vec3> p = layerWorldPosition(s->scene, index, secondsOf(*comp_time));
     if (!p) return answer(*s, fn, index, -1, A_Err_GENERIC, text);
-    identityWithTranslation(*transform, (*p)[0], (*p)[1], (*p)[2]);
+    *transform = translationMatrix(*p);
     return answer(*s, fn, index, -1, A_Err_NONE, text);
 }
 
@@ -380,7 +333,7 @@ AEGP_MemHandle SceneHost::State::newMemHandle(const std::string& utf8) {
     memBlocks.emplace_back();
     MemBlock& block = memBlocks.back();
     block.self = &block;
-    const std::u16string text = utf16(utf8);
+    const std::u16string text = utf16Name(utf8);
     block.text.assign(text.begin(), text.end());
     block.text.push_back(0);
     ++memory.issued;

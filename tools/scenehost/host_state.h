@@ -25,6 +25,10 @@
 
 namespace nebulastra::scenehost {
 
+// The strict host is built on the scene model: its vocabulary is the host's own here.
+using namespace nebulastra::scenefile;
+using effectlib::EffectModule;
+
 // What a layer handle points at. The first member is a pointer so that a handle (a pointer to a
 // pointer) dereferences to something, as the host's real handles do.
 struct LayerToken {

@@ -8,10 +8,8 @@
 #include <cstring>
 #include <string>
 
-#include "params/params_setup.h"
+#include "scenefile/host_answers.h"
 #include "scenehost/host_state.h"
-#include "scenehost/scene_eval.h"
-#include "scenehost/scene_params.h"
 
 namespace nebulastra::scenehost {
 namespace {
@@ -295,34 +293,10 @@ PF_ParamDef SceneHost::State::paramValue(std::int32_t index, std::int32_t whatTi
 
     // The scene's value was read in the units of the effect's table; the effect must have
     // declared the same kind of control, or that value means something else here.
-    if (d.param_type != paramTypeOf(paramSpec(index).kind)) {
+    const double t = timeScale == 0 ? 0.0 : static_cast<double>(whatTime) / static_cast<double>(timeScale);
+    if (!setDeclaredValue(d, index, found->second, t))
         fault("parameter " + std::to_string(index) +
               ": the scene gives a value of another kind than declared");
-        return d;
-    }
-    const Track& track = found->second;
-    const double t = timeScale == 0 ? 0.0 : static_cast<double>(whatTime) / static_cast<double>(timeScale);
-    // Sliders and angles interpolate (angles in degrees, before the fixed-point conversion);
-    // popups and the checkbox hold the earlier key. Nothing is clamped to the declared ranges.
-    switch (d.param_type) {
-    case PF_Param_SLIDER:
-        d.u.sd.value = roundToInt32(evaluateTrack(track, t));
-        break;
-    case PF_Param_FLOAT_SLIDER:
-        d.u.fs_d.value = evaluateTrack(track, t);
-        break;
-    case PF_Param_ANGLE:
-        d.u.ad.value = roundToInt32(evaluateTrack(track, t) * 65536.0);
-        break;
-    case PF_Param_CHECKBOX:
-        d.u.bd.value = roundToInt32(evaluateStepped(track, t));
-        break;
-    case PF_Param_POPUP:
-        d.u.pd.value = roundToInt32(evaluateStepped(track, t));
-        break;
-    default:
-        break;
-    }
     return d;
 }
 

@@ -10,9 +10,9 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "scenefile/scene_eval.h"
+#include "scenefile/scene_params.h"
 #include "scenehost/host_state.h"
-#include "scenehost/scene_eval.h"
-#include "scenehost/scene_params.h"
 
 namespace nebulastra::scenehost {
 namespace {

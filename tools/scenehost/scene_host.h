@@ -34,10 +34,10 @@
 #include <utility>
 #include <vector>
 
+#include "effectlib/effect_module.h"
+#include "scenefile/scene.h"
 #include "scenehost/call_log.h"
-#include "scenehost/effect_module.h"
 #include "scenehost/host_world.h"
-#include "scenehost/scene.h"
 
 struct PF_InData;
 struct PF_OutData;
@@ -128,19 +128,20 @@ public:
     // A composition of width x height at 24 fps with the time base 2400 / 100 (so a frame number
     // mistaken for a time shows), the effect's layer of the same size, no camera, no layers,
     // 8 bits, full resolution, smart rendering.
-    static Scene smallScene(std::int32_t width = 32, std::int32_t height = 32);
+    static scenefile::Scene smallScene(std::int32_t width = 32, std::int32_t height = 32);
 
     // A null effect means the process-wide EffectModule::shared(), loaded at the first call into
     // the effect: a host that only serves runAsCommand never loads a library.
-    explicit SceneHost(Scene scene = smallScene(), std::shared_ptr<EffectModule> effect = nullptr);
+    explicit SceneHost(scenefile::Scene scene = smallScene(),
+                       std::shared_ptr<effectlib::EffectModule> effect = nullptr);
     ~SceneHost();
     SceneHost(const SceneHost&) = delete;
     SceneHost& operator=(const SceneHost&) = delete;
 
     // The composition, the effect values and the render settings: edit freely between commands.
     // Time base, layer size, depth and downsample are read at every command.
-    Scene& scene();
-    const Scene& scene() const;
+    scenefile::Scene& scene();
+    const scenefile::Scene& scene() const;
 
     // in_data.appl_id: kApplIdAfterEffects (default) or kApplIdPremiere. Playing Premiere Pro,
     // the host refuses every AEGP suite, as Premiere does.

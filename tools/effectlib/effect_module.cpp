@@ -1,4 +1,4 @@
-#include "scenehost/effect_module.h"
+#include "effectlib/effect_module.h"
 
 #include <atomic>
 #include <cstdlib>
@@ -18,7 +18,7 @@
 #error "NEBULASTRA_EFFECT_FILE names the effect library file (set by the build)"
 #endif
 
-namespace nebulastra::scenehost {
+namespace nebulastra::effectlib {
 namespace {
 
 #ifdef _WIN32
@@ -147,4 +147,4 @@ void EffectModule::close() {
     handle_ = nullptr;
 }
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::effectlib

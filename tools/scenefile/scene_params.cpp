@@ -1,11 +1,11 @@
 // The scene file's names for the effect's parameters, and the rounding of control values into
 // the integers the host stores.
-#include "scenehost/scene_params.h"
+#include "scenefile/scene_params.h"
 
 #include <cmath>
 #include <limits>
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 
 namespace {
 
@@ -103,4 +103,4 @@ std::int32_t roundToInt32(double x) {
     return static_cast<std::int32_t>(r);
 }
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile

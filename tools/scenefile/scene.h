@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 
 // One key of an animated number: value v at time t (seconds).
 struct Keyframe {
@@ -123,4 +123,4 @@ struct Scene {
     RenderSpec render;
 };
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile

@@ -1,11 +1,11 @@
 // Time evaluation of a Scene: keyframe interpolation, layer activity, translation-only parenting
 // and the camera's axes.
-#include "scenehost/scene_eval.h"
+#include "scenefile/scene_eval.h"
 
 #include <algorithm>
 #include <cmath>
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 
 double secondsOf(std::int64_t value, std::uint32_t scale) {
     if (scale == 0) return 0.0;
@@ -139,4 +139,4 @@ std::optional<CameraAnswer> cameraAt(const Scene& scene, double t) {
     return answer;
 }
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile

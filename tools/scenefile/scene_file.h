@@ -10,9 +10,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "scenehost/scene.h"
+#include "scenefile/scene.h"
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 
 struct SceneError : std::runtime_error {
     using std::runtime_error::runtime_error;
@@ -33,4 +33,4 @@ void applyEffectOverride(Scene& scene, const std::string& assignment);
 // like the file's (e.g. "3-7", "16", "half"). Errors name the source as "--key".
 void applyRenderOverride(Scene& scene, const std::string& key, const std::string& value);
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile

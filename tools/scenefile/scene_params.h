@@ -12,7 +12,7 @@
 
 #include "params/param_table.h"
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 
 // One value-carrying parameter as scene files name it.
 struct EffectKey {
@@ -36,4 +36,4 @@ int popupChoiceIndex(const ParamSpec& row, std::string_view choice);
 // round(x) with halves away from zero, saturated to int32; NaN gives 0.
 std::int32_t roundToInt32(double x);
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile

@@ -6,9 +6,9 @@
 #include <cstdint>
 #include <optional>
 
-#include "scenehost/scene.h"
+#include "scenefile/scene.h"
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 
 // Seconds of a host time value (value / scale); 0 when scale is 0.
 double secondsOf(std::int64_t value, std::uint32_t scale);
@@ -65,4 +65,4 @@ struct CameraAnswer {
 // length is zero is reported as zeros (the effect substitutes its own fallback).
 std::optional<CameraAnswer> cameraAt(const Scene& scene, double t);
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile

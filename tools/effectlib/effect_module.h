@@ -13,7 +13,7 @@ struct PF_LayerDef;
 struct SPBasicSuite;
 struct PF_PluginData; // opaque: the host's own data pointer, handed back to its callback
 
-namespace nebulastra::scenehost {
+namespace nebulastra::effectlib {
 
 // The host's plug-in data callback (PF_PluginDataCB): strings are NUL-terminated 8-bit text.
 // The parameter types are the entry point's own, so that the call is through its exact type.
@@ -63,4 +63,4 @@ private:
     PluginDataEntryFn pluginDataEntry_ = nullptr;
 };
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::effectlib

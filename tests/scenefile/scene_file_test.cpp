@@ -5,11 +5,11 @@
 #include <string>
 #include <tuple>
 
-#include "scenehost/scene_eval.h"
-#include "scenehost/scene_file.h"
-#include "scenehost/scene_params.h"
+#include "scenefile/scene_eval.h"
+#include "scenefile/scene_file.h"
+#include "scenefile/scene_params.h"
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 namespace {
 
 // The loader's message for `text`, or "" when it loads.
@@ -231,4 +231,4 @@ TEST(SceneFile, MessagesStayOneShortLine) {
 }
 
 } // namespace
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile

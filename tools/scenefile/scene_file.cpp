@@ -2,7 +2,7 @@
 // that whatever goes wrong is reported where it is: "file: /layers/2/parent: what was expected".
 // Nothing here trusts the input: every access checks the type first, and every failure is one
 // SceneError with a single-line message.
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_file.h"
 
 #include <cmath>
 #include <fstream>
@@ -12,9 +12,9 @@
 
 #include <nlohmann/json.hpp>
 
-#include "scenehost/scene_params.h"
+#include "scenefile/scene_params.h"
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 
 namespace {
 
@@ -697,4 +697,4 @@ void applyRenderOverride(Scene& scene, const std::string& key, const std::string
     readRenderMember({&source, ""}, key, commandLineValue(value), scene.composition.timeBase, scene.render);
 }
 
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile

@@ -9,13 +9,15 @@
 #include <tuple>
 
 #include "host/host_abi.h"
-#include "scenehost/scene_eval.h"
-#include "scenehost/scene_file.h"
+#include "scenefile/scene_eval.h"
+#include "scenefile/scene_file.h"
+#include "scenefile/scene_params.h"
 #include "scenehost/scene_host.h"
-#include "scenehost/scene_params.h"
 
-namespace nebulastra::scenehost {
+namespace nebulastra::scenefile {
 namespace {
+
+using scenehost::SceneHost;
 
 Scene load(const std::string& members) {
     return parseScene(R"({"composition": {"width": 1920, "height": 1080}, )" + members + "}", "s.json");
@@ -198,4 +200,4 @@ TEST(SceneExamples, EveryExampleLoadsAsDescribed) {
 }
 
 } // namespace
-} // namespace nebulastra::scenehost
+} // namespace nebulastra::scenefile
