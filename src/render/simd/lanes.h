@@ -96,7 +96,13 @@ NEBULASTRA_LANE VU laneIndex() {
 
 /// Lane q's value in every lane.
 NEBULASTRA_LANE VU broadcastLane(VU v, int q) {
-    return splatU(v[q]); // portable: clang has no __builtin_shuffle
+#if defined(__AVX512F__)
+    return (VU)_mm512_maskz_permutexvar_epi32(0xFFFF, _mm512_set1_epi32(q), (__m512i)v); // in registers
+#elif defined(__AVX2__)
+    return (VU)_mm256_permutevar8x32_epi32((__m256i)v, _mm256_set1_epi32(q));
+#else
+    return splatU(v[q]);
+#endif
 }
 
 NEBULASTRA_LANE VF select(VM m, VF a, VF b) { return m ? a : b; }
