@@ -22,12 +22,9 @@
 #                 by user time, and whether both drew the same bytes; callgrind instruction counts
 #                 of both AVX2 paths unless BENCH_PATHS_INSTRUCTIONS=0. Meant with
 #                 BENCH_BASELINE=<an earlier commit of the SIMD kernel>
-#   calls         noise lookups per pixel (gradientNoise4, perlinNoise3) of the baseline build and
-#                 of the current scalar path, whose early-outs skip what cannot change a pixel:
-#                 callgrind's call counts for frame 0 of every example at quarter resolution
 # and prints a summary table. Results stay in out/bench/.
 #
-# Usage: scripts/bench.sh [--quick] [--scene NAME]... [micro|frames|instructions|baseline|paths|calls|all|summary]...
+# Usage: scripts/bench.sh [--quick] [--scene NAME]... [micro|frames|instructions|baseline|paths|versus|all|summary]...
 #   summary       only print the tables again from the results already in out/bench/
 #   all           micro, frames and instructions (paths needs the baseline build: ask for it)
 #   --quick       instruction counts at quarter resolution (120x68) instead of the full frame:
@@ -52,7 +49,7 @@ while [ $# -gt 0 ]; do
     case "$1" in
         --quick) quick=1 ;;
         --scene) shift; scenes+=("${1:?--scene needs a name}") ;;
-        micro|frames|instructions|baseline|paths|versus|calls|summary) sections+=("$1") ;;
+        micro|frames|instructions|baseline|paths|versus|summary) sections+=("$1") ;;
         all) sections+=(micro frames instructions) ;;
         -h|--help) usage; exit 0 ;;
         *) echo "error: unknown argument '$1'" >&2; usage >&2; exit 2 ;;
@@ -72,7 +69,7 @@ resolution=full
 require_packages $NATIVE_PACKAGES jq
 wants frames && require_packages hyperfine util-linux
 { wants paths || wants versus; } && require_packages hyperfine
-{ wants instructions || wants calls || { { wants paths || wants versus; } && [ "${BENCH_PATHS_INSTRUCTIONS:-1}" != 0 ]; }; } &&
+{ wants instructions || { { wants paths || wants versus; } && [ "${BENCH_PATHS_INSTRUCTIONS:-1}" != 0 ]; }; } &&
     require_packages valgrind
 
 cd "$NEBULASTRA_ROOT"
@@ -86,7 +83,7 @@ done
 scaling_scene=${BENCH_SCALING_SCENE:-single_white_cloud}
 [[ " ${scenes[*]} " == *" $scaling_scene "* ]] || scaling_scene=${scenes[0]}
 
-if wants micro || wants frames || wants instructions || wants paths || wants versus || wants calls; then
+if wants micro || wants frames || wants instructions || wants paths || wants versus; then
     echo "=== build (linux preset)"
     build_preset linux >/dev/null
 fi
@@ -99,7 +96,7 @@ mkdir -p "$out/images"
 baseline_commit=${BENCH_BASELINE:-6f78826}
 baseline_dir=$out/baseline
 baseline_bin=$baseline_dir/build/linux/bin
-if wants baseline || wants paths || wants versus || wants calls; then
+if wants baseline || wants paths || wants versus; then
     want=$(git rev-parse --verify "$baseline_commit^{commit}")
     if [ -d "$baseline_dir" ] && [ "$(git -C "$baseline_dir" rev-parse HEAD 2>/dev/null)" != "$want" ]; then
         echo "=== baseline: $baseline_dir holds another commit; replacing it"
@@ -254,28 +251,6 @@ if wants versus; then
     done
 fi
 
-if wants calls; then
-    cout=$out/calls
-    mkdir -p "$cout"
-    for s in "${scenes[@]}"; do
-        for v in baseline scalar; do
-            echo "=== calls: $s, $v, quarter resolution (callgrind; slow)"
-            if [ "$v" = baseline ]; then tool=$baseline_bin/nebulastra-render; isa=(); else tool=$bin/nebulastra-render; isa=(--isa scalar); fi
-            nice -n 19 valgrind --tool=callgrind --callgrind-out-file="$cout/${s}_$v.out" "$tool" "examples/$s.json" \
-                --frames 0 --resolution quarter --depth 32 "${isa[@]}" -o "$cout/${s}_$v.exr" 2>"$cout/${s}_$v.log" \
-                || { cat "$cout/${s}_$v.log" >&2; exit 1; }
-            # Calls of a function: the "(N x)" counts of its callers in the caller tree.
-            callgrind_annotate --tree=caller "$cout/${s}_$v.out" 2>/dev/null | awk '
-                /^ *[0-9,]+ .*< .*\(([0-9,]+)x\)/ { match($0, /\(([0-9,]+)x\)/); n = substr($0, RSTART + 1, RLENGTH - 3); gsub(",", "", n); pending += n; next }
-                /\*  .*nebulastra::gradientNoise4\(/ { g = pending }
-                /\*  .*nebulastra::perlinNoise3\(/ { p = pending }
-                /^$/ { pending = 0 }
-                END { printf "%d %d\n", g, p }' >"$cout/${s}_$v.calls"
-            rm -f "$cout/${s}_$v.exr"
-        done
-    done
-fi
-
 # ---- summary ----------------------------------------------------------------------------------
 echo
 echo "=== summary ($(date -u +%Y-%m-%d), $(lscpu | sed -n 's/^Model name: *//p'), $(nproc) cores," \
@@ -398,17 +373,3 @@ if shows versus "$out/versus/${scenes[0]}_avx2_new.times"; then
     done
 fi
 
-if shows calls "$out/calls/${scenes[0]}_scalar.calls"; then
-    echo
-    echo "noise lookups per pixel, frame 0 at quarter resolution (callgrind call counts):"
-    printf '%-20s %22s %22s %22s %22s\n' "example" "gradientNoise4 base" "gradientNoise4 now" "perlinNoise3 base" "perlinNoise3 now"
-    for s in "${scenes[@]}"; do
-        [ -s "$out/calls/${s}_scalar.calls" ] || continue
-        pixels=$(jq -r '.composition | ((.width + 3) / 4 | floor) * ((.height + 3) / 4 | floor)' "examples/$s.json")
-        read -r gb pb <"$out/calls/${s}_baseline.calls"
-        read -r gn pn <"$out/calls/${s}_scalar.calls"
-        awk -v s="$s" -v px="$pixels" -v gb="$gb" -v gn="$gn" -v pb="$pb" -v pn="$pn" 'BEGIN {
-            printf "%-20s %22.1f %15.1f (-%2.0f%%) %22.1f %15.1f (-%2.0f%%)\n", s, gb / px, gn / px, 100 * (1 - gn / gb),
-                pb / px, pn / px, 100 * (1 - pn / pb) }'
-    done
-fi
