@@ -129,7 +129,8 @@ BENCHMARK(BM_PerlinNoise3Batch)->DenseRange(0, 3);
 
 // The batch noises on lookups as close together as neighbouring pixels' (stride in hundredths of
 // the walk above): runs of lanes fall in one or a few lattice cells, as in a rendered frame.
-void BM_GradientNoise4BatchClustered(benchmark::State& state) {
+template <class Lookup>
+void clusteredBatch(benchmark::State& state, Lookup lookup) {
     const Isa isa = static_cast<Isa>(state.range(0));
     if (!isaSupported(isa, readCpuFeatures())) {
         state.SkipWithError("not supported by this CPU");
@@ -139,29 +140,24 @@ void BM_GradientNoise4BatchClustered(benchmark::State& state) {
     const BatchNoise noise = batchNoiseFor(isa);
     BatchInputs in(static_cast<float>(state.range(1)) / 100.0f);
     for (auto _ : state) {
-        noise.gradientNoise4(in.x.data(), in.y.data(), in.z.data(), in.w.data(), 200, in.out.data(), kBatch);
+        lookup(noise, in);
         benchmark::DoNotOptimize(in.out.data());
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kBatch);
 }
+
+void BM_GradientNoise4BatchClustered(benchmark::State& state) {
+    clusteredBatch(state, [](const BatchNoise& noise, BatchInputs& in) {
+        noise.gradientNoise4(in.x.data(), in.y.data(), in.z.data(), in.w.data(), 200, in.out.data(), kBatch);
+    });
+}
 BENCHMARK(BM_GradientNoise4BatchClustered)->ArgsProduct({{1, 2, 3}, {3, 10, 30}});
 
 void BM_PerlinNoise3BatchClustered(benchmark::State& state) {
-    const Isa isa = static_cast<Isa>(state.range(0));
-    if (!isaSupported(isa, readCpuFeatures())) {
-        state.SkipWithError("not supported by this CPU");
-        return;
-    }
-    state.SetLabel(isaName(isa));
-    const BatchNoise noise = batchNoiseFor(isa);
-    BatchInputs in(static_cast<float>(state.range(1)) / 100.0f);
-    for (auto _ : state) {
+    clusteredBatch(state, [](const BatchNoise& noise, BatchInputs& in) {
         noise.perlinNoise3(in.x.data(), in.y.data(), in.z.data(), 71, in.out.data(), kBatch);
-        benchmark::DoNotOptimize(in.out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kBatch);
+    });
 }
 BENCHMARK(BM_PerlinNoise3BatchClustered)->ArgsProduct({{1, 2, 3}, {3, 10, 30}});
 
