@@ -83,6 +83,25 @@ TEST(EmitterShape, PlainEllipsoidScaledAndRotated) {
         for (int c = 0; c < 3; ++c) f.emitterRotation[r][0][c] = quarter[r][c];
     EXPECT_EQ(shapeAt(16, 0, 0, s, f), 0.0f);
     EXPECT_NEAR(shapeAt(-16, 0, 0, s, f), 0.2f, 1e-6f);
+
+    // With billows, a turned cloud is the upright one turned, to the bit: at p it has the value
+    // the unturned cloud has at R p (the billow noise tells every local axis and sign apart).
+    s.flattenBase = 0.0f;
+    s.billow = 0.5f;
+    const float turn[3][3] = {{0, -1, 0}, {0, 0, 1}, {-1, 0, 0}};
+    PreparedFrame upright = handPreparedFrame(s, kRadius), turned = upright;
+    for (int r = 0; r < 3; ++r)
+        for (int c = 0; c < 3; ++c) turned.emitterRotation[r][0][c] = turn[r][c];
+    int differs = 0;
+    for (int i = 0; i < 20; ++i) {
+        const float p[3] = {static_cast<float>(i % 5) * 5 - 10, static_cast<float>(i / 5) * 6 - 9,
+                            static_cast<float>(i % 3) * 7 - 7};
+        const float q[3] = {-p[1], p[2], -p[0]};
+        const float atP = shapeAt(p[0], p[1], p[2], s, turned);
+        EXPECT_EQ(atP, shapeAt(q[0], q[1], q[2], s, upright)) << "point " << i;
+        differs += atP != shapeAt(p[0], p[1], p[2], s, upright);
+    }
+    EXPECT_GT(differs, 10); // the turn is visible at all
 }
 
 TEST(EmitterShape, TowerStretchesOnlyTheUpperHalf) {
