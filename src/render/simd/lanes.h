@@ -3,9 +3,10 @@
 // processed together, one pixel per lane. The width follows the instruction set the including
 // translation unit is compiled for: 16 lanes with AVX-512, 8 with AVX2, 4 with the x86-64 baseline
 // SSE2, and 1 where NEBULASTRA_ONE_LANE is defined: the one-pixel and one-lookup entry points, and
-// the render path for processors without any of these, are the same source at one lane. Arithmetic uses GCC's vector extensions, whose +, -, * and / are the IEEE
-// operations lane by lane (each rounded by itself, never fused with -ffp-contract=off), so every
-// lane computes exactly what the scalar code computes for its pixel. Square roots, conversions
+// the render path for processors without any of these, are the same source at one lane.
+// Arithmetic uses GCC's vector extensions, whose +, -, * and / are the IEEE operations lane by lane
+// (each rounded by itself, never fused with -ffp-contract=off), so every lane computes exactly what
+// the one-lane build computes for its pixel. Square roots, conversions
 // and mask tests go through the instruction set's own operations, which are exact as well.
 //
 // Include this only from a kernel translation unit, inside its instruction-set namespace: every
@@ -118,8 +119,8 @@ NEBULASTRA_LANE VF absLanes(VF x) { return (VF)((VU)x & 0x7FFFFFFFu); }
 NEBULASTRA_LANE VI truncateToInt(VF x) { return __builtin_convertvector(x, VI); }
 NEBULASTRA_LANE VF toFloat(VI x) { return __builtin_convertvector(x, VF); }
 
-/// The scalar code's std::max(a, b) = (a < b) ? b : a and std::min(a, b) = (b < a) ? b : a, with
-/// the same answer when an operand is not a number.
+/// std::max(a, b) = (a < b) ? b : a and std::min(a, b) = (b < a) ? b : a lane by lane, with the
+/// same answer when an operand is not a number.
 NEBULASTRA_LANE VF maxLanes(VF a, VF b) { return a < b ? b : a; }
 NEBULASTRA_LANE VF minLanes(VF a, VF b) { return b < a ? b : a; }
 NEBULASTRA_LANE VF clampLanes(VF x, float lo, float hi) {

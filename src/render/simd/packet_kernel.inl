@@ -10,7 +10,7 @@
 // becomes a lane mask. A lane whose work its pixel would skip either computes values that are then
 // masked out, or is skipped with the others when no lane needs the work. The per-pixel set-up
 // (view ray, clip, step count, jitter, phase), the correctly rounded maths functions and the colour
-// compositing run once per pixel and call the scalar functions.
+// compositing run once per pixel and call the functions outside the lanes.
 //
 // Only static functions are defined here, apart from shadeBand: no inline function of a shared
 // header is used, so nothing compiled for this instruction set can be picked by the linker for
@@ -106,7 +106,7 @@ static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit) {
 /// shadePixel for the `count` pixels (x0 + l, y), l < count, of a packet.
 static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& field, float red[kLanes],
                         float green[kLanes], float blue[kLanes], float alpha[kLanes]) {
-    // Per-pixel set-up through the scalar functions: it runs once per pixel, not per step.
+    // Per-pixel set-up through the one-pixel functions: it runs once per pixel, not per step.
     VF ox = splat(0.0f), oy = splat(0.0f), oz = splat(0.0f), dx = splat(0.0f), dy = splat(0.0f),
        dz = splat(0.0f);
     VF tNear = splat(0.0f), dt = splat(0.0f), ds = splat(0.0f), jitter = splat(0.0f), phase = splat(0.0f);

@@ -1,5 +1,7 @@
-// Every SIMD render path against the scalar kernel, bit for bit: the noises on mixed inputs and
-// whole frames over generated scenes that reach every parameter. Paths this CPU cannot run are
+// Every SIMD render path against the kernel at one lane (the scalar path), bit for bit: the noises
+// on mixed inputs and whole frames over generated scenes that reach every parameter. All widths
+// compile from one source, so what this catches is a result that depends on a lane's neighbours
+// (masks, shared cells, packed batches) or on an instruction set. Paths this CPU cannot run are
 // reported and skipped.
 
 #include <gtest/gtest.h>
