@@ -266,7 +266,7 @@ timed_render() { # timed_render RESOLUTION key=value...: prints "cpu wall size"
         --depth 8 "${args[@]}" -o "$work/cost.png" >/dev/null; } 2>&1 )
     read -r wall user sys <<<"$times"
     awk -v w="$wall" -v u="$user" -v s="$sys" -v size="$(identify -format '%wx%h' "$work/cost.png")" \
-        'BEGIN { printf "%.1f %.1f %s\n", u + s, w, size }'
+        'BEGIN { printf "%.2f %.2f %s\n", u + s, w, size }' # the frames take tenths of a second
 }
 
 cost() { # cost CONTROL VALUE RESOLUTION key=value...
