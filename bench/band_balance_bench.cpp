@@ -29,7 +29,7 @@ void BM_RenderHalfFrame64x36(benchmark::State& state) {
     const int32_t first = state.range(0) == 0 ? 0 : kHeight / 2;
     const RowBand band{first, first + kHeight / 2, context};
     for (auto _ : state) {
-        renderRowsFloat(band);
+        rowWorkerFor(OutputDepth::Float, Isa::Scalar)(band);
         benchmark::DoNotOptimize(pixels.data());
     }
 }

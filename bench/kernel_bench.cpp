@@ -86,9 +86,10 @@ void BM_RenderFrame64x36(benchmark::State& state) {
     const int32_t threads = static_cast<int32_t>(state.range(0));
     for (auto _ : state) {
         if (threads == 0) {
-            runRowBands(kHeight, context, renderRowsFloat);
+            runRowBands(kHeight, context, rowWorkerFor(OutputDepth::Float, Isa::Scalar));
         } else {
-            runRowBandsWith(threads, kHeight, context, renderRowsFloat, startThread);
+            runRowBandsWith(threads, kHeight, context, rowWorkerFor(OutputDepth::Float, Isa::Scalar),
+                            startThread);
         }
         benchmark::DoNotOptimize(pixels.data());
     }

@@ -91,46 +91,9 @@ struct BatchInputs {
     }
 };
 
-void BM_GradientNoise4Batch(benchmark::State& state) {
-    const Isa isa = static_cast<Isa>(state.range(0));
-    if (!isaSupported(isa, readCpuFeatures())) {
-        state.SkipWithError("not supported by this CPU");
-        return;
-    }
-    state.SetLabel(isaName(isa));
-    const BatchNoise noise = batchNoiseFor(isa);
-    BatchInputs in;
-    for (auto _ : state) {
-        noise.gradientNoise4(in.x.data(), in.y.data(), in.z.data(), in.w.data(), 200, in.out.data(), kBatch);
-        benchmark::DoNotOptimize(in.out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kBatch);
-}
-BENCHMARK(BM_GradientNoise4Batch)->DenseRange(0, 3);
-
-void BM_PerlinNoise3Batch(benchmark::State& state) {
-    const Isa isa = static_cast<Isa>(state.range(0));
-    if (!isaSupported(isa, readCpuFeatures())) {
-        state.SkipWithError("not supported by this CPU");
-        return;
-    }
-    state.SetLabel(isaName(isa));
-    const BatchNoise noise = batchNoiseFor(isa);
-    BatchInputs in;
-    for (auto _ : state) {
-        noise.perlinNoise3(in.x.data(), in.y.data(), in.z.data(), 71, in.out.data(), kBatch);
-        benchmark::DoNotOptimize(in.out.data());
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kBatch);
-}
-BENCHMARK(BM_PerlinNoise3Batch)->DenseRange(0, 3);
-
-// The batch noises on lookups as close together as neighbouring pixels' (stride in hundredths of
-// the walk above): runs of lanes fall in one or a few lattice cells, as in a rendered frame.
+/// One batch benchmark: the path in range(0), lookups `stride` walk steps apart.
 template <class Lookup>
-void clusteredBatch(benchmark::State& state, Lookup lookup) {
+void batchLookups(benchmark::State& state, float stride, Lookup lookup) {
     const Isa isa = static_cast<Isa>(state.range(0));
     if (!isaSupported(isa, readCpuFeatures())) {
         state.SkipWithError("not supported by this CPU");
@@ -138,7 +101,7 @@ void clusteredBatch(benchmark::State& state, Lookup lookup) {
     }
     state.SetLabel(isaName(isa));
     const BatchNoise noise = batchNoiseFor(isa);
-    BatchInputs in(static_cast<float>(state.range(1)) / 100.0f);
+    BatchInputs in(stride);
     for (auto _ : state) {
         lookup(noise, in);
         benchmark::DoNotOptimize(in.out.data());
@@ -147,17 +110,26 @@ void clusteredBatch(benchmark::State& state, Lookup lookup) {
     state.SetItemsProcessed(state.iterations() * kBatch);
 }
 
+void gradientLookups(const BatchNoise& noise, BatchInputs& in) {
+    noise.gradientNoise4(in.x.data(), in.y.data(), in.z.data(), in.w.data(), 200, in.out.data(), kBatch);
+}
+void perlinLookups(const BatchNoise& noise, BatchInputs& in) {
+    noise.perlinNoise3(in.x.data(), in.y.data(), in.z.data(), 71, in.out.data(), kBatch);
+}
+
+void BM_GradientNoise4Batch(benchmark::State& state) { batchLookups(state, 1.0f, gradientLookups); }
+BENCHMARK(BM_GradientNoise4Batch)->DenseRange(0, 3);
+void BM_PerlinNoise3Batch(benchmark::State& state) { batchLookups(state, 1.0f, perlinLookups); }
+BENCHMARK(BM_PerlinNoise3Batch)->DenseRange(0, 3);
+
+// The same on lookups as close together as neighbouring pixels' (range(1): the stride in
+// hundredths of the walk above): runs of lanes fall in one or a few lattice cells, as in a frame.
 void BM_GradientNoise4BatchClustered(benchmark::State& state) {
-    clusteredBatch(state, [](const BatchNoise& noise, BatchInputs& in) {
-        noise.gradientNoise4(in.x.data(), in.y.data(), in.z.data(), in.w.data(), 200, in.out.data(), kBatch);
-    });
+    batchLookups(state, static_cast<float>(state.range(1)) / 100.0f, gradientLookups);
 }
 BENCHMARK(BM_GradientNoise4BatchClustered)->ArgsProduct({{1, 2, 3}, {3, 10, 30}});
-
 void BM_PerlinNoise3BatchClustered(benchmark::State& state) {
-    clusteredBatch(state, [](const BatchNoise& noise, BatchInputs& in) {
-        noise.perlinNoise3(in.x.data(), in.y.data(), in.z.data(), 71, in.out.data(), kBatch);
-    });
+    batchLookups(state, static_cast<float>(state.range(1)) / 100.0f, perlinLookups);
 }
 BENCHMARK(BM_PerlinNoise3BatchClustered)->ArgsProduct({{1, 2, 3}, {3, 10, 30}});
 

@@ -93,8 +93,4 @@ RowWorker rowWorkerFor(OutputDepth depth, Isa isa) {
     }
 }
 
-void renderRows8(const RowBand& band) { rowsScalar<Store8>(band); }
-void renderRows16(const RowBand& band) { rowsScalar<Store16>(band); }
-void renderRowsFloat(const RowBand& band) { rowsScalar<StoreFloat>(band); }
-
 } // namespace nebulastra

@@ -14,9 +14,4 @@ enum class OutputDepth { Bits8, Bits16, Float };
 /// lane for the scalar path). Every path writes the same bytes.
 RowWorker rowWorkerFor(OutputDepth depth, Isa isa);
 
-/// The scalar path's workers, one per depth: one pixel at a time, as shadePixel shades it.
-void renderRows8(const RowBand& band);
-void renderRows16(const RowBand& band);
-void renderRowsFloat(const RowBand& band);
-
 } // namespace nebulastra

@@ -24,7 +24,9 @@ constexpr int32_t kHeight = 16; // one row per band: sixteen threads at once
 std::thread startThread(const RowBand&, std::function<void()> work) { return std::thread(std::move(work)); }
 
 TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
-    const RowWorker workers[] = {renderRowsFloat, renderRows8, renderRows16};
+    const RowWorker workers[] = {rowWorkerFor(OutputDepth::Float, Isa::Scalar),
+                                 rowWorkerFor(OutputDepth::Bits8, Isa::Scalar),
+                                 rowWorkerFor(OutputDepth::Bits16, Isa::Scalar)};
     const std::ptrdiff_t pixelBytes[] = {16, 4, 8};
     for (float seconds : {0.0f, 1.25f}) {
         RenderSettings s = testing::defaultRenderSettings(kWidth, kHeight);

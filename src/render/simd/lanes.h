@@ -107,7 +107,6 @@ NEBULASTRA_LANE VU broadcastLane(VU v, int q) {
 }
 
 NEBULASTRA_LANE VF select(VM m, VF a, VF b) { return m ? a : b; }
-NEBULASTRA_LANE VI selectI(VM m, VI a, VI b) { return m ? a : b; }
 NEBULASTRA_LANE VU selectU(VM m, VU a, VU b) { return m ? a : b; }
 
 NEBULASTRA_LANE VU bitsOf(VF x) { return (VU)x; }
