@@ -30,11 +30,15 @@ struct FrameContext {
     // originY + y) and is stored at column x of row y.
     int32_t originX, originY;
     const CloudField* field; // the kernel's one input, built from the frame's records
-    // Set while a frame runs on the row runner: a stop asked for part way through a row leaves the
-    // rest of that row unwritten (the frame is discarded), so the stop is seen within a few
-    // packets of pixels rather than a whole row. Null: every row is drawn to its end.
+    // Set while a frame runs on the row runner: a stop asked for part way through a call's rows
+    // leaves the rest of them unwritten (the frame is discarded), so the stop is seen within a few
+    // packets of pixels rather than a whole call. Null: every row is drawn to its end.
     const std::atomic<bool>* stop = nullptr;
 };
+
+/// The rows a worker thread hands its row worker at a time (fewer at the band's end): the kernel
+/// shades tiles of pixels up to this many rows tall.
+constexpr int32_t kRowsPerCall = 4;
 
 /// One worker's share of the rows, [firstRow, endRow), with its own copy of the context.
 struct RowBand {
@@ -59,8 +63,8 @@ RowBandPlan planRowBands(int32_t hardwareThreads, int32_t height);
 using ThreadStarter = std::thread (*)(const RowBand& band, std::function<void()> work);
 
 /// Renders rows 0 .. height-1 of the frame with `worker` on threads, one per band, and returns once
-/// every thread has been joined. Each thread hands its band to `worker` one row at a time, top to
-/// bottom, so that a stop takes effect at the next row. With a `watch`, the calling thread polls it
+/// every thread has been joined. Each thread hands its band to `worker` kRowsPerCall rows at a
+/// time, top to bottom, so that a stop takes effect at the next call. With a `watch`, the calling thread polls it
 /// while it waits (render/render_control.h). Returns true when every row was rendered, false when
 /// the watch asked to stop at any of its polls. If a thread cannot be started, the ones already running are joined
 /// first and the failure is rethrown.

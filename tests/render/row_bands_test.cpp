@@ -55,11 +55,12 @@ void countRows(const RowBand& band) {
 }
 
 void slowWorker(const RowBand& band) {
-    // Workers see one row per call; ten rows of 5 ms make a band long enough that an unjoined
-    // thread would still be running when the failure surfaces.
-    std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    // Ten rows of 5 ms make a band long enough that an unjoined thread would still be running when
+    // the failure surfaces.
+    EXPECT_LE(band.endRow - band.firstRow, kRowsPerCall);
+    std::this_thread::sleep_for(std::chrono::milliseconds(5) * (band.endRow - band.firstRow));
     countRows(band);
-    ++gFinishedRows;
+    gFinishedRows += band.endRow - band.firstRow;
 }
 
 std::thread recordingStart(const RowBand& band, std::function<void()> work) {
@@ -126,7 +127,7 @@ bool watchPoll(void* context, int32_t rowsDone, int32_t rowsTotal) noexcept {
 }
 
 void rowOf2ms(const RowBand& band) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    std::this_thread::sleep_for(std::chrono::milliseconds(2) * (band.endRow - band.firstRow));
     countRows(band);
 }
 

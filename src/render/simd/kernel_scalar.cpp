@@ -105,7 +105,7 @@ float sampleTexture(const float p[3], const RenderSettings& settings, const Prep
 
 void shadePixel(int32_t x, int32_t y, const CloudField& field, float& red, float& green, float& blue,
                 float& alpha) {
-    simd_scalar::shadePacket(x, y, 1, field, &red, &green, &blue, &alpha);
+    simd_scalar::shadePacket(&x, &y, 1, field, &red, &green, &blue, &alpha);
 }
 
 void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,

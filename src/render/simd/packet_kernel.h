@@ -1,6 +1,6 @@
 #pragma once
-// The per-pixel kernel over lanes: the row workers shade runs of neighbouring pixels of a row
-// together, one pixel per lane. One source (packet_kernel.inl) is compiled once per instruction
+// The per-pixel kernel over lanes: the row workers shade tiles of neighbouring pixels together,
+// one pixel per lane. One source (packet_kernel.inl) is compiled once per instruction
 // set, each into its own namespace, and once at one lane (simd_scalar, which also defines the
 // one-pixel entry points); the frame driver picks one at run time. Every width draws the same bits.
 
@@ -15,7 +15,7 @@ using PixelRunStore = void (*)(unsigned char* row, int32_t firstColumn, int32_t 
                                const float* green, const float* blue, const float* alpha);
 
 // Per instruction set: shadeBand renders every pixel of the band's rows, kLanes pixels at a time
-// (1, 4, 8 or 16); the batch noises evaluate `count` lookups of one seed, one per lane, and expBatch
+// (1, 4, 8 or 16) in tiles of up to 4 rows; the batch noises evaluate `count` lookups of one seed, one per lane, and expBatch
 // `count` values of the kernel's lane exp, all with exactly the one-lookup functions' results.
 #define NEBULASTRA_DECLARE_SIMD_KERNEL(isa)                                                                  \
     namespace isa {                                                                                          \

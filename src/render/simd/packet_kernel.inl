@@ -1,5 +1,5 @@
-// The per-pixel kernel over lanes: kLanes neighbouring pixels of one row marched together, one
-// pixel per lane. Included once per instruction set by kernel_<isa>.cpp with
+// The per-pixel kernel over lanes: kLanes neighbouring pixels (a small tile of rows) marched
+// together, one pixel per lane. Included once per instruction set by kernel_<isa>.cpp with
 // NEBULASTRA_SIMD_NAMESPACE set (and once at one lane by kernel_scalar.cpp); everything here lives
 // in that namespace. The pieces, one idea a file: lanes.h (the lane types), noise_lanes.inl (the
 // noises), shape_lanes.inl (one emitter's shape), density_lanes.inl (the densities and the
@@ -103,9 +103,16 @@ static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit) {
     return sum;
 }
 
-/// shadePixel for the `count` pixels (x0 + l, y), l < count, of a packet.
-static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& field, float red[kLanes],
-                        float green[kLanes], float blue[kLanes], float alpha[kLanes]) {
+/// The rows of a packet's tile of pixels: a square of 16 lanes (4 x 4), 4 x 2 for 8, 2 x 2 for 4. A
+/// compact tile keeps the lanes' ray points close together, so that more of the noise lookups find
+/// all their lanes in few lattice cells (a run of 16 pixels along a row spans more cells than a 4 x 4
+/// square does); which pixels share a packet changes no pixel's value.
+constexpr int32_t kTileRows = kLanes >= 16 ? 4 : kLanes >= 4 ? 2 : 1;
+
+/// shadePixel for the `count` pixels (x[l], y[l]), l < count, of a packet.
+static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_t count,
+                        const CloudField& field, float red[kLanes], float green[kLanes], float blue[kLanes],
+                        float alpha[kLanes]) {
     // Per-pixel set-up through the one-pixel functions: it runs once per pixel, not per step.
     VF ox = splat(0.0f), oy = splat(0.0f), oz = splat(0.0f), dx = splat(0.0f), dy = splat(0.0f),
        dz = splat(0.0f);
@@ -116,9 +123,8 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& 
     for (int l = 0; l < kLanes; ++l) {
         red[l] = green[l] = blue[l] = alpha[l] = 0.0f;
         if (l >= count) continue;
-        const int32_t x = x0 + l;
         float o[3], d[3];
-        viewRay(x, y, field.view, o, d);
+        viewRay(x[l], y[l], field.view, o, d);
         float near, far;
         if (!clipToBoundSphere(o, d, field.boundCenter, field.boundRadius, near, far)) continue;
         const float span = far - near;
@@ -130,7 +136,7 @@ static void shadePacket(int32_t x0, int32_t y, int32_t count, const CloudField& 
         tNear[l] = near;
         dt[l] = step;
         ds[l] = step / field.unit;
-        jitter[l] = pixelJitter(x, y);
+        jitter[l] = pixelJitter(x[l], y[l]);
         const float mu =
             (field.sunDirection[0] * d[0] + field.sunDirection[1] * d[1]) + field.sunDirection[2] * d[2];
         phase[l] = sunPhase(field.phaseAnisotropy, mu);
@@ -256,15 +262,30 @@ void expBatch(const float* x, float* out, int32_t count) {
 void shadeBand(const RowBand& band, PixelRunStore store) {
     const FrameContext& context = band.context;
     float red[kLanes], green[kLanes], blue[kLanes], alpha[kLanes];
-    for (int32_t y = band.firstRow; y < band.endRow; ++y) {
-        // Pointer-width arithmetic: y * rowbytes can exceed 2^31 on large deep frames.
-        unsigned char* row = context.outputBase + static_cast<std::ptrdiff_t>(y) * context.rowbytes;
-        for (int32_t x = 0; x < context.width; x += kLanes) {
+    int32_t x[kLanes], y[kLanes];
+    for (int32_t top = band.firstRow; top < band.endRow; top += kTileRows) {
+        // The band's last tiles may have fewer rows; they are wider, so that the lanes stay full.
+        const int32_t rows = band.endRow - top < kTileRows ? band.endRow - top : kTileRows;
+        const int32_t tileWidth = kLanes / rows;
+        for (int32_t left = 0; left < context.width; left += tileWidth) {
             if (context.stop != nullptr && context.stop->load(std::memory_order_relaxed)) return;
-            const int32_t count = context.width - x < kLanes ? context.width - x : kLanes;
-            shadePacket(context.originX + x, context.originY + y, count, *context.field, red, green, blue,
-                        alpha);
-            store(row, x, count, red, green, blue, alpha);
+            // The tile's pixels row by row in consecutive lanes, so each row's run is contiguous
+            // for the store (the last tile of a row may be narrower).
+            const int32_t columns = context.width - left < tileWidth ? context.width - left : tileWidth;
+            for (int32_t r = 0; r < rows; ++r) {
+                for (int32_t c = 0; c < columns; ++c) {
+                    x[r * columns + c] = context.originX + left + c;
+                    y[r * columns + c] = context.originY + top + r;
+                }
+            }
+            shadePacket(x, y, rows * columns, *context.field, red, green, blue, alpha);
+            for (int32_t r = 0; r < rows; ++r) {
+                // Pointer-width arithmetic: y * rowbytes can exceed 2^31 on large deep frames.
+                unsigned char* row =
+                    context.outputBase + static_cast<std::ptrdiff_t>(top + r) * context.rowbytes;
+                const int32_t first = r * columns;
+                store(row, left, columns, red + first, green + first, blue + first, alpha + first);
+            }
         }
     }
 }

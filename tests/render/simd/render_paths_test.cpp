@@ -187,7 +187,8 @@ Scene randomScene(std::mt19937& rng, int index) {
     auto pick = [&](float lo, float hi) { return lo + (hi - lo) * u(rng); };
     auto chance = [&](float p) { return u(rng) < p; };
 
-    // 13 x 7 output pixels: odd, so every lane width leaves a partial packet at the row's end.
+    // 13 x 7 output pixels: odd, so every lane width leaves partial packets at the right edge, and
+    // the tiles of 2 and 4 rows end in shorter, wider ones at the bottom (6 rows in a region).
     const int32_t width = 13, height = 7;
     const bool camera = index % 3 != 2;
     // Without a camera the eye is 1e5 pixels away and only large clouds survive the bound clip:
