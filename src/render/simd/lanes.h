@@ -58,6 +58,19 @@ NEBULASTRA_LANE VF sqrtLanes(VF x) {
 #endif
 }
 
+/// a * scale + c, for a scale that makes the product exact (a power of two, with no underflow or
+/// overflow): then only the addition rounds, so the fused multiply-add, where the instruction set
+/// has one, gives the bits of a multiply followed by an add in one instruction.
+NEBULASTRA_LANE VF addExactProduct(VF a, float scale, float c) {
+#if defined(NEBULASTRA_ONE_LANE) || !defined(__FMA__)
+    return a * scale + c;
+#elif defined(__AVX512F__)
+    return (VF)_mm512_fmadd_ps((__m512)a, _mm512_set1_ps(scale), _mm512_set1_ps(c));
+#else
+    return (VF)_mm256_fmadd_ps((__m256)a, _mm256_set1_ps(scale), _mm256_set1_ps(c));
+#endif
+}
+
 /// True when any lane of the mask is set.
 NEBULASTRA_LANE bool any(VM m) {
 #if defined(NEBULASTRA_ONE_LANE)

@@ -24,8 +24,11 @@ NEBULASTRA_LANE VU latticeCellLanes(VF v, VF& fraction) {
 NEBULASTRA_LANE VF fadeLanes(VF t) { return (((6.0f * t - 15.0f) * t + 10.0f) * t) * (t * t); }
 NEBULASTRA_LANE VF lerpLanes(VF a, VF b, VF t) { return (b - a) * t + a; }
 
-/// The 31-bit hash as a float in [-0.5, 0.5): one gradient component.
-NEBULASTRA_LANE VF gradientComponentLanes(VU h) { return toFloat((VI)mixLanes(h)) * kTwoPowMinus31 - 0.5f; }
+/// The 31-bit hash as a float in [-0.5, 0.5): one gradient component. The hash converts to a float
+/// of at most 2^31, which 2^-31 scales exactly.
+NEBULASTRA_LANE VF gradientComponentLanes(VU h) {
+    return addExactProduct(toFloat((VI)mixLanes(h)), kTwoPowMinus31, -0.5f);
+}
 
 /// The lane from which a shared lattice cell is taken: the first of `live`, or lane 0 if none is.
 NEBULASTRA_LANE int referenceLane(uint32_t liveBits) { return liveBits != 0 ? __builtin_ctz(liveBits) : 0; }
