@@ -71,6 +71,17 @@ NEBULASTRA_LANE VF addExactProduct(VF a, float scale, float c) {
 #endif
 }
 
+#if !defined(NEBULASTRA_ONE_LANE) && defined(__AVX2__)
+/// The largest integer not above x, lane by lane (the rounding instruction of AVX and later).
+NEBULASTRA_LANE VF floorLanes(VF x) {
+#if defined(__AVX512F__)
+    return (VF)_mm512_maskz_roundscale_ps(0xFFFF, (__m512)x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+#else
+    return (VF)_mm256_round_ps((__m256)x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
+#endif
+}
+#endif
+
 /// True when any lane of the mask is set.
 NEBULASTRA_LANE bool any(VM m) {
 #if defined(NEBULASTRA_ONE_LANE)

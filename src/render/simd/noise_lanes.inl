@@ -15,10 +15,18 @@ NEBULASTRA_LANE VU latticeCellLanes(VF v, VF& fraction) {
     const VF highest = splat(2147483520.0f);
     VF c = select(v > lowest, v, lowest); // NaN selects the lowest cell
     c = select(c < highest, c, highest);
+#if defined(NEBULASTRA_ONE_LANE) || !defined(__AVX2__)
     VI cell = truncateToInt(c);
     cell = (VI)selectU(c < toFloat(cell), (VU)cell - 1u, (VU)cell);
     fraction = v - toFloat(cell);
     return (VU)cell;
+#else
+    // The rounding instruction's floor is the same integer, and as a float it equals the cell
+    // converted back (an integer of the clamped range is a float exactly).
+    const VF floor = floorLanes(c);
+    fraction = v - floor;
+    return (VU)truncateToInt(floor);
+#endif
 }
 
 NEBULASTRA_LANE VF fadeLanes(VF t) { return (((6.0f * t - 15.0f) * t + 10.0f) * t) * (t * t); }

@@ -138,9 +138,11 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     const bool billowsDone =
         fbmLanesWhile(field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves,
                       field.billowSeed, live, billowValue, [&](VF sum, float weight, float weightTotal) {
-                          const float left = weightTotal - weight;
-                          const VF lowest = (sum + range.lowest * left) / weightTotal;
-                          const VF highest = (sum + range.highest * left) / weightTotal;
+                          // A bound may round more than the sum it bounds (the slack covers a few
+                          // roundings), so it scales by the rounded reciprocal instead of dividing.
+                          const float left = weightTotal - weight, inverseTotal = 1.0f / weightTotal;
+                          const VF lowest = (sum + range.lowest * left) * inverseTotal;
+                          const VF highest = (sum + range.highest * left) * inverseTotal;
                           const VF term = boundMaxLanes(billowTerm(lowest), billowTerm(highest));
                           live &= ~(boundsHold & ((base + term) + erosionRise + slack < 0.0f));
                           return any(live);
@@ -162,18 +164,17 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
         if (any(erodeLanes)) {
             const noise_channels::Channel& c = noise_channels::kErosion;
             VF e;
-            const bool finished =
-                fbmLanesWhile(NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
-                              bz * c.scale + c.offset[2], splat(field.erosionPhase), field.erosionOctaves,
-                              offsetSeedScalar(field.billowSeed, c.seedOffset), erodeLanes, e,
-                              [&](VF sum, float weight, float weightTotal) {
-                                  const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) / weightTotal;
-                                  const VM empty =
-                                      erodeLanes & boundsHold & (s - lowest * rise + erosionSlack < 0.0f);
-                                  live &= ~empty;
-                                  erodeLanes &= ~empty;
-                                  return any(erodeLanes);
-                              });
+            const bool finished = fbmLanesWhile(
+                NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
+                bz * c.scale + c.offset[2], splat(field.erosionPhase), field.erosionOctaves,
+                offsetSeedScalar(field.billowSeed, c.seedOffset), erodeLanes, e,
+                [&](VF sum, float weight, float weightTotal) {
+                    const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) * (1.0f / weightTotal);
+                    const VM empty = erodeLanes & boundsHold & (s - lowest * rise + erosionSlack < 0.0f);
+                    live &= ~empty;
+                    erodeLanes &= ~empty;
+                    return any(erodeLanes);
+                });
             if (finished) s = select(erodeLanes, s + e * field.edgeErosion * -kErosionDepth * m, s);
         }
     }
