@@ -103,11 +103,12 @@ static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit) {
     return sum;
 }
 
-/// The rows of a packet's tile of pixels: a square of 16 lanes (4 x 4), 4 x 2 for 8, 2 x 2 for 4. A
-/// compact tile keeps the lanes' ray points close together, so that more of the noise lookups find
-/// all their lanes in few lattice cells (a run of 16 pixels along a row spans more cells than a 4 x 4
-/// square does); which pixels share a packet changes no pixel's value.
-constexpr int32_t kTileRows = kLanes >= 16 ? 4 : kLanes >= 4 ? 2 : 1;
+/// The rows of a packet's tile of pixels: 4 x 4 for 16 lanes, 2 wide and 4 tall for 8, 2 x 2 for 4.
+/// A compact tile keeps the lanes' ray points close together, so that more of the noise lookups
+/// find all their lanes in few lattice cells (a run of 16 pixels along a row spans more cells than
+/// a 4 x 4 square does); of the 8-lane shapes, 2 x 4 rendered the examples fastest. Which pixels
+/// share a packet changes no pixel's value.
+constexpr int32_t kTileRows = kLanes >= 8 ? 4 : kLanes >= 4 ? 2 : 1;
 
 /// shadePixel for the `count` pixels (x[l], y[l]), l < count, of a packet.
 static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_t count,
