@@ -148,17 +148,27 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
             }
         }
     } else {
-        // Each corner hash is a sum of one term per axis (wrapping), so the terms are formed once.
+        // Each corner hash is a sum of one term per axis (wrapping, so in any grouping): the x and y
+        // terms are summed once per pair, as are the z and w terms with the first component's
+        // spacing, and a corner's four hashes take one addition each.
         const VU hx[2] = {cx * kPrimeX, (cx + 1u) * kPrimeX};
         const VU hy[2] = {cy * kPrimeY, (cy + 1u) * kPrimeY};
         const VU hz[2] = {cz * kPrimeZ, (cz + 1u) * kPrimeZ};
         const VU hw[2] = {cw * kPrimeW + seedTerm, (cw + 1u) * kPrimeW + seedTerm};
+        VU hxy[2][2], hzw[2][2];
+        for (int a = 0; a < 2; ++a) {
+            for (int b = 0; b < 2; ++b) {
+                hxy[b][a] = hx[a] + hy[b];
+                hzw[b][a] = hz[a] + hw[b] - kGradientSpacing;
+            }
+        }
         for (int l = 0; l < 2; ++l) {
             for (int k = 0; k < 2; ++k) {
                 for (int j = 0; j < 2; ++j) {
                     for (int i = 0; i < 2; ++i) {
-                        const VU h = hx[i] + hy[j] + hz[k] + hw[l];
-                        const VF gx = gradientComponentLanes(h - kGradientSpacing);
+                        const VU hFirst = hxy[j][i] + hzw[l][k]; // the corner's hash - kGradientSpacing
+                        const VF gx = gradientComponentLanes(hFirst);
+                        const VU h = hFirst + kGradientSpacing;
                         const VF gy = gradientComponentLanes(h);
                         const VF gz = gradientComponentLanes(h + kGradientSpacing);
                         const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
