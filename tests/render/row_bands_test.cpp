@@ -115,6 +115,7 @@ struct WatchLog {
     int stopAt = 0;
     bool offCaller = false;
     std::vector<int32_t> rowsDone;
+    std::vector<int32_t> rowsVisited; // rows the workers had finished by the end of each poll
     int32_t total = -1;
 };
 
@@ -122,6 +123,9 @@ bool watchPoll(void* context, int32_t rowsDone, int32_t rowsTotal) noexcept {
     WatchLog& log = *static_cast<WatchLog*>(context);
     if (std::this_thread::get_id() != gCaller) log.offCaller = true;
     log.rowsDone.push_back(rowsDone);
+    int32_t visited = 0;
+    for (int32_t y = 0; y < rowsTotal; ++y) visited += gRowVisits[y];
+    log.rowsVisited.push_back(visited);
     log.total = rowsTotal;
     return ++log.calls == log.stopAt;
 }
@@ -150,6 +154,12 @@ TEST(RunRowBands, WatchStopsEveryWorkerAtItsNextRow) {
         EXPECT_FALSE(log.offCaller);
         EXPECT_EQ(log.total, 200);
         for (std::size_t i = 1; i < log.rowsDone.size(); ++i) EXPECT_GE(log.rowsDone[i], log.rowsDone[i - 1]);
+        // The rows reported are the rows finished: never more, and fewer only by the calls that
+        // had drawn their rows but not yet counted them (one per band).
+        for (std::size_t i = 0; i < log.rowsDone.size(); ++i) {
+            EXPECT_LE(log.rowsDone[i], log.rowsVisited[i]) << "poll " << i;
+            EXPECT_GE(log.rowsDone[i] + 4 * kRowsPerCall, log.rowsVisited[i]) << "poll " << i;
+        }
         // Each band was drawn from its top, row after row, up to where it stopped.
         for (int32_t band = 0; band < 4; ++band) {
             bool ended = false;
