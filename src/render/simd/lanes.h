@@ -130,6 +130,22 @@ NEBULASTRA_LANE VU broadcastLane(VU v, int q) {
 #endif
 }
 
+/// Lane l of v[index[l]]: a lane permutation (index below kLanes).
+NEBULASTRA_LANE VU permuteLanes(VU v, VU index) {
+#if defined(NEBULASTRA_ONE_LANE)
+    (void)index;
+    return v;
+#elif defined(__AVX512F__)
+    return (VU)_mm512_maskz_permutexvar_epi32(0xFFFF, (__m512i)index, (__m512i)v);
+#elif defined(__AVX2__)
+    return (VU)_mm256_permutevar8x32_epi32((__m256i)v, (__m256i)index);
+#else
+    VU out;
+    for (int l = 0; l < kLanes; ++l) out[l] = v[index[l]];
+    return out;
+#endif
+}
+
 NEBULASTRA_LANE VF select(VM m, VF a, VF b) { return m ? a : b; }
 NEBULASTRA_LANE VU selectU(VM m, VU a, VU b) { return m ? a : b; }
 

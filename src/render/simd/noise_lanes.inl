@@ -78,11 +78,70 @@ NEBULASTRA_LANE void cellCorners4(uint32_t cx, uint32_t cy, uint32_t cz, uint32_
 }
 
 /// The most lattice cells for which a 4-D lookup over lanes forms each cell's corners once and
-/// hands every lane its cell's corners by selection. Each further cell costs 16 / kLanes corner
-/// vectors, five selections per corner and one more step of the search for the cells, against
-/// sixteen corner vectors with their square roots for one lookup per lane; the limits are the
-/// ones that rendered fastest (with one lane there is nothing to share).
+/// hands every lane its cell's corners. Up to this many cells cost the corner vectors of this many
+/// (16 / kLanes each) and one more step of the search for the cells, against sixteen corner vectors
+/// with their square roots for one lookup per lane; the limits are the ones that rendered fastest
+/// (with one lane there is nothing to share).
 constexpr int kMaxSharedCells4 = kLanes >= 16 ? 4 : kLanes >= 8 ? 2 : kLanes > 1 ? 1 : 0;
+
+/// The corners of a group of Group cells interleaved: entry c Group + d is corner c of cell d, so
+/// that one load brings corner c of every cell and each lane picks its own cell's in registers.
+template <int Group>
+struct CellGroupCorners4 {
+    float gx[16 * Group], gy[16 * Group], gz[16 * Group], gw[16 * Group], length[16 * Group];
+};
+
+/// The corners of Group cells with the one-lookup arithmetic, kLanes entries at a time: lane e of
+/// (cx, cy, cz, cw) holds cell e % Group (the group divides the lanes), and each lane forms one
+/// corner of that cell exactly as a lookup in the cell would.
+template <int Group>
+NEBULASTRA_LANE void cellGroupCorners4(VU cx, VU cy, VU cz, VU cw, uint32_t seedTerm,
+                                       CellGroupCorners4<Group>& out) {
+    // (At one lane nothing is shared and this never runs.)
+    static_assert(kLanes % Group == 0 || kLanes == 1, "a group's cells repeat across the lanes");
+    for (int first = 0; first < 16 * Group; first += kLanes) {
+        const VU c = (laneIndex() + static_cast<uint32_t>(first)) / static_cast<uint32_t>(Group);
+        const VU h = (cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
+                     (cz + ((c >> 2) & 1u)) * kPrimeZ + ((cw + (c >> 3)) * kPrimeW + seedTerm);
+        const VF gx = gradientComponentLanes(h - kGradientSpacing);
+        const VF gy = gradientComponentLanes(h);
+        const VF gz = gradientComponentLanes(h + kGradientSpacing);
+        const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
+        const VF length = sqrtLanes(((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx));
+        __builtin_memcpy(out.gx + first, &gx, sizeof gx);
+        __builtin_memcpy(out.gy + first, &gy, sizeof gy);
+        __builtin_memcpy(out.gz + first, &gz, sizeof gz);
+        __builtin_memcpy(out.gw + first, &gw, sizeof gw);
+        __builtin_memcpy(out.length + first, &length, sizeof length);
+    }
+}
+
+/// Lane by lane, group[index]: the index (below Group, 2 or 4) picks one of a group's entries. The
+/// group is repeated in every 128-bit part of a vector, where the in-part permutation picks.
+template <int Group>
+NEBULASTRA_LANE VF pickInGroup(const float* group, VI index) {
+    static_assert(Group == 2 || Group == 4, "a group repeats within 128 bits");
+#if !defined(NEBULASTRA_ONE_LANE) && defined(__AVX2__)
+    __m128 part;
+    if (Group == 4) {
+        part = _mm_loadu_ps(group);
+    } else {
+        double pair;
+        __builtin_memcpy(&pair, group, sizeof pair);
+        part = _mm_castpd_ps(_mm_set1_pd(pair));
+    }
+#if defined(__AVX512F__)
+    const __m512 entries = _mm512_maskz_broadcast_f32x4(0xFFFF, part); // masked: see sqrtLanes
+    return (VF)_mm512_maskz_permutevar_ps(0xFFFF, entries, (__m512i)index);
+#else
+    return (VF)_mm256_permutevar_ps(_mm256_broadcast_ps(&part), (__m256i)index);
+#endif
+#else
+    VF out; // no in-part permutation before AVX (and nothing is shared at one lane)
+    for (int l = 0; l < kLanes; ++l) out[l] = group[index[l]];
+    return out;
+#endif
+}
 
 /// gradientNoise4 for the lanes of `live`; other lanes return unspecified values. Neighbouring
 /// pixels mostly lie in a few lattice cells (all in one in the low octaves): then the corners'
@@ -120,31 +179,63 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
         first[cells++] = q;
         unassigned &= ~laneBits(same);
     }
-    if (unassigned == 0 && cells > 0) {
-        NEBULASTRA_LANE_PROBE(kNoise4Shared, live);
-        // Each live lane takes the corners of its cell (other lanes in none take the first cell's).
-        CellCorners4 shared[kMaxSharedCells4 > 0 ? kMaxSharedCells4 : 1];
-        for (int d = 0; d < cells; ++d)
-            cellCorners4(cx[first[d]], cy[first[d]], cz[first[d]], cw[first[d]], seedTerm, shared[d]);
+    // Dots each lane's offset with its cell's corners, as fetch(c, gx, gy, gz, gw, length) hands
+    // them over, and divides by the length.
+    const auto dotCorners = [&](auto fetch) {
         for (int l = 0; l < 2; ++l) {
             for (int k = 0; k < 2; ++k) {
                 for (int j = 0; j < 2; ++j) {
                     for (int i = 0; i < 2; ++i) {
-                        const int c = i + 2 * j + 4 * k + 8 * l;
-                        VF gx = splat(shared[0].gx[c]), gy = splat(shared[0].gy[c]);
-                        VF gz = splat(shared[0].gz[c]), gw = splat(shared[0].gw[c]);
-                        VF length = splat(shared[0].length[c]);
-                        for (int d = 1; d < cells; ++d) {
-                            gx = select(inCell[d], splat(shared[d].gx[c]), gx);
-                            gy = select(inCell[d], splat(shared[d].gy[c]), gy);
-                            gz = select(inCell[d], splat(shared[d].gz[c]), gz);
-                            gw = select(inCell[d], splat(shared[d].gw[c]), gw);
-                            length = select(inCell[d], splat(shared[d].length[c]), length);
-                        }
+                        VF gx, gy, gz, gw, length;
+                        fetch(i + 2 * j + 4 * k + 8 * l, gx, gy, gz, gw, length);
                         const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
                         corner[l][k][j][i] = dot / length;
                     }
                 }
+            }
+        }
+    };
+    if (unassigned == 0 && cells == 1) {
+        NEBULASTRA_LANE_PROBE(kNoise4Shared, live);
+        // Every live lane takes the one cell's corners (the other lanes too).
+        CellCorners4 shared;
+        cellCorners4(cx[first[0]], cy[first[0]], cz[first[0]], cw[first[0]], seedTerm, shared);
+        dotCorners([&](int c, VF& gx, VF& gy, VF& gz, VF& gw, VF& length) {
+            gx = splat(shared.gx[c]), gy = splat(shared.gy[c]), gz = splat(shared.gz[c]);
+            gw = splat(shared.gw[c]), length = splat(shared.length[c]);
+        });
+    } else if (unassigned == 0 && cells > 1) {
+        if constexpr (kMaxSharedCells4 > 1) { // narrower lanes never share more than one cell
+            NEBULASTRA_LANE_PROBE(kNoise4Shared, live);
+            // The cells' corners interleaved, each lane picking its own cell's (lanes in none take the
+            // first cell's): lane e of a group of 2 or 4 forms cell e % 2 or e % 4's corners (the
+            // first cell again where there are fewer).
+            VU groupLane = splatU(static_cast<uint32_t>(first[0]));
+            VI cellOf = splatI(0);
+            for (int d = 1; d < cells; ++d) {
+                groupLane = selectU((VM)(laneIndex() % (cells == 2 ? 2u : 4u) == static_cast<uint32_t>(d)),
+                                    splatU(static_cast<uint32_t>(first[d])), groupLane);
+                cellOf = (VI)selectU(inCell[d], splatU(static_cast<uint32_t>(d)), (VU)cellOf);
+            }
+            const VU groupX = permuteLanes(cx, groupLane), groupY = permuteLanes(cy, groupLane);
+            const VU groupZ = permuteLanes(cz, groupLane), groupW = permuteLanes(cw, groupLane);
+            const auto byGroup = [&](auto size) {
+                constexpr int kGroup = decltype(size)::value;
+                CellGroupCorners4<kGroup> group;
+                cellGroupCorners4<kGroup>(groupX, groupY, groupZ, groupW, seedTerm, group);
+                dotCorners([&](int c, VF& gx, VF& gy, VF& gz, VF& gw, VF& length) {
+                    const int at = c * kGroup;
+                    gx = pickInGroup<kGroup>(group.gx + at, cellOf);
+                    gy = pickInGroup<kGroup>(group.gy + at, cellOf);
+                    gz = pickInGroup<kGroup>(group.gz + at, cellOf);
+                    gw = pickInGroup<kGroup>(group.gw + at, cellOf);
+                    length = pickInGroup<kGroup>(group.length + at, cellOf);
+                });
+            };
+            if (cells == 2) {
+                byGroup(std::integral_constant<int, 2>{});
+            } else {
+                byGroup(std::integral_constant<int, 4>{});
             }
         }
     } else {

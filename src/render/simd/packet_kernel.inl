@@ -18,6 +18,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <type_traits>
 #if !defined(NEBULASTRA_ONE_LANE)
 #include <immintrin.h> // before lanes.h, which is included inside a namespace
 #endif
