@@ -1,5 +1,6 @@
-// How many lanes of the kernel's vectors do useful work: the kernel compiled once more, for AVX2
-// and for AVX-512, with a probe at each place where a lane mask decides which lanes' results are
+// How many lanes of the kernel's vectors do useful work: the kernel compiled once more, for
+// AVX-512 (bench/CMakeLists.txt; given the AVX2 flags there instead, it counts the 8-lane kernel),
+// with a probe at each place where a lane mask decides which lanes' results are
 // used (the march's active and lit lanes, the packed shadow batches, every noise lookup), over
 // two scenes built like the examples single_white_cloud and three_lights_screen (half size,
 // 240 x 135, through the default camera). Prints, per site, the calls and the share of lanes
