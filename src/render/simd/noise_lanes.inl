@@ -122,19 +122,17 @@ template <int Group>
 NEBULASTRA_LANE VF pickInGroup(const float* group, VI index) {
     static_assert(Group == 2 || Group == 4, "a group repeats within 128 bits");
 #if !defined(NEBULASTRA_ONE_LANE) && defined(__AVX2__)
-    __m128 part;
-    if (Group == 4) {
-        part = _mm_loadu_ps(group);
-    } else {
-        double pair;
-        __builtin_memcpy(&pair, group, sizeof pair);
-        part = _mm_castpd_ps(_mm_set1_pd(pair));
-    }
+    // Each load broadcasts straight from memory: a pair as one double, four floats as 128 bits.
+    double pair;
+    __builtin_memcpy(&pair, group, sizeof pair);
 #if defined(__AVX512F__)
-    const __m512 entries = _mm512_maskz_broadcast_f32x4(0xFFFF, part); // masked: see sqrtLanes
+    const __m512 entries = Group == 4 ? _mm512_maskz_broadcast_f32x4(0xFFFF, _mm_loadu_ps(group)) // masked:
+                                      : _mm512_castpd_ps(_mm512_set1_pd(pair)); // see sqrtLanes
     return (VF)_mm512_maskz_permutevar_ps(0xFFFF, entries, (__m512i)index);
 #else
-    return (VF)_mm256_permutevar_ps(_mm256_broadcast_ps(&part), (__m256i)index);
+    const __m256 entries = Group == 4 ? _mm256_broadcast_ps(reinterpret_cast<const __m128*>(group))
+                                      : _mm256_castpd_ps(_mm256_set1_pd(pair));
+    return (VF)_mm256_permutevar_ps(entries, (__m256i)index);
 #endif
 #else
     VF out; // no in-part permutation before AVX (and nothing is shared at one lane)
