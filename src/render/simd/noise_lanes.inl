@@ -47,36 +47,6 @@ NEBULASTRA_LANE bool sameCell(uint32_t liveBits, int r, VU cx, VU cy, VU cz) {
     return (laneBits(same) & liveBits) == liveBits;
 }
 
-/// What the sixteen corners of one 4-D lattice cell contribute whatever the point inside it: the
-/// gradient components and the gradient's length, for corner c = i + 2j + 4k + 8l (the corner
-/// one cell further along x when i is 1, along y when j is 1 and so on).
-struct CellCorners4 {
-    float gx[16], gy[16], gz[16], gw[16], length[16];
-};
-
-/// The corners of cell (cx, cy, cz, cw), kLanes corners at a time, with the one-lookup
-/// arithmetic: each lane forms one corner's hash and gradient exactly as a lookup in that cell
-/// would.
-NEBULASTRA_LANE void cellCorners4(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t cw, uint32_t seedTerm,
-                                  CellCorners4& out) {
-    static_assert(16 % kLanes == 0, "the corners fill whole lane vectors");
-    for (int first = 0; first < 16; first += kLanes) {
-        const VU c = laneIndex() + static_cast<uint32_t>(first);
-        const VU h = (cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
-                     (cz + ((c >> 2) & 1u)) * kPrimeZ + ((cw + (c >> 3)) * kPrimeW + seedTerm);
-        const VF gx = gradientComponentLanes(h - kGradientSpacing);
-        const VF gy = gradientComponentLanes(h);
-        const VF gz = gradientComponentLanes(h + kGradientSpacing);
-        const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
-        const VF length = sqrtLanes(((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx));
-        __builtin_memcpy(out.gx + first, &gx, sizeof gx);
-        __builtin_memcpy(out.gy + first, &gy, sizeof gy);
-        __builtin_memcpy(out.gz + first, &gz, sizeof gz);
-        __builtin_memcpy(out.gw + first, &gw, sizeof gw);
-        __builtin_memcpy(out.length + first, &length, sizeof length);
-    }
-}
-
 /// The most lattice cells for which a 4-D lookup over lanes forms each cell's corners once and
 /// hands every lane its cell's corners. Up to this many cells cost the corner vectors of this many
 /// (16 / kLanes each) and one more step of the search for the cells, against sixteen corner vectors
@@ -84,8 +54,11 @@ NEBULASTRA_LANE void cellCorners4(uint32_t cx, uint32_t cy, uint32_t cz, uint32_
 /// (with one lane there is nothing to share).
 constexpr int kMaxSharedCells4 = kLanes >= 16 ? 4 : kLanes >= 8 ? 2 : kLanes > 1 ? 1 : 0;
 
-/// The corners of a group of Group cells interleaved: entry c Group + d is corner c of cell d, so
-/// that one load brings corner c of every cell and each lane picks its own cell's in registers.
+/// What the sixteen corners of Group 4-D lattice cells contribute whatever the point inside them:
+/// the gradient components and the gradient's length of corner c = i + 2j + 4k + 8l (the corner one
+/// cell further along x when i is 1, along y when j is 1 and so on). The cells are interleaved:
+/// entry c Group + d is corner c of cell d, so that one load brings corner c of every cell and each
+/// lane picks its own cell's in registers.
 template <int Group>
 struct CellGroupCorners4 {
     float gx[16 * Group], gy[16 * Group], gz[16 * Group], gw[16 * Group], length[16 * Group];
@@ -196,8 +169,9 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
     if (unassigned == 0 && cells == 1) {
         NEBULASTRA_LANE_PROBE(kNoise4Shared, live);
         // Every live lane takes the one cell's corners (the other lanes too).
-        CellCorners4 shared;
-        cellCorners4(cx[first[0]], cy[first[0]], cz[first[0]], cw[first[0]], seedTerm, shared);
+        CellGroupCorners4<1> shared;
+        cellGroupCorners4<1>(broadcastLane(cx, first[0]), broadcastLane(cy, first[0]),
+                             broadcastLane(cz, first[0]), broadcastLane(cw, first[0]), seedTerm, shared);
         dotCorners([&](int c, VF& gx, VF& gy, VF& gz, VF& gw, VF& length) {
             gx = splat(shared.gx[c]), gy = splat(shared.gy[c]), gz = splat(shared.gz[c]);
             gw = splat(shared.gw[c]), length = splat(shared.length[c]);
