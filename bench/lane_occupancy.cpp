@@ -1,12 +1,13 @@
-// How many lanes of the kernel's vectors do useful work: the kernel compiled once more, for
-// AVX-512 (bench/CMakeLists.txt; given the AVX2 flags there instead, it counts the 8-lane kernel),
-// with a probe at each place where a lane mask decides which lanes' results are
+// How many lanes of the kernel's vectors do useful work: the kernel compiled once more, with a
+// probe at each place where a lane mask decides which lanes' results are
 // used (the march's active and lit lanes, the packed shadow batches, every noise lookup), over
 // two scenes built like the examples single_white_cloud and three_lights_screen (half size,
 // 240 x 135, through the default camera). Prints, per site, the calls and the share of lanes
-// in use. Run by hand:
+// in use. Built twice (bench/CMakeLists.txt): for AVX-512 (16 lanes) and, with
+// NEBULASTRA_OCCUPANCY_AVX2 defined, for AVX2 (8 lanes). Run by hand:
 //
 //     build/linux/bin/nebulastra_lane_occupancy
+//     build/linux/bin/nebulastra_lane_occupancy_avx2
 //
 // The probes count into plain globals: one thread renders here.
 
@@ -109,8 +110,13 @@ void measure(const char* name, const RenderSettings& s) {
 
 int main() {
     using namespace nebulastra;
-    if (!isaSupported(Isa::Avx512, readCpuFeatures())) {
-        std::printf("this processor has no AVX-512 path\n");
+#if defined(NEBULASTRA_OCCUPANCY_AVX2)
+    const Isa isa = Isa::Avx2;
+#else
+    const Isa isa = Isa::Avx512;
+#endif
+    if (!isaSupported(isa, readCpuFeatures())) {
+        std::printf("this processor has no %s path\n", isa == Isa::Avx2 ? "AVX2" : "AVX-512");
         return 0;
     }
     occupancy::measure("single_white_cloud", occupancy::singleWhiteCloud());
