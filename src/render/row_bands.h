@@ -64,10 +64,10 @@ using ThreadStarter = std::thread (*)(const RowBand& band, std::function<void()>
 
 /// Renders rows 0 .. height-1 of the frame with `worker` on threads, one per band, and returns once
 /// every thread has been joined. Each thread hands its band to `worker` kRowsPerCall rows at a
-/// time, top to bottom, so that a stop takes effect at the next call. With a `watch`, the calling thread polls it
-/// while it waits (render/render_control.h). Returns true when every row was rendered, false when
-/// the watch asked to stop at any of its polls. If a thread cannot be started, the ones already running are joined
-/// first and the failure is rethrown.
+/// time, top to bottom, so that a stop takes effect at the next call. With a `watch`, the calling
+/// thread polls it while it waits (render/render_control.h). Returns true when every row was
+/// rendered, false when the watch asked to stop at any of its polls. If a thread cannot be started,
+/// the ones already running are joined first and the failure is rethrown.
 bool runRowBands(int32_t height, const FrameContext& context, RowWorker worker,
                  const RenderWatch* watch = nullptr);
 

@@ -108,12 +108,14 @@ TEST(RunRowBands, FailedStartJoinsTheRunningWorkersThenRethrows) {
     }
 }
 
-// The watch: called on the calling thread only, with rows done never going backwards; it stops
-// the frame at its `stopAt`th call (0: never).
+// The watch: called on the calling thread only, with rows done never going backwards. It stops
+// the frame at its first call (before any thread starts), at the first call that finds a row
+// drawn, or never.
+enum class StopWhen { AtStart, OnceDrawn, Never };
+
 struct WatchLog {
+    StopWhen when = StopWhen::Never;
     int calls = 0;
-    int stopAt = 0;             // stop at this poll (1 = before any thread starts), 0 = never
-    bool stopOnceDrawn = false; // stop at the first poll that finds a row drawn
     bool offCaller = false;
     std::vector<int32_t> rowsDone;
     std::vector<int32_t> rowsVisited; // rows the workers had finished by the end of each poll
@@ -129,7 +131,8 @@ bool watchPoll(void* context, int32_t rowsDone, int32_t rowsTotal) noexcept {
     log.rowsVisited.push_back(visited);
     log.total = rowsTotal;
     ++log.calls;
-    return log.calls == log.stopAt || (log.stopOnceDrawn && visited > 0);
+    return (log.when == StopWhen::AtStart && log.calls == 1) ||
+           (log.when == StopWhen::OnceDrawn && visited > 0);
 }
 
 void rowOf2ms(const RowBand& band) {
@@ -138,14 +141,12 @@ void rowOf2ms(const RowBand& band) {
 }
 
 TEST(RunRowBands, WatchStopsEveryWorkerAtItsNextRow) {
-    // 4 bands of 50 rows, 2 ms a row: 100 ms a band. Stopped at start, at the first poll that
-    // finds a row drawn (some 8 ms in, whenever the workers got going on a loaded machine), or
-    // never.
-    for (int stopAt : {1, 2, 0}) {
+    // 4 bands of 50 rows, 2 ms a row: 100 ms a band. Once drawn is some 8 ms in, or later on a
+    // loaded machine, whenever the workers got going.
+    for (StopWhen when : {StopWhen::AtStart, StopWhen::OnceDrawn, StopWhen::Never}) {
         resetDoubles();
         WatchLog log;
-        log.stopAt = stopAt == 1 ? 1 : 0;
-        log.stopOnceDrawn = stopAt == 2;
+        log.when = when;
         const RenderWatch watch{&watchPoll, &log, 4};
         const FrameContext context{};
         const bool finished = runRowBandsWith(4, 200, context, rowOf2ms, recordingStart, &watch);
@@ -154,7 +155,7 @@ TEST(RunRowBands, WatchStopsEveryWorkerAtItsNextRow) {
             for (int32_t y = 0; y < 200; ++y) n += gRowVisits[y];
             return n;
         }();
-        EXPECT_EQ(finished, stopAt == 0);
+        EXPECT_EQ(finished, when == StopWhen::Never);
         EXPECT_FALSE(log.offCaller);
         EXPECT_EQ(log.total, 200);
         for (std::size_t i = 1; i < log.rowsDone.size(); ++i) EXPECT_GE(log.rowsDone[i], log.rowsDone[i - 1]);
@@ -172,10 +173,10 @@ TEST(RunRowBands, WatchStopsEveryWorkerAtItsNextRow) {
                 if (gRowVisits[y] == 0) ended = true;
             }
         }
-        if (stopAt == 1) {
+        if (when == StopWhen::AtStart) {
             EXPECT_TRUE(gStartedBands.empty()); // stopped before any thread existed
             EXPECT_EQ(visitedAtReturn, 0);
-        } else if (stopAt == 2) {
+        } else if (when == StopWhen::OnceDrawn) {
             EXPECT_GT(visitedAtReturn, 0);
             EXPECT_LT(visitedAtReturn, 100); // stopped some 8 ms into a 100 ms frame
         } else {

@@ -15,8 +15,9 @@ using PixelRunStore = void (*)(unsigned char* row, int32_t firstColumn, int32_t 
                                const float* green, const float* blue, const float* alpha);
 
 // Per instruction set: shadeBand renders every pixel of the band's rows, kLanes pixels at a time
-// (1, 4, 8 or 16) in tiles of up to 4 rows; the batch noises evaluate `count` lookups of one seed, one per lane, and expBatch
-// `count` values of the kernel's lane exp, all with exactly the one-lookup functions' results.
+// (1, 4, 8 or 16) in tiles of up to 4 rows; the batch noises evaluate `count` lookups of one seed,
+// one per lane, and expBatch `count` values of the kernel's lane exp, all with exactly the
+// one-lookup functions' results.
 #define NEBULASTRA_DECLARE_SIMD_KERNEL(isa)                                                                  \
     namespace isa {                                                                                          \
     void shadeBand(const RowBand& band, PixelRunStore store);                                                \
