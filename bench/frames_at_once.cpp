@@ -79,7 +79,7 @@ double framesPerSecond(const RenderSettings& s, int width, int height, int frame
     const PreparedFrame prepared = prepareFrame(s);
     const CloudField field = makeCloudField(s, prepared);
     const RowWorker worker = rowWorkerFor(OutputDepth::Float, renderIsa());
-    auto start = [](const RowBand&, std::function<void()> work) { return std::thread(std::move(work)); };
+    auto start = [](int32_t, std::function<void()> work) { return std::thread(std::move(work)); };
     const int rounds = 3;
     const Clock::time_point t0 = Clock::now();
     std::vector<std::thread> hostThreads;

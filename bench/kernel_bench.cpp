@@ -73,7 +73,7 @@ void BM_ShadePixelThroughTheCloud(benchmark::State& state) {
 }
 BENCHMARK(BM_ShadePixelThroughTheCloud);
 
-std::thread startThread(const RowBand&, std::function<void()> work) { return std::thread(std::move(work)); }
+std::thread startThread(int32_t, std::function<void()> work) { return std::thread(std::move(work)); }
 
 // A whole 64 x 36 float frame through the row workers, on 1 thread and on the machine's threads.
 void BM_RenderFrame64x36(benchmark::State& state) {

@@ -1,4 +1,4 @@
-// Row-band partition and the worker threads of one frame.
+// The worker threads of one frame and the groups of rows they share.
 
 #include "render/row_bands.h"
 
@@ -12,29 +12,25 @@
 
 namespace nebulastra {
 
-RowBandPlan planRowBands(int32_t hardwareThreads, int32_t height) {
+RowPlan planRows(int32_t hardwareThreads, int32_t height) {
     if (height <= 0) return {0, 0};
+    // In 64 bits so a height near INT32_MAX cannot overflow.
+    const int64_t groups = (int64_t{height} + kRowsPerCall - 1) / kRowsPerCall;
     int32_t threads = hardwareThreads == 0 ? kFallbackHardwareThreads : hardwareThreads;
-    threads = std::clamp(threads, int32_t{1}, kMaxRowBands);
-    if (height < threads) threads = height; // height >= 1 here, so at least one thread
-
-    // Ceiling division in 64 bits so a height near INT32_MAX cannot overflow.
-    const int64_t bandHeight = (int64_t{height} + threads - 1) / threads;
-    // Rounding the band height up can leave the last bands empty (17 rows over 16 threads use 9
-    // bands of 2): only bands that start below the height get a worker.
-    const int64_t count = std::min<int64_t>(threads, (int64_t{height} + bandHeight - 1) / bandHeight);
-    return {static_cast<int32_t>(count), static_cast<int32_t>(bandHeight)};
+    threads = std::clamp(threads, int32_t{1}, kMaxRowWorkers);
+    // A worker without a group of its own would start and end without drawing a row.
+    return {static_cast<int32_t>(std::min<int64_t>(threads, groups)), static_cast<int32_t>(groups)};
 }
 
 namespace {
 
-std::thread startStdThread(const RowBand&, std::function<void()> work) {
-    return std::thread(std::move(work));
-}
+std::thread startStdThread(int32_t, std::function<void()> work) { return std::thread(std::move(work)); }
 
-/// What the workers of one frame share with the calling thread: the stop request, the count of
-/// finished rows, and the count of workers still running (under `mutex`, signalled by `done`).
+/// What the workers of one frame share with each other and with the calling thread: the next
+/// group of rows to take, the stop request, the count of finished rows, and the count of workers
+/// still running (under `mutex`, signalled by `done`).
 struct FrameRun {
+    std::atomic<int32_t> nextGroup{0};
     std::atomic<bool> stop{false};
     std::atomic<int32_t> rowsDone{0};
     std::mutex mutex;
@@ -42,24 +38,30 @@ struct FrameRun {
     int32_t running = 0;
 };
 
-/// One worker's whole life: its band kRowsPerCall rows at a time until the band ends or a stop is
-/// asked for.
-void workBand(FrameRun& run, RowWorker worker, const RowBand& band) {
-    for (int32_t y = band.firstRow; y < band.endRow; y += kRowsPerCall) {
-        // Relaxed is enough: the flag carries no data, and a row more or less before it is seen
-        // changes nothing but how much of a discarded frame was drawn.
+/// One worker's whole life: the next group of rows, one call each, until none is left or a stop
+/// is asked for.
+void takeGroups(FrameRun& run, RowWorker worker, int32_t height, int32_t groups,
+                const FrameContext& context) {
+    FrameContext rowsContext = context;
+    rowsContext.stop = &run.stop;
+    for (;;) {
+        // Relaxed is enough for all three counters: each hands out or counts numbers and carries
+        // no data (the pixels reach the calling thread through the join), fetch_add gives every
+        // group to exactly one worker whatever the order, and a stop seen a group later changes
+        // nothing but how much of a discarded frame was drawn.
         if (run.stop.load(std::memory_order_relaxed)) break;
-        const int32_t end = band.endRow - y < kRowsPerCall ? band.endRow : y + kRowsPerCall;
-        RowBand rows{y, end, band.context};
-        rows.context.stop = &run.stop;
-        worker(rows);
-        run.rowsDone.fetch_add(end - y, std::memory_order_relaxed);
+        const int32_t group = run.nextGroup.fetch_add(1, std::memory_order_relaxed);
+        if (group >= groups) break;
+        const int32_t first = group * kRowsPerCall;
+        const int32_t end = height - first < kRowsPerCall ? height : first + kRowsPerCall;
+        worker(RowBand{first, end, rowsContext});
+        run.rowsDone.fetch_add(end - first, std::memory_order_relaxed);
     }
     const std::lock_guard<std::mutex> lock(run.mutex);
     if (--run.running == 0) run.done.notify_one();
 }
 
-/// The calling thread's wait: until every worker has left its band, polling `watch` (if any) at
+/// The calling thread's wait: until every worker has run out of rows, polling `watch` (if any) at
 /// its interval and telling the workers to stop when it answers so. True when it did.
 bool waitForWorkers(FrameRun& run, int32_t height, const RenderWatch* watch) {
     std::unique_lock<std::mutex> lock(run.mutex);
@@ -91,36 +93,36 @@ void joinAll(std::vector<std::thread>& threads) {
 
 bool runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext& context, RowWorker worker,
                      ThreadStarter startThread, const RenderWatch* watch) {
-    const RowBandPlan plan = planRowBands(hardwareThreads, height);
+    const RowPlan plan = planRows(hardwareThreads, height);
     const int32_t rows = std::max(height, int32_t{0});
     // Asked before any thread exists: a frame stopped at once starts nothing.
     if (watch != nullptr && watch->poll(watch->context, 0, rows)) return false;
-    if (plan.count == 0) return true;
+    if (plan.workers == 0) return true;
 
     FrameRun run;
     std::vector<std::thread> threads;
-    threads.reserve(static_cast<std::size_t>(plan.count)); // no reallocation once threads run
+    threads.reserve(static_cast<std::size_t>(plan.workers)); // no reallocation once threads run
     try {
-        for (int32_t i = 0; i < plan.count; ++i) {
-            const int32_t first = i * plan.bandHeight;
-            const int32_t end =
-                static_cast<int32_t>(std::min<int64_t>(int64_t{first} + plan.bandHeight, height));
-            const RowBand band{first, end, context};
+        for (int32_t i = 0; i < plan.workers; ++i) {
             {
                 const std::lock_guard<std::mutex> lock(run.mutex);
                 ++run.running;
             }
             try {
-                threads.push_back(startThread(band, [&run, worker, band] { workBand(run, worker, band); }));
+                threads.push_back(startThread(i, [&run, worker, rows, &plan, &context] {
+                    takeGroups(run, worker, rows, plan.groups, context);
+                }));
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(run.mutex);
-                --run.running; // this band never started
+                --run.running; // this worker never started
                 throw;
             }
         }
     } catch (...) {
-        // A running thread object must never be destroyed: finish the bands already started,
-        // then let the failure reach the dispatcher, which turns it into a host error code.
+        // A running thread object must never be destroyed. The frame has failed: the workers
+        // already started stop at their next packet instead of drawing it all, then the failure
+        // reaches the dispatcher, which turns it into a host error code.
+        run.stop.store(true, std::memory_order_relaxed);
         joinAll(threads);
         throw;
     }
@@ -132,9 +134,10 @@ bool runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext
 }
 
 bool runRowBands(int32_t height, const FrameContext& context, RowWorker worker, const RenderWatch* watch) {
+    // Beyond what an int32_t holds, the count would be cut to kMaxRowWorkers anyway.
     const unsigned reported = std::thread::hardware_concurrency();
     const int32_t hardwareThreads =
-        reported > static_cast<unsigned>(kMaxRowBands) ? kMaxRowBands : static_cast<int32_t>(reported);
+        reported > static_cast<unsigned>(kMaxRowWorkers) ? kMaxRowWorkers : static_cast<int32_t>(reported);
     return runRowBandsWith(hardwareThreads, height, context, worker, startStdThread, watch);
 }
 

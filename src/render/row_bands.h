@@ -1,7 +1,10 @@
 #pragma once
-// Splitting a frame's rows over worker threads: at most kMaxRowBands contiguous bands, one thread
-// each, no work stealing. The calling thread only starts, watches and joins; it renders nothing
-// itself.
+// Sharing a frame's rows among worker threads. The rows are cut into groups of kRowsPerCall, and
+// every worker takes the next group from a counter shared by the frame until none remain, so the
+// workers finish within one group of each other however unevenly the picture spreads its cost
+// over the rows. There are as many workers as the machine has hardware threads, up to
+// kMaxRowWorkers and never more than there are groups. The calling thread only starts, watches
+// and joins; it renders nothing itself.
 
 #include <atomic>
 #include <cstddef>
@@ -14,8 +17,10 @@
 
 namespace nebulastra {
 
-/// The most worker threads one frame uses.
-constexpr int32_t kMaxRowBands = 16;
+/// The most worker threads one frame starts, whatever the machine reports: far beyond today's
+/// desktops and workstations (a 1080p frame has 270 groups of rows), low enough that starting them
+/// stays a small part of a frame.
+constexpr int32_t kMaxRowWorkers = 256;
 /// Threads assumed when the standard library cannot tell how many the hardware has.
 constexpr int32_t kFallbackHardwareThreads = 4;
 
@@ -36,11 +41,11 @@ struct FrameContext {
     const std::atomic<bool>* stop = nullptr;
 };
 
-/// The rows a worker thread hands its row worker at a time (fewer at the band's end): the kernel
-/// shades tiles of pixels up to this many rows tall.
+/// The rows of one group, which one worker takes and hands its row worker in one call (fewer in
+/// the frame's last group): the kernel shades tiles of pixels up to this many rows tall.
 constexpr int32_t kRowsPerCall = 4;
 
-/// One worker's share of the rows, [firstRow, endRow), with its own copy of the context.
+/// Rows [firstRow, endRow) handed to a row worker in one call, with its own copy of the context.
 struct RowBand {
     int32_t firstRow;
     int32_t endRow;
@@ -49,25 +54,29 @@ struct RowBand {
 
 using RowWorker = void (*)(const RowBand& band);
 
-/// `count` bands of `bandHeight` rows each (the last may be shorter); every row in exactly one.
-struct RowBandPlan {
-    int32_t count;
-    int32_t bandHeight;
+/// How a frame's rows are shared: `groups` groups of kRowsPerCall rows (the last may be shorter),
+/// taken by `workers` threads.
+struct RowPlan {
+    int32_t workers;
+    int32_t groups;
 };
 
-/// The band plan for `height` rows on a machine reporting `hardwareThreads` (0 = unknown, taken as
-/// 4). Heights of 0 or less give no bands.
-RowBandPlan planRowBands(int32_t hardwareThreads, int32_t height);
+/// The plan for `height` rows on a machine reporting `hardwareThreads` (0 = unknown, taken as
+/// kFallbackHardwareThreads). Heights of 0 or less give no groups and no workers.
+RowPlan planRows(int32_t hardwareThreads, int32_t height);
 
-/// Starts one thread running `work`, which renders `band`; a failure throws (std::system_error).
-using ThreadStarter = std::thread (*)(const RowBand& band, std::function<void()> work);
+/// Starts the thread of worker `index` (0, 1, ... in start order) running `work`; a failure
+/// throws (std::system_error).
+using ThreadStarter = std::thread (*)(int32_t index, std::function<void()> work);
 
-/// Renders rows 0 .. height-1 of the frame with `worker` on threads, one per band, and returns once
-/// every thread has been joined. Each thread hands its band to `worker` kRowsPerCall rows at a
-/// time, top to bottom, so that a stop takes effect at the next call. With a `watch`, the calling
-/// thread polls it while it waits (render/render_control.h). Returns true when every row was
-/// rendered, false when the watch asked to stop at any of its polls. If a thread cannot be started,
-/// the ones already running are joined first and the failure is rethrown.
+/// Renders rows 0 .. height-1 of the frame with `worker` on the threads of planRows and returns
+/// once every thread has been joined. Each thread takes the next group of rows from a counter the
+/// frame's threads share and hands it to `worker` in one call, until no group is left or a stop is
+/// asked for; every row is drawn by exactly one call. With a `watch`, the calling thread polls it
+/// while it waits (render/render_control.h), reporting the rows of the calls that have returned.
+/// Returns true when every row was rendered, false when the watch asked to stop at any of its
+/// polls. If a thread cannot be started, the ones already running are stopped at their next packet
+/// and joined, and then the failure is rethrown.
 bool runRowBands(int32_t height, const FrameContext& context, RowWorker worker,
                  const RenderWatch* watch = nullptr);
 

@@ -1,4 +1,4 @@
-// The row workers: the walk over a band's pixels, and whole frames through the real kernel on
+// The row workers: the walk over a call's pixels, and whole frames through the real kernel on
 // sixteen threads at every depth (under the tsan preset, where a data race between workers would
 // show). Row padding and guards are checked by the scene host's worlds at every depth.
 
@@ -19,11 +19,11 @@ namespace nebulastra {
 namespace {
 
 constexpr int32_t kWidth = 8;
-constexpr int32_t kHeight = 16; // one row per band: sixteen threads at once
+constexpr int32_t kHeight = 16 * kRowsPerCall; // sixteen groups of rows: sixteen threads at once
 
-std::thread startThread(const RowBand&, std::function<void()> work) { return std::thread(std::move(work)); }
+std::thread startThread(int32_t, std::function<void()> work) { return std::thread(std::move(work)); }
 
-TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
+TEST(RowThreads, SixteenWorkersDrawWhatOneDrawsAtEveryDepthAndFrame) {
     const RowWorker workers[] = {rowWorkerFor(OutputDepth::Float, Isa::Scalar),
                                  rowWorkerFor(OutputDepth::Bits8, Isa::Scalar),
                                  rowWorkerFor(OutputDepth::Bits16, Isa::Scalar)};

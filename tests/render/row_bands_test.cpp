@@ -1,7 +1,18 @@
+// The row runner: how many workers a frame gets, that they share its rows group by group, and how
+// a stop, a progress report and a failed thread start reach them. The doubles wait for events
+// (a row drawn, the stop flag raised), never for time to pass; a wait's limit only keeps a broken
+// runner from hanging the test.
+
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
+#include <cstdint>
+#include <limits>
+#include <mutex>
+#include <set>
 #include <system_error>
 #include <thread>
 #include <vector>
@@ -11,100 +22,197 @@
 namespace nebulastra {
 namespace {
 
-TEST(RowBandPlan, SplitsRowsOverAtMostSixteenThreads) {
+TEST(RowPlan, AsManyWorkersAsHardwareThreadsUpToTheGroupsOfRows) {
     struct Case {
-        int32_t threads, height, count, bandHeight;
+        int32_t threads, height, workers, groups;
     };
     const Case cases[] = {
-        {16, 1080, 16, 68}, {64, 1080, 16, 68}, // capped at 16: fifteen bands of 68, one of 60
-        {2, 1080, 2, 540},  {1, 1080, 1, 1080}, // one reported thread: a single worker
-        {0, 1080, 4, 270},                      // unknown hardware counts as 4 threads
-        {16, 17, 9, 2},                         // ceil(17 / 16) = 2 rows each: only 9 bands start
-        {16, 10, 10, 1},    {2, 17, 2, 9},      {16, 1, 1, 1}, {64, 1, 1, 1}, {16, 0, 0, 0}, {16, -3, 0, 0},
+        {16, 1080, 16, 270},
+        {32, 1080, 32, 270},
+        {64, 1080, 64, 270}, // no cap at 16
+        {255, 1080, 255, 270},
+        {256, 1080, 256, 270}, // up to the sane bound...
+        {257, 1080, 256, 270},
+        {100000, 4000, 256, 1000}, // ...and not beyond
+        {200, 600, 150, 150},      // one group each at most
+        {2, 1080, 2, 270},
+        {1, 1080, 1, 270},
+        {-5, 1080, 1, 270}, // at least one worker
+        {0, 1080, 4, 270},  // unknown: taken as 4
+        {16, 17, 5, 5},
+        {16, 10, 3, 3},
+        {2, 17, 2, 5},
+        {16, 4, 1, 1},
+        {16, 5, 2, 2},
+        {16, 1, 1, 1},
+        {16, 0, 0, 0},
+        {16, -3, 0, 0},
+        {64, std::numeric_limits<int32_t>::max(), 64, 536870912}, // the last group's 3 rows count
     };
     for (const Case& c : cases) {
-        const RowBandPlan plan = planRowBands(c.threads, c.height);
-        EXPECT_EQ(plan.count, c.count) << c.threads << " threads, " << c.height << " rows";
-        if (c.count > 0) {
-            EXPECT_EQ(plan.bandHeight, c.bandHeight) << c.threads << " threads, " << c.height << " rows";
-        }
+        const RowPlan plan = planRows(c.threads, c.height);
+        EXPECT_EQ(plan.workers, c.workers) << c.threads << " threads, " << c.height << " rows";
+        EXPECT_EQ(plan.groups, c.groups) << c.threads << " threads, " << c.height << " rows";
     }
 }
 
 // Test doubles are plain functions (the thread seam takes function pointers), so their state is
 // file-level and reset by each test.
-std::atomic<int> gRowVisits[1100];
-std::atomic<int> gWorkersOnCaller{0};
+constexpr int32_t kMostRows = 1100;
+std::atomic<int> gRowVisits[kMostRows];
+std::atomic<int> gRowsVisited{0};
+std::atomic<int> gCallsOnCaller{0};
+std::atomic<int> gCallsBadlyCut{0}; // calls that are not exactly one group of rows
+std::atomic<int> gLiveThreads{0};   // started by the double's starter and not yet ended
 std::thread::id gCaller;
-std::vector<RowBand> gStartedBands;
-int gStartsBeforeFailure = -1;
-std::atomic<int> gFinishedRows{0};
+int32_t gHeight = 0;
+int gStarts = 0;
+int gFailStartAt = -1; // the start that throws, counted from 0; -1: none
+std::mutex gThreadsMutex;
+std::set<std::thread::id> gDrawingThreads;
 
-void resetDoubles() {
+// Events between the doubles and the test: a drawn row is announced on a condition variable; the
+// runner raises its stop flag without a word, so the wait also looks at it every millisecond.
+std::mutex gEventMutex;
+std::condition_variable gEvent;
+
+std::atomic<bool> gGaveUp{false}; // one wait ran out: a broken runner, the rest of the test fails fast
+
+template <class Done>
+bool waitFor(Done done) {
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    std::unique_lock<std::mutex> lock(gEventMutex);
+    while (!done()) {
+        if (gGaveUp || std::chrono::steady_clock::now() > limit) {
+            gGaveUp = true;
+            return false;
+        }
+        gEvent.wait_for(lock, std::chrono::milliseconds(1));
+    }
+    return true;
+}
+
+void announce() {
+    { const std::lock_guard<std::mutex> lock(gEventMutex); }
+    gEvent.notify_all();
+}
+
+void resetDoubles(int32_t height) {
+    ASSERT_LE(height, kMostRows);
     for (auto& visits : gRowVisits) visits = 0;
-    gWorkersOnCaller = 0;
+    gRowsVisited = 0;
+    gCallsOnCaller = 0;
+    gCallsBadlyCut = 0;
+    gLiveThreads = 0;
     gCaller = std::this_thread::get_id();
-    gStartedBands.clear();
-    gStartsBeforeFailure = -1;
-    gFinishedRows = 0;
+    gHeight = height;
+    gStarts = 0;
+    gFailStartAt = -1;
+    gDrawingThreads.clear();
+    gGaveUp = false;
 }
 
-void countRows(const RowBand& band) {
-    if (std::this_thread::get_id() == gCaller) ++gWorkersOnCaller;
+void drawRows(const RowBand& band) {
+    if (std::this_thread::get_id() == gCaller) ++gCallsOnCaller;
+    const bool oneGroup =
+        band.firstRow % kRowsPerCall == 0 && band.endRow == std::min(band.firstRow + kRowsPerCall, gHeight);
+    if (!oneGroup) ++gCallsBadlyCut;
+    {
+        const std::lock_guard<std::mutex> lock(gThreadsMutex);
+        gDrawingThreads.insert(std::this_thread::get_id());
+    }
     for (int32_t y = band.firstRow; y < band.endRow; ++y) ++gRowVisits[y];
+    gRowsVisited += band.endRow - band.firstRow;
+    announce();
 }
 
-void slowWorker(const RowBand& band) {
-    // Ten rows of 5 ms make a band long enough that an unjoined thread would still be running when
-    // the failure surfaces.
-    EXPECT_LE(band.endRow - band.firstRow, kRowsPerCall);
-    std::this_thread::sleep_for(std::chrono::milliseconds(5) * (band.endRow - band.firstRow));
-    countRows(band);
-    gFinishedRows += band.endRow - band.firstRow;
+int32_t rowsVisited() { return gRowsVisited.load(); }
+
+bool stopRaised(const RowBand& band) {
+    return band.context.stop != nullptr && band.context.stop->load(std::memory_order_relaxed);
 }
 
-std::thread recordingStart(const RowBand& band, std::function<void()> work) {
-    if (static_cast<int>(gStartedBands.size()) == gStartsBeforeFailure) {
+std::thread countingStart(int32_t index, std::function<void()> work) {
+    EXPECT_EQ(index, gStarts) << "workers are numbered in start order";
+    if (gStarts == gFailStartAt) {
         throw std::system_error(std::make_error_code(std::errc::resource_unavailable_try_again));
     }
-    gStartedBands.push_back(band);
-    return std::thread(std::move(work));
+    ++gStarts;
+    ++gLiveThreads;
+    return std::thread([work = std::move(work)] {
+        work();
+        --gLiveThreads;
+    });
 }
 
-TEST(RunRowBands, EveryRowOnceInContiguousBandsOffTheCallingThread) {
-    const int32_t heights[] = {1080, 17, 10, 1};
-    for (int32_t height : heights) {
-        resetDoubles();
+TEST(RunRowBands, EveryRowOnceInCallsOfOneGroupOnThePlannedThreads) {
+    const struct {
+        int32_t threads, height;
+    } cases[] = {{16, 1080}, {64, 1080}, {16, 17}, {16, 10}, {3, 9}, {16, 1}, {200, 600}};
+    for (const auto& c : cases) {
+        resetDoubles(c.height);
         const FrameContext context{};
-        runRowBandsWith(16, height, context, countRows, recordingStart);
+        EXPECT_TRUE(runRowBandsWith(c.threads, c.height, context, drawRows, countingStart));
 
-        // Contiguous, non-empty bands from the top; together they cover the frame.
-        int32_t expectedFirst = 0;
-        for (const RowBand& band : gStartedBands) {
-            EXPECT_EQ(band.firstRow, expectedFirst);
-            EXPECT_GT(band.endRow, band.firstRow);
-            expectedFirst = band.endRow;
-        }
-        EXPECT_EQ(expectedFirst, height);
-        for (int32_t y = 0; y < height; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
-        EXPECT_EQ(gWorkersOnCaller, 0);
+        const RowPlan plan = planRows(c.threads, c.height);
+        EXPECT_EQ(gStarts, plan.workers) << c.height << " rows";
+        EXPECT_LE(static_cast<int>(gDrawingThreads.size()), plan.workers);
+        for (int32_t y = 0; y < c.height; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
+        EXPECT_EQ(gCallsBadlyCut, 0);
+        EXPECT_EQ(gCallsOnCaller, 0);
+        EXPECT_EQ(gLiveThreads, 0) << "a worker outlived the call";
     }
 }
 
-TEST(RunRowBands, FailedStartJoinsTheRunningWorkersThenRethrows) {
+// The first call of the frame holds its worker until every other row has been drawn. Rows given
+// out in fixed shares would leave that worker's later rows undrawn and the wait would end in
+// failure; shared groups are taken by the other workers.
+std::atomic<bool> gHeldOne{false};
+
+void firstCallWaitsForTheRest(const RowBand& band) {
+    bool expected = false;
+    if (gHeldOne.compare_exchange_strong(expected, true)) {
+        const int32_t mine = band.endRow - band.firstRow;
+        EXPECT_TRUE(waitFor([&] { return rowsVisited() == gHeight - mine; }))
+            << "the other workers did not take the held worker's rows";
+    }
+    drawRows(band);
+}
+
+TEST(RunRowBands, RowsGoToWhicheverWorkerIsFree) {
+    for (int32_t threads : {2, 4, 16}) {
+        resetDoubles(200);
+        gHeldOne = false;
+        const FrameContext context{};
+        EXPECT_TRUE(runRowBandsWith(threads, 200, context, firstCallWaitsForTheRest, countingStart));
+        for (int32_t y = 0; y < 200; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
+        EXPECT_EQ(gLiveThreads, 0);
+    }
+}
+
+// Every started worker draws its first group, then waits for the stop that the failed start must
+// bring before the failure leaves the runner.
+void drawThenAwaitStop(const RowBand& band) {
+    drawRows(band);
+    EXPECT_TRUE(waitFor([&] { return stopRaised(band); })) << "the running workers were never stopped";
+}
+
+TEST(RunRowBands, FailedStartStopsAndJoinsTheRunningWorkersThenRethrows) {
     for (int failAt : {0, 1, 3}) {
-        resetDoubles();
-        gStartsBeforeFailure = failAt;
+        resetDoubles(80);
+        gFailStartAt = failAt;
         const FrameContext context{};
         try {
-            runRowBandsWith(8, 80, context, slowWorker, recordingStart);
-            FAIL() << "the start failure was swallowed";
+            runRowBandsWith(8, 80, context, drawThenAwaitStop, countingStart);
+            ADD_FAILURE() << "the start failure was swallowed";
         } catch (const std::system_error& error) {
             EXPECT_EQ(error.code(), std::errc::resource_unavailable_try_again);
         }
-        // Every started worker had finished by the time the failure left runRowBands.
-        EXPECT_EQ(gFinishedRows, failAt * 10);
-        for (int32_t y = 0; y < 80; ++y) EXPECT_EQ(gRowVisits[y], y < failAt * 10 ? 1 : 0) << "row " << y;
+        EXPECT_EQ(gStarts, failAt);
+        EXPECT_EQ(gLiveThreads, 0) << "a started worker was still running when the failure surfaced";
+        // Each started worker drew at most the one group it held when the stop came (one that had
+        // not yet taken a group may have seen the stop first).
+        EXPECT_LE(rowsVisited(), failAt * kRowsPerCall);
     }
 }
 
@@ -118,7 +226,7 @@ struct WatchLog {
     int calls = 0;
     bool offCaller = false;
     std::vector<int32_t> rowsDone;
-    std::vector<int32_t> rowsVisited; // rows the workers had finished by the end of each poll
+    std::vector<int32_t> rowsVisited; // rows drawn by the end of each poll
     int32_t total = -1;
 };
 
@@ -126,8 +234,7 @@ bool watchPoll(void* context, int32_t rowsDone, int32_t rowsTotal) noexcept {
     WatchLog& log = *static_cast<WatchLog*>(context);
     if (std::this_thread::get_id() != gCaller) log.offCaller = true;
     log.rowsDone.push_back(rowsDone);
-    int32_t visited = 0;
-    for (int32_t y = 0; y < rowsTotal; ++y) visited += gRowVisits[y];
+    const int32_t visited = rowsVisited();
     log.rowsVisited.push_back(visited);
     log.total = rowsTotal;
     ++log.calls;
@@ -135,60 +242,80 @@ bool watchPoll(void* context, int32_t rowsDone, int32_t rowsTotal) noexcept {
            (log.when == StopWhen::OnceDrawn && visited > 0);
 }
 
-void rowOf2ms(const RowBand& band) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(2) * (band.endRow - band.firstRow));
-    countRows(band);
+StopWhen gHoldUntilStop = StopWhen::Never;
+
+// Draws its rows; in the OnceDrawn case it then holds its worker until the watch has stopped the
+// frame, so the stop lands mid-frame however fast or slow the machine is.
+void drawWatched(const RowBand& band) {
+    drawRows(band);
+    if (gHoldUntilStop == StopWhen::OnceDrawn) {
+        EXPECT_TRUE(waitFor([&] { return stopRaised(band); })) << "the watch's stop never came";
+    }
 }
 
-TEST(RunRowBands, WatchStopsEveryWorkerAtItsNextRow) {
-    // 4 bands of 50 rows, 2 ms a row: 100 ms a band. Once drawn is some 8 ms in, or later on a
-    // loaded machine, whenever the workers got going.
+TEST(RunRowBands, WatchSeesRowsFinishedAndStopsEveryWorkerAtItsNextGroup) {
+    constexpr int32_t kRows = 200;
+    constexpr int32_t kThreads = 4;
     for (StopWhen when : {StopWhen::AtStart, StopWhen::OnceDrawn, StopWhen::Never}) {
-        resetDoubles();
+        resetDoubles(kRows);
+        gHoldUntilStop = when;
         WatchLog log;
         log.when = when;
-        const RenderWatch watch{&watchPoll, &log, 4};
+        const RenderWatch watch{&watchPoll, &log, 1};
         const FrameContext context{};
-        const bool finished = runRowBandsWith(4, 200, context, rowOf2ms, recordingStart, &watch);
-        const int visitedAtReturn = [] {
-            int n = 0;
-            for (int32_t y = 0; y < 200; ++y) n += gRowVisits[y];
-            return n;
-        }();
+        const bool finished = runRowBandsWith(kThreads, kRows, context, drawWatched, countingStart, &watch);
+        const int32_t visitedAtReturn = rowsVisited();
+        EXPECT_EQ(gLiveThreads, 0) << "a worker outlived the call";
         EXPECT_EQ(finished, when == StopWhen::Never);
         EXPECT_FALSE(log.offCaller);
-        EXPECT_EQ(log.total, 200);
+        EXPECT_EQ(log.total, kRows);
         for (std::size_t i = 1; i < log.rowsDone.size(); ++i) EXPECT_GE(log.rowsDone[i], log.rowsDone[i - 1]);
-        // The rows reported are the rows finished: never more, and fewer only by the calls that
-        // had drawn their rows but not yet counted them (one per band).
+        // The rows reported are the rows finished: never more than drawn, and fewer only by the
+        // calls that had drawn their rows but not yet returned (one per worker).
         for (std::size_t i = 0; i < log.rowsDone.size(); ++i) {
             EXPECT_LE(log.rowsDone[i], log.rowsVisited[i]) << "poll " << i;
-            EXPECT_GE(log.rowsDone[i] + 4 * kRowsPerCall, log.rowsVisited[i]) << "poll " << i;
+            EXPECT_GE(log.rowsDone[i] + kThreads * kRowsPerCall, log.rowsVisited[i]) << "poll " << i;
         }
-        // Each band was drawn from its top, row after row, up to where it stopped.
-        for (int32_t band = 0; band < 4; ++band) {
-            bool ended = false;
-            for (int32_t y = band * 50; y < band * 50 + 50; ++y) {
-                ASSERT_LE(gRowVisits[y], ended ? 0 : 1) << "row " << y;
-                if (gRowVisits[y] == 0) ended = true;
-            }
-        }
+        for (int32_t y = 0; y < kRows; ++y) ASSERT_LE(gRowVisits[y], 1) << "row " << y;
         if (when == StopWhen::AtStart) {
-            EXPECT_TRUE(gStartedBands.empty()); // stopped before any thread existed
+            EXPECT_EQ(gStarts, 0); // stopped before any thread existed
             EXPECT_EQ(visitedAtReturn, 0);
         } else if (when == StopWhen::OnceDrawn) {
+            // Each worker was held in its first call until the stop; none took another group.
             EXPECT_GT(visitedAtReturn, 0);
-            EXPECT_LT(visitedAtReturn, 100); // stopped some 8 ms into a 100 ms frame
+            EXPECT_LE(visitedAtReturn, kThreads * kRowsPerCall);
         } else {
-            EXPECT_EQ(visitedAtReturn, 200);
-            EXPECT_EQ(log.rowsDone.back(), 200); // the finished frame is reported, whole
+            EXPECT_EQ(visitedAtReturn, kRows);
+            EXPECT_EQ(log.rowsDone.back(), kRows); // the finished frame is reported, whole
         }
-        // Nothing still runs after the return.
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-        int visitedLater = 0;
-        for (int32_t y = 0; y < 200; ++y) visitedLater += gRowVisits[y];
-        EXPECT_EQ(visitedLater, visitedAtReturn);
     }
+    gHoldUntilStop = StopWhen::Never;
+}
+
+// One worker and three groups (4, 4 and 2 rows): each call waits until a poll has reported every
+// row drawn before it, so the reports must step through 0, 4 and 8 rows before the last, 10.
+std::atomic<int32_t> gLastReported{-1};
+
+bool reportingPoll(void*, int32_t rowsDone, int32_t) noexcept {
+    gLastReported = rowsDone;
+    announce();
+    return false;
+}
+
+void drawOnceReported(const RowBand& band) {
+    EXPECT_TRUE(waitFor([] { return gLastReported.load() == rowsVisited(); }))
+        << "rows finished were never reported: " << gLastReported.load() << " of " << rowsVisited();
+    drawRows(band);
+}
+
+TEST(RunRowBands, ProgressCountsTheRowsOfEveryReturnedCall) {
+    resetDoubles(10);
+    gLastReported = -1;
+    const RenderWatch watch{&reportingPoll, nullptr, 1};
+    const FrameContext context{};
+    EXPECT_TRUE(runRowBandsWith(1, 10, context, drawOnceReported, countingStart, &watch));
+    EXPECT_EQ(gLastReported, 10);
+    EXPECT_EQ(rowsVisited(), 10);
 }
 
 } // namespace
