@@ -3,14 +3,16 @@
 //   nebulastra_frames_at_once latency [WIDTH HEIGHT]  how long a 1080p float frame takes to return
 //       after the host's abort first answers "cancel", through the effect library and the scene
 //       host, for requests at several points of the frame;
-//   nebulastra_frames_at_once threads [SIZE]          frames per second when K frames render at
-//       once, each on T row workers (T = 1, the rule's count for this machine, 16).
+//   nebulastra_frames_at_once threads [SIZE]          frames per second and CPU seconds per frame
+//       when K frames render at once, each on T row workers (T = 1, the rule's count for this
+//       machine, 16, 64).
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <sys/resource.h>
 #include <thread>
 #include <vector>
 
@@ -74,13 +76,26 @@ int latency(int width, int height) {
     return 0;
 }
 
-// K frames at once, each through its own runRowBandsWith(T); returns frames per second.
-double framesPerSecond(const RenderSettings& s, int width, int height, int frames, int threadsEach) {
+double processCpuSeconds() {
+    rusage self{};
+    getrusage(RUSAGE_SELF, &self);
+    return static_cast<double>(self.ru_utime.tv_sec + self.ru_stime.tv_sec) +
+           static_cast<double>(self.ru_utime.tv_usec + self.ru_stime.tv_usec) * 1e-6;
+}
+
+struct Throughput {
+    double framesPerSecond;
+    double cpuPerFrameMs;
+};
+
+// K frames at once, each through its own runRowBandsWith(T).
+Throughput framesAtOnce(const RenderSettings& s, int width, int height, int frames, int threadsEach) {
     const PreparedFrame prepared = prepareFrame(s);
     const CloudField field = makeCloudField(s, prepared);
     const RowWorker worker = rowWorkerFor(OutputDepth::Float, renderIsa());
     auto start = [](int32_t, std::function<void()> work) { return std::thread(std::move(work)); };
     const int rounds = 3;
+    const double cpu0 = processCpuSeconds();
     const Clock::time_point t0 = Clock::now();
     std::vector<std::thread> hostThreads;
     for (int f = 0; f < frames; ++f) {
@@ -96,7 +111,8 @@ double framesPerSecond(const RenderSettings& s, int width, int height, int frame
         });
     }
     for (std::thread& t : hostThreads) t.join();
-    return frames * rounds / (msSince(t0) / 1000.0);
+    const double wall = msSince(t0) / 1000.0;
+    return {frames * rounds / wall, (processCpuSeconds() - cpu0) * 1000.0 / (frames * rounds)};
 }
 
 int threads(int height) {
@@ -105,13 +121,18 @@ int threads(int height) {
     testing::addEmitter(s, width * 0.5f, height * 0.55f, 0, 1.0f, 0.7f, 0.5f);
     s.cloudSizePx = height * 0.3f;
     const unsigned reported = std::thread::hardware_concurrency();
-    const int rule = std::clamp(reported == 0 ? kFallbackHardwareThreads : static_cast<int>(reported), 1, 16);
+    const int rule = planRows(static_cast<int32_t>(std::min(reported, 1u << 20)), height).workers;
     std::printf("%d x %d float frames, %u hardware threads (the rule gives %d workers a frame)\n", width,
                 height, reported, rule);
-    std::printf("frames at once | frames/s with 1 worker each | %d (rule) | 16\n", rule);
+    std::printf("frames per second (CPU ms per frame)\n");
+    std::printf("frames at once | 1 worker each   | %2d (rule)       | 16              | 64\n", rule);
     for (int k : {1, 2, 4, 8}) {
-        std::printf("%14d | %27.2f | %9.2f | %5.2f\n", k, framesPerSecond(s, width, height, k, 1),
-                    framesPerSecond(s, width, height, k, rule), framesPerSecond(s, width, height, k, 16));
+        std::printf("%14d", k);
+        for (int workers : {1, rule, 16, 64}) {
+            const Throughput t = framesAtOnce(s, width, height, k, workers);
+            std::printf(" | %6.2f (%6.1f)", t.framesPerSecond, t.cpuPerFrameMs);
+        }
+        std::printf("\n");
     }
     return 0;
 }
