@@ -13,7 +13,11 @@
 // Without --effect: the library beside this program; without --scene: single_white_cloud,
 // three_lights_screen and sunset_tower from the examples. --scale K multiplies the composition
 // and the positions by K (4 turns the 480 x 270 examples into 1920 x 1080).
-// --workers prints every worker's CPU time of the median round.
+// --workers prints every worker's CPU time of the median round. --model also draws every group of
+// four rows alone on one worker and models, from those CPU times, the busiest worker over the
+// perfect share for the old rule's contiguous bands and for groups shared top to bottom: a
+// measure free of how this machine's scheduler time-slices many workers on few cores, which
+// dominates the measured times when a worker's share is a few milliseconds.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -50,6 +54,7 @@ struct Options {
     std::string isa = "auto";
     int rounds = 3;
     bool workers = false;
+    bool model = false;
 };
 
 std::string besideThisProgram(const std::string& name) {
@@ -103,7 +108,7 @@ struct Run {
 
 Run renderOnce(const std::string& tool, const std::string& preload, const Effect& effect,
                const std::string& scene, int cores, const std::string& isa, const std::string& dir,
-               int pixels) {
+               int pixels, const std::string& region = "") {
     const std::string log = dir + "/worker_cpu.log";
     std::remove(log.c_str());
     std::vector<std::string> env;
@@ -117,6 +122,10 @@ Run renderOnce(const std::string& tool, const std::string& preload, const Effect
     std::vector<std::string> args = {tool,       scene, "--effect", effect.library,
                                      "--isa",    isa,   "--depth",  "32",
                                      "--frames", "0",   "-o",       dir + "/frame.nbrf"};
+    if (!region.empty()) {
+        args.push_back("--region");
+        args.push_back(region);
+    }
     std::vector<char*> argv;
     for (std::string& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
@@ -156,9 +165,45 @@ std::vector<int> parseList(const std::string& text) {
     return out;
 }
 
+// The modelled busiest worker over the perfect share for N cores, from the measured CPU time of
+// every group of kGroupRows rows drawn alone: the old rule's contiguous bands (at most 16, rows
+// split evenly, each band's cost the sum of its rows' share of their groups), and groups shared
+// from a counter top to bottom (each group to the worker that is free first).
+constexpr int kGroupRows = 4;
+
+double modelBands(const std::vector<double>& group, int rows, int cores) {
+    const int bands = std::min({cores, 16, rows});
+    const int bandHeight = (rows + bands - 1) / bands;
+    double total = 0.0, busiest = 0.0;
+    for (double g : group) total += g;
+    for (int first = 0; first < rows; first += bandHeight) {
+        double band = 0.0;
+        for (int y = first; y < std::min(first + bandHeight, rows); ++y) {
+            const int g = y / kGroupRows;
+            const int inGroup = std::min(kGroupRows, rows - g * kGroupRows);
+            band += group[static_cast<std::size_t>(g)] / inGroup;
+        }
+        busiest = std::max(busiest, band);
+    }
+    return busiest / (total / cores);
+}
+
+double modelShared(const std::vector<double>& group, int cores) {
+    const int workers = std::min(cores, static_cast<int>(group.size()));
+    std::vector<double> freeAt(static_cast<std::size_t>(workers), 0.0), load = freeAt;
+    double total = 0.0;
+    for (double g : group) {
+        const auto first = std::min_element(freeAt.begin(), freeAt.end()) - freeAt.begin();
+        freeAt[static_cast<std::size_t>(first)] += g;
+        load[static_cast<std::size_t>(first)] += g;
+        total += g;
+    }
+    return *std::max_element(load.begin(), load.end()) / (total / cores);
+}
+
 int usage() {
     std::fprintf(stderr, "usage: nebulastra_worker_balance [--effect LABEL=LIBRARY]... [--scene FILE]... "
-                         "[--cores 16,32] [--scale K] [--isa PATH] [--rounds R] [--workers]\n");
+                         "[--cores 16,32] [--scale K] [--isa PATH] [--rounds R] [--workers] [--model]\n");
     return 2;
 }
 
@@ -190,6 +235,8 @@ int main(int argc, char** argv) {
                 o.rounds = std::stoi(next());
             } else if (a == "--workers") {
                 o.workers = true;
+            } else if (a == "--model") {
+                o.model = true;
             } else {
                 return usage();
             }
@@ -252,6 +299,35 @@ int main(int argc, char** argv) {
                         for (double w : m.workerCpu) std::printf(" %.0f", w * 1e3);
                         std::printf("\n");
                     }
+                }
+            }
+            if (o.model) {
+                const int width = j["composition"]["width"].get<int>();
+                const int height = j["composition"]["height"].get<int>();
+                for (std::size_t e = 0; e < o.effects.size(); ++e) {
+                    std::vector<double> group;
+                    for (int first = 0; first < height; first += kGroupRows) {
+                        const int rows = std::min(kGroupRows, height - first);
+                        const std::string region = "0," + std::to_string(first) + "," +
+                                                   std::to_string(width) + "," + std::to_string(rows);
+                        group.push_back(renderOnce(tool, preload, o.effects[e], scene, 1, o.isa, dir,
+                                                   width * rows, region)
+                                            .total);
+                    }
+                    std::printf(
+                        "%-22s %-10s model from %zu groups drawn alone (%.3f s, costliest %.1f ms):",
+                        name.c_str(), o.effects[e].label.c_str(), group.size(),
+                        [&] {
+                            double t = 0.0;
+                            for (double g : group) t += g;
+                            return t;
+                        }(),
+                        *std::max_element(group.begin(), group.end()) * 1e3);
+                    for (int cores : o.cores) {
+                        std::printf("  %d cores: bands %.2fx, shared %.2fx", cores,
+                                    modelBands(group, height, cores), modelShared(group, cores));
+                    }
+                    std::printf("\n");
                 }
             }
             std::fflush(stdout);
