@@ -120,12 +120,20 @@ NEBULASTRA_LANE VF pickInGroup(const float* group, VI index) {
 /// takes its cell's gradients, dots its offset with them and divides by the length. Either way
 /// every lane performs the one-lookup operations on the same values, so the bits do not depend on
 /// which way was taken.
-NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM live) {
+///
+/// `narrow(fx, fy, fz, fw, u, v, s)` has a say once the lanes' lattice fractions and their fade
+/// weights are known, before any corner is formed: it returns the lanes that still need the value
+/// (within `live`). When none does, the lookup ends there and its result is unspecified.
+template <class Narrow>
+NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, VF w, int32_t seed, VM live, Narrow narrow) {
     VF fx, fy, fz, fw;
     const VU cx = latticeCellLanes(x, fx);
     const VU cy = latticeCellLanes(y, fy);
     const VU cz = latticeCellLanes(z, fz);
     const VU cw = latticeCellLanes(w, fw);
+    const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
+    live = narrow(fx, fy, fz, fw, u, v, s);
+    if (!any(live)) return splat(0.0f);
     const uint32_t seedTerm = (static_cast<uint32_t>(seed) + kNoise4SeedOffset) * kPrimeSeed;
     const VF ox[2] = {fx, fx - 1.0f};
     const VF oy[2] = {fy, fy - 1.0f};
@@ -244,7 +252,6 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
         }
     }
 
-    const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
     VF zl[2];
     for (int l = 0; l < 2; ++l) {
         const VF a00 = lerpLanes(corner[l][0][0][0], corner[l][0][0][1], u);
@@ -257,6 +264,10 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
     }
     const VF t = ((4.2f * fw - 10.5f) * fw + 7.0f) * ((fw * fw) * fw);
     return ((zl[1] - zl[0]) * t + 0.7f * zl[0]) + 0.5f;
+}
+
+NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM live) {
+    return gradientNoise4LanesIf(x, y, z, w, seed, live, [live](VF, VF, VF, VF, VF, VF, VF) { return live; });
 }
 
 /// The offset dotted with one of the sixteen improved-noise gradients, chosen with bit masks
@@ -376,16 +387,18 @@ NEBULASTRA_LANE void nextOctaveLanes(VF& x, VF& y, VF& z, VF& w, int32_t& seed) 
     seed = static_cast<int32_t>(static_cast<uint32_t>(seed) + kOctaveSeedStep);
 }
 
-/// The shaped fractal sum with a say after every octave: the one loop behind fbmLanes and the
-/// density field's sums that stop as soon as their outcome is decided. Sums `octaves` octaves of
-/// gradientNoise4 (gain 0.5), each reshaped by `shape`, into `result`, asking
-/// `goOn(partialSum, weightSoFar, weightTotal)` after every octave but the last; when it answers
-/// false the sum stops there, `result` is left unset and false is returned. Only the lanes of
-/// `live` matter (their results are exact, the others' unspecified): the caller's own mask, which
-/// `goOn` may narrow as lanes drop out.
-template <class GoOn>
+/// The shaped fractal sum with a say before and after every octave: the one loop behind fbmLanes
+/// and the density field's sums that stop as soon as their outcome is decided. Sums `octaves`
+/// octaves of gradientNoise4 (gain 0.5), each reshaped by `shape`, into `result`. Before octave o
+/// is evaluated, once its lattice fractions are known, `before(sum, weightSoFar, amplitude,
+/// weightTotal, fx, fy, fz, fw, u, v, s)` returns the lanes that still need the sum; after every
+/// octave but the last, `goOn(partialSum, weightSoFar, weightTotal)` says whether any does. When
+/// either leaves none, the sum stops there, `result` is left unset and false is returned. Only the
+/// lanes of `live` matter (their results are exact, the others' unspecified): the caller's own
+/// mask, which both may narrow as lanes drop out.
+template <class Before, class GoOn>
 static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed,
-                          const VM& live, VF& result, GoOn goOn) {
+                          const VM& live, VF& result, Before before, GoOn goOn) {
     if (octaves < 1) {
         result = splat(0.0f);
         return true;
@@ -396,7 +409,15 @@ static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octa
     VF sum = splat(0.0f);
     float weight = 0.0f, amplitude = 0.5f;
     for (int32_t octave = 0; octave < octaves; ++octave) {
-        const VF n = shapeOctaveLanes(shape, gradientNoise4Lanes(x, y, z, w, seed, live));
+        bool stopped = false;
+        const VF n = shapeOctaveLanes(
+            shape,
+            gradientNoise4LanesIf(x, y, z, w, seed, live, [&](VF fx, VF fy, VF fz, VF fw, VF u, VF v, VF s) {
+                const VM still = before(sum, weight, amplitude, weightTotal, fx, fy, fz, fw, u, v, s);
+                stopped = !any(still);
+                return still;
+            }));
+        if (stopped) return false;
         weight += amplitude;
         sum += n * amplitude;
         amplitude *= 0.5f;
@@ -407,6 +428,15 @@ static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octa
     // returns to 0, but the guard keeps the division defined whatever the count.
     result = weight > 0.0f ? sum / weight : splat(0.0f);
     return true;
+}
+
+/// fbmLanesWhile with a say after every octave only.
+template <class GoOn>
+static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed,
+                          const VM& live, VF& result, GoOn goOn) {
+    return fbmLanesWhile(
+        shape, x, y, z, w, octaves, seed, live, result,
+        [&](VF, float, float, float, VF, VF, VF, VF, VF, VF, VF) { return live; }, goOn);
 }
 
 /// Amplitude-normalised fractal sum of gradientNoise4, each octave reshaped by `shape`, for the

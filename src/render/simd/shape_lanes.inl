@@ -29,6 +29,43 @@ NEBULASTRA_LANE int32_t offsetSeedScalar(int32_t seed, uint32_t offset) {
     return static_cast<int32_t>(static_cast<uint32_t>(seed) + offset);
 }
 
+/// How far one octave of gradientNoise4 can stray from 0.5 at its point, over 0.7, lane by lane,
+/// from the lookup's own lattice fractions and fade weights (u, v, s of x, y, z): at most the root
+/// of the offsets' squared lengths weighted like the corners (see below). The weights of one axis
+/// are 1 - fade(t) and fade(t) for offsets t and 1 - t, so that axis adds (1 - fade(t)) t^2 +
+/// fade(t) (1 - t)^2 = t^2 + fade(t) (1 - 2t): at most 1/4 (at t = 1/2), 0 at a lattice plane.
+NEBULASTRA_LANE VF octaveReachLanes(VF fx, VF fy, VF fz, VF fw, VF u, VF v, VF s) {
+    const auto spread = [](VF t, VF fade) { return t * t + fade * (1.0f - (t + t)); };
+    return sqrtLanes(((spread(fx, u) + spread(fy, v)) + spread(fz, s)) + spread(fw, fadeLanes(fw)));
+}
+
+/// The range of one shaped octave whose value lies within 0.7 reach of 0.5 (and within the
+/// global octave range).
+NEBULASTRA_LANE void shapedReachLanes(NoiseShape shape, VF reach, VF& low, VF& high) {
+    const VF half = 0.7f * reach;
+    const VF n0 = maxLanes(0.5f - half, splat(kOctaveMin)), n1 = minLanes(0.5f + half, splat(kOctaveMax));
+    switch (shape) {
+    case NoiseShape::Puffy: // |2n - 1| with n in [n0, n1], which holds 1/2
+        low = splat(0.0f);
+        high = maxLanes(absLanes((n0 + n0) - 1.0f), absLanes((n1 + n1) - 1.0f));
+        return;
+    case NoiseShape::Wispy: { // (1 - |2n - 1|)^2
+        const VF ridge = 1.0f - maxLanes(absLanes((n0 + n0) - 1.0f), absLanes((n1 + n1) - 1.0f));
+        low = select(ridge > 0.0f, ridge * ridge, splat(0.0f));
+        high = maxLanes(splat(1.0f), ridge * ridge);
+        return;
+    }
+    case NoiseShape::Clumps: // n^3 is monotonic
+        low = (n0 * n0) * n0;
+        high = (n1 * n1) * n1;
+        return;
+    default:
+        low = n0;
+        high = n1;
+        return;
+    }
+}
+
 // One emitter's cloud shape: a soft ellipsoid in the emitter's rotated, scaled frame, pushed in
 // and out by billow noise, eaten at the rim by erosion, stretched upward by "Tower" and cut below
 // by "Flatten Base". Space has +y down, so h > 0 is below the emitter's centre.
@@ -46,6 +83,13 @@ NEBULASTRA_LANE int32_t offsetSeedScalar(int32_t seed, uint32_t offset) {
 // (e >= -0.2 makes the erosion rise by at most 0.18 edgeErosion). With flatten >= 0, a bound that is
 // not above 0 means s is not above 0 and the emitter contributes exactly 0, as it would after all
 // the noise. With flatten = 0 (or not a number) nothing can contribute at all.
+//
+// Once a billow octave's point is known (its lattice fractions, which its lookup forms first), the
+// octave is bounded more tightly there. It is 0.5 + 0.7 times a convex combination of its corners'
+// values, each at most its offset's length in size, so by Cauchy-Schwarz it strays from 0.5 by at
+// most 0.7 times the root of the weighted squared offset lengths, one term per axis
+// (octaveReachLanes): 0.68 on average instead of 1, and 0 at a lattice point. The bound is asked
+// before every octave with that octave's own range, the octaves after it keeping the global one.
 //
 // Rounding margin: the bound is a real-number argument, while s is computed in single precision
 // with a few dozen roundings of relative size 2^-24 (6e-8) on terms of the bound's magnitude, plus
@@ -133,20 +177,34 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
         bz += shift[2];
     }
 
-    // Billows, with the bound asked again after every octave but the last.
+    // Billows, with the bound asked again before every octave, with that octave's own range at
+    // its point (see above) and the global range for the octaves after it.
+    const float centreShaped = shapeOctaveLanes(field.billowMap, splat(0.5f))[0];
     VF billowValue;
-    const bool billowsDone =
-        fbmLanesWhile(field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves,
-                      field.billowSeed, live, billowValue, [&](VF sum, float weight, float weightTotal) {
-                          // A bound may round more than the sum it bounds (the slack covers a few
-                          // roundings), so it scales by the rounded reciprocal instead of dividing.
-                          const float left = weightTotal - weight, inverseTotal = 1.0f / weightTotal;
-                          const VF lowest = (sum + range.lowest * left) * inverseTotal;
-                          const VF highest = (sum + range.highest * left) * inverseTotal;
-                          const VF term = boundMaxLanes(billowTerm(lowest), billowTerm(highest));
-                          live &= ~(boundsHold & ((base + term) + erosionRise + slack < 0.0f));
-                          return any(live);
-                      });
+    const bool billowsDone = fbmLanesWhile(
+        field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves, field.billowSeed, live,
+        billowValue,
+        [&](VF sum, float weight, float amplitude, float weightTotal, VF fx, VF fy, VF fz, VF fw, VF u, VF v,
+            VF s) {
+            // A bound may round more than the sum it bounds (the slack covers a few roundings), so
+            // it scales by the rounded reciprocal instead of dividing.
+            const float rest = (weightTotal - weight) - amplitude, inverseTotal = 1.0f / weightTotal;
+            // Not even an octave of exactly 0.5 (its value at a lattice point) would leave a lane
+            // empty: the octave's own range cannot either, so it is not worth forming.
+            const VF atCentre = splat(amplitude * centreShaped);
+            const VF hopeful =
+                boundMaxLanes(billowTerm(((sum + atCentre) + range.lowest * rest) * inverseTotal),
+                              billowTerm(((sum + atCentre) + range.highest * rest) * inverseTotal));
+            if (!any(live & boundsHold & ((base + hopeful) + erosionRise + slack < 0.0f))) return live;
+            VF low, high;
+            shapedReachLanes(field.billowMap, octaveReachLanes(fx, fy, fz, fw, u, v, s), low, high);
+            const VF lowest = ((sum + amplitude * low) + range.lowest * rest) * inverseTotal;
+            const VF highest = ((sum + amplitude * high) + range.highest * rest) * inverseTotal;
+            const VF term = boundMaxLanes(billowTerm(lowest), billowTerm(highest));
+            live &= ~(boundsHold & ((base + term) + erosionRise + slack < 0.0f));
+            return live;
+        },
+        [&](VF, float, float) { return true; });
     out.live = live;
     if (!billowsDone) return out;
     VF s = billowTerm(billowValue) + base;
