@@ -9,8 +9,9 @@
 // the effect acquires; the parameter callbacks; the host's interrupt callbacks (inter.abort and
 // inter.progress, lean_interrupt.cpp) so a user can stop a frame mid-way and watch it advance.
 //
-// One LeanHost at a time may be inside a command: the suites are process-wide function tables
-// that carry no context pointer.
+// The answers themselves are lean_session.h's, which the strict scene host hands out as well. The
+// suites are process-wide function tables that carry no context pointer: one LeanHost per thread
+// may be inside a command.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +19,7 @@
 #include <memory>
 
 #include "effectlib/effect_module.h"
+#include "host/host_types.h"
 #include "scenefile/scene.h"
 
 struct PF_LayerDef;
@@ -27,11 +29,15 @@ namespace nebulastra::leanhost {
 // What the interrupt callbacks answer. Both are called on the effect's calling thread, during a
 // render command.
 struct Interrupts {
-    // inter.abort answers PF_Interrupt_CANCEL while this returns true, else PF_Err_NONE.
+    // inter.abort answers stopAnswer while this returns true, else PF_Err_NONE.
     std::function<bool()> stopRequested;
     // inter.progress(current, total): `current` of `total` (rows of the frame, as the effect
     // counts them) are done.
     std::function<void(std::int32_t current, std::int32_t total)> progress;
+    std::int32_t stopAnswer = PF_Interrupt_CANCEL; // another error plays a failing host
+    // The stop is answered by progress instead (after the report), and abort keeps answering
+    // PF_Err_NONE.
+    bool stopThroughProgress = false;
 };
 
 class LeanHost {

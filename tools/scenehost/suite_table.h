@@ -57,13 +57,13 @@ inline std::string timeText(const A_Time& t) {
     return "t=" + std::to_string(t.value) + "/" + std::to_string(t.scale);
 }
 
-const void* utilitySuite();
-const void* ansiSuite();
-const void* pfInterfaceSuite();
-const void* layerSuite();
-const void* lightSuite();
-const void* streamSuite();
-const void* memorySuite();
-const void* worldSuite();
+const void* checkedUtilitySuite();
+const void* checkedAnsiSuite();
+const void* checkedPfInterfaceSuite();
+const void* checkedLayerSuite();
+const void* checkedLightSuite();
+const void* checkedStreamSuite();
+const void* checkedMemorySuite();
+const void* checkedWorldSuite();
 
 } // namespace nebulastra::scenehost
