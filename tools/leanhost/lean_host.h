@@ -1,17 +1,16 @@
 // The lean host: plays After Effects for the effect exactly as far as rendering a scene needs,
-// and no further. It answers every call the effect makes from the scene (the same answers as the
-// strict scene host, scenefile/host_answers.h) but records nothing, checks nothing and poisons
-// nothing: its memory stays the same over any number of frames, and a frame costs the effect's
-// render plus one copy of the output, whatever the frame size.
+// and no further. It answers every call the effect makes from the scene (lean_session.h: the
+// answers the strict scene host hands out too, around its checks) but records nothing, checks
+// nothing and poisons nothing: its memory stays the same over any number of frames, and a frame
+// costs the effect's render plus one copy of the output, whatever the frame size.
 //
 // What it serves: registration, PF_Cmd_GLOBAL_SETUP, PF_Cmd_PARAMS_SETUP, then frames through the
 // scene's render command (smart pre-render + smart render, or PF_Cmd_RENDER); the eight suites
 // the effect acquires; the parameter callbacks; the host's interrupt callbacks (inter.abort and
-// inter.progress, lean_interrupt.cpp) so a user can stop a frame mid-way and watch it advance.
+// inter.progress) so a user can stop a frame mid-way and watch it advance.
 //
-// The answers themselves are lean_session.h's, which the strict scene host hands out as well. The
-// suites are process-wide function tables that carry no context pointer: one LeanHost per thread
-// may be inside a command.
+// The suites are process-wide function tables that carry no context pointer: one LeanHost per
+// thread may be inside a command.
 #pragma once
 
 #include <cstdint>

@@ -4,7 +4,6 @@
 // smart-render pixel and output checkouts, each checked and recorded, then answered by the lean
 // host. Every slot the effect has no reason to call is refused: the call is recorded as a fault
 // and answered with PF_Err_INVALID_CALLBACK.
-#include <algorithm>
 #include <cstring>
 #include <string>
 

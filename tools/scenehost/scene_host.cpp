@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "scenefile/scene_eval.h"
-#include "scenefile/scene_params.h"
 #include "scenehost/host_state.h"
 
 namespace nebulastra::scenehost {

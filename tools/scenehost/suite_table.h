@@ -48,11 +48,6 @@ inline std::int32_t answer(SceneHost::State& s, const char* function, std::int32
     return err;
 }
 
-// Seconds of a host time; 0 when its scale is 0.
-inline double secondsOf(const A_Time& t) {
-    return t.scale == 0 ? 0.0 : static_cast<double>(t.value) / static_cast<double>(t.scale);
-}
-
 inline std::string timeText(const A_Time& t) {
     return "t=" + std::to_string(t.value) + "/" + std::to_string(t.scale);
 }

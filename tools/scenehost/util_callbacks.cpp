@@ -2,14 +2,10 @@
 // slot (sampling, blitting, world and handle management, the ANSI maths, the colour callbacks)
 // is refused: the call is recorded as a fault and answered with PF_Err_INVALID_CALLBACK (the
 // maths with NaN).
-#include <algorithm>
-#include <cmath>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "scenehost/host_state.h"
 
