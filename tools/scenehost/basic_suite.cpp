@@ -106,7 +106,7 @@ void recordUnserved(int suite, int slot) {
 SPBasicSuite* checkedBasicSuite() {
     static SPBasicSuite table = [] {
         SPBasicSuite t;
-        fillUnserved<kBasic, std::size(kBasicSuiteSlots)>(t);
+        fillRefused<kBasic, std::size(kBasicSuiteSlots)>(t);
         t.AcquireSuite = &acquireSuite;
         t.ReleaseSuite = &releaseSuite;
         t.IsEqual = &isEqual;

@@ -248,7 +248,7 @@ A_Err getLayerStreamValue(AEGP_LayerH layer, AEGP_LayerStream which_stream, AEGP
 const void* checkedPfInterfaceSuite() {
     static const AEGP_PFInterfaceSuite1 table = [] {
         AEGP_PFInterfaceSuite1 t;
-        fillUnserved<kPFInterface, std::size(kPFInterfaceSuiteSlots)>(t);
+        fillRefused<kPFInterface, std::size(kPFInterfaceSuiteSlots)>(t);
         t.AEGP_GetEffectLayer = &getEffectLayer;
         t.AEGP_ConvertEffectToCompTime = &convertEffectToCompTime;
         t.AEGP_GetEffectCameraMatrix = &getEffectCameraMatrix;
@@ -260,7 +260,7 @@ const void* checkedPfInterfaceSuite() {
 const void* checkedLayerSuite() {
     static const AEGP_LayerSuite9 table = [] {
         AEGP_LayerSuite9 t;
-        fillUnserved<kLayer, std::size(kLayerSuiteSlots)>(t);
+        fillRefused<kLayer, std::size(kLayerSuiteSlots)>(t);
         t.AEGP_GetCompNumLayers = &getCompNumLayers;
         t.AEGP_GetCompLayerByIndex = &getCompLayerByIndex;
         t.AEGP_GetLayerParentComp = &getLayerParentComp;
@@ -276,7 +276,7 @@ const void* checkedLayerSuite() {
 const void* checkedLightSuite() {
     static const AEGP_LightSuite2 table = [] {
         AEGP_LightSuite2 t;
-        fillUnserved<kLight, std::size(kLightSuiteSlots)>(t);
+        fillRefused<kLight, std::size(kLightSuiteSlots)>(t);
         t.AEGP_GetLightType = &getLightType;
         return t;
     }();
@@ -286,7 +286,7 @@ const void* checkedLightSuite() {
 const void* checkedStreamSuite() {
     static const AEGP_StreamSuite6 table = [] {
         AEGP_StreamSuite6 t;
-        fillUnserved<kStream, std::size(kStreamSuiteSlots)>(t);
+        fillRefused<kStream, std::size(kStreamSuiteSlots)>(t);
         t.AEGP_GetLayerStreamValue = &getLayerStreamValue;
         return t;
     }();

@@ -71,7 +71,7 @@ A_Err unlockMemHandle(AEGP_MemHandle mem) {
 const void* checkedMemorySuite() {
     static const AEGP_MemorySuite1 table = [] {
         AEGP_MemorySuite1 t;
-        fillUnserved<kMemory, std::size(kMemorySuiteSlots)>(t);
+        fillRefused<kMemory, std::size(kMemorySuiteSlots)>(t);
         t.AEGP_FreeMemHandle = &freeMemHandle;
         t.AEGP_LockMemHandle = &lockMemHandle;
         t.AEGP_UnlockMemHandle = &unlockMemHandle;

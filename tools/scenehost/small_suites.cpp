@@ -53,7 +53,7 @@ PF_Err getPixelFormat(const PF_EffectWorld* world, PF_PixelFormat* pixel_format)
 const void* checkedUtilitySuite() {
     static const AEGP_UtilitySuite6 table = [] {
         AEGP_UtilitySuite6 t;
-        fillUnserved<kUtility, std::size(kUtilitySuiteSlots)>(t);
+        fillRefused<kUtility, std::size(kUtilitySuiteSlots)>(t);
         t.AEGP_RegisterWithAEGP = &registerWithAEGP;
         return t;
     }();
@@ -63,7 +63,7 @@ const void* checkedUtilitySuite() {
 const void* checkedAnsiSuite() {
     static const PF_ANSICallbacksSuite1 table = [] {
         PF_ANSICallbacksSuite1 t;
-        fillUnserved<kAnsi, std::size(kAnsiSuiteSlots)>(t);
+        fillRefused<kAnsi, std::size(kAnsiSuiteSlots)>(t);
         t.sprintf = &hostSprintf;
         t.strcpy = &hostStrcpy;
         return t;
@@ -74,7 +74,7 @@ const void* checkedAnsiSuite() {
 const void* checkedWorldSuite() {
     static const PF_WorldSuite2 table = [] {
         PF_WorldSuite2 t;
-        fillUnserved<kWorld, std::size(kWorldSuiteSlots)>(t);
+        fillRefused<kWorld, std::size(kWorldSuiteSlots)>(t);
         t.PF_GetPixelFormat = &getPixelFormat;
         return t;
     }();
