@@ -7,8 +7,8 @@
 #
 #   scripts/check_layers.sh [DIR...]     (default: the tree's src/ and tools/)
 #
-# Each DIR is checked with the table of its name (src or tools). Each folder is a layer; a table
-# lists what each may include besides itself. A folder not in its table is an error too, so a new
+# Each DIR is a src/ or a tools/ folder. Each folder in it is a layer; the table lists what each
+# may include besides itself. A folder not in its table is an error too, so a new
 # folder has to be placed before it can be used.
 set -euo pipefail
 
@@ -16,27 +16,25 @@ root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
 dirs=("$@")
 [[ ${#dirs[@]} -eq 0 ]] && dirs=("$root/src" "$root/tools")
 
-# layer: the layers it may include (besides its own)
-declare -A src_allowed=(
-    [host]=""
-    [math]=""
-    [records]=""
-    [render]="records math"
-    [hostio]="host"
-    [params]="host hostio records math"
-    [scene]="host hostio records"
-    [entry]="host hostio records math render params scene"
-)
-declare -A tools_allowed=(
-    [scenefile]="host params"
-    [effectlib]=""
-    [raw_frame]=""
-    [leanhost]="scenefile effectlib host"
-    [scenehost]="leanhost scenefile effectlib host"
-    [render_tool]="leanhost scenehost scenefile effectlib raw_frame host"
-    [fuzz]="scenehost scenefile host"
-    [frame_diff]="raw_frame"
-    [pipl]="entry"
+# tree/layer: the layers it may include (besides its own)
+declare -A allowed=(
+    [src/host]=""
+    [src/math]=""
+    [src/records]=""
+    [src/render]="records math"
+    [src/hostio]="host"
+    [src/params]="host hostio records math"
+    [src/scene]="host hostio records"
+    [src/entry]="host hostio records math render params scene"
+    [tools/scenefile]="host params"
+    [tools/effectlib]=""
+    [tools/raw_frame]=""
+    [tools/leanhost]="scenefile effectlib host"
+    [tools/scenehost]="leanhost scenefile effectlib host"
+    [tools/render_tool]="leanhost scenehost scenefile effectlib raw_frame host"
+    [tools/fuzz]="scenehost scenefile host"
+    [tools/frame_diff]="raw_frame"
+    [tools/pipl]="entry"
 )
 
 # The layer of an include or of a path relative to its tree: its first folder, except the
@@ -53,18 +51,15 @@ status=0
 checked=0
 for dir in "${dirs[@]}"; do
     dir=${dir%/}
-    case $(basename "$dir") in
-    src) declare -n allowed=src_allowed ;;
-    tools) declare -n allowed=tools_allowed ;;
-    *)
+    tree=$(basename "$dir")
+    if [[ $tree != src && $tree != tools ]]; then
         echo "$dir: not a src/ or tools/ folder" >&2
         exit 2
-        ;;
-    esac
+    fi
     while IFS= read -r file; do
         rel=${file#"$dir"/}
         from=$(layer_of "$rel")
-        if [[ -z $from || ! -v "allowed[$from]" ]]; then
+        if [[ -z $from || ! -v "allowed[$tree/$from]" ]]; then
             echo "$rel: folder '${rel%%/*}' is not a layer of docs/architecture.md" >&2
             status=1
             continue
@@ -75,13 +70,12 @@ for dir in "${dirs[@]}"; do
             to=$(layer_of "$target")
             checked=$((checked + 1))
             [[ -z $to || $to == "$from" ]] && continue
-            if [[ " ${allowed[$from]} " != *" $to "* ]]; then
+            if [[ " ${allowed[$tree/$from]} " != *" $to "* ]]; then
                 echo "$rel:$number: layer '$from' may not include '$target' (layer '$to')" >&2
                 status=1
             fi
         done < <(grep -nE '^[[:space:]]*#[[:space:]]*include[[:space:]]*"' "$file" || true)
     done < <(find "$dir" -type f \( -name '*.h' -o -name '*.cpp' -o -name '*.inl' -o -name '*.inc' \) | sort)
-    unset -n allowed
 done
 
 if [[ $checked -eq 0 ]]; then
