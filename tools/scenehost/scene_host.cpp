@@ -10,6 +10,7 @@
 #include <sstream>
 #include <stdexcept>
 
+#include "scenefile/host_answers.h"
 #include "scenefile/scene_eval.h"
 #include "scenefile/scene_params.h"
 #include "scenehost/host_state.h"
@@ -134,6 +135,9 @@ void SceneHost::State::prepareInData(std::int32_t frameNumber) {
     d.local_time_step = tb.timeStep;
     d.time_scale = tb.timeScale;
     d.field = PF_Field_FRAME;
+    const scenefile::ShutterAnswer shutter = scenefile::shutterFor(scene);
+    d.shutter_angle = shutter.angle;
+    d.shutter_phase = shutter.phase;
     d.width = layerWidth();
     d.height = layerHeight();
     d.extent_hint = PF_LRect{0, 0, outputWidth(), outputHeight()};
