@@ -24,7 +24,8 @@ std::vector<RenderSettings> captureShutterSamples(const PF_InData* in_data, cons
     RenderSettings probes[kShutterProbes];
     for (int32_t i = 0; i < kShutterProbes; ++i) {
         probes[i] = frame;
-        captureMoment(in_data, shutterTime(*in_data, static_cast<double>(i) / (kShutterProbes - 1)), probes[i]);
+        captureMoment(in_data, shutterTime(*in_data, static_cast<double>(i) / (kShutterProbes - 1)),
+                      probes[i]);
     }
     const int32_t count = shutterSampleCount(cloudScreenTravel(probes, kShutterProbes));
     if (count < 2) return samples;

@@ -28,7 +28,8 @@ struct ScreenPoint {
 };
 
 double dot(const double a[3], const float b[3]) {
-    return a[0] * static_cast<double>(b[0]) + a[1] * static_cast<double>(b[1]) + a[2] * static_cast<double>(b[2]);
+    return a[0] * static_cast<double>(b[0]) + a[1] * static_cast<double>(b[1]) +
+           a[2] * static_cast<double>(b[2]);
 }
 
 // Where a world point lands in the output frame: the inverse of the frame's view rays (the
@@ -37,11 +38,13 @@ ScreenPoint project(const RenderSettings& s, const double p[3]) {
     const double sx = s.fullWidth > 0 ? static_cast<double>(s.outputWidth) / s.fullWidth : 1.0;
     const double sy = s.fullHeight > 0 ? static_cast<double>(s.outputHeight) / s.fullHeight : 1.0;
     if (!s.camera.valid) return ScreenPoint{true, p[0] * sx, p[1] * sy};
-    const double rel[3] = {p[0] - s.camera.position[0], p[1] - s.camera.position[1], p[2] - s.camera.position[2]};
+    const double rel[3] = {p[0] - s.camera.position[0], p[1] - s.camera.position[1],
+                           p[2] - s.camera.position[2]};
     const double depth = dot(rel, s.camera.forward);
     if (!(depth > kNearestDepth)) return ScreenPoint{false, 0.0, 0.0};
     const double perDepth = static_cast<double>(s.camera.zoom) / depth;
-    return ScreenPoint{true, dot(rel, s.camera.right) * perDepth * sx, dot(rel, s.camera.down) * perDepth * sy};
+    return ScreenPoint{true, dot(rel, s.camera.right) * perDepth * sx,
+                       dot(rel, s.camera.down) * perDepth * sy};
 }
 
 // Point `which` of cloud k: 0 its centre, 1..6 the ends of its x, y and z axes at its largest

@@ -103,8 +103,8 @@ void captureComposition(const PF_InData* in_data, const A_Time& effectTime, Rend
 
     A_Time compTime = effectTime;
     A_Time converted{};
-    if (pfInterface->AEGP_ConvertEffectToCompTime(effectRef, effectTime.value, effectTime.scale, &converted) ==
-        A_Err_NONE) {
+    if (pfInterface->AEGP_ConvertEffectToCompTime(effectRef, effectTime.value, effectTime.scale,
+                                                  &converted) == A_Err_NONE) {
         compTime = converted;
     }
 

@@ -27,7 +27,7 @@ using scenehost::SceneHost;
 constexpr int32_t kWidth = 200;
 constexpr int32_t kHeight = 48;
 constexpr int32_t kLightRow = 24;
-constexpr int32_t kFrame = 1;         // the light passes x = kCentreX at this frame's time
+constexpr int32_t kFrame = 1; // the light passes x = kCentreX at this frame's time
 constexpr double kCentreX = 100.0;
 constexpr int32_t kCancel = 517; // PF_Interrupt_CANCEL
 
@@ -39,13 +39,14 @@ scenefile::Scene crossing(double pixelsPerFrame, bool motionBlur, double angle =
     const double perSecond = pixelsPerFrame * 24.0;
     const double x0 = kCentreX - pixelsPerFrame * kFrame; // at t = 0
     const std::string text =
-        R"({"composition": {"width": 200, "height": 48, "frameRate": 24, "shutterAngle": )" + std::to_string(angle) +
-        R"(, "shutterPhase": )" + std::to_string(phase) + R"(},
-            "layer": {"motionBlur": )" + (motionBlur ? "true" : "false") + R"(},
+        R"({"composition": {"width": 200, "height": 48, "frameRate": 24, "shutterAngle": )" +
+        std::to_string(angle) + R"(, "shutterPhase": )" + std::to_string(phase) + R"(},
+            "layer": {"motionBlur": )" +
+        (motionBlur ? "true" : "false") + R"(},
             "camera": {},
             "layers": [{"name": "cloud", "type": "light", "color": [1, 0.9, 0.8],
-                        "position": [[{"t": 0, "v": )" + std::to_string(x0) + R"(}, {"t": 10, "v": )" +
-        std::to_string(x0 + perSecond * 10) + R"(}], 24, 0]}],
+                        "position": [[{"t": 0, "v": )" +
+        std::to_string(x0) + R"(}, {"t": 10, "v": )" + std::to_string(x0 + perSecond * 10) + R"(}], 24, 0]}],
             "effect": {"cloudSize": 20, "qualitySteps": 16, "billowDetail": 2, "selfShadow": 0)" +
         effect + R"(}})";
     scenefile::Scene s = scenefile::parseScene(text, "crossing");

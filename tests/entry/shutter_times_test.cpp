@@ -47,7 +47,8 @@ TEST(ShutterTimes, TheShutterOpensAtThePhaseAndStaysOpenForTheAngle) {
         const A_Time t = shutterTime(in, c.fraction);
         const double frameSeconds = static_cast<double>(c.step) / c.scale;
         // Ticks of at least 1 / (scale x 2^10) of a second: far finer than any sub-frame.
-        EXPECT_NEAR(seconds(t), c.frames * frameSeconds, 1.0 / (static_cast<double>(c.scale) * 1024.0)) << c.what;
+        EXPECT_NEAR(seconds(t), c.frames * frameSeconds, 1.0 / (static_cast<double>(c.scale) * 1024.0))
+            << c.what;
         EXPECT_EQ(t.scale % c.scale, 0u) << c.what; // a finer scale of the host's own
     }
 }

@@ -32,13 +32,15 @@ struct Picture {
     }
     float floatAt(int32_t x, int32_t y, int channel) const { // 0 alpha, 1 red, 2 green, 3 blue
         float v;
-        std::memcpy(&v, bytes.data() + (static_cast<std::size_t>(y) * kWidth + x) * 16 + channel * 4, sizeof v);
+        std::memcpy(&v, bytes.data() + (static_cast<std::size_t>(y) * kWidth + x) * 16 + channel * 4,
+                    sizeof v);
         return v;
     }
 };
 
 Picture blank(OutputDepth depth) {
-    return Picture{depth, std::vector<unsigned char>(static_cast<std::size_t>(kWidth) * kHeight * bytesPerPixel(depth), 0xCD)};
+    return Picture{depth, std::vector<unsigned char>(
+                              static_cast<std::size_t>(kWidth) * kHeight * bytesPerPixel(depth), 0xCD)};
 }
 
 RenderSettings lightAt(float x) {
@@ -60,7 +62,8 @@ TEST(BlurredImage, EqualSubFramesAverageToTheFrameAtEveryDepth) {
         EXPECT_EQ(blurred.bytes, single.bytes) << "depth " << static_cast<int>(depth);
     }
     // One sub-frame is the frame itself, and none leaves the image alone.
-    Picture single = blank(OutputDepth::Bits8), viaOne = blank(OutputDepth::Bits8), none = blank(OutputDepth::Bits8);
+    Picture single = blank(OutputDepth::Bits8), viaOne = blank(OutputDepth::Bits8),
+            none = blank(OutputDepth::Bits8);
     ASSERT_TRUE(renderImage(one, single.image()));
     ASSERT_TRUE(renderBlurredImage(&one, 1, viaOne.image()));
     EXPECT_EQ(viaOne.bytes, single.bytes);

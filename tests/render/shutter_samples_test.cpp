@@ -34,7 +34,9 @@ double reachOf(const RenderSettings& s) {
 // A move of `pixels` in the plane z = `depth` - 1000 as the front camera (1000 pixels away) sees
 // the cloud's nearest point, the end of its z axis that faces the camera: perspective makes
 // nearer points move further on screen.
-double nearestPointMove(double pixels, double depth, double reach) { return pixels * 1000.0 / (depth - reach); }
+double nearestPointMove(double pixels, double depth, double reach) {
+    return pixels * 1000.0 / (depth - reach);
+}
 
 TEST(ShutterSamples, ATranslatedCloudTravelsItsScreenDistance) {
     // In the plane the camera sees pixel for pixel the light moves 37.5 pixels on screen; the
@@ -63,7 +65,8 @@ TEST(ShutterSamples, ATranslatedCloudTravelsItsScreenDistance) {
 
 TEST(ShutterSamples, ThePathIsFollowedThroughEveryProbe) {
     // Out and back: the ends agree, the path between them is 2 x 40 pixels.
-    const RenderSettings outAndBack[3] = {withLightAt(60, 50, 0), withLightAt(100, 50, 0), withLightAt(60, 50, 0)};
+    const RenderSettings outAndBack[3] = {withLightAt(60, 50, 0), withLightAt(100, 50, 0),
+                                          withLightAt(60, 50, 0)};
     const double reach = reachOf(outAndBack[0]);
     EXPECT_NEAR(cloudScreenTravel(outAndBack, 3), nearestPointMove(80.0, 1000, reach), 1e-6);
 
