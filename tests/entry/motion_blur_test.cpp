@@ -160,6 +160,16 @@ TEST(MotionBlur, AShutterCentredOnTheFrameSmearsBothWaysAlike) {
     const int32_t longer = traceLength(right, 0.02f) - traceLength(render(crossing(40, false)), 0.02f);
     EXPECT_GE(longer, 32);
 
+    // With the noise evolving, each position is drawn at the moment the light passes it, which
+    // depends on the direction: the two frames differ.
+    const std::string fastNoise = R"(, "evolutionSpeed": 1000)";
+    const std::vector<ArgbF> rightEvolving = render(crossing(40, true, 360, -180, fastNoise));
+    const std::vector<ArgbF> leftEvolving = render(crossing(-40, true, 360, -180, fastNoise));
+    double evolved = 0.0;
+    for (std::size_t i = 0; i < right.size(); ++i)
+        evolved = std::fmax(evolved, std::fabs(rightEvolving[i].alpha - leftEvolving[i].alpha));
+    EXPECT_GT(evolved, 1e-3);
+
     // A shutter opening at the frame's time is not centred: the two directions differ.
     const std::vector<ArgbF> rightAhead = render(crossing(40, true, 360, 0, frozenNoise));
     const std::vector<ArgbF> leftAhead = render(crossing(-40, true, 360, 0, frozenNoise));
