@@ -1,6 +1,6 @@
-// The lean host against the strict one: the same scene gives the same pixels through both, for
-// every depth, both render commands, a camera, keyframed values and a region; and the interrupt
-// callbacks the strict host refuses reach whoever runs the lean host.
+// The lean host's own commands and worlds against the strict host's: the same scene gives the same
+// pixels through both, for every depth, both render commands, a camera, keyframed values and a
+// region; and the interrupt callbacks reach whoever runs the lean host.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>

@@ -1,8 +1,8 @@
 // Counting a scene's lights as the effect will take them.
 #include "light_check.h"
 
-#include "params/param_table.h"
 #include "scenefile/scene_eval.h"
+#include "scenefile/scene_params.h"
 
 namespace nebulastra::render_tool {
 
