@@ -30,6 +30,9 @@ struct TextureField {
     int32_t seed;
 };
 
+/// The most billow octaves bounded one by one for the frame ("Billow Detail" is 1..6).
+constexpr int32_t kMostBoundedOctaves = 8;
+
 struct CloudField {
     int32_t emitterCount; // 0..kMaxEmitters
 
@@ -56,6 +59,14 @@ struct CloudField {
     float billowPhase;
     float billowMean;
     float billowGain;
+    // The billow sum's octaves bounded for the frame: the phase is the same for every sample, so
+    // each octave's w offset is known, and with it how far the octave can stray from 0.5 wherever
+    // x, y and z fall (docs in render/simd/shape_lanes.inl). billowRestLow[o] and billowRestHigh[o]
+    // sum the shaped bounds of octaves o.. weighted by their amplitudes (0 from the last on);
+    // without a bound for the frame (more than kMostBoundedOctaves octaves, an unusable phase),
+    // the global shaped range.
+    float billowRestLow[kMostBoundedOctaves + 1];
+    float billowRestHigh[kMostBoundedOctaves + 1];
     float edgeErosion;
     int32_t erosionOctaves; // min(billowOctaves, 3)
     float erosionPhase;     // billowPhase 1.7 + 3

@@ -150,8 +150,16 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     const VF slack =
         kBoundSlack *
         (((1.0f + absLanes(base)) + (absLanes(termAtLowest) + absLanes(termAtHighest))) + erosionRise);
-    live &=
-        ~(boundsHold & ((base + boundMaxLanes(termAtLowest, termAtHighest)) + erosionRise + slack < 0.0f));
+    // With the frame's own octave bounds where it has them (see CloudField::billowRestLow).
+    const bool frameBounds = field.billowOctaves >= 1 && field.billowOctaves <= kMostBoundedOctaves;
+    float octaveWeight = 0.0f, octaveAmplitude = 0.5f; // the sum's weight, accumulated as it is
+    for (int32_t o = 0; frameBounds && o < field.billowOctaves; ++o, octaveAmplitude *= 0.5f)
+        octaveWeight += octaveAmplitude;
+    const VF termLowest =
+        frameBounds ? billowTerm(splat(field.billowRestLow[0] * (1.0f / octaveWeight))) : termAtLowest;
+    const VF termHighest =
+        frameBounds ? billowTerm(splat(field.billowRestHigh[0] * (1.0f / octaveWeight))) : termAtHighest;
+    live &= ~(boundsHold & ((base + boundMaxLanes(termLowest, termHighest)) + erosionRise + slack < 0.0f));
     out.live = live;
     if (!any(live)) return out;
 
@@ -180,6 +188,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     // Billows, with the bound asked again before every octave, with that octave's own range at
     // its point (see above) and the global range for the octaves after it.
     const float centreShaped = shapeOctaveLanes(field.billowMap, splat(0.5f))[0];
+    int32_t octavesAsked = 0;
     VF billowValue;
     const bool billowsDone = fbmLanesWhile(
         field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves, field.billowSeed, live,
@@ -189,6 +198,9 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
             // A bound may round more than the sum it bounds (the slack covers a few roundings), so
             // it scales by the rounded reciprocal instead of dividing.
             const float rest = (weightTotal - weight) - amplitude, inverseTotal = 1.0f / weightTotal;
+            const int32_t after = ++octavesAsked; // the octaves after this one
+            const float restLowest = frameBounds ? field.billowRestLow[after] : range.lowest * rest;
+            const float restHighest = frameBounds ? field.billowRestHigh[after] : range.highest * rest;
             // Not even an octave of exactly 0.5 (its value at a lattice point) would leave a lane
             // empty: the octave's own range cannot either, so it is not worth forming.
             const VF atCentre = splat(amplitude * centreShaped);
@@ -198,8 +210,8 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
             if (!any(live & boundsHold & ((base + hopeful) + erosionRise + slack < 0.0f))) return live;
             VF low, high;
             shapedReachLanes(field.billowMap, octaveReachLanes(fx, fy, fz, fw, u, v, s), low, high);
-            const VF lowest = ((sum + amplitude * low) + range.lowest * rest) * inverseTotal;
-            const VF highest = ((sum + amplitude * high) + range.highest * rest) * inverseTotal;
+            const VF lowest = ((sum + amplitude * low) + restLowest) * inverseTotal;
+            const VF highest = ((sum + amplitude * high) + restHighest) * inverseTotal;
             const VF term = boundMaxLanes(billowTerm(lowest), billowTerm(highest));
             live &= ~(boundsHold & ((base + term) + erosionRise + slack < 0.0f));
             return live;
