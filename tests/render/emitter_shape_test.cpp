@@ -316,5 +316,73 @@ TEST(DensityField, TextureTypesFollowTheirRecipes) {
     }
 }
 
+// The frame's bounds of the billow octaves, which let the shape skip the warp and the billows
+// where no octave values could leave the cloud anything: every octave, shaped by each billow map,
+// at random points with the frame's phase (stepped as the octaves step it), lies within them.
+TEST(CloudFieldBounds, EveryBillowOctaveOfTheFrameLiesWithinItsBound) {
+    uint32_t state = 99u;
+    auto next = [&state] {
+        state = state * 1664525u + 1013904223u;
+        return static_cast<float>(state >> 8) * (1.0f / 16777216.0f);
+    };
+    int tight = 0; // frames whose octaves' bounds are narrower than the global range
+    for (float phase : {0.0f, 0.3f, 0.5f, 1.7f, -2.25f, 12.9f}) {
+        for (NoiseShape shape :
+             {NoiseShape::Smooth, NoiseShape::Puffy, NoiseShape::Wispy, NoiseShape::Clumps}) {
+            RenderSettings s = plainShapeSettings();
+            addEmitter(s, 0, 0, 0);
+            s.billowMap = shape;
+            s.billowDetail = 4;
+            PreparedFrame f = handPreparedFrame(s, kRadius);
+            f.billowPhase = phase;
+            const CloudField field = makeCloudField(s, f);
+            const NoiseRange global = shapedOctaveRange(shape);
+            float amplitude = 0.5f;
+            for (int32_t o = 0; o < 4; ++o, amplitude *= 0.5f) {
+                const float low = (field.billowRestLow[o] - field.billowRestLow[o + 1]) / amplitude;
+                const float high = (field.billowRestHigh[o] - field.billowRestHigh[o + 1]) / amplitude;
+                EXPECT_GE(low, global.lowest - 1e-6f);
+                EXPECT_LE(high, global.highest + 1e-6f);
+                tight += high < global.highest - 0.01f || low > global.lowest + 0.01f;
+            }
+            for (int i = 0; i < 4000; ++i) {
+                float x = next() * 64.0f - 32.0f, y = next() * 64.0f - 32.0f, z = next() * 64.0f - 32.0f;
+                float w = phase;
+                int32_t seed = static_cast<int32_t>(next() * 1e6f);
+                float amplitudeAt = 0.5f;
+                for (int32_t o = 0; o < 4; ++o, amplitudeAt *= 0.5f) {
+                    const float v = shapeOctave(shape, gradientNoise4(x, y, z, w, seed));
+                    const float low = (field.billowRestLow[o] - field.billowRestLow[o + 1]) / amplitudeAt;
+                    const float high = (field.billowRestHigh[o] - field.billowRestHigh[o + 1]) / amplitudeAt;
+                    ASSERT_GE(v, low - 1e-5f) << "octave " << o << " at phase " << phase;
+                    ASSERT_LE(v, high + 1e-5f) << "octave " << o << " at phase " << phase;
+                    nextOctave(x, y, z, w, seed);
+                }
+            }
+        }
+    }
+    EXPECT_GT(tight, 0) << "no frame bounded any octave more tightly than the global range";
+
+    // Worked by hand, at phase 0 with the smooth map: octave 0 has w fraction 0, so it strays by at
+    // most 0.7 sqrt(3/4) = 0.6062178; octave 1 has w = 1.7, fraction 0.7, fade 0.83692, spread
+    // 0.49 + 0.83692 (1 - 1.4) = 0.155232, so 0.7 sqrt(0.905232) = 0.6660058; at phase 0.5 the
+    // w axis adds 1/4 and the bound is the global range.
+    RenderSettings s = plainShapeSettings();
+    addEmitter(s, 0, 0, 0);
+    s.billowMap = NoiseShape::Smooth;
+    s.billowDetail = 2;
+    PreparedFrame f = handPreparedFrame(s, kRadius);
+    f.billowPhase = 0.0f;
+    CloudField field = makeCloudField(s, f);
+    EXPECT_NEAR((field.billowRestHigh[0] - field.billowRestHigh[1]) / 0.5f, 1.1062178f, 2e-5f);
+    EXPECT_NEAR((field.billowRestLow[0] - field.billowRestLow[1]) / 0.5f, -0.1062178f, 2e-5f);
+    EXPECT_NEAR(field.billowRestHigh[1] / 0.25f, 1.1660058f, 2e-5f);
+    EXPECT_NEAR(field.billowRestLow[1] / 0.25f, -0.1660058f, 2e-5f);
+    f.billowPhase = 0.5f;
+    field = makeCloudField(s, f);
+    EXPECT_FLOAT_EQ((field.billowRestHigh[0] - field.billowRestHigh[1]) / 0.5f, kOctaveMax);
+    EXPECT_FLOAT_EQ((field.billowRestLow[0] - field.billowRestLow[1]) / 0.5f, kOctaveMin);
+}
+
 } // namespace
 } // namespace nebulastra
