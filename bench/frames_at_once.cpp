@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "../tests/render/render_fixture.h"
-#include "render/prepared_frame.h"
+#include "render/cloud_field.h"
 #include "render/render_rows.h"
 #include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
@@ -76,8 +76,7 @@ int latency(int width, int height) {
 
 // K frames at once, each through its own runRowBandsWith(T); returns frames per second.
 double framesPerSecond(const RenderSettings& s, int width, int height, int frames, int threadsEach) {
-    const PreparedFrame prepared = prepareFrame(s);
-    const CloudField field = makeCloudField(s, prepared);
+    const CloudField field = makeCloudField(s);
     const RowWorker worker = rowWorkerFor(OutputDepth::Float, renderIsa());
     auto start = [](const RowBand&, std::function<void()> work) { return std::thread(std::move(work)); };
     const int rounds = 3;

@@ -17,7 +17,6 @@
 
 #include "../tests/render/render_fixture.h"
 #include "render/cloud_field.h"
-#include "render/prepared_frame.h"
 #include "render/row_bands.h"
 #include "render/simd/isa.h"
 
@@ -88,7 +87,7 @@ RenderSettings threeLightsScreen() {
 
 void measure(const char* name, const RenderSettings& s) {
     gCounts = {};
-    const CloudField field = makeCloudField(s, prepareFrame(s));
+    const CloudField field = makeCloudField(s);
     const FrameContext context{nullptr, 0, s.outputWidth, 0, 0, &field};
     probe_simd::shadeBand(RowBand{0, s.outputHeight, context}, discard);
     std::printf("%s, %d x %d, %d lanes\n", name, s.outputWidth, s.outputHeight, gLanes);

@@ -1,6 +1,7 @@
 #pragma once
 // Per-frame constants derived once from the RenderSettings before any worker starts, so the
-// per-sample code does no trigonometry, powers, random draws or noise statistics.
+// per-sample code does no trigonometry, powers, random draws or noise statistics. Part of the
+// frame record (render/cloud_field.h), which the kernel reads as it is laid out here.
 // Structure of arrays: each per-emitter quantity is a 32-slot array indexed by emitter k;
 // slots at and beyond emitterCount stay zero.
 

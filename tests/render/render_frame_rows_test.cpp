@@ -36,8 +36,7 @@ TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
         s.timeSeconds = seconds;
         s.evolutionSpeed = 1.0f;
         s.qualitySteps = 8;
-        const PreparedFrame prepared = prepareFrame(s);
-        const CloudField field = makeCloudField(s, prepared);
+        const CloudField field = makeCloudField(s);
         std::vector<unsigned char> one[3];
         for (int d = 0; d < 3; ++d) {
             const std::ptrdiff_t rowbytes = kWidth * pixelBytes[d] + 8;

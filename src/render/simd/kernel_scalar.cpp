@@ -76,29 +76,22 @@ float edgeProfile(float s, const CloudField& field) {
     return simd_scalar::edgeProfileLanes(one(s), field, kAll)[0];
 }
 
-float textureAt(const TextureField& texture, const float p[3]) {
-    const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
-    return simd_scalar::textureLanes(texture, at, kAll)[0];
-}
-
-float sampleCloudDensity(const float p[3], const RenderSettings& settings, const PreparedFrame& prepared,
-                         float perEmitter[kMaxEmitters]) {
-    const CloudField field = makeCloudField(settings, prepared);
+float sampleCloudDensity(const float p[3], const CloudField& field, float perEmitter[kMaxEmitters]) {
     const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
     VF shares[kMaxEmitters];
     const float total = simd_scalar::densityLanes(field, at, kAll, shares)[0];
-    for (int32_t k = 0; k < field.emitterCount; ++k) perEmitter[k] = shares[k][0];
+    for (int32_t k = 0; k < field.settings.emitterCount; ++k) perEmitter[k] = shares[k][0];
     return total;
 }
 
-float sampleShadowDensity(const float p[3], const RenderSettings& settings, const PreparedFrame& prepared) {
-    const CloudField field = makeCloudField(settings, prepared);
+float sampleShadowDensity(const float p[3], const CloudField& field) {
     const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
     return simd_scalar::shadowDensityLanes(field, at, kAll)[0];
 }
 
-float sampleTexture(const float p[3], const RenderSettings& settings, const PreparedFrame& prepared) {
-    return textureAt(makeTextureField(settings, prepared), p);
+float sampleTexture(const float p[3], const CloudField& field) {
+    const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
+    return simd_scalar::textureLanes(field, at, kAll)[0];
 }
 
 // ---- the march ---------------------------------------------------------------------------------
@@ -106,11 +99,6 @@ float sampleTexture(const float p[3], const RenderSettings& settings, const Prep
 void shadePixel(int32_t x, int32_t y, const CloudField& field, float& red, float& green, float& blue,
                 float& alpha) {
     simd_scalar::shadePacket(&x, &y, 1, field, &red, &green, &blue, &alpha);
-}
-
-void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
-                float& red, float& green, float& blue, float& alpha) {
-    shadePixel(x, y, makeCloudField(settings, prepared), red, green, blue, alpha);
 }
 
 } // namespace nebulastra
