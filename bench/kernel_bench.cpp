@@ -9,6 +9,7 @@
 
 #include "../tests/render/render_fixture.h"
 #include "render/cloud_field.h"
+#include "render/cloud_look.h"
 #include "render/density_field.h"
 #include "render/render_rows.h"
 #include "render/shade_pixel.h"
@@ -28,7 +29,7 @@ RenderSettings centreCloud() {
 // 64 points through the cloud along the view direction, spanning the emitter's reach.
 std::vector<float> lineOfSight(const CloudField& field) {
     std::vector<float> points;
-    const float reach = kCloudReach * field.prepared.emitterRadius[0];
+    const float reach = look::kCloudReach * field.prepared.emitterRadius[0];
     for (int i = 0; i < 64; ++i) {
         points.push_back(31.5f);
         points.push_back(17.5f);

@@ -7,6 +7,7 @@
 #include <cmath>
 
 #include "render/blend_emitters.h"
+#include "render/cloud_look.h"
 #include "render/color_space.h"
 
 namespace nebulastra {
@@ -25,7 +26,7 @@ void compositeEmitterColor(const float E[kMaxEmitters], const CloudField& field,
     // Texture shading acts on Oklab lightness only, so hue and chroma stay the light's own.
     float lab[3];
     linearSrgbToOklab(rgb, lab);
-    if (settings.textureStrength > kTextureMinStrength) {
+    if (settings.textureStrength > look::kTextureMinStrength) {
         const float tau = texture;
         const float ks = settings.textureStrength * settings.textureContrast;
         lab[0] = lab[0] * (1.0f - ((1.0f - tau) * ks) * 0.45f) + (ks * tau) * 0.016f;

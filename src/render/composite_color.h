@@ -12,8 +12,4 @@ namespace nebulastra {
 void compositeEmitterColor(const float E[kMaxEmitters], const CloudField& field, float texture, float& red,
                            float& green, float& blue);
 
-/// The world texture is on where "Strength" is above this (0.1 %): one threshold for the density
-/// and the colour.
-constexpr float kTextureMinStrength = 0.001f;
-
 } // namespace nebulastra

@@ -9,10 +9,6 @@
 
 namespace nebulastra {
 
-/// How far a cloud can reach from its light, in base radii times its largest scale: the frame's
-/// bounding sphere and the density field's reach test both stop there.
-constexpr float kCloudReach = 2.6f;
-
 /// The emitters a frame draws: the record's count, kept within the arrays so that a damaged record
 /// cannot index past them (scene capture never collects more than kMaxEmitters).
 inline int32_t drawnEmitterCount(const RenderSettings& settings) {

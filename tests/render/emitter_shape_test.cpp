@@ -280,36 +280,38 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
     }
 }
 
-// Each texture type as its recipe of the public noises (whose own values are pinned elsewhere):
-// the lookups, their offsets, scales, phases and seeds, and the weights that combine them.
-TEST(DensityField, TextureTypesFollowTheirRecipes) {
+// The texture is a world-space pattern of the position times its frequency, of its phase and of
+// its seed, one pattern per type, within 0..1: twice as far at half the frequency is the same
+// point of the pattern, to the bit (both products are the same real number, rounded once).
+TEST(DensityField, TextureIsOnePatternOfTheScaledPosition) {
     RenderSettings s = plainShapeSettings();
     s.billowDetail = 3;
     s.textureSeed = 41;
-    CloudField f = handFrame(s, kRadius);
-    const auto clamp01 = [](float v) { return std::min(std::max(v, 0.0f), 1.0f); };
-    for (int i = 0; i < 40; ++i) {
-        const float p[3] = {static_cast<float>(i % 8) * 3.1f - 9.0f, static_cast<float>(i / 8) * 2.7f - 5.0f,
-                            static_cast<float>(i % 5) * 1.9f};
-        const float t[3] = {p[0] * f.prepared.textureFrequency, p[1] * f.prepared.textureFrequency,
-                            p[2] * f.prepared.textureFrequency};
-        const float w = f.prepared.texturePhase;
-        const float main = fbmNoise4(t[0], t[1], t[2], w, 3, 41);
-        const float ridge = std::fabs(2.0f * main - 1.0f);
-        const float wisps =
-            fbmNoise4(t[0] * 3 + 1.7f, t[1] * 3 + 3.1f, t[2] * 3 + 0.9f, w * 1.3f + 5, 3, 41 + 50);
-        const float billows =
-            fbmNoise4(t[0] * 2.3f + 11, t[1] * 2.3f + 5, t[2] * 2.3f + 7, w * 1.3f + 3, 3, 41 + 70);
-        const float grain = gradientNoise4(t[0] * 4, t[1] * 4, t[2] * 4, w, 41 + 200);
-        const float a = clamp01((ridge - 0.35f) / 0.43f);
-        const float v = (1.0f - ridge) * 0.7f + (1.0f - std::fabs(2.0f * wisps - 1.0f)) * 0.3f;
-        const float expected[3] = {clamp01(v * v),
-                                   clamp01(1.0f - (0.6f * ridge + 0.4f * std::fabs(2.0f * billows - 1.0f))),
-                                   clamp01((1.0f - a * a * (3.0f - 2.0f * a)) * (0.75f + 0.25f * grain))};
-        for (int type = 1; type <= 3; ++type) {
-            f.settings.textureType = static_cast<TextureType>(type);
-            EXPECT_NEAR(sampleTexture(p, f), expected[type - 1], 2e-6f) << "type " << type << ", point " << i;
+    const CloudField f = handFrame(s, kRadius);
+    for (int type = 1; type <= 3; ++type) {
+        CloudField at = f, halved = f, reseeded = f, later = f, other = f;
+        at.settings.textureType = halved.settings.textureType = reseeded.settings.textureType =
+            later.settings.textureType = static_cast<TextureType>(type);
+        other.settings.textureType = static_cast<TextureType>(type % 3 + 1);
+        halved.prepared.textureFrequency = f.prepared.textureFrequency * 0.5f;
+        reseeded.settings.textureSeed = 42;
+        later.prepared.texturePhase = f.prepared.texturePhase + 0.5f;
+        int seedMatters = 0, phaseMatters = 0, typeMatters = 0;
+        for (int i = 0; i < 40; ++i) {
+            const float p[3] = {static_cast<float>(i % 8) * 3.1f - 9.0f,
+                                static_cast<float>(i / 8) * 2.7f - 5.0f, static_cast<float>(i % 5) * 1.9f};
+            const float twice[3] = {p[0] * 2.0f, p[1] * 2.0f, p[2] * 2.0f};
+            const float tau = sampleTexture(p, at);
+            EXPECT_GE(tau, 0.0f);
+            EXPECT_LE(tau, 1.0f);
+            EXPECT_EQ(sampleTexture(twice, halved), tau) << "type " << type << ", point " << i;
+            seedMatters += sampleTexture(p, reseeded) != tau;
+            phaseMatters += sampleTexture(p, later) != tau;
+            typeMatters += sampleTexture(p, other) != tau;
         }
+        EXPECT_GT(seedMatters, 30) << "type " << type;
+        EXPECT_GT(phaseMatters, 30) << "type " << type;
+        EXPECT_GT(typeMatters, 30) << "type " << type;
     }
 }
 

@@ -17,10 +17,10 @@ NEBULASTRA_LANE VF edgeProfileLanes(VF s, const CloudField& field, VM mask) {
     VF q = splat(1.0f);
     if (edgeWidth > 0.0f) q = smoothstepLanes(clampLanes(s / edgeWidth, 0.0f, 1.0f));
     const float hardness = field.settings.edgeHardness;
-    if (hardness < 0.49f || hardness > 0.51f) { // "Edge Hardness" outside 49 .. 51 %
+    if (hardness < kHardnessNeutralLow || hardness > kHardnessNeutralHigh) {
         // Below 1 (harder) toward 100 %, above 1 (softer) toward 0 %.
-        const float exponent =
-            hardness >= 0.5f ? 1.0f - (hardness - 0.5f) * 1.2f : 1.0f + (0.5f - hardness) * 3.0f;
+        const float exponent = hardness >= 0.5f ? 1.0f - (hardness - 0.5f) * kHardenRate
+                                                : 1.0f + (0.5f - hardness) * kSoftenRate;
         q = powLanes(q, exponent, mask);
     }
     return q;
@@ -40,7 +40,7 @@ static VF textureLanes(const CloudField& field, const VF p[3], VM live) {
     const VF ridge = absLanes(2.0f * main - 1.0f);
     switch (field.settings.textureType) {
     case TextureType::Billows: {
-        const noise_channels::Channel& c = noise_channels::kTextureBillows;
+        const Channel& c = kTextureBillows;
         const VF second =
             fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
                      w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset), live);
@@ -48,16 +48,16 @@ static VF textureLanes(const CloudField& field, const VF p[3], VM live) {
     }
     case TextureType::Erosion: {
         const VF a = clampLanes((ridge - 0.35f) * 2.3255816f, 0.0f, 1.0f);
-        const noise_channels::Channel& c = noise_channels::kTextureGrain;
-        const VF grain = gradientNoise4Lanes(tx * c.scale, ty * c.scale, tz * c.scale, w,
-                                             offsetSeedScalar(seed, c.seedOffset), live);
+        const VF grain =
+            gradientNoise4Lanes(tx * kTextureGrainScale, ty * kTextureGrainScale, tz * kTextureGrainScale, w,
+                                offsetSeedScalar(seed, kTextureGrainSeed), live);
         const VF a2 = a * a;
         const VF value = 0.25f * grain - (0.75f - 0.5f * a) * a2 * grain + 0.75f - (2.25f - 1.5f * a) * a2;
         return clampLanes(value, 0.0f, 1.0f);
     }
     case TextureType::Wisps:
     default: {
-        const noise_channels::Channel& c = noise_channels::kTextureWisps;
+        const Channel& c = kTextureWisps;
         const VF second =
             fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
                      w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset), live);
@@ -73,8 +73,6 @@ static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF sha
     const PreparedFrame& prepared = field.prepared;
     VF total = splat(0.0f);
     const float f = prepared.billowFrequency;
-    using noise_channels::kDetail;
-    using noise_channels::kEmitterStep;
     const int32_t detailSeed = offsetSeedScalar(settings.billowSeed, kDetail.seedOffset);
     const VF detailPhase = splat(prepared.billowPhase * kDetail.phaseScale + kDetail.phaseOffset);
     for (int32_t k = 0; k < settings.emitterCount; ++k) {
@@ -91,7 +89,7 @@ static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF sha
                                    detailPhase, settings.billowDetail, detailSeed, inside);
         const float densityScale =
             settings.cloudSizePx / prepared.emitterRadius[k]; // larger clouds are thinner
-        const VF rho = (detail * 0.65f + 0.55f) * q * prepared.emitterOpacity[k] * densityScale;
+        const VF rho = (detail * kDetailGain + kDetailBase) * q * prepared.emitterOpacity[k] * densityScale;
         const VM adds = inside & (rho > 1e-5f);
         shares[k] = select(adds, rho, splat(0.0f));
         total = select(adds, total + rho, total);

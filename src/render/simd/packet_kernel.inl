@@ -24,13 +24,13 @@
 #endif
 
 #include "render/cloud_field.h"
+#include "render/cloud_look.h"
 #include "render/composite_color.h"
 #include "render/emitter_shape.h"
 #include "render/march_setup.h"
 #include "render/math/elementary.h"
 #include "render/noise/noise.h"
 #include "render/noise/noise_internal.h"
-#include "render/noise_channels.h"
 #include "render/shade_pixel.h"
 #include "render/simd/packet_kernel.h"
 #include "render/view_ray.h"
@@ -46,11 +46,7 @@ namespace {
 #include "render/simd/lanes.h"
 
 using namespace noise_internal;
-
-constexpr int kShadowSamples = 6;
-constexpr float kStopTransmittance = 0.003f;
-constexpr float kMaxLightRatio = 4.0f;
-constexpr float kShadowSpacing = 0.35f; // shadow samples apart, in cloud sizes
+using namespace look;
 
 NEBULASTRA_LANE float minScalar(float a, float b) { return b < a ? b : a; }
 /// std::max(a, b): a unless a < b.
@@ -165,8 +161,8 @@ static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_
     VF P[3] = {splat(0.0f), splat(0.0f), splat(0.0f)};
     VM marching = valid; // lanes that have not stopped on a dense enough cloud
     const float shadowStep = kShadowSpacing * unit;
-    const bool shadowed = settings.selfShadow > 0.001f; // "Self Shadow" above 0.1 %
-    const float extinction = settings.density;          // per unit of cloud density
+    const bool shadowed = settings.selfShadow > kMinSelfShadow;
+    const float extinction = settings.density; // per unit of cloud density
 
     for (int32_t i = 0; i < mostSteps; ++i) {
         const VM active = marching & (splatI(i) < steps);

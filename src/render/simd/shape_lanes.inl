@@ -3,20 +3,11 @@
 // soon as a lane's shape provably cannot end above 0. Included by packet_kernel.inl inside its
 // instruction-set namespace, after lanes.h and noise_lanes.inl.
 
-// The shape's look.
-constexpr float kBillowReach = 2.6f;           // surface shift per unit of normalised billow noise
-constexpr float kTowerBillowGain = 0.8f;       // "Tower" billows grow by this much per radius up
-constexpr float kFlattenStart = 0.18f;         // radii below the centre where "Flatten Base" starts
-constexpr float kFlattenInvSpan = 2.2727273f;  // 1 / 0.44: fully flattened from 0.62 radii down
-constexpr float kErosionInvReach = 1.8181818f; // 1 / 0.55: erosion fades out by s = 0.55
-constexpr float kErosionDepth = 0.9f;          // erosion noise's weight on the shape value
-constexpr float kWarpScale = 2.0f;             // the warp noise is twice the billows' size
-
-// Upper-bound bookkeeping (see the argument below): how far the shape value may still rise.
-constexpr float kErosionMaxRise = 0.18f; // kErosionDepth x -kOctaveMin: erosion at its lowest noise
-constexpr float kBoundSlack = 1e-4f;     // relative rounding margin of every bound
-/// The reach squared, rounded once to float (6.7599993).
-constexpr float kReachSquared = kCloudReach * kCloudReach;
+// Upper-bound bookkeeping (see the argument below), from the look's constants (cloud_look.h) and
+// the range of a noise octave [kOctaveMin, kOctaveMax] (noise.h).
+/// How far erosion may raise the shape value per unit of "Edge Erosion": at its lowest noise.
+constexpr float kErosionMaxRise = kErosionDepth * -kOctaveMin;
+constexpr float kBoundSlack = 1e-4f; // relative rounding margin of every bound
 
 /// t^2 (3 - 2t) for t already in [0, 1].
 NEBULASTRA_LANE VF smoothstepLanes(VF t) { return (t * t) * (3.0f - 2.0f * t); }
@@ -71,7 +62,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     const VF d0 = p[0] - position[0], d1 = p[1] - position[1], d2 = p[2] - position[2];
     const float radius = prepared.emitterRadius[k];
     const float reach = radius * prepared.emitterMaxScale[k];
-    const float reachSquared = kReachSquared * (reach * reach); // beyond it the emitter adds nothing
+    const float reachSquared = kCloudReachSquared * (reach * reach); // beyond it the emitter adds nothing
     VM live = active & ~((d0 * d0 + d1 * d1) + d2 * d2 > reachSquared);
     out.live = live;
     if (!any(live)) return out;
@@ -87,7 +78,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
 
     const float tower = settings.tower;
     VF ayTower = ay;
-    if (tower > 0.0f) ayTower = select(ay < 0.0f, ay / (1.0f + 1.2f * tower), ay);
+    if (tower > 0.0f) ayTower = select(ay < 0.0f, ay / (1.0f + kTowerStretch * tower), ay);
     const VF base = 1.0f - sqrtLanes((ax * ax + ayTower * ayTower) + az * az) / radius;
 
     VF amplitude = splat(settings.billow);
@@ -120,16 +111,15 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
 
     const float f = prepared.billowFrequency;
     const float kf = static_cast<float>(k);
-    using noise_channels::kEmitterStep;
     VF bx = lx * f + kEmitterStep[0] * kf;
     VF by = ly * f + kEmitterStep[1] * kf;
     VF bz = lz * f + kEmitterStep[2] * kf;
     if (settings.domainWarp > 0.0f) {
-        const float warp = 2.2f * settings.domainWarp;
-        const VF hx = bx / kWarpScale, hy = by / kWarpScale, hz = bz / kWarpScale;
+        const float warp = kWarpStrength * settings.domainWarp;
+        const VF hx = bx * kWarpScale, hy = by * kWarpScale, hz = bz * kWarpScale;
         VF shift[3];
         for (int axis = 0; axis < 3; ++axis) {
-            const noise_channels::Channel& c = noise_channels::kWarp[axis];
+            const WarpChannel& c = kWarp[axis];
             shift[axis] = (perlinNoise3Lanes(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
                                              offsetSeedScalar(settings.billowSeed, c.seedOffset), live) -
                            0.5f) *
@@ -164,17 +154,17 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
                             select(t < 0.0f, splat(1.0f), splat(0.0f)));
         VM erodeLanes = live & (m > 0.0f);
         const VF rise = settings.edgeErosion * kErosionDepth * m;
-        const VF erosionSlack = kBoundSlack * ((1.0f + absLanes(s)) + 1.2f * rise);
-        const VM hopeless = erodeLanes & boundsHold & (s + 0.2f * rise + erosionSlack < 0.0f);
+        const VF erosionSlack = kBoundSlack * ((1.0f + absLanes(s)) + kOctaveMax * rise);
+        const VM hopeless = erodeLanes & boundsHold & (s + -kOctaveMin * rise + erosionSlack < 0.0f);
         live &= ~hopeless;
         erodeLanes &= ~hopeless;
         if (any(erodeLanes)) {
-            const noise_channels::Channel& c = noise_channels::kErosion;
+            const Channel& c = kErosion;
             VF e;
             const bool finished = fbmLanesWhile(
                 NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
                 bz * c.scale + c.offset[2], splat(prepared.billowPhase * c.phaseScale + c.phaseOffset),
-                settings.billowDetail < 3 ? settings.billowDetail : 3, // at most 3 octaves
+                settings.billowDetail < kErosionOctaves ? settings.billowDetail : kErosionOctaves,
                 offsetSeedScalar(settings.billowSeed, c.seedOffset), erodeLanes, e,
                 [&](VF sum, float weight, float weightTotal) {
                     const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) * (1.0f / weightTotal);
