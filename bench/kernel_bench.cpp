@@ -12,6 +12,7 @@
 #include "render/cloud_look.h"
 #include "render/density_field.h"
 #include "render/render_rows.h"
+#include "render/row_bands.h"
 #include "render/shade_pixel.h"
 
 namespace nebulastra {
@@ -81,15 +82,19 @@ void BM_RenderFrame64x36(benchmark::State& state) {
     const RenderSettings s = centreCloud();
     std::vector<float> pixels(kWidth * kHeight * 4);
     const CloudField field = makeCloudField(s);
-    const FrameContext context{
-        reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &field};
+    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()),
+                               kWidth * 16,
+                               kWidth,
+                               0,
+                               0,
+                               &field,
+                               pixelStoreFor(OutputDepth::Float)};
     const int32_t threads = static_cast<int32_t>(state.range(0));
     for (auto _ : state) {
         if (threads == 0) {
-            runRowBands(kHeight, context, rowWorkerFor(OutputDepth::Float, Isa::Scalar));
+            runRowBands(kHeight, context, kernelFor(Isa::Scalar).shadeRows);
         } else {
-            runRowBandsWith(threads, kHeight, context, rowWorkerFor(OutputDepth::Float, Isa::Scalar),
-                            startThread);
+            runRowBandsWith(threads, kHeight, context, kernelFor(Isa::Scalar).shadeRows, startThread);
         }
         benchmark::DoNotOptimize(pixels.data());
     }

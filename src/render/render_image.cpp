@@ -1,4 +1,4 @@
-// Frame preparation, then the row workers.
+// The frame record, then the row workers.
 
 #include "render/render_image.h"
 
@@ -7,11 +7,21 @@
 
 namespace nebulastra {
 
+FrameContext frameContext(const OutputImage& image, const CloudField& field) {
+    return {image.data,
+            image.rowbytes,
+            image.width,
+            image.originX,
+            image.originY,
+            &field,
+            pixelStoreFor(image.depth),
+            &kernelFor(renderIsa())};
+}
+
 bool renderImage(const RenderSettings& settings, const OutputImage& image, const RenderWatch* watch) {
     const CloudField field = makeCloudField(settings);
-
-    const FrameContext context{image.data, image.rowbytes, image.width, image.originX, image.originY, &field};
-    return runRowBands(image.height, context, rowWorkerFor(image.depth, renderIsa()), watch);
+    const FrameContext context = frameContext(image, field);
+    return runRowBands(image.height, context, context.kernel->shadeRows, watch);
 }
 
 } // namespace nebulastra

@@ -4,7 +4,8 @@
 // part of the renderer and the tests call: shadePixel, the densities, the emitter shape, the
 // texture and the noises. There is no second copy of any of their formulas.
 #define NEBULASTRA_SIMD_NAMESPACE simd_scalar
-#define NEBULASTRA_ONE_LANE
+#define NEBULASTRA_LANES 1
+#define NEBULASTRA_KERNEL_ISA Isa::Scalar
 #include "render/simd/packet_kernel.inl"
 
 #include "render/density_field.h"

@@ -15,7 +15,7 @@ NEBULASTRA_LANE VU latticeCellLanes(VF v, VF& fraction) {
     const VF highest = splat(2147483520.0f);
     VF c = select(v > lowest, v, lowest); // NaN selects the lowest cell
     c = select(c < highest, c, highest);
-#if defined(NEBULASTRA_ONE_LANE) || !defined(__AVX2__)
+#if NEBULASTRA_LANES < 8
     VI cell = truncateToInt(c);
     cell = (VI)selectU(c < toFloat(cell), (VU)cell - 1u, (VU)cell);
     fraction = v - toFloat(cell);
@@ -115,11 +115,11 @@ NEBULASTRA_LANE void cellGroupCorners4(VU cx, VU cy, VU cz, VU cw, uint32_t seed
 template <int Group>
 NEBULASTRA_LANE VF pickInGroup(const float* group, VI index) {
     static_assert(Group == 2 || Group == 4, "a group repeats within 128 bits");
-#if !defined(NEBULASTRA_ONE_LANE) && defined(__AVX2__)
+#if NEBULASTRA_LANES >= 8
     // Each load broadcasts straight from memory: a pair as one double, four floats as 128 bits.
     double pair;
     __builtin_memcpy(&pair, group, sizeof pair);
-#if defined(__AVX512F__)
+#if NEBULASTRA_LANES == 16
     const __m512 entries = Group == 4 ? _mm512_maskz_broadcast_f32x4(0xFFFF, _mm_loadu_ps(group)) // masked:
                                       : _mm512_castpd_ps(_mm512_set1_pd(pair)); // see sqrtLanes
     return (VF)_mm512_maskz_permutevar_ps(0xFFFF, entries, (__m512i)index);

@@ -1,7 +1,8 @@
 // The per-pixel kernel over lanes: kLanes neighbouring pixels (a small tile of rows) marched
 // together, one pixel per lane. Included once per instruction set by kernel_<isa>.cpp with
-// NEBULASTRA_SIMD_NAMESPACE set (and once at one lane by kernel_scalar.cpp); everything here lives
-// in that namespace. The pieces, one idea a file: lanes.h (the lane types), noise_lanes.inl (the
+// NEBULASTRA_SIMD_NAMESPACE, NEBULASTRA_LANES and NEBULASTRA_KERNEL_ISA set (and once at one lane
+// by kernel_scalar.cpp); everything here lives in that namespace, and the build's one export is
+// its table of entry points, kKernel (packet_kernel.h). The pieces, one idea a file: lanes.h (the lane types), noise_lanes.inl (the
 // noises), shape_lanes.inl (one emitter's shape), density_lanes.inl (the densities and the
 // texture), and here the march and the entry points.
 //
@@ -12,14 +13,14 @@
 // (view ray, clip, step count, jitter, phase), the correctly rounded maths functions and the colour
 // compositing run once per pixel and call the functions outside the lanes.
 //
-// Only static functions are defined here, apart from shadeBand: no inline function of a shared
+// Only static functions are defined here, apart from the table: no inline function of a shared
 // header is used, so nothing compiled for this instruction set can be picked by the linker for
 // code that runs on a CPU without it.
 
 #include <atomic>
 #include <cstdint>
 #include <type_traits>
-#if !defined(NEBULASTRA_ONE_LANE)
+#if NEBULASTRA_LANES > 1
 #include <immintrin.h> // before lanes.h, which is included inside a namespace
 #endif
 
@@ -110,7 +111,8 @@ static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit, float s
 /// find all their lanes in few lattice cells (a run of 16 pixels along a row spans more cells than
 /// a 4 x 4 square does); of the 8-lane shapes, 2 x 4 rendered the examples fastest. Which pixels
 /// share a packet changes no pixel's value.
-constexpr int32_t kTileRows = kLanes >= 8 ? 4 : kLanes >= 4 ? 2 : 1;
+constexpr int32_t kTileRows = kLanes >= 8 ? kTallestTile : kLanes >= 4 ? 2 : 1;
+static_assert(kTallestTile % kTileRows == 0, "a runner's call of kTallestTile rows is whole tiles");
 
 /// shadePixel for the `count` pixels (x[l], y[l]), l < count, of a packet.
 static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_t count,
@@ -246,8 +248,6 @@ NEBULASTRA_LANE VF loadLanes(const float* values, int32_t first, int32_t n) {
     return v;
 }
 
-} // namespace
-
 void gradientNoise4Batch(const float* x, const float* y, const float* z, const float* w, int32_t seed,
                          float* out, int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) {
@@ -268,8 +268,9 @@ void expBatch(const float* x, float* out, int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) { return expLanes(loadLanes(x, i, n), splatI(-1)); });
 }
 
-void shadeBand(const RowBand& band, PixelRunStore store) {
+void shadeRows(const RowBand& band) {
     const FrameContext& context = band.context;
+    const PixelRunStore store = context.store;
     float red[kLanes], green[kLanes], blue[kLanes], alpha[kLanes];
     int32_t x[kLanes], y[kLanes];
     for (int32_t top = band.firstRow; top < band.endRow; top += kTileRows) {
@@ -298,6 +299,16 @@ void shadeBand(const RowBand& band, PixelRunStore store) {
         }
     }
 }
+
+} // namespace
+
+#if !defined(NEBULASTRA_KERNEL_ISA)
+#error "define NEBULASTRA_KERNEL_ISA, the instruction set this build is for"
+#endif
+/// This build's entry points.
+extern const KernelTable kKernel;
+const KernelTable kKernel = {NEBULASTRA_KERNEL_ISA, kLanes,  shadeRows, gradientNoise4Batch,
+                             perlinNoise3Batch,     expBatch};
 
 } // namespace NEBULASTRA_SIMD_NAMESPACE
 } // namespace nebulastra
