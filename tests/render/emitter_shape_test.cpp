@@ -371,7 +371,7 @@ TEST(DensityField, TextureScalesTotalAndSharesAlike) {
 }
 
 // The texture is a world-space pattern of the position times its frequency, of its phase and of
-// its seed, one pattern per type, within 0..1: twice as far at half the frequency is the same
+// its seed, one pattern per type, within 0..1 and, where it mixes noises, reaching across it: twice as far at half the frequency is the same
 // point of the pattern, to the bit (both products are the same real number, rounded once).
 TEST(DensityField, TextureIsOnePatternOfTheScaledPosition) {
     RenderSettings s = plainShapeSettings();
@@ -398,6 +398,17 @@ TEST(DensityField, TextureIsOnePatternOfTheScaledPosition) {
             seedMatters += sampleTexture(p, reseeded) != tau;
             phaseMatters += sampleTexture(p, later) != tau;
             typeMatters += sampleTexture(p, other) != tau;
+        }
+        if (at.settings.textureType != TextureType::Erosion) {
+            // Wisps and Billows mix two ridged noises with weights summing to 1: where both noises
+            // sit near their centre the pattern comes near 1.
+            float highest = 0.0f;
+            for (int i = 0; i < 10000; ++i) {
+                const float q[3] = {static_cast<float>(i % 100) * 1.3f, static_cast<float>(i / 100) * 1.7f,
+                                    static_cast<float>(i % 7) * 2.1f};
+                highest = std::max(highest, sampleTexture(q, at));
+            }
+            EXPECT_GT(highest, 0.99f) << "type " << type;
         }
         EXPECT_GT(seedMatters, 30) << "type " << type;
         EXPECT_GT(phaseMatters, 30) << "type " << type;
