@@ -309,7 +309,8 @@ TEST(RenderPaths, EveryPathStopsAtTheNextPacket) {
     std::vector<Isa> paths = simdPathsOfThisCpu();
     paths.push_back(Isa::Scalar);
     for (Isa isa : paths) {
-        FrameContext context{nullptr, 0, 64, 0, 0, &field, storeThenStop};
+        unsigned char unused = 0; // the store writes nothing: every row starts here
+        FrameContext context{&unused, 0, 64, 0, 0, &field, storeThenStop};
         gStoredRuns = 0;
         gStopAsked.store(false);
         kernelFor(isa).shadeRows(RowBand{0, kTallestTile, context}); // no stop flag: every packet
