@@ -1,16 +1,16 @@
 // The lean host: plays After Effects for the effect exactly as far as rendering a scene needs,
-// and no further. It answers every call the effect makes from the scene (the same answers as the
-// strict scene host, scenefile/host_answers.h) but records nothing, checks nothing and poisons
-// nothing: its memory stays the same over any number of frames, and a frame costs the effect's
-// render plus one copy of the output, whatever the frame size.
+// and no further. It answers every call the effect makes from the scene (lean_session.h: the
+// answers the strict scene host hands out too, around its checks) but records nothing, checks
+// nothing and poisons nothing: its memory stays the same over any number of frames, and a frame
+// costs the effect's render plus one copy of the output, whatever the frame size.
 //
 // What it serves: registration, PF_Cmd_GLOBAL_SETUP, PF_Cmd_PARAMS_SETUP, then frames through the
 // scene's render command (smart pre-render + smart render, or PF_Cmd_RENDER); the eight suites
 // the effect acquires; the parameter callbacks; the host's interrupt callbacks (inter.abort and
-// inter.progress, lean_interrupt.cpp) so a user can stop a frame mid-way and watch it advance.
+// inter.progress) so a user can stop a frame mid-way and watch it advance.
 //
-// One LeanHost at a time may be inside a command: the suites are process-wide function tables
-// that carry no context pointer.
+// The suites are process-wide function tables that carry no context pointer: one LeanHost per
+// thread may be inside a command.
 #pragma once
 
 #include <cstdint>
@@ -18,6 +18,7 @@
 #include <memory>
 
 #include "effectlib/effect_module.h"
+#include "host/host_types.h"
 #include "scenefile/scene.h"
 
 struct PF_LayerDef;
@@ -27,11 +28,15 @@ namespace nebulastra::leanhost {
 // What the interrupt callbacks answer. Both are called on the effect's calling thread, during a
 // render command.
 struct Interrupts {
-    // inter.abort answers PF_Interrupt_CANCEL while this returns true, else PF_Err_NONE.
+    // inter.abort answers stopAnswer while this returns true, else PF_Err_NONE.
     std::function<bool()> stopRequested;
     // inter.progress(current, total): `current` of `total` (rows of the frame, as the effect
     // counts them) are done.
     std::function<void(std::int32_t current, std::int32_t total)> progress;
+    std::int32_t stopAnswer = PF_Interrupt_CANCEL; // another error plays a failing host
+    // The stop is answered by progress instead (after the report), and abort keeps answering
+    // PF_Err_NONE.
+    bool stopThroughProgress = false;
 };
 
 class LeanHost {

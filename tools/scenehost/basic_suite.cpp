@@ -1,7 +1,7 @@
-// The basic suite (in_data.pica_basicP): AcquireSuite serves exactly the eight suites the effect
-// needs, at exactly the versions it asks for, unless a test refused one or the host plays
-// Premiere Pro (no AEGP suites there); anything else gets 'S!Fd' and a null table. Every acquire, refusal and release is counted per (name, version).
-#include <cstring>
+// The basic suite (in_data.pica_basicP): AcquireSuite serves the suites the lean host serves, at
+// exactly the versions it asks for, each table checked (suite_table.h), unless a test refused one
+// or the host plays Premiere Pro (no AEGP suites there); anything else gets 'S!Fd' and a null
+// table. Every acquire, refusal and release is counted per (name, version).
 #include <string>
 
 #include "scenehost/suite_table.h"
@@ -22,15 +22,15 @@ SPErr acquireSuite(const char* name, int32_t version, const void** suite) {
         return answer(*s, "AcquireSuite", version, -1, kSPBadParameterError);
     }
     const std::pair<std::string, std::int32_t> key{name, version};
-    const void* table = servedSuite(name, version);
     // Premiere Pro hosts the PF suites but none of the AEGP ones.
     const bool premiere = s->applId == PF_APPL_ID_PREMIERE && key.first.rfind("AEGP ", 0) == 0;
-    if (table == nullptr || premiere || s->refused.count(key) != 0) {
+    if (premiere || s->refused.count(key) != 0 ||
+        leanhost::basicSuite()->AcquireSuite(name, version, suite) != kSPNoError ||
+        (*suite = checkedSuite(*suite)) == nullptr) {
         *suite = nullptr;
         ++s->suites[key].refused;
         return answer(*s, "AcquireSuite", version, -1, kSPSuiteNotFoundError, name);
     }
-    *suite = table;
     ++s->suites[key].acquired;
     return answer(*s, "AcquireSuite", version, -1, kSPNoError, name);
 }
@@ -49,12 +49,12 @@ SPErr releaseSuite(const char* name, int32_t version) {
         return answer(*s, "ReleaseSuite", version, -1, kSPBadParameterError, name);
     }
     ++b.released;
-    return answer(*s, "ReleaseSuite", version, -1, kSPNoError, name);
+    return answer(*s, "ReleaseSuite", version, -1, leanhost::basicSuite()->ReleaseSuite(name, version), name);
 }
 
 SPBoolean isEqual(const char* a, const char* b) {
     if (State* s = enterHost("IsEqual")) answer(*s, "IsEqual", -1, -1, 0);
-    return a != nullptr && b != nullptr && std::strcmp(a, b) == 0;
+    return leanhost::basicSuite()->IsEqual(a, b);
 }
 
 } // namespace
@@ -103,10 +103,10 @@ void recordUnserved(int suite, int slot) {
     }
 }
 
-SPBasicSuite* basicSuite() {
+SPBasicSuite* checkedBasicSuite() {
     static SPBasicSuite table = [] {
         SPBasicSuite t;
-        fillUnserved<kBasic, std::size(kBasicSuiteSlots)>(t);
+        fillRefused<kBasic, std::size(kBasicSuiteSlots)>(t);
         t.AcquireSuite = &acquireSuite;
         t.ReleaseSuite = &releaseSuite;
         t.IsEqual = &isEqual;
@@ -115,24 +115,19 @@ SPBasicSuite* basicSuite() {
     return &table;
 }
 
-const void* servedSuite(const std::string& name, std::int32_t version) {
-    struct Entry {
-        const char* name;
-        std::int32_t version;
-        const void* (*table)();
+const void* checkedSuite(const void* leanTable) {
+    static const std::pair<const void*, const void*> kTables[] = {
+        {&leanhost::utilitySuite(), checkedUtilitySuite()},
+        {&leanhost::ansiSuite(), checkedAnsiSuite()},
+        {&leanhost::pfInterfaceSuite(), checkedPfInterfaceSuite()},
+        {&leanhost::layerSuite(), checkedLayerSuite()},
+        {&leanhost::lightSuite(), checkedLightSuite()},
+        {&leanhost::streamSuite(), checkedStreamSuite()},
+        {&leanhost::memorySuite(), checkedMemorySuite()},
+        {&leanhost::worldSuite(), checkedWorldSuite()},
     };
-    static const Entry kServed[] = {
-        {kAEGPUtilitySuite, kAEGPUtilitySuiteVersion6, &utilitySuite},
-        {kPFANSISuite, kPFANSISuiteVersion1, &ansiSuite},
-        {kAEGPPFInterfaceSuite, kAEGPPFInterfaceSuiteVersion1, &pfInterfaceSuite},
-        {kAEGPLayerSuite, kAEGPLayerSuiteVersion9, &layerSuite},
-        {kAEGPLightSuite, kAEGPLightSuiteVersion2, &lightSuite},
-        {kAEGPStreamSuite, kAEGPStreamSuiteVersion6, &streamSuite},
-        {kAEGPMemorySuite, kAEGPMemorySuiteVersion1, &memorySuite},
-        {kPFWorldSuite, kPFWorldSuiteVersion2, &worldSuite},
-    };
-    for (const Entry& e : kServed)
-        if (name == e.name && version == e.version) return e.table();
+    for (const auto& [lean, checked] : kTables)
+        if (lean == leanTable) return checked;
     return nullptr;
 }
 

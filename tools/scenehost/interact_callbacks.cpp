@@ -1,14 +1,12 @@
 // The callbacks the host hands the effect through in_data.inter and the smart-render extras:
 // parameter declaration, parameter checkout and checkin with their balance accounting, abort and
-// progress (answering as the test's Interrupt says), the
-// pre-render layer checkout and the smart-render pixel and output checkouts. Every slot the
-// effect has no reason to call is refused: the call is recorded as a fault and answered with
-// PF_Err_INVALID_CALLBACK.
-#include <algorithm>
+// progress (asking to stop as the test's Interrupt says), the pre-render layer checkout and the
+// smart-render pixel and output checkouts, each checked and recorded, then answered by the lean
+// host. Every slot the effect has no reason to call is refused: the call is recorded as a fault
+// and answered with PF_Err_INVALID_CALLBACK.
 #include <cstring>
 #include <string>
 
-#include "scenefile/host_answers.h"
 #include "scenehost/host_state.h"
 
 namespace nebulastra::scenehost {
@@ -43,9 +41,25 @@ void checkCommand(State& s, const char* callback, PF_Cmd expected) {
 }
 
 bool checkEffectRef(State& s, const char* callback, PF_ProgPtr ref) {
-    if (s.isEffectRef(ref)) return true;
+    if (ref == s.effectRefPtr()) return true;
     s.fault(std::string(callback) + " called with an effect_ref the host did not hand out");
     return false;
+}
+
+// The lean host's answers (leanhost/lean_session.h), which every served slot passes the call on to.
+const PF_InteractCallbacks& lean() {
+    static const PF_InteractCallbacks table = leanhost::interactCallbacks();
+    return table;
+}
+
+const PF_PreRenderCallbacks& preRender() {
+    static const PF_PreRenderCallbacks table = leanhost::preRenderCallbacks();
+    return table;
+}
+
+const PF_SmartRenderCallbacks& smartRender() {
+    static const PF_SmartRenderCallbacks table = leanhost::smartRenderCallbacks();
+    return table;
 }
 
 // ---- parameters -------------------------------------------------------------------------------
@@ -69,21 +83,7 @@ PF_Err addParam(PF_ProgPtr effect_ref, PF_ParamIndex index, PF_ParamDef* def) {
     const std::string name(begin, end != nullptr ? end : begin + sizeof def->name);
     s->record(HostCall{"add_param", index, -1, err, name});
     if (err != PF_Err_NONE) return err;
-
-    PF_ParamDef copy;
-    std::memcpy(&copy, def, sizeof copy);
-    std::string text;
-    if (def->param_type == PF_Param_CHECKBOX && def->u.bd.u.nameptr != nullptr) text = def->u.bd.u.nameptr;
-    if (def->param_type == PF_Param_POPUP && def->u.pd.u.namesptr != nullptr) text = def->u.pd.u.namesptr;
-    s->declared.push_back(copy);
-    s->declaredText.push_back(text);
-    // The copies point at the host's own copies of their texts, not at the effect's memory.
-    for (std::size_t i = 0; i < s->declared.size(); ++i) {
-        PF_ParamDef& d = s->declared[i];
-        if (d.param_type == PF_Param_CHECKBOX) d.u.bd.u.nameptr = s->declaredText[i].c_str();
-        if (d.param_type == PF_Param_POPUP) d.u.pd.u.namesptr = s->declaredText[i].c_str();
-    }
-    return PF_Err_NONE;
+    return lean().add_param(effect_ref, index, def);
 }
 
 PF_Err checkoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_time, A_long time_step,
@@ -107,11 +107,11 @@ PF_Err checkoutParam(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long what_tim
     if (auto it = s->outstanding.find(param); it != s->outstanding.end())
         s->fault("checkout_param of " + std::to_string(index) + " into the slot of parameter " +
                  std::to_string(it->second.first) + ", which is still checked out");
-    const PF_ParamDef value = s->paramValue(index, what_time, time_scale);
+    err = lean().checkout_param(effect_ref, index, what_time, time_step, time_scale, param);
+    if (err != PF_Err_NONE) return err;
     auto& entry = s->outstanding[param];
     entry.first = index;
-    std::memcpy(&entry.second, &value, sizeof value);
-    std::memcpy(param, &value, sizeof value);
+    std::memcpy(&entry.second, param, sizeof *param);
     ++s->paramCounts[index].checkouts;
     return PF_Err_NONE;
 }
@@ -132,7 +132,7 @@ PF_Err checkinParam(PF_ProgPtr effect_ref, PF_ParamDef* param) {
         s->fault("parameter " + std::to_string(index) + " was changed by the effect before checkin");
     ++s->paramCounts[index].checkins;
     s->outstanding.erase(it);
-    return PF_Err_NONE;
+    return lean().checkin_param(effect_ref, param);
 }
 
 // ---- interruption -----------------------------------------------------------------------------
@@ -142,7 +142,7 @@ PF_Err abortCallback(PF_ProgPtr effect_ref) {
     if (s == nullptr) return PF_Err_INVALID_CALLBACK;
     if (!checkEffectRef(*s, "inter.abort", effect_ref)) return PF_Err_BAD_CALLBACK_PARAM;
     ++s->abortPolls;
-    const PF_Err answer = s->interruptAnswer(false);
+    const PF_Err answer = lean().abort(effect_ref);
     // Only answers that ask to stop are logged: a frame may poll a few hundred times.
     if (answer != PF_Err_NONE) s->record(HostCall{"inter.abort", s->abortPolls, -1, answer, ""});
     return answer;
@@ -159,7 +159,7 @@ PF_Err progressCallback(PF_ProgPtr effect_ref, A_long current, A_long total) {
         if (current < s->progress.back().current) s->fault(at + ": fewer than reported before");
     }
     s->progress.push_back(ProgressReport{current, total});
-    const PF_Err answer = s->interruptAnswer(true);
+    const PF_Err answer = lean().progress(effect_ref, current, total);
     s->record(HostCall{"inter.progress", current, -1, answer, "of " + std::to_string(total)});
     return answer;
 }
@@ -200,23 +200,13 @@ PF_Err checkoutLayer(PF_ProgPtr effect_ref, PF_ParamIndex index, A_long checkout
     } else {
         err = s->layerCheckoutErr;
     }
+    if (err == PF_Err_NONE) {
+        err = preRender().checkout_layer(effect_ref, index, checkout_id, req, what_time, time_step,
+                                         time_scale, checkout_result);
+    }
     s->record(HostCall{"checkout_layer", index, -1, err, ""});
-    if (err != PF_Err_NONE) return err;
-
-    // The input layer can deliver the requested rectangle where it overlaps the layer.
-    PF_LRect r = req->rect;
-    r.left = std::max<A_long>(r.left, 0);
-    r.top = std::max<A_long>(r.top, 0);
-    r.right = std::min<A_long>(r.right, s->outputWidth());
-    r.bottom = std::min<A_long>(r.bottom, s->outputHeight());
-    std::memset(checkout_result, 0, sizeof *checkout_result);
-    checkout_result->result_rect = r;
-    checkout_result->max_result_rect = PF_LRect{0, 0, s->outputWidth(), s->outputHeight()};
-    checkout_result->par = PF_RationalScale{1, 1};
-    checkout_result->ref_width = s->layerWidth();
-    checkout_result->ref_height = s->layerHeight();
-    s->checkoutIds.insert(checkout_id);
-    return PF_Err_NONE;
+    if (err == PF_Err_NONE) s->checkoutIds.insert(checkout_id);
+    return err;
 }
 
 PF_Err checkoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectWorld** pixels) {
@@ -234,10 +224,9 @@ PF_Err checkoutLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id, PF_EffectW
     } else {
         err = s->layerPixelsErr;
     }
+    if (err == PF_Err_NONE) err = smartRender().checkout_layer_pixels(effect_ref, checkout_id, pixels);
     s->record(HostCall{"checkout_layer_pixels", checkout_id, -1, err, ""});
-    if (err != PF_Err_NONE) return err;
-    *pixels = s->input.world();
-    return PF_Err_NONE;
+    return err;
 }
 
 PF_Err checkinLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id) {
@@ -247,7 +236,7 @@ PF_Err checkinLayerPixels(PF_ProgPtr effect_ref, A_long checkout_id) {
     s->record(HostCall{"checkin_layer_pixels", checkout_id, -1, PF_Err_NONE, ""});
     if (s->checkoutIds.count(checkout_id) == 0)
         s->fault("checkin_layer_pixels of id " + std::to_string(checkout_id) + ", which was not checked out");
-    return PF_Err_NONE;
+    return smartRender().checkin_layer_pixels(effect_ref, checkout_id);
 }
 
 PF_Err checkoutOutput(PF_ProgPtr effect_ref, PF_EffectWorld** output) {
@@ -259,48 +248,26 @@ PF_Err checkoutOutput(PF_ProgPtr effect_ref, PF_EffectWorld** output) {
         if (output == nullptr) s->fault("checkout_output without a world pointer");
         err = PF_Err_BAD_CALLBACK_PARAM;
     }
+    if (err == PF_Err_NONE) err = smartRender().checkout_output(effect_ref, output);
     s->record(HostCall{"checkout_output", -1, -1, err, ""});
     if (err != PF_Err_NONE) return err;
     ++s->outputCheckouts;
-    *output = s->withholdOutput ? nullptr : s->output.world();
+    if (s->withholdOutput) *output = nullptr;
     return PF_Err_NONE;
 }
 
 } // namespace
 
-PF_Err SceneHost::State::interruptAnswer(bool fromProgress) {
+bool SceneHost::State::stopAsked() {
     const Interrupt& i = interrupt;
     const bool asked = (i.afterPolls > 0 && abortPolls >= i.afterPolls) ||
                        (i.afterTime && std::chrono::steady_clock::now() - commandStart >= *i.afterTime) ||
                        (i.afterRows >= 0 && !progress.empty() && progress.back().current >= i.afterRows);
-    if (!asked || fromProgress != i.throughProgress) return PF_Err_NONE;
-    if (!stopAskedAt) stopAskedAt = std::chrono::steady_clock::now();
-    return i.answer;
+    if (asked && !stopAskedAt) stopAskedAt = std::chrono::steady_clock::now();
+    return asked;
 }
 
-PF_ParamDef SceneHost::State::paramValue(std::int32_t index, std::int32_t whatTime, std::uint32_t timeScale) {
-    PF_ParamDef d;
-    std::memset(&d, 0, sizeof d);
-    if (index == 0) {
-        d.param_type = PF_Param_LAYER;
-        std::memcpy(&d.u.ld, input.world(), sizeof d.u.ld);
-        return d;
-    }
-    if (index < 0 || index > static_cast<std::int32_t>(declared.size())) return d;
-    std::memcpy(&d, &declared[static_cast<std::size_t>(index - 1)], sizeof d);
-    const auto found = scene.effect.find(index);
-    if (found == scene.effect.end()) return d; // the declared default
-
-    // The scene's value was read in the units of the effect's table; the effect must have
-    // declared the same kind of control, or that value means something else here.
-    const double t = timeScale == 0 ? 0.0 : static_cast<double>(whatTime) / static_cast<double>(timeScale);
-    if (!setDeclaredValue(d, index, found->second, t))
-        fault("parameter " + std::to_string(index) +
-              ": the scene gives a value of another kind than declared");
-    return d;
-}
-
-const PF_InteractCallbacks& interactCallbacks() {
+const PF_InteractCallbacks& checkedInteractCallbacks() {
     static const PF_InteractCallbacks table = [] {
         PF_InteractCallbacks t;
         std::memset(&t, 0, sizeof t);
@@ -318,14 +285,14 @@ const PF_InteractCallbacks& interactCallbacks() {
     return table;
 }
 
-PF_PreRenderCallbacks preRenderCallbacks() {
+PF_PreRenderCallbacks checkedPreRenderCallbacks() {
     PF_PreRenderCallbacks t;
     t.checkout_layer = &checkoutLayer;
     t.GuidMixInPtr = refused<decltype(t.GuidMixInPtr), 4>();
     return t;
 }
 
-PF_SmartRenderCallbacks smartRenderCallbacks() {
+PF_SmartRenderCallbacks checkedSmartRenderCallbacks() {
     PF_SmartRenderCallbacks t;
     t.checkout_layer_pixels = &checkoutLayerPixels;
     t.checkin_layer_pixels = &checkinLayerPixels;
@@ -333,10 +300,11 @@ PF_SmartRenderCallbacks smartRenderCallbacks() {
     return t;
 }
 
-std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name,
-                                const unsigned char* matchName, const unsigned char* category,
-                                const unsigned char* entryPoint, std::int32_t kind, std::int32_t apiMajor,
-                                std::int32_t apiMinor, std::int32_t reservedInfo) {
+std::int32_t checkedPluginDataCallback(PF_PluginData* data, const unsigned char* name,
+                                       const unsigned char* matchName, const unsigned char* category,
+                                       const unsigned char* entryPoint, std::int32_t kind,
+                                       std::int32_t apiMajor, std::int32_t apiMinor,
+                                       std::int32_t reservedInfo) {
     State* s = enterHost("plug-in data callback");
     if (s == nullptr) return A_Err_GENERIC;
     auto text = [](const unsigned char* p) {
@@ -353,10 +321,12 @@ std::int32_t pluginDataCallback(PF_PluginData* data, const unsigned char* name,
     r.apiMajor = apiMajor;
     r.apiMinor = apiMinor;
     r.reservedInfo = reservedInfo;
-    s->record(HostCall{"plug-in data callback", kind, -1, A_Err_NONE, r.name});
-    if (static_cast<void*>(data) != &s->pluginData.self)
+    const std::int32_t err = leanhost::pluginDataCallback(data, name, matchName, category, entryPoint, kind,
+                                                          apiMajor, apiMinor, reservedInfo);
+    s->record(HostCall{"plug-in data callback", kind, -1, err, r.name});
+    if (static_cast<void*>(data) != &s->pluginData)
         s->fault("plug-in data callback: the host's data pointer was not passed back");
-    return A_Err_NONE;
+    return err;
 }
 
 } // namespace nebulastra::scenehost

@@ -11,7 +11,6 @@
 #include <stdexcept>
 
 #include "scenefile/scene_eval.h"
-#include "scenefile/scene_params.h"
 #include "scenehost/host_state.h"
 
 namespace nebulastra::scenehost {
@@ -55,6 +54,7 @@ ActiveHost::ActiveHost(SceneHost::State& state) : state_(state) {
             throw std::logic_error("this scene host is inside a command on another thread");
     }
     tActive = &state;
+    lean_.emplace(state);
     gLast.store(&state);
     state.inCommand = true;
     state.commandThread = std::this_thread::get_id();
@@ -68,17 +68,13 @@ ActiveHost::ActiveHost(SceneHost::State& state) : state_(state) {
 
 ActiveHost::~ActiveHost() {
     state_.inCommand = false;
+    lean_.reset();
     tActive = nullptr;
     const std::lock_guard<std::mutex> lock(gActiveMutex);
     gActiveHosts.erase(&state_);
 }
 
 // ---- records ----------------------------------------------------------------------------------
-
-EffectModule& SceneHost::State::module() {
-    if (!effect) effect = EffectModule::shared();
-    return *effect;
-}
 
 void SceneHost::State::record(HostCall call) {
     std::lock_guard<std::mutex> lock(recordMutex);
@@ -102,55 +98,32 @@ std::optional<Failure> SceneHost::State::failureFor(const std::string& function,
 
 // ---- frames and worlds ------------------------------------------------------------------------
 
-std::int32_t SceneHost::State::layerWidth() const {
-    return scene.layerWidth > 0 ? scene.layerWidth : scene.composition.width;
-}
-
-std::int32_t SceneHost::State::layerHeight() const {
-    return scene.layerHeight > 0 ? scene.layerHeight : scene.composition.height;
-}
-
-std::int32_t SceneHost::State::outputWidth() const { return frameSize(scene).width; }
-std::int32_t SceneHost::State::outputHeight() const { return frameSize(scene).height; }
-
 void SceneHost::State::prepareInData(std::int32_t frameNumber) {
     frame = frameNumber;
-    const TimeBase& tb = scene.composition.timeBase;
-    const std::int32_t ds = std::max(1, scene.render.downsample);
+    shareWorlds();
+    Session::prepareInData(frameNumber);
     PF_InData& d = inData;
-    std::memset(&d, 0, sizeof d);
-    d.inter = interactCallbacks();
+    d.inter = checkedInteractCallbacks();
     if (interrupt.withoutCallbacks) d.inter.abort = nullptr, d.inter.progress = nullptr;
-    utils = utilCallbacks();
-    d.utils = &utils;
-    d.effect_ref = effectRefPtr();
-    d.quality = PF_Quality_HI;
-    d.version = PF_SpecVersion{13, 28};
+    utils = checkedUtilCallbacks();
     d.appl_id = applId;
-    d.num_params = static_cast<A_long>(declared.size()) + 1;
-    d.current_time = static_cast<A_long>(static_cast<std::int64_t>(frameNumber) * tb.timeStep);
-    d.time_step = tb.timeStep;
-    d.total_time = static_cast<A_long>(static_cast<std::int64_t>(scene.render.lastFrame + 1) * tb.timeStep);
-    d.local_time_step = tb.timeStep;
-    d.time_scale = tb.timeScale;
-    d.field = PF_Field_FRAME;
-    d.width = layerWidth();
-    d.height = layerHeight();
-    d.extent_hint = PF_LRect{0, 0, outputWidth(), outputHeight()};
-    d.downsample_x = PF_RationalScale{1, static_cast<A_u_long>(ds)};
-    d.downsample_y = PF_RationalScale{1, static_cast<A_u_long>(ds)};
     if (downsampleOverride) d.downsample_x = d.downsample_y = *downsampleOverride;
-    d.pixel_aspect_ratio = PF_RationalScale{1, 1};
-    d.pica_basicP = basicSuite();
+    d.pica_basicP = checkedBasicSuite();
+}
+
+void SceneHost::State::shareWorlds() {
+    inputWorld = leanhost::WorldRef{input.world(), input.bitsPerChannel()};
+    outputWorld = leanhost::WorldRef{output.world(), output.bitsPerChannel()};
 }
 
 void SceneHost::State::makeWorlds() {
-    const int depth = scene.render.depth;
-    input = HostWorld(outputWidth(), outputHeight(), depth, rowPadding);
+    const FrameSize size = frameSize(scene);
+    input = HostWorld(size.width, size.height, scene.render.depth, rowPadding);
     // The layer under the effect has content of its own; a generator never reads or writes it.
     input.fill(ArgbF{1.0f, 0.25f, 0.5f, 0.75f});
     inputSnapshot.assign(input.storage(), input.storage() + input.storageSize());
-    output = HostWorld(outputWidth(), outputHeight(), depth, rowPadding);
+    output = HostWorld(size.width, size.height, scene.render.depth, rowPadding);
+    shareWorlds();
 }
 
 void SceneHost::State::makeSmartOutput() {
@@ -160,6 +133,7 @@ void SceneHost::State::makeSmartOutput() {
     const std::int32_t height = std::max<std::int32_t>(0, r.bottom - r.top);
     output = HostWorld(width, height, scene.render.depth, rowPadding);
     output.setOrigin(r.left, r.top);
+    shareWorlds();
 }
 
 void SceneHost::State::checkWorldsAfterRender() {
@@ -179,34 +153,9 @@ void SceneHost::State::endOfCommandChecks() {
         const int held = (now.acquired - before.acquired) - (now.released - before.released);
         if (held > 0) fault("suite " + suiteLabel(key) + " still acquired when the command returned");
     }
-    for (MemBlock& block : memBlocks) {
-        if (!block.freed && !block.reported) {
-            block.reported = true;
+    for (const leanhost::NameBlock& block : names)
+        if (!block.freed && leaksReported.insert(&block).second)
             fault("memory handle not freed when the command returned");
-        }
-    }
-}
-
-// ---- handles ----------------------------------------------------------------------------------
-
-AEGP_LayerH SceneHost::State::layerHandle(std::int32_t index) {
-    const std::size_t slot = static_cast<std::size_t>(index + 1);
-    while (layerTokens.size() <= slot) {
-        layerTokens.emplace_back();
-        layerTokens.back().self = &layerTokens.back();
-        layerTokens.back().index = static_cast<std::int32_t>(layerTokens.size()) - 2;
-    }
-    return reinterpret_cast<AEGP_LayerH>(&layerTokens[slot].self);
-}
-
-bool SceneHost::State::layerIndexOf(AEGP_LayerH handle, std::int32_t& index) const {
-    for (const LayerToken& token : layerTokens) {
-        if (reinterpret_cast<const void*>(handle) == &token.self) {
-            index = token.index;
-            return true;
-        }
-    }
-    return false;
 }
 
 // ---- SceneHost --------------------------------------------------------------------------------
@@ -223,14 +172,16 @@ Scene SceneHost::smallScene(std::int32_t width, std::int32_t height) {
 }
 
 SceneHost::SceneHost(Scene scene, std::shared_ptr<EffectModule> effect) : state_(std::make_unique<State>()) {
-    state_->scene = std::move(scene);
-    state_->effect = std::move(effect);
-    std::memset(&state_->outTemplate, 0, sizeof state_->outTemplate);
-    std::memset(&state_->outData, 0, sizeof state_->outData);
-    state_->effectRef.self = &state_->effectRef;
-    state_->pluginData.self = &state_->pluginData;
-    state_->comp.self = &state_->comp;
-    state_->prepareInData(0);
+    State& s = *state_;
+    s.scene = std::move(scene);
+    s.effect = std::move(effect);
+    s.pluginId = kDefaultPluginId;
+    s.onKindMismatch = [&s](std::int32_t index) {
+        s.fault("parameter " + std::to_string(index) +
+                ": the scene gives a value of another kind than declared");
+    };
+    s.interrupts.stopRequested = [&s] { return s.stopAsked(); };
+    s.prepareInData(0);
 }
 
 SceneHost::~SceneHost() {
@@ -251,9 +202,9 @@ std::int32_t SceneHost::registerEffect() {
     ActiveHost active(s);
     const std::size_t at = s.log.size();
     s.record(HostCall{"PluginDataEntryFunction", -1, -1, 0, ""});
-    const std::int32_t err =
-        s.module().pluginDataEntry()(reinterpret_cast<PF_PluginData*>(&s.pluginData.self),
-                                     &pluginDataCallback, basicSuite(), "After Effects", "23.4");
+    const std::int32_t err = s.module().pluginDataEntry()(reinterpret_cast<PF_PluginData*>(&s.pluginData),
+                                                          &checkedPluginDataCallback, checkedBasicSuite(),
+                                                          "After Effects", "23.4");
     {
         std::lock_guard<std::mutex> lock(s.recordMutex);
         s.log.setResult(at, err);
@@ -301,7 +252,11 @@ void SceneHost::runAsCommand(std::int32_t frame, const std::function<void()>& bo
     s.endOfCommandChecks();
 }
 
-void SceneHost::setInterrupt(const Interrupt& interrupt) { state_->interrupt = interrupt; }
+void SceneHost::setInterrupt(const Interrupt& interrupt) {
+    state_->interrupt = interrupt;
+    state_->interrupts.stopAnswer = interrupt.answer;
+    state_->interrupts.stopThroughProgress = interrupt.throughProgress;
+}
 int SceneHost::abortPolls() const { return state_->abortPolls; }
 const std::vector<ProgressReport>& SceneHost::progressReports() const { return state_->progress; }
 std::optional<std::chrono::microseconds> SceneHost::stopLatency() const { return state_->stopLatency; }
@@ -332,13 +287,7 @@ std::int32_t SceneHost::render(std::int32_t frame) {
     State& s = *state_;
     s.prepareInData(frame);
     s.makeWorlds();
-    std::vector<PF_ParamDef> values;
-    values.reserve(s.declared.size() + 1);
-    for (std::int32_t i = 0; i <= static_cast<std::int32_t>(s.declared.size()); ++i)
-        values.push_back(s.paramValue(i, s.inData.current_time, s.inData.time_scale));
-    std::vector<PF_ParamDef*> params;
-    for (PF_ParamDef& v : values) params.push_back(&v);
-    const std::int32_t err = sendCommand(PF_Cmd_RENDER, params.data(), s.output.world(), nullptr);
+    const std::int32_t err = sendCommand(PF_Cmd_RENDER, s.renderParams(), s.output.world(), nullptr);
     s.checkWorldsAfterRender();
     return err;
 }
@@ -347,15 +296,8 @@ std::int32_t SceneHost::smartPreRender(std::int32_t frame) {
     State& s = *state_;
     s.prepareInData(frame);
     s.makeWorlds();
-    std::memset(&s.preInput, 0, sizeof s.preInput);
-    s.preInput.output_request.rect =
-        s.requestRect.value_or(PF_LRect{0, 0, s.outputWidth(), s.outputHeight()});
-    s.preInput.output_request.field = PF_Field_FRAME;
-    s.preInput.output_request.channel_mask = PF_ChannelMask_ARGB;
-    s.preInput.bitdepth = static_cast<A_short>(s.scene.render.depth);
-    std::memset(&s.preOutput, 0, sizeof s.preOutput);
-    s.preCallbacks = preRenderCallbacks();
-    s.preExtra = PF_PreRenderExtra{&s.preInput, &s.preOutput, &s.preCallbacks};
+    s.preparePreRender();
+    s.preCallbacks = checkedPreRenderCallbacks();
     s.checkoutIds.clear();
     const PF_PreRenderInput sent = s.preInput;
     const std::int32_t err = sendCommand(PF_Cmd_SMART_PRE_RENDER, nullptr, nullptr, &s.preExtra);
@@ -368,11 +310,8 @@ std::int32_t SceneHost::smartRender(std::int32_t frame) {
     State& s = *state_;
     s.prepareInData(frame);
     s.output.poison();
-    std::memset(&s.smartInput, 0, sizeof s.smartInput);
-    s.smartInput.output_request = s.preInput.output_request;
-    s.smartInput.bitdepth = static_cast<A_short>(s.scene.render.depth);
-    s.smartCallbacks = smartRenderCallbacks();
-    s.smartExtra = PF_SmartRenderExtra{&s.smartInput, &s.smartCallbacks};
+    s.prepareSmartRender();
+    s.smartCallbacks = checkedSmartRenderCallbacks();
     const std::int32_t err = sendCommand(PF_Cmd_SMART_RENDER, nullptr, nullptr, &s.smartExtra);
     s.checkWorldsAfterRender();
     return err;
@@ -428,8 +367,8 @@ void SceneHost::setRowPadding(std::int32_t bytes) {
     state_->rowPadding = bytes;
 }
 
-std::int32_t SceneHost::frameWidth() const { return state_->outputWidth(); }
-std::int32_t SceneHost::frameHeight() const { return state_->outputHeight(); }
+std::int32_t SceneHost::frameWidth() const { return frameSize(state_->scene).width; }
+std::int32_t SceneHost::frameHeight() const { return frameSize(state_->scene).height; }
 
 void SceneHost::setRequestRect(std::int32_t left, std::int32_t top, std::int32_t right, std::int32_t bottom) {
     state_->requestRect = PF_LRect{left, top, right, bottom};
@@ -530,7 +469,7 @@ void SceneHost::clearRecords() {
     s.paramCheckouts.clear();
     s.suites.clear();
     s.memory = MemoryBalance{};
-    for (MemBlock& block : s.memBlocks) block.reported = true;
+    for (const leanhost::NameBlock& block : s.names) s.leaksReported.insert(&block);
     s.layerCheckouts.clear();
     s.outputCheckouts = 0;
 }

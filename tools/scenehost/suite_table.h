@@ -1,6 +1,7 @@
-// Filling a served suite table: every slot first points at a function that records the call as a
-// fault and answers with an error; the host then sets the slots it really serves. A table is a
-// record of C function pointers, so it is filled slot by slot as raw pointer-sized words.
+// Filling a checked suite table: every slot first points at a function that records the call as a
+// fault and answers with an error; the host then sets the slots the lean host serves to functions
+// that check and record the call and pass it on to the lean host's answer. A table is a record of
+// C function pointers, so it is filled slot by slot as raw pointer-sized words.
 #pragma once
 
 #include <cstddef>
@@ -29,7 +30,7 @@ std::int32_t unservedSlot() {
 }
 
 template <int Suite, typename Table, std::size_t... I>
-void fillUnserved(Table& table, std::index_sequence<I...>) {
+void fillRefused(Table& table, std::index_sequence<I...>) {
     using AnyFn = std::int32_t (*)();
     static_assert(sizeof(Table) == sizeof...(I) * sizeof(AnyFn), "slot names out of step with the table");
     const AnyFn slots[] = {&unservedSlot<Suite, static_cast<int>(I)>...};
@@ -37,8 +38,8 @@ void fillUnserved(Table& table, std::index_sequence<I...>) {
 }
 
 template <int Suite, std::size_t SlotCount, typename Table>
-void fillUnserved(Table& table) {
-    fillUnserved<Suite>(table, std::make_index_sequence<SlotCount>{});
+void fillRefused(Table& table) {
+    fillRefused<Suite>(table, std::make_index_sequence<SlotCount>{});
 }
 
 // Records a suite call and returns its result.
@@ -48,22 +49,18 @@ inline std::int32_t answer(SceneHost::State& s, const char* function, std::int32
     return err;
 }
 
-// Seconds of a host time; 0 when its scale is 0.
-inline double secondsOf(const A_Time& t) {
-    return t.scale == 0 ? 0.0 : static_cast<double>(t.value) / static_cast<double>(t.scale);
-}
-
 inline std::string timeText(const A_Time& t) {
     return "t=" + std::to_string(t.value) + "/" + std::to_string(t.scale);
 }
 
-const void* utilitySuite();
-const void* ansiSuite();
-const void* pfInterfaceSuite();
-const void* layerSuite();
-const void* lightSuite();
-const void* streamSuite();
-const void* memorySuite();
-const void* worldSuite();
+// The checked tables, one for each of the lean host's (checkedSuite maps them).
+const void* checkedUtilitySuite();
+const void* checkedAnsiSuite();
+const void* checkedPfInterfaceSuite();
+const void* checkedLayerSuite();
+const void* checkedLightSuite();
+const void* checkedStreamSuite();
+const void* checkedMemorySuite();
+const void* checkedWorldSuite();
 
 } // namespace nebulastra::scenehost

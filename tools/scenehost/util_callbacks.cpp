@@ -2,14 +2,10 @@
 // slot (sampling, blitting, world and handle management, the ANSI maths, the colour callbacks)
 // is refused: the call is recorded as a fault and answered with PF_Err_INVALID_CALLBACK (the
 // maths with NaN).
-#include <algorithm>
-#include <cmath>
 #include <cstdarg>
-#include <cstdio>
 #include <cstring>
 #include <limits>
 #include <string>
-#include <vector>
 
 #include "scenehost/host_state.h"
 
@@ -66,14 +62,6 @@ Fn math() {
     return functionCast<Fn>(&refusedMath<Slot>);
 }
 
-// Copies text into a caller's buffer the way the host's routine would, but never more than
-// `limit` bytes plus the terminator.
-void copyBounded(A_char* dest, const std::string& text, std::size_t limit) {
-    const std::size_t n = std::min(text.size(), limit);
-    std::memcpy(dest, text.data(), n);
-    dest[n] = '\0';
-}
-
 } // namespace
 
 A_long hostSprintf(A_char* dest, const A_char* format, ...) {
@@ -82,24 +70,17 @@ A_long hostSprintf(A_char* dest, const A_char* format, ...) {
         if (s != nullptr) s->fault("sprintf without a destination or a format");
         return 0;
     }
-    va_list args;
+    std::va_list args;
     va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int needed = std::vsnprintf(nullptr, 0, format, args);
+    const std::string text = leanhost::formatText(format, args);
     va_end(args);
-    std::vector<char> buffer(static_cast<std::size_t>(needed > 0 ? needed : 0) + 1);
-    std::vsnprintf(buffer.data(), buffer.size(), format, again);
-    va_end(again);
-    const std::string text(buffer.data());
     if (s != nullptr) {
         s->record(HostCall{"sprintf", static_cast<std::int32_t>(text.size()), -1, 0, text});
         if (text.size() > static_cast<std::size_t>(PF_MAX_EFFECT_MSG_LEN))
             s->fault("sprintf produced " + std::to_string(text.size()) +
                      " characters, more than return_msg holds");
     }
-    copyBounded(dest, text, PF_MAX_EFFECT_MSG_LEN);
-    return static_cast<A_long>(std::min<std::size_t>(text.size(), PF_MAX_EFFECT_MSG_LEN));
+    return leanhost::copyText(dest, text, PF_MAX_EFFECT_MSG_LEN); // the lean host's sprintf, bounded as it is
 }
 
 A_char* hostStrcpy(A_char* dest, const A_char* src) {
@@ -115,11 +96,10 @@ A_char* hostStrcpy(A_char* dest, const A_char* src) {
             s->fault("strcpy of " + std::to_string(text.size()) +
                      " characters, longer than a parameter name");
     }
-    copyBounded(dest, text, PF_MAX_EFFECT_PARAM_NAME_LEN);
-    return dest;
+    return leanhost::ansiSuite().strcpy(dest, src);
 }
 
-PF_UtilCallbacks utilCallbacks() {
+PF_UtilCallbacks checkedUtilCallbacks() {
     PF_UtilCallbacks t;
     std::memset(&t, 0, sizeof t);
     t.begin_sampling = util<0>();
