@@ -3,8 +3,10 @@
 // trigonometry, or measures noise statistics. Every value that later divides or sizes something
 // is bounded here (radii >= 1, scales >= 0.05, sizes >= 1, spreads >= 0.001, bound >= 1.1).
 
+#include <algorithm>
 #include <cmath>
 
+#include "render/cloud_look.h"
 #include "render/color_space.h"
 #include "render/math/elementary.h"
 #include "render/noise/noise.h"
@@ -20,14 +22,54 @@ using noise_internal::kTwoPowMinus31;
 // 2 pi / 2^31 in single precision: turns a 31-bit draw into an angle of 0 .. 2 pi.
 constexpr float kAngleStep = 2.9258362e-9f;
 constexpr float kPi = 3.14159265358979f;
-constexpr float kMinRadiusFactor = 0.15f;
-constexpr float kMinScale = 0.05f;
 
 /// max(value, bound) that yields the bound when value is not a number.
 inline float atLeast(float value, float bound) { return value > bound ? value : bound; }
 
 /// Signed draw -1 .. 1.
 inline float signedUnit(uint32_t b) { return static_cast<float>(b) * kTwoPowMinus30 - 1.0f; }
+
+/// An axis's weighted squared offset, t^2 + fade(t) (1 - 2t), is at most 1/4 (at t = 1/2): x, y and
+/// z together, wherever they fall, at most this.
+constexpr float kSpreadXyz = 3.0f * 0.25f;
+/// The octave's reach rounded up by this factor, for the rounding of the noise's own weights.
+constexpr float kReachRounding = 1.00001f;
+/// Phases from this size on have too few fraction bits to bound an octave by: the global range.
+constexpr float kLargestBoundedPhase = 1048576.0f;
+
+/// Each billow octave's bounds for the frame, summed from the last octave back. An octave is 0.5
+/// plus kNoise4Scale times a convex combination of corner values no larger than their offsets, so
+/// it strays from 0.5 by at most kNoise4Scale times the root of the weighted squared offsets: per
+/// axis t^2 + fade(t) (1 - 2t), at most 1/4 for x, y and z wherever they fall, and for w, which the
+/// frame fixes, that of its own fraction (rounded up a little for the rounding of the noise's own
+/// weights).
+void boundBillowOctaves(const RenderSettings& settings, float phase, PreparedFrame& frame) {
+    const int32_t octaves = settings.billowDetail;
+    frame.billowBounded = octaves >= 1 && octaves <= kMostBoundedOctaves;
+    if (!frame.billowBounded) return; // the bounds stay 0 and unused
+    const NoiseRange global = shapedOctaveRange(settings.billowMap);
+    NoiseRange range[kMostBoundedOctaves];
+    float w = phase;
+    for (int32_t o = 0; o < octaves; ++o) {
+        if (std::isfinite(w) && std::fabs(w) < kLargestBoundedPhase) {
+            const float t = w - std::floor(w);
+            const float fade = (((6.0f * t - 15.0f) * t + 10.0f) * t) * (t * t);
+            const float spread = t * t + fade * (1.0f - (t + t));
+            range[o] =
+                shapedOctaveRangeWithin(settings.billowMap, std::sqrt(kSpreadXyz + spread) * kReachRounding);
+        } else {
+            range[o] = global;
+        }
+        // As the lookups step w from one octave to the next, each operation rounded.
+        w = w * noise_internal::kLacunarity + noise_internal::kOctaveShiftW;
+    }
+    float amplitude = 1.0f;
+    for (int32_t o = 0; o < octaves; ++o) amplitude *= 0.5f;
+    for (int32_t o = octaves - 1; o >= 0; --o, amplitude *= 2.0f) {
+        frame.billowRestLow[o] = frame.billowRestLow[o + 1] + amplitude * range[o].lowest;
+        frame.billowRestHigh[o] = frame.billowRestHigh[o + 1] + amplitude * range[o].highest;
+    }
+}
 
 } // namespace
 
@@ -40,7 +82,7 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
     for (int k = 0; k < n; ++k) {
         const CloudEmitter& emitter = settings.emitters[k];
         float t = (emitter.intensity - 1.0f) * settings.intensitySizeWeight + 1.0f;
-        t = atLeast(t, kMinRadiusFactor);
+        t = atLeast(t, look::kMinRadiusFactor);
         frame.emitterRadius[k] = atLeast(t * settings.cloudSizePx, 1.0f);
         for (int c = 0; c < 3; ++c) {
             frame.emitterLinearColor[c][k] = decodeSrgb(emitter.color[c]);
@@ -67,7 +109,7 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         float scale[3];
         for (int axis = 0; axis < 3; ++axis) {
             const float s = (signedUnit(b[axis]) * settings.scaleRandom[axis] + 1.0f) * settings.scale[axis];
-            scale[axis] = atLeast(s, kMinScale);
+            scale[axis] = atLeast(s, look::kMinRandomisedScale);
             frame.emitterInvScale[axis][k] = 1.0f / scale[axis];
         }
         frame.emitterMaxScale[k] = std::fmax(std::fmax(scale[2], scale[1]), scale[0]);
@@ -101,10 +143,10 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         const float dy = emitter.position[1] - frame.boundCenter[1];
         const float dz = emitter.position[2] - frame.boundCenter[2];
         const float extent = std::sqrt((dx * dx + dy * dy) + dz * dz) +
-                             frame.emitterMaxScale[k] * kCloudReach * frame.emitterRadius[k];
+                             frame.emitterMaxScale[k] * look::kCloudReach * frame.emitterRadius[k];
         reach = extent > reach ? extent : reach;
     }
-    frame.boundRadius = atLeast(reach, 1.0f) * 1.1f;
+    frame.boundRadius = atLeast(reach, 1.0f) * look::kBoundMargin;
 
     const float inverseSize = 1.0f / atLeast(settings.cloudSizePx, 1.0f);
     frame.billowFrequency = inverseSize * settings.billowSize;
@@ -127,6 +169,7 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         frame.billowMean = smooth.mean;
         frame.billowGain = smooth.stddev / smooth.stddev;
     }
+    boundBillowOctaves(settings, frame.billowPhase, frame);
     return frame;
 }
 

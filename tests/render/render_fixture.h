@@ -1,11 +1,12 @@
 #pragma once
 // Frames for renderer tests: the effect's default parameter values as the snapshot converts them,
-// lights placed by hand, and hand-built PreparedFrames for tests that need exact control.
+// lights placed by hand, and frame records with a hand-set preparation for tests that need
+// exact control.
 
 #include "../params/default_params.h" // relative: the benchmarks include this file too
 #include "params/build_render_settings.h"
 #include "records/render_settings.h"
-#include "render/prepared_frame.h"
+#include "render/cloud_field.h"
 
 namespace nebulastra::testing {
 
@@ -61,10 +62,28 @@ inline RenderSettings plainShapeSettings() {
     return s;
 }
 
-/// A frame-constant record for the emitters of `s`, built by hand: radius `radius`, unrotated,
-/// unscaled, opacity 1, billow noise of period about one radius, centred on 0.5 with gain 1.
-inline PreparedFrame handPreparedFrame(const RenderSettings& s, float radius) {
-    PreparedFrame f{};
+/// The frame record of `s` with its preparation set by hand for exact control: radius `radius`,
+/// unrotated, unscaled, opacity 1, billow noise of period about one radius, centred on 0.5 with
+/// gain 1. The billow octaves' bounds are the ones prepareFrame gives the settings' billow map and
+/// detail at the hand-set phase 0.25: set those two before. Tests change its settings and
+/// preparation in place.
+inline CloudField handFrame(const RenderSettings& s, float radius) {
+    constexpr float kHandBillowPhase = 0.25f;
+    RenderSettings phased = s;
+    phased.timeSeconds = 0.0f;
+    phased.worldEvolution = 0.0f;
+    phased.billowEvolution = kHandBillowPhase;
+    CloudField frame = makeCloudField(phased);
+    frame.settings = s;
+    frame.settings.emitterCount = drawnEmitterCount(s);
+    PreparedFrame& f = frame.prepared;
+    const PreparedFrame bounds = f;
+    f = PreparedFrame{};
+    f.billowBounded = bounds.billowBounded;
+    for (int32_t o = 0; o <= kMostBoundedOctaves; ++o) {
+        f.billowRestLow[o] = bounds.billowRestLow[o];
+        f.billowRestHigh[o] = bounds.billowRestHigh[o];
+    }
     for (int32_t k = 0; k < s.emitterCount; ++k) {
         f.emitterRadius[k] = radius;
         for (int c = 0; c < 3; ++c) {
@@ -77,13 +96,13 @@ inline PreparedFrame handPreparedFrame(const RenderSettings& s, float radius) {
     }
     f.billowFrequency = 1.0f / radius;
     f.edgeWidth = 0.05f;
-    f.billowPhase = 0.25f;
+    f.billowPhase = kHandBillowPhase;
     f.billowMean = 0.5f;
     f.billowGain = 1.0f;
     f.textureFrequency = 0.5f / radius;
     f.texturePhase = 0.75f;
     f.boundRadius = 1000.0f;
-    return f;
+    return frame;
 }
 
 } // namespace nebulastra::testing

@@ -39,6 +39,9 @@ struct NoiseRange {
     float highest;
 };
 NoiseRange shapedOctaveRange(NoiseShape shape);
+/// The range of shapeOctave over the part of [kOctaveMin, kOctaveMax] within 0.7 `reach` of 0.5
+/// (an octave whose interpolated corner sum is at most `reach` in size).
+NoiseRange shapedOctaveRangeWithin(NoiseShape shape, float reach);
 
 /// Amplitude-normalised fractal sum of gradientNoise4 (gain 0.5); 0 when octaves < 1.
 float fbmNoise4(float x, float y, float z, float w, int32_t octaves, int32_t seed);

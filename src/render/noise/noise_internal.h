@@ -27,6 +27,8 @@ constexpr float k06 = 0.6f * kLacunarity;
 constexpr float k036 = 0.36f * kLacunarity;
 constexpr float k048 = 0.48f * kLacunarity;
 constexpr float k064 = 0.64f * kLacunarity;
+/// gradientNoise4 is 0.5 plus this times its interpolated corner sum (which lies in [-1, 1]).
+constexpr float kNoise4Scale = 0.7f;
 /// The 4-D noise hashes seed + 131 so it never coincides with the 3-D noise of the same seed.
 constexpr uint32_t kNoise4SeedOffset = 131u;
 
