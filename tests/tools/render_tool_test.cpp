@@ -372,6 +372,7 @@ TEST(RenderTool, FailuresExitWithTheirStatusAndOneLine) {
              noSuchFile},
         {tiny + failFast + (dir.path / "folder.png").string(), 1,
          (dir.path / "folder.png").string() + ": is a folder"},
+        {tiny + " -o " + dir.path.string(), 2, dir.path.string() + ": is a folder"},
     };
     for (const Case& c : cases) {
         std::string errors;

@@ -2,6 +2,8 @@
 #include "output_path.h"
 
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 namespace nebulastra::render_tool {
 
@@ -39,6 +41,12 @@ OutputPattern checkedOutputPattern(const std::string& pattern, int depth, bool s
     }
     OutputPattern out{pattern, depth == 32 ? ImageFormat::Exr : ImageFormat::Png};
     const std::string ext = lowerExtension(pattern);
+    // A folder named without a slash would otherwise become a file beside it ("out" -> "out.png").
+    std::error_code ignored;
+    if (ext.empty() && std::filesystem::is_directory(pattern, ignored)) {
+        throw OutputPathError(pattern + ": is a folder; name the image file, e.g. " + pattern +
+                              (depth == 32 ? "/frame.exr" : "/frame.png"));
+    }
     if (depth != 32) {
         if (ext.empty()) {
             out.path += ".png";
