@@ -14,10 +14,12 @@
 // three_lights_screen and sunset_tower from the examples. --scale K multiplies the composition
 // and the positions by K (4 turns the 480 x 270 examples into 1920 x 1080).
 // --workers prints every worker's CPU time of the median round. --model also draws every group of
-// four rows alone on one worker and models, from those CPU times, the busiest worker over the
-// perfect share for the old rule's contiguous bands and for groups shared top to bottom: a
-// measure free of how this machine's scheduler time-slices many workers on few cores, which
-// dominates the measured times when a worker's share is a few milliseconds.
+// four rows, every pair of rows and every row alone on one worker and models, from those CPU
+// times, the busiest worker over the perfect share for the old rule's contiguous bands, for
+// groups of four shared top to bottom, and for the row runner's own rule (groups of four, then
+// shorter calls for the last rows: rowsForNextCall): a measure free of how this machine's
+// scheduler time-slices many workers on few cores, which dominates the measured times when a
+// worker's share is a few milliseconds.
 
 #include <fcntl.h>
 #include <spawn.h>
@@ -34,6 +36,8 @@
 #include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "render/row_bands.h"
 
 extern char** environ;
 
@@ -201,6 +205,29 @@ double modelShared(const std::vector<double>& group, int cores) {
     return *std::max_element(load.begin(), load.end()) / (total / cores);
 }
 
+// The CPU times of every call of 4, 2 and 1 rows drawn alone, starting at a multiple of its rows
+// (the calls the row runner makes: see rowsForNextCall).
+struct CallCosts {
+    std::vector<double> of[5]; // of[n][i]: rows n*i .. n*i+n-1 (n = 1, 2, 4)
+};
+
+// The row runner's own rule: each call to the worker that is free first, its rows chosen from the
+// rows left by rowsForNextCall. Returns the busiest worker over the perfect share and the frame's
+// CPU time (a call of fewer rows costs more per row).
+std::pair<double, double> modelGuided(const CallCosts& costs, int rows, int cores) {
+    const int workers = nebulastra::planRows(cores, rows).workers;
+    std::vector<double> freeAt(static_cast<std::size_t>(workers), 0.0);
+    double total = 0.0;
+    for (int first = 0; first < rows;) {
+        const int n = std::min(nebulastra::rowsForNextCall(rows - first, workers), rows - first);
+        const double cost = costs.of[n][static_cast<std::size_t>(first / n)];
+        *std::min_element(freeAt.begin(), freeAt.end()) += cost;
+        total += cost;
+        first += n;
+    }
+    return {*std::max_element(freeAt.begin(), freeAt.end()) / (total / cores), total};
+}
+
 int usage() {
     std::fprintf(stderr, "usage: nebulastra_worker_balance [--effect LABEL=LIBRARY]... [--scene FILE]... "
                          "[--cores 16,32] [--scale K] [--isa PATH] [--rounds R] [--workers] [--model]\n");
@@ -305,27 +332,33 @@ int main(int argc, char** argv) {
                 const int width = j["composition"]["width"].get<int>();
                 const int height = j["composition"]["height"].get<int>();
                 for (std::size_t e = 0; e < o.effects.size(); ++e) {
-                    std::vector<double> group;
-                    for (int first = 0; first < height; first += kGroupRows) {
-                        const int rows = std::min(kGroupRows, height - first);
-                        const std::string region = "0," + std::to_string(first) + "," +
-                                                   std::to_string(width) + "," + std::to_string(rows);
-                        group.push_back(renderOnce(tool, preload, o.effects[e], scene, 1, o.isa, dir,
-                                                   width * rows, region)
-                                            .total);
+                    CallCosts costs;
+                    for (int n : {1, 2, 4}) {
+                        for (int first = 0; first < height; first += n) {
+                            const int rows = std::min(n, height - first);
+                            const std::string region = "0," + std::to_string(first) + "," +
+                                                       std::to_string(width) + "," + std::to_string(rows);
+                            costs.of[n].push_back(renderOnce(tool, preload, o.effects[e], scene, 1, o.isa,
+                                                             dir, width * rows, region)
+                                                      .total);
+                        }
                     }
-                    std::printf(
-                        "%-22s %-10s model from %zu groups drawn alone (%.3f s, costliest %.1f ms):",
-                        name.c_str(), o.effects[e].label.c_str(), group.size(),
-                        [&] {
-                            double t = 0.0;
-                            for (double g : group) t += g;
-                            return t;
-                        }(),
-                        *std::max_element(group.begin(), group.end()) * 1e3);
+                    const std::vector<double>& group = costs.of[kGroupRows];
+                    double groupsTotal = 0.0, rowsTotal = 0.0;
+                    for (double g : group) groupsTotal += g;
+                    for (double r : costs.of[1]) rowsTotal += r;
+                    std::printf("%-22s %-10s model from %zu groups drawn alone (%.3f s, costliest %.1f ms; "
+                                "rows alone %.3f s, costliest %.2f ms):",
+                                name.c_str(), o.effects[e].label.c_str(), group.size(), groupsTotal,
+                                *std::max_element(group.begin(), group.end()) * 1e3, rowsTotal,
+                                *std::max_element(costs.of[1].begin(), costs.of[1].end()) * 1e3);
                     for (int cores : o.cores) {
-                        std::printf("  %d cores: bands %.2fx, shared %.2fx", cores,
-                                    modelBands(group, height, cores), modelShared(group, cores));
+                        const auto guided = modelGuided(costs, height, cores);
+                        std::printf(
+                            "\n    %d cores: bands %.2fx, groups of four %.2fx, this runner's rule %.2fx "
+                            "(its calls drawn alone: %+.1f %% CPU against groups of four)",
+                            cores, modelBands(group, height, cores), modelShared(group, cores), guided.first,
+                            (guided.second / groupsTotal - 1.0) * 100.0);
                     }
                     std::printf("\n");
                 }

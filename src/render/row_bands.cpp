@@ -1,4 +1,4 @@
-// The worker threads of one frame and the groups of rows they share.
+// The worker threads of one frame and the rows they share.
 
 #include "render/row_bands.h"
 
@@ -22,15 +22,21 @@ RowPlan planRows(int32_t hardwareThreads, int32_t height) {
     return {static_cast<int32_t>(std::min<int64_t>(threads, groups)), static_cast<int32_t>(groups)};
 }
 
+int32_t rowsForNextCall(int32_t remaining, int32_t workers) {
+    const int32_t share = remaining / std::max(workers, int32_t{1});
+    if (share >= kRowsPerCall) return kRowsPerCall;
+    return share >= 1 && remaining >= 2 ? 2 : 1;
+}
+
 namespace {
 
 std::thread startStdThread(int32_t, std::function<void()> work) { return std::thread(std::move(work)); }
 
 /// What the workers of one frame share with each other and with the calling thread: the next
-/// group of rows to take, the stop request, the count of finished rows, and the count of workers
+/// row to take, the stop request, the count of finished rows, and the count of workers
 /// still running (under `mutex`, signalled by `done`).
 struct FrameRun {
-    std::atomic<int32_t> nextGroup{0};
+    std::atomic<int32_t> nextRow{0};
     std::atomic<bool> stop{false};
     std::atomic<int32_t> rowsDone{0};
     std::mutex mutex;
@@ -38,24 +44,27 @@ struct FrameRun {
     int32_t running = 0;
 };
 
-/// One worker's whole life: the next group of rows, one call each, until none is left or a stop
-/// is asked for.
-void takeGroups(FrameRun& run, RowWorker worker, int32_t height, int32_t groups,
-                const FrameContext& context) {
+/// One worker's whole life: the next rows, one call each, until none is left or a stop is asked
+/// for.
+void takeRows(FrameRun& run, RowWorker worker, int32_t height, int32_t workers, const FrameContext& context) {
     FrameContext rowsContext = context;
     rowsContext.stop = &run.stop;
     for (;;) {
         // Relaxed is enough for all three counters: each hands out or counts numbers and carries
-        // no data (the pixels reach the calling thread through the join), fetch_add gives every
-        // group to exactly one worker whatever the order, and a stop seen a group later changes
+        // no data (the pixels reach the calling thread through the join), the compare-exchange
+        // gives every row to exactly one worker whatever the order (a worker that lost the race
+        // sizes its call again from the rows now left), and a stop seen a call later changes
         // nothing but how much of a discarded frame was drawn.
         if (run.stop.load(std::memory_order_relaxed)) break;
-        const int32_t group = run.nextGroup.fetch_add(1, std::memory_order_relaxed);
-        if (group >= groups) break;
-        const int32_t first = group * kRowsPerCall;
-        const int32_t end = height - first < kRowsPerCall ? height : first + kRowsPerCall;
-        worker(RowBand{first, end, rowsContext});
-        run.rowsDone.fetch_add(end - first, std::memory_order_relaxed);
+        int32_t first = run.nextRow.load(std::memory_order_relaxed);
+        int32_t rows = 0;
+        do {
+            if (first >= height) break;
+            rows = rowsForNextCall(height - first, workers);
+        } while (!run.nextRow.compare_exchange_weak(first, first + rows, std::memory_order_relaxed));
+        if (first >= height) break;
+        worker(RowBand{first, first + rows, rowsContext});
+        run.rowsDone.fetch_add(rows, std::memory_order_relaxed);
     }
     const std::lock_guard<std::mutex> lock(run.mutex);
     if (--run.running == 0) run.done.notify_one();
@@ -110,7 +119,7 @@ bool runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext
             }
             try {
                 threads.push_back(startThread(i, [&run, worker, rows, &plan, &context] {
-                    takeGroups(run, worker, rows, plan.groups, context);
+                    takeRows(run, worker, rows, plan.workers, context);
                 }));
             } catch (...) {
                 const std::lock_guard<std::mutex> lock(run.mutex);

@@ -1,7 +1,7 @@
-// The row runner: how many workers a frame gets, that they share its rows group by group, and how
-// a stop, a progress report and a failed thread start reach them. The doubles wait for events
-// (a row drawn, the stop flag raised), never for time to pass; a wait's limit only keeps a broken
-// runner from hanging the test.
+// The row runner: how many workers a frame gets, that they share its rows in groups and then in
+// shorter calls for the frame's last rows, and how a stop, a progress report and a failed thread
+// start reach them. The doubles wait for events (a row drawn, the stop flag raised), never for
+// time to pass; a wait's limit only keeps a broken runner from hanging the test.
 
 #include <gtest/gtest.h>
 
@@ -15,6 +15,7 @@
 #include <set>
 #include <system_error>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "render/row_bands.h"
@@ -56,14 +57,71 @@ TEST(RowPlan, AsManyWorkersAsHardwareThreadsUpToTheGroupsOfRows) {
     }
 }
 
+// The calls one worker after another would make through a frame of `height` rows shared by
+// `workers`: each call's first row and row count.
+std::vector<std::pair<int32_t, int32_t>> callsInTurn(int32_t height, int32_t workers) {
+    std::vector<std::pair<int32_t, int32_t>> calls;
+    for (int32_t first = 0; first < height;) {
+        const int32_t rows = rowsForNextCall(height - first, workers);
+        calls.emplace_back(first, rows);
+        first += rows;
+    }
+    return calls;
+}
+
+TEST(RowsForNextCall, GroupsWhileEveryWorkerHasOneLeftThenPairsThenSingleRows) {
+    // Worked by hand: 270 rows, 32 workers. Groups while 128 rows or more are left (rows 0 to
+    // 143), pairs while 32 or more are (144 to 239), then single rows (240 to 269).
+    const auto calls = callsInTurn(270, 32);
+    ASSERT_EQ(calls.size(), 36u + 48u + 30u);
+    for (std::size_t i = 0; i < calls.size(); ++i) {
+        const int32_t expected = i < 36 ? 4 : i < 36 + 48 ? 2 : 1;
+        EXPECT_EQ(calls[i].second, expected) << "call " << i << " at row " << calls[i].first;
+    }
+    // One worker: whole groups, and the frame's last rows split as the sizes allow.
+    EXPECT_EQ(callsInTurn(10, 1), (std::vector<std::pair<int32_t, int32_t>>{{0, 4}, {4, 4}, {8, 2}}));
+    EXPECT_EQ(callsInTurn(11, 1),
+              (std::vector<std::pair<int32_t, int32_t>>{{0, 4}, {4, 4}, {8, 2}, {10, 1}}));
+    EXPECT_EQ(callsInTurn(1, 16), (std::vector<std::pair<int32_t, int32_t>>{{0, 1}}));
+}
+
+TEST(RowsForNextCall, CoverTheFrameInAlignedCallsThatNeverGrowAndFewShortOnes) {
+    for (int32_t workers : {1, 2, 3, 7, 16, 32, 64, 256}) {
+        for (int32_t height = 1; height <= 1100; ++height) {
+            const auto calls = callsInTurn(height, workers);
+            int32_t covered = 0, shortRows = 0, previous = kRowsPerCall;
+            for (const auto& [first, rows] : calls) {
+                ASSERT_EQ(first, covered);
+                ASSERT_TRUE(rows == 1 || rows == 2 || rows == kRowsPerCall) << rows;
+                ASSERT_LE(rows, previous) << "a call grew at row " << first;
+                ASSERT_EQ(first % rows, 0) << "a call of " << rows << " rows at row " << first;
+                if (rows < kRowsPerCall) shortRows += rows;
+                previous = rows;
+                covered += rows;
+            }
+            ASSERT_EQ(covered, height) << height << " rows, " << workers << " workers";
+            // Short calls cost more: they are the frame's last few rows a worker, however tall
+            // the frame (a single worker only splits a last group of fewer than four rows).
+            ASSERT_LE(shortRows, workers == 1 ? 3 : kRowsPerCall * workers) << height << " rows";
+            // ...and on a frame of a group a worker or more, the last calls are single rows, about
+            // one a worker, so the workers end within about a row of each other.
+            if (height >= kRowsPerCall * workers && workers > 2) {
+                for (std::size_t i = calls.size() - static_cast<std::size_t>(workers - 2); i < calls.size();
+                     ++i)
+                    ASSERT_EQ(calls[i].second, 1) << height << " rows, " << workers << " workers";
+            }
+        }
+    }
+}
+
 // Test doubles are plain functions (the thread seam takes function pointers), so their state is
 // file-level and reset by each test.
 constexpr int32_t kMostRows = 1100;
 std::atomic<int> gRowVisits[kMostRows];
 std::atomic<int> gRowsVisited{0};
 std::atomic<int> gCallsOnCaller{0};
-std::atomic<int> gCallsBadlyCut{0}; // calls that are not exactly one group of rows
-std::atomic<int> gLiveThreads{0};   // started by the double's starter and not yet ended
+std::vector<std::pair<int32_t, int32_t>> gCalls; // first row and row count of each call (gThreadsMutex)
+std::atomic<int> gLiveThreads{0};                // started by the double's starter and not yet ended
 std::thread::id gCaller;
 int32_t gHeight = 0;
 int gStarts = 0;
@@ -102,7 +160,7 @@ void resetDoubles(int32_t height) {
     for (auto& visits : gRowVisits) visits = 0;
     gRowsVisited = 0;
     gCallsOnCaller = 0;
-    gCallsBadlyCut = 0;
+    gCalls.clear();
     gLiveThreads = 0;
     gCaller = std::this_thread::get_id();
     gHeight = height;
@@ -114,12 +172,10 @@ void resetDoubles(int32_t height) {
 
 void drawRows(const RowBand& band) {
     if (std::this_thread::get_id() == gCaller) ++gCallsOnCaller;
-    const bool oneGroup =
-        band.firstRow % kRowsPerCall == 0 && band.endRow == std::min(band.firstRow + kRowsPerCall, gHeight);
-    if (!oneGroup) ++gCallsBadlyCut;
     {
         const std::lock_guard<std::mutex> lock(gThreadsMutex);
         gDrawingThreads.insert(std::this_thread::get_id());
+        gCalls.emplace_back(band.firstRow, band.endRow - band.firstRow);
     }
     for (int32_t y = band.firstRow; y < band.endRow; ++y) ++gRowVisits[y];
     gRowsVisited += band.endRow - band.firstRow;
@@ -145,7 +201,15 @@ std::thread countingStart(int32_t index, std::function<void()> work) {
     });
 }
 
-TEST(RunRowBands, EveryRowOnceInCallsOfOneGroupOnThePlannedThreads) {
+// The calls of a run, top to bottom: whichever thread made them, the counter hands out the same
+// calls as one worker after another would.
+void expectCallsInTurn(int32_t height, int32_t workers) {
+    std::vector<std::pair<int32_t, int32_t>> calls = gCalls;
+    std::sort(calls.begin(), calls.end());
+    EXPECT_EQ(calls, callsInTurn(height, workers)) << height << " rows, " << workers << " workers";
+}
+
+TEST(RunRowBands, EveryRowOnceInTheRulesCallsOnThePlannedThreads) {
     const struct {
         int32_t threads, height;
     } cases[] = {{16, 1080}, {64, 1080}, {16, 17}, {16, 10}, {3, 9}, {16, 1}, {200, 600}};
@@ -158,7 +222,7 @@ TEST(RunRowBands, EveryRowOnceInCallsOfOneGroupOnThePlannedThreads) {
         EXPECT_EQ(gStarts, plan.workers) << c.height << " rows";
         EXPECT_LE(static_cast<int>(gDrawingThreads.size()), plan.workers);
         for (int32_t y = 0; y < c.height; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
-        EXPECT_EQ(gCallsBadlyCut, 0);
+        expectCallsInTurn(c.height, plan.workers);
         EXPECT_EQ(gCallsOnCaller, 0);
         EXPECT_EQ(gLiveThreads, 0) << "a worker outlived the call";
     }
@@ -187,6 +251,43 @@ TEST(RunRowBands, RowsGoToWhicheverWorkerIsFree) {
         EXPECT_TRUE(runRowBandsWith(threads, 200, context, firstCallWaitsForTheRest, countingStart));
         for (int32_t y = 0; y < 200; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
         EXPECT_EQ(gLiveThreads, 0);
+    }
+}
+
+// Every call waits until each worker has entered one, or until every row has been handed out,
+// so that all workers return at once and take their next rows together, round after round,
+// through the switches from groups to pairs to single rows. However the compare-exchanges
+// interleave, the calls must come out as one worker after another would make them: a worker that
+// drew rows sized from a count another worker had already moved would show as a call too long,
+// a row drawn twice or a row left out.
+std::atomic<int32_t> gEntered{0};
+std::atomic<int32_t> gRowsHandedOut{0};
+int32_t gWorkers = 0;
+
+void drawInRounds(const RowBand& band) {
+    gRowsHandedOut += band.endRow - band.firstRow;
+    const int32_t round = gEntered++ / gWorkers;
+    announce();
+    EXPECT_TRUE(waitFor([&] {
+        return gRowsHandedOut.load() == gHeight || gEntered.load() >= (round + 1) * gWorkers;
+    })) << "round "
+        << round << " never filled";
+    drawRows(band);
+}
+
+TEST(RunRowBands, WorkersRacingForTheCounterAtEverySwitchShareEveryRowOnce) {
+    for (int32_t threads : {4, 8, 16}) {
+        for (int32_t height : {4 * threads * 3 + 1, 4 * threads * 2, 4 * threads - 2, threads + 1}) {
+            resetDoubles(height);
+            gEntered = 0;
+            gRowsHandedOut = 0;
+            gWorkers = planRows(threads, height).workers;
+            const FrameContext context{};
+            EXPECT_TRUE(runRowBandsWith(threads, height, context, drawInRounds, countingStart));
+            for (int32_t y = 0; y < height; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
+            expectCallsInTurn(height, gWorkers);
+            EXPECT_EQ(gLiveThreads, 0);
+        }
     }
 }
 
