@@ -55,18 +55,6 @@ TEST(SceneHost, SuitesAreServedOnlyByExactNameAndVersion) {
     EXPECT_EQ(host.suiteBalance(kAEGPLayerSuite, 15).acquired, 1);
     EXPECT_EQ(host.log().count("AcquireSuite"), 3u);
     EXPECT_TRUE(host.clean()) << host.report();
-
-    // Playing Premiere Pro, the host refuses every AEGP suite.
-    host.setApplId(kApplIdPremiere);
-    host.runAsCommand(0, [&] {
-        const void* table = nullptr;
-        EXPECT_EQ(host.inData().appl_id, PF_APPL_ID_PREMIERE);
-        EXPECT_EQ(host.inData().pica_basicP->AcquireSuite(kAEGPUtilitySuite, 13, &table),
-                  kSPSuiteNotFoundError);
-        EXPECT_NE(acquire<void>(host, kPFANSISuite, 1), nullptr);
-        host.inData().pica_basicP->ReleaseSuite(kPFANSISuite, 1);
-    });
-    EXPECT_EQ(host.suiteBalance(kAEGPUtilitySuite, 13).refused, 1);
 }
 
 TEST(SceneHost, UnbalancedSuitesAndUnservedFunctionsAreFaults) {
