@@ -40,8 +40,11 @@ TEST(EffectMain, SelectorsWithoutAHandlerDoNothing) {
     SceneHost host;
     host.start();
     markOutData(host.outDataTemplate());
-    const int32_t ignored[] = {2,  3,  5,  6,  7,  8,  9,  10, 12,  13,         14, 15, 16,  17, 18, 19, 20, 21,
-                               22, 25, 26, 27, 28, 29, 30, 31, 32, 33, 34, 35, 100, 0x7FFFFFFF, -1, -24, -2147483647 - 1};
+    const int32_t ignored[] = {2,  3,  5,   6,          7,  8,   9,
+                               10, 12, 13,  14,         15, 16,  17,
+                               18, 19, 20,  21,         22, 25,  26,
+                               27, 28, 29,  30,         31, 32,  33,
+                               34, 35, 100, 0x7FFFFFFF, -1, -24, -2147483647 - 1};
     for (int32_t cmd : ignored) {
         host.clearRecords();
         EXPECT_EQ(host.sendCommand(cmd), PF_Err_NONE) << "selector " << cmd;

@@ -62,8 +62,9 @@ TEST(SuiteCache, AcquiresOnFirstUseAndReleasesEachOnce) {
         EXPECT_EQ(cache.layerSuite(), layer); // cached: no second acquire (see the list below)
         cache.utilitySuite(), cache.ansiSuite(), cache.pfInterfaceSuite();
         cache.lightSuite(), cache.streamSuite(), cache.memorySuite();
-        const Calls expected = {{"AEGP Layer Suite", 15},        {"AEGP Utility Suite", 13}, {"PF ANSI Suite", 1},
-                                {"AEGP PF Interface Suite", 1}, {"AEGP Light Suite", 2},    {"AEGP Stream Suite", 11},
+        const Calls expected = {{"AEGP Layer Suite", 15}, {"AEGP Utility Suite", 13},
+                                {"PF ANSI Suite", 1},     {"AEGP PF Interface Suite", 1},
+                                {"AEGP Light Suite", 2},  {"AEGP Stream Suite", 11},
                                 {"AEGP Memory Suite", 1}};
         EXPECT_EQ(acquired, expected);
         EXPECT_TRUE(released.empty()); // held for the whole call

@@ -81,7 +81,9 @@ TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
     for (const auto& f : floats) frame.slider(f.index) = f.value;
     for (const auto& t : triples)
         for (int axis = 0; axis < 3; ++axis) frame.slider(ParamIndex(t.x + axis)) = t.values[axis];
-    frame.slider(kParamBillowSeed) = 11, frame.slider(kParamRandomSeed) = 22, frame.slider(kParamTextureSeed) = 33;
+    frame.slider(kParamBillowSeed) = 11;
+    frame.slider(kParamRandomSeed) = 22;
+    frame.slider(kParamTextureSeed) = 33;
     // Angles (16.16 fixed-point degrees) keep whole turns; the texture evolves half a degree; the sun
     // stands 30 degrees below the horizon at azimuth 0.
     const std::pair<ParamIndex, int32_t> fixedDegrees[] = {
@@ -99,7 +101,8 @@ TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
     for (const auto& t : triples)
         for (int axis = 0; axis < 3; ++axis)
             EXPECT_EQ((s.*t.field)[axis], t.expected[axis]) << "parameter " << t.x + axis;
-    EXPECT_EQ(std::vector<int32_t>({s.billowSeed, s.randomSeed, s.textureSeed}), std::vector<int32_t>({11, 22, 33}));
+    EXPECT_EQ(std::vector<int32_t>({s.billowSeed, s.randomSeed, s.textureSeed}),
+              std::vector<int32_t>({11, 22, 33}));
     const float radians[] = {s.rotation[0],    s.rotation[1],     s.rotation[2],
                              s.worldEvolution, s.billowEvolution, s.textureEvolution};
     const float expected[] = {7.853982f, -1.5707964f, 2.0943951f, 558.50543f, 4.712389f, 0.0087266462f};

@@ -102,7 +102,8 @@ TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
         for (std::size_t k = 0; k < together[i].size(); ++k) {
             EXPECT_EQ(results[i][k], 0);
             EXPECT_TRUE(together[i][k] == alone[i][k % alone[i].size()])
-                << "frame " << kInstances[i].frames[k % alone[i].size()] << " differs from the one rendered alone";
+                << "frame " << kInstances[i].frames[k % alone[i].size()]
+                << " differs from the one rendered alone";
         }
         EXPECT_TRUE(hosts[i]->clean()) << hosts[i]->report();
     }

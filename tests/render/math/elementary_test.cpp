@@ -61,9 +61,9 @@ TEST(Elementary, SpecialValues) {
         float x, y, want;
     };
     const Case cases[] = {
-        {kNaN, 0.0f, 1.0f},  {kNaN, -0.0f, 1.0f},  {1.0f, kNaN, 1.0f},       {1.0f, -kInf, 1.0f},
-        {kNaN, 1.0f, kNaN},  {2.0f, kNaN, kNaN},   {0.0f, -3.0f, kInf},      {0.5f, -kInf, kInf},
-        {3.0f, kInf, kInf},  {kInf, -1.0f, 0.0f},  {kInf, 1e-30f, kInf},     {2.0f, 128.0f, kInf},
+        {kNaN, 0.0f, 1.0f},   {kNaN, -0.0f, 1.0f},   {1.0f, kNaN, 1.0f},         {1.0f, -kInf, 1.0f},
+        {kNaN, 1.0f, kNaN},   {2.0f, kNaN, kNaN},    {0.0f, -3.0f, kInf},        {0.5f, -kInf, kInf},
+        {3.0f, kInf, kInf},   {kInf, -1.0f, 0.0f},   {kInf, 1e-30f, kInf},       {2.0f, 128.0f, kInf},
         {10.0f, 39.0f, kInf}, {2.0f, -150.0f, 0.0f}, {2.0f, -149.0f, 0x1p-149f},
     };
     for (const Case& c : cases) {
