@@ -129,6 +129,15 @@ TEST_F(CaptureScene, ReadsColourIntensityAndShadowDarknessWithTheirBounds) {
     ASSERT_EQ(s.emitterCount, 1);
     EXPECT_EQ(s.emitters[0].intensity, 0.0f);
     EXPECT_EQ(s.emitters[0].shadowDarkness, 0.0f);
+
+    // A host failing one property's query: that property alone falls back to full.
+    SceneHost failing(comp(light("L", 5, R"("intensity": 250, "shadowDarkness": 40)")));
+    failing.failStream(AEGP_LayerStream_SHADOW_DARKNESS, A_Err_PARAMETER);
+    const RenderSettings f = captureFrame(failing, 0);
+    ASSERT_EQ(f.emitterCount, 1);
+    EXPECT_EQ(f.emitters[0].intensity, 2.5f);
+    EXPECT_EQ(f.emitters[0].shadowDarkness, 1.0f);
+    EXPECT_TRUE(failing.clean()) << failing.report();
 }
 
 TEST_F(CaptureScene, LightsTakePartOnlyWhileTheirVideoIsActive) {
