@@ -202,6 +202,25 @@ tile "Billow Evolution 90°" billowEvolution=90
 tile "Texture Evolution 90°" textureEvolution=90
 finish_strip
 
+# Motion blur: one frame of light_pull.json with the layer's motion blur off and on. The switch
+# belongs to the layer, not to the effect, so the "off" picture renders a copy of the scene with
+# it turned off.
+if wanted motion_blur; then
+    echo "strip motion_blur: 2 tiles from light_pull.json"
+    sed 's/"motionBlur": true/"motionBlur": false/' examples/light_pull.json >"$work/light_pull_off.json"
+    blur_args=()
+    for blur in off on; do
+        scene=examples/light_pull.json
+        [ $blur = off ] && scene=$work/light_pull_off.json
+        nice -n 10 "$render" "$scene" --frames 3 --depth 8 -o "$work/tile.png"
+        composite -gravity center "$work/tile.png" -size 480x270 "gradient:$sky" "PNG24:$work/motion_blur_$blur.png"
+        blur_args+=(-label "motion blur $blur" "$work/motion_blur_$blur.png")
+    done
+    montage -font "$font" -pointsize 16 -fill '#303030' -background white "${blur_args[@]}" \
+        -tile x1 -geometry +2+2 -depth 8 -strip "$images/motion_blur.png"
+    optipng -quiet -o2 -strip all "$images/motion_blur.png"
+fi
+
 # ---- the README's pictures ------------------------------------------------------------------
 # The examples are 480 x 270 compositions. Twice the size with every position, the camera and the
 # layer doubled is the same picture with four times the pixels: the effect measures its clouds in

@@ -50,9 +50,11 @@ constexpr uint32_t kEffectVersion =
 static_assert(kEffectVersion == 0x0014A801u, "2.9.5 develop build 1 packs to 0x0014A801");
 
 // Global flags, written by global setup and repeated in the PiPL.
-// out_flags: PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_NON_PARAM_VARY (the picture follows the
-// comp's lights and camera, not only the parameters).
-constexpr int32_t kOutFlags = 0x02000004;
+// out_flags: PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_I_USE_SHUTTER_ANGLE |
+// PF_OutFlag_NON_PARAM_VARY (the picture follows the comp's lights and camera, not only the
+// parameters, and with the layer's motion blur on it averages them over the open shutter, so the
+// host must render again when the shutter angle changes).
+constexpr int32_t kOutFlags = 0x02080004;
 // out_flags2: PF_OutFlag2_SUPPORTS_THREADED_RENDERING | PF_OutFlag2_FLOAT_COLOR_AWARE |
 // PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_I_USE_3D_LIGHTS | PF_OutFlag2_I_USE_3D_CAMERA.
 // Threaded rendering lets a multi-frame-rendering host call EffectMain from several render

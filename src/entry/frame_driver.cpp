@@ -1,8 +1,10 @@
 #include "entry/frame_driver.h"
 
 #include "entry/host_interrupt.h"
+#include "entry/shutter_capture.h"
 #include "hostio/host_error.h"
 #include "hostio/pixel_format.h"
+#include "render/blurred_image.h"
 #include "render/render_image.h"
 #include "scene/capture_scene.h"
 
@@ -20,6 +22,8 @@ OutputDepth depthOf(PF_PixelFormat format) {
 void driveFrame(PF_InData* in_data, PF_EffectWorld* output, RenderSettings& settings, int32_t originX,
                 int32_t originY) {
     captureScene(in_data, settings); // emitters and camera; every later step sees them
+    // With the layer's motion blur on, the sub-frames' scenes too, all before any worker starts.
+    const std::vector<RenderSettings> subFrames = captureShutterSamples(in_data, settings);
     const OutputImage image{static_cast<unsigned char*>(output->data),
                             static_cast<std::ptrdiff_t>(output->rowbytes),
                             output->width,
@@ -32,7 +36,11 @@ void driveFrame(PF_InData* in_data, PF_EffectWorld* output, RenderSettings& sett
     // the host can never take it for a finished frame.
     HostInterrupt interrupt(in_data);
     const RenderWatch watch = interrupt.watch();
-    renderImage(settings, image, &watch);
+    if (subFrames.empty()) {
+        renderImage(settings, image, &watch);
+    } else {
+        renderBlurredImage(subFrames.data(), static_cast<int32_t>(subFrames.size()), image, &watch);
+    }
     if (interrupt.stopCode() != PF_Err_NONE) throw HostError(interrupt.stopCode());
 }
 

@@ -9,6 +9,9 @@ static_assert(kEffectVersion ==
                   PF_VERSION(kVersionMajor, kVersionMinor, kVersionBugfix, PF_Stage_DEVELOP, kVersionBuild),
               "our version packing must agree with the host's");
 static_assert(static_cast<A_long>(kEffectKind) == PF_KIND_EFFECT, "the effect kind is 'eFKT'");
+static_assert(kOutFlags ==
+                  (PF_OutFlag_DEEP_COLOR_AWARE | PF_OutFlag_I_USE_SHUTTER_ANGLE | PF_OutFlag_NON_PARAM_VARY),
+              "the out_flags bits are the host's names for what the effect declares");
 static_assert(kOutFlags2 == (PF_OutFlag2_SUPPORTS_THREADED_RENDERING | PF_OutFlag2_FLOAT_COLOR_AWARE |
                              PF_OutFlag2_SUPPORTS_SMART_RENDER | PF_OutFlag2_I_USE_3D_LIGHTS |
                              PF_OutFlag2_I_USE_3D_CAMERA),

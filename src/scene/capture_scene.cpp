@@ -96,14 +96,14 @@ bool captureLight(SuiteCache& suites, AEGP_LayerH layer, const A_Time& compTime,
     return true;
 }
 
-void captureComposition(const PF_InData* in_data, RenderSettings& settings) {
+void captureComposition(const PF_InData* in_data, const A_Time& effectTime, RenderSettings& settings) {
     SuiteCache suites(in_data->pica_basicP);
     const AEGP_PFInterfaceSuite1* pfInterface = suites.pfInterfaceSuite();
     const PF_ProgPtr effectRef = in_data->effect_ref;
 
-    A_Time compTime{in_data->current_time, in_data->time_scale};
+    A_Time compTime = effectTime;
     A_Time converted{};
-    if (pfInterface->AEGP_ConvertEffectToCompTime(effectRef, in_data->current_time, in_data->time_scale,
+    if (pfInterface->AEGP_ConvertEffectToCompTime(effectRef, effectTime.value, effectTime.scale,
                                                   &converted) == A_Err_NONE) {
         compTime = converted;
     }
@@ -141,13 +141,17 @@ void captureComposition(const PF_InData* in_data, RenderSettings& settings) {
 } // namespace
 
 void captureScene(const PF_InData* in_data, RenderSettings& settings) {
+    captureSceneAt(in_data, A_Time{in_data->current_time, in_data->time_scale}, settings);
+}
+
+void captureSceneAt(const PF_InData* in_data, const A_Time& effectTime, RenderSettings& settings) {
     settings.emitterCount = 0;
     settings.camera.valid = false;
     if (in_data->appl_id == PF_APPL_ID_PREMIERE) {
         return; // Premiere Pro has no AEGP composition to read
     }
     try {
-        captureComposition(in_data, settings);
+        captureComposition(in_data, effectTime, settings);
     } catch (const HostError&) {
         // A refused host suite ends the capture; the frame then renders without clouds and with
         // the camera-less view rather than failing. Anything else (an exhausted heap) is not the

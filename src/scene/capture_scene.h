@@ -17,4 +17,9 @@ namespace nebulastra {
 /// and in Premiere Pro nothing is read at all; any other exception propagates.
 void captureScene(const PF_InData* in_data, RenderSettings& settings);
 
+/// captureScene at another moment than the frame's: `effectTime` in the effect's own time (as
+/// in_data's current_time and time_scale count it, at any scale), converted to composition time
+/// through the host like the frame's. A motion-blurred frame captures each of its sub-frames so.
+void captureSceneAt(const PF_InData* in_data, const A_Time& effectTime, RenderSettings& settings);
+
 } // namespace nebulastra

@@ -1,4 +1,4 @@
-// Two small frames rendered end to end, through the scene host and the effect library as built,
+// Three small frames rendered end to end, through the scene host and the effect library as built,
 // compared bit for bit with reference files in tests/data: only a stored picture notices that the
 // whole chain (snapshot, capture, preparation, march, compositing, output) still draws what it drew,
 // and that the Windows build (which uses no platform maths whose rounding could differ) draws the
@@ -51,6 +51,20 @@ const char* kOrthoScene = R"({
     {"name": "B", "type": "light", "position": [62, 27, 6], "color": [0.5, 0.7, 1], "intensity": 120}],
   "effect": {"cloudSize": 30, "billowMap": "Puffy", "textureType": "Erosion", "qualitySteps": 32},
   "render": {"resolution": "quarter"}
+})";
+
+// Motion blur: the layer's motion blur on and the default shutter (180 degrees from -90), one light
+// crossing at 16 pixels a frame and one still, at frame 2. The sub-frames are summed and divided
+// by the effect itself, so this frame also holds the average to the same bits on every path and
+// both systems.
+const char* kBlurScene = R"({
+  "composition": {"width": 40, "height": 24, "frameRate": 24}, "camera": {},
+  "layer": {"motionBlur": true},
+  "layers": [
+    {"name": "cloud pulled", "type": "light", "position": [[{"t": 0, "v": -12}, {"t": 1, "v": 372}], 10, 0],
+     "color": [1, 0.8, 0.6]},
+    {"name": "cloud still", "type": "light", "position": [30, 16, 5], "color": [0.5, 0.7, 1]}],
+  "effect": {"cloudSize": 25, "density": 160, "billowDetail": 3, "overlapBlend": "Lighten"}
 })";
 
 struct ReferenceCase {
@@ -127,6 +141,8 @@ void checkAgainstReference(const ReferenceCase& c) {
 TEST(ReferenceFrame, ThreeLightsThroughTheCamera) { checkAgainstReference({"camera", kCameraScene, 3}); }
 
 TEST(ReferenceFrame, TwoLightsWithoutACamera) { checkAgainstReference({"ortho", kOrthoScene, 0}); }
+
+TEST(ReferenceFrame, AMotionBlurredLight) { checkAgainstReference({"blur", kBlurScene, 2}); }
 
 } // namespace
 } // namespace nebulastra

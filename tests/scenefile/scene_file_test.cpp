@@ -166,6 +166,32 @@ TEST(SceneFile, ErrorsNameTheFilePathAndExpectation) {
     }
 }
 
+TEST(SceneFile, TheShutterTakesAfterEffectsDefaultsAndItsRanges) {
+    const Scene plain = parseScene(withComp(""), "s.json");
+    EXPECT_EQ(plain.composition.shutterAngle, 180.0);
+    EXPECT_EQ(plain.composition.shutterPhase, -90.0);
+    EXPECT_FALSE(plain.layerMotionBlur);
+
+    const Scene set = parseScene(R"({"composition": {"width": 8, "height": 8, "shutterAngle": 720,
+        "shutterPhase": -360}, "layer": {"motionBlur": true}})",
+                                 "s.json");
+    EXPECT_EQ(set.composition.shutterAngle, 720.0);
+    EXPECT_EQ(set.composition.shutterPhase, -360.0);
+    EXPECT_TRUE(set.layerMotionBlur);
+
+    const std::pair<std::string, std::string> refused[] = {
+        {R"({"composition": {"width": 8, "height": 8, "shutterAngle": 720.5}})",
+         "s.json: /composition/shutterAngle: expected a shutter angle from 0 to 720 degrees"},
+        {R"({"composition": {"width": 8, "height": 8, "shutterAngle": -1}})",
+         "s.json: /composition/shutterAngle: expected a shutter angle from 0 to 720 degrees"},
+        {R"({"composition": {"width": 8, "height": 8, "shutterPhase": 361}})",
+         "s.json: /composition/shutterPhase: expected a shutter phase from -360 to 360 degrees"},
+        {withComp(R"("layer": {"motionBlur": 1})"),
+         "s.json: /layer/motionBlur: expected true or false, got a number"},
+    };
+    for (const auto& [text, message] : refused) EXPECT_EQ(errorOf(text), message) << text;
+}
+
 TEST(SceneFile, OverridesReadLikeTheFile) {
     Scene s = parseScene(withComp(""), "s.json");
     applyEffectOverride(s, "overlapBlend=Screen");

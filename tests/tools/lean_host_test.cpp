@@ -1,6 +1,6 @@
 // The lean host's own commands and worlds against the strict host's: the same scene gives the same
-// pixels through both, for every depth, both render commands, a camera, keyframed values and a
-// region; and the interrupt callbacks reach whoever runs the lean host.
+// pixels through both, for every depth, both render commands, a camera, keyframed values, a region
+// and motion blur; and the interrupt callbacks reach whoever runs the lean host.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
@@ -52,12 +52,18 @@ TEST(LeanHost, RendersTheFramesTheStrictHostRenders) {
         int depth;
         scenefile::RenderCommand command;
         bool region;
+        bool motionBlur = false; // and the warm light crossing at 10 pixels a frame
     };
     for (const Case c :
          {Case{8, scenefile::RenderCommand::Smart, false}, Case{16, scenefile::RenderCommand::Render, false},
-          Case{32, scenefile::RenderCommand::Smart, false},
-          Case{32, scenefile::RenderCommand::Smart, true}}) {
+          Case{32, scenefile::RenderCommand::Smart, false}, Case{32, scenefile::RenderCommand::Smart, true},
+          Case{32, scenefile::RenderCommand::Smart, false, true},
+          Case{8, scenefile::RenderCommand::Render, true, true}}) {
         scenefile::Scene scene = base;
+        if (c.motionBlur) {
+            scene.layerMotionBlur = true;
+            (*scene.layers[0].position)[0].keys = {{0.0, 0.0}, {1.0, 240.0}};
+        }
         scene.render.depth = c.depth;
         scene.render.command = c.command;
         scenehost::SceneHost strict(scene);
@@ -72,7 +78,16 @@ TEST(LeanHost, RendersTheFramesTheStrictHostRenders) {
             ASSERT_EQ(strict.requestFrame(frame), 0);
             ASSERT_EQ(lean.requestFrame(frame), 0);
             EXPECT_EQ(pixelsOf(lean.output(), c.depth), pixelsOf(*strict.output().world(), c.depth))
-                << c.depth << "-bit frame " << frame << (c.region ? " with a region" : "");
+                << c.depth << "-bit frame " << frame << (c.region ? " with a region" : "")
+                << (c.motionBlur ? " with motion blur" : "");
+            if (c.motionBlur) { // the lean host opened the shutter too
+                scenefile::Scene sharp = scene;
+                sharp.layerMotionBlur = false;
+                leanhost::LeanHost unblurred(sharp);
+                unblurred.start();
+                ASSERT_EQ(unblurred.requestFrame(frame), 0);
+                EXPECT_NE(pixelsOf(unblurred.output(), c.depth), pixelsOf(lean.output(), c.depth)) << frame;
+            }
         }
         EXPECT_TRUE(strict.clean()) << strict.report();
     }

@@ -50,6 +50,9 @@ void Session::prepareInData(std::int32_t frame) {
     d.local_time_step = tb.timeStep;
     d.time_scale = tb.timeScale;
     d.field = PF_Field_FRAME;
+    const scenefile::ShutterAnswer shutter = scenefile::shutterFor(scene);
+    d.shutter_angle = shutter.angle;
+    d.shutter_phase = shutter.phase;
     d.width = scene.layerWidth > 0 ? scene.layerWidth : scene.composition.width;
     d.height = scene.layerHeight > 0 ? scene.layerHeight : scene.composition.height;
     d.extent_hint = PF_LRect{0, 0, size.width, size.height};

@@ -84,4 +84,12 @@ A_Matrix4 hostMatrix(const Matrix4& m) {
     return out;
 }
 
+ShutterAnswer shutterFor(const Scene& scene) {
+    ShutterAnswer a;
+    // Degrees to 16.16 fixed point the way angle parameters reach the effect.
+    a.angle = scene.layerMotionBlur ? roundToInt32(scene.composition.shutterAngle * 65536.0) : 0;
+    a.phase = roundToInt32(scene.composition.shutterPhase * 65536.0);
+    return a;
+}
+
 } // namespace nebulastra::scenefile

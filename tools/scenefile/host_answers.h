@@ -31,4 +31,13 @@ A_Matrix4 translationMatrix(const Vec3& position);
 // The camera matrix in the host's record.
 A_Matrix4 hostMatrix(const Matrix4& m);
 
+// in_data's shutter_angle and shutter_phase (16.16 fixed-point degrees) for the scene's frames:
+// the composition's shutter when the effect's layer has motion blur on; otherwise an angle of 0
+// (the host's word for "no motion blur") with the composition's phase.
+struct ShutterAnswer {
+    PF_Fixed angle = 0;
+    PF_Fixed phase = 0;
+};
+ShutterAnswer shutterFor(const Scene& scene);
+
 } // namespace nebulastra::scenefile

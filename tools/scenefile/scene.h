@@ -55,6 +55,11 @@ struct Composition {
     std::int32_t height = 0; // pixels, 1..30000
     double frameRate = 24.0; // frames per second, as written in the file
     TimeBase timeBase;       // derived from frameRate by the loader
+    // The motion-blur shutter, in degrees of a frame (After Effects' defaults): open for
+    // shutterAngle, opening shutterPhase after the frame's time. Only layers with motion blur on
+    // see it (Scene::layerMotionBlur).
+    double shutterAngle = 180.0; // 0..720
+    double shutterPhase = -90.0; // -360..360
 };
 
 // The composition's camera, in one of two forms. When Scene::camera is empty the composition has
@@ -113,6 +118,7 @@ struct Scene {
     Composition composition;
     std::int32_t layerWidth = 0; // the effect's layer (in_data width/height); defaults to comp size
     std::int32_t layerHeight = 0;
+    bool layerMotionBlur = false; // the effect's layer's motion-blur switch
     std::optional<Camera> camera; // empty: the composition has no camera
     std::vector<Layer> layers;    // from the top
     // Effect parameter values keyed by parameter index (1..62; scene_params.h gives the keys that

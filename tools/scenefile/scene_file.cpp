@@ -22,6 +22,9 @@ using nlohmann::json;
 
 constexpr int kMaxPixels = 30000; // After Effects' largest composition side
 constexpr int kMaxFrameRate = 1000;
+// The composition's shutter as After Effects lets it be set, in degrees.
+constexpr double kMaxShutterAngle = 720.0;
+constexpr double kMaxShutterPhase = 360.0;
 // What one scene may ask of a render machine. The effect's layer is rendered into an input and an
 // output world of its size: 8192 x 8192 float pixels are 1 GiB each. A render is at most 100000
 // frames (over an hour at 24 fps); a composition at most 1000 layers; a track 10000 keyframes.
@@ -272,7 +275,7 @@ TimeBase timeBaseFor(const Where& where, double frameRate) {
 
 Composition readComposition(const Where& where, const json& value) {
     requireObject(where, value);
-    checkKeys(where, value, {"width", "height", "frameRate"});
+    checkKeys(where, value, {"width", "height", "frameRate", "shutterAngle", "shutterPhase"});
     Composition comp;
     for (const char* key : {"width", "height"}) {
         if (!value.contains(key)) {
@@ -285,12 +288,27 @@ Composition readComposition(const Where& where, const json& value) {
         comp.frameRate = readNumber(child(where, "frameRate"), value["frameRate"]);
     }
     comp.timeBase = timeBaseFor(child(where, "frameRate"), comp.frameRate);
+    if (value.contains("shutterAngle")) {
+        comp.shutterAngle = readNumber(child(where, "shutterAngle"), value["shutterAngle"]);
+        if (!(comp.shutterAngle >= 0.0 && comp.shutterAngle <= kMaxShutterAngle)) {
+            fail(child(where, "shutterAngle"), "expected a shutter angle from 0 to 720 degrees");
+        }
+    }
+    if (value.contains("shutterPhase")) {
+        comp.shutterPhase = readNumber(child(where, "shutterPhase"), value["shutterPhase"]);
+        if (!(comp.shutterPhase >= -kMaxShutterPhase && comp.shutterPhase <= kMaxShutterPhase)) {
+            fail(child(where, "shutterPhase"), "expected a shutter phase from -360 to 360 degrees");
+        }
+    }
     return comp;
 }
 
 void readLayerSize(const Where& where, const json& value, Scene& scene) {
     requireObject(where, value);
-    checkKeys(where, value, {"width", "height"});
+    checkKeys(where, value, {"width", "height", "motionBlur"});
+    if (value.contains("motionBlur")) {
+        scene.layerMotionBlur = readBool(child(where, "motionBlur"), value["motionBlur"]);
+    }
     if (value.contains("width")) {
         scene.layerWidth =
             readInteger(child(where, "width"), value["width"], 1, kMaxPixels, "a width in pixels");
