@@ -3,11 +3,14 @@
 # example scenes through nebulastra-render with one control swept at a time, lays each sweep out as
 # a labelled strip over a sky gradient in docs/images/guide/, and times the controls that decide a
 # frame's cost, writing the table into the guide between its "costs" markers. The README's four
-# pictures and its animation come from the examples scaled to twice their size (readme).
+# pictures and its animation come from the examples scaled to twice their size (readme). The costs
+# of whole frames at delivery sizes (1920 x 1080, 3840 x 2160, a sky of 32 clouds) go into the
+# guide and docs/reference.md between their "delivery-costs" markers (delivery).
 #
 # Usage: scripts/guide.sh                 everything
 #        scripts/guide.sh strips [NAME...] the strips only (all, or the named ones)
 #        scripts/guide.sh costs            the cost table only
+#        scripts/guide.sh delivery         the delivery-size cost table only (a few minutes)
 #        scripts/guide.sh readme           the README's pictures and animation only
 # Renders run one at a time under nice; the whole set takes a while on a busy machine.
 set -euo pipefail
@@ -222,53 +225,56 @@ if wanted motion_blur; then
 fi
 
 # ---- the README's pictures ------------------------------------------------------------------
-# The examples are 480 x 270 compositions. Twice the size with every position, the camera and the
-# layer doubled is the same picture with four times the pixels: the effect measures its clouds in
-# percent of the layer's height.
-double_scene() { # double_scene IN OUT
-    python3 - "$1" "$2" <<'PY'
+# The examples are 480 x 270 compositions. Scaled by a whole factor with every position, the
+# camera and the layer scaled alike, it is the same picture with more pixels: the effect measures
+# its clouds in percent of the layer's height.
+scale_scene() { # scale_scene IN OUT FACTOR
+    python3 - "$1" "$2" "$3" <<'PY'
 import json, sys
 scene = json.load(open(sys.argv[1]))
-def double(v):
+factor = int(sys.argv[3])
+def scale(v):
     if isinstance(v, list):
-        return [dict(k, v=double(k["v"])) if isinstance(k, dict) else double(k) for k in v]
+        return [dict(k, v=scale(k["v"])) if isinstance(k, dict) else scale(k) for k in v]
     if isinstance(v, dict) and "v" in v:
-        return dict(v, v=double(v["v"]))
-    return v * 2 if isinstance(v, (int, float)) else v
+        return dict(v, v=scale(v["v"]))
+    return v * factor if isinstance(v, (int, float)) else v
 for part in ("composition", "layer"):
     if part in scene:
-        scene[part]["width"] *= 2
-        scene[part]["height"] *= 2
+        scene[part]["width"] *= factor
+        scene[part]["height"] *= factor
 camera = scene.get("camera") or {}
 for key in ("position", "pointOfInterest", "zoom"):
     if key in camera:
-        camera[key] = double(camera[key])
+        camera[key] = scale(camera[key])
 if "matrix" in camera:
-    camera["matrix"][3] = double(camera["matrix"][3])
+    camera["matrix"][3] = scale(camera["matrix"][3])
 for layer in scene.get("layers", []):
     if "position" in layer:
-        layer["position"] = double(layer["position"])
+        layer["position"] = scale(layer["position"])
 json.dump(scene, open(sys.argv[2], "w"))
 PY
 }
 
 if [ "$what" = all ] || [ "$what" = readme ]; then
     for name in single_white_cloud three_lights_screen sunset_tower ortho_erosion; do
-        double_scene "examples/$name.json" "$work/$name.json"
+        scale_scene "examples/$name.json" "$work/$name.json" 2
         nice -n 10 "$render" "$work/$name.json" --frames 0 --resolution full --depth 16 -o "$work/$name.png"
         composite "$work/$name.png" -size 960x540 "gradient:$sky" -depth 8 -strip "PNG24:docs/images/$name.png"
         optipng -quiet -o2 -strip all "docs/images/$name.png"
         echo "docs/images/$name.png"
     done
-    # Three seconds of the sunset cloud evolving, looped, as an animated WebP.
+    # Three seconds of the sunset cloud evolving at 960 x 540 over the tool's own sky, as an
+    # animated WebP that plays forwards and then backwards, so that its loop has no jump: the last
+    # frame shown (frame 1) steps to the first (frame 0) like any other.
     rm -f "$work"/evolving_*.png
-    nice -n 10 "$render" examples/sunset_tower.json --frames 0-71 --resolution full --depth 8 \
-        --set evolutionSpeed=300 -o "$work/evolving_##.png"
-    for frame in "$work"/evolving_*.png; do
-        composite "$frame" -size 480x270 "gradient:$sky" "PNG24:$frame"
-    done
-    img2webp -loop 0 -lossy -q 80 -m 6 -d 42 "$work"/evolving_*.png -o docs/images/evolving_cloud.webp >/dev/null
-    echo "docs/images/evolving_cloud.webp"
+    scale_scene examples/sunset_tower.json "$work/sunset_tower.json" 2
+    nice -n 10 "$render" "$work/sunset_tower.json" --frames 0-71 --resolution full --depth 8 \
+        --set evolutionSpeed=300 --background sky -o "$work/evolving_##.png"
+    frames=("$work"/evolving_*.png)
+    for ((i = ${#frames[@]} - 2; i >= 1; i--)); do frames+=("${frames[$i]}"); done
+    img2webp -loop 0 -lossy -q 70 -m 6 -d 42 "${frames[@]}" -o docs/images/evolving_cloud.webp >/dev/null
+    echo "docs/images/evolving_cloud.webp: ${#frames[@]} frames"
 fi
 
 # ---- costs ------------------------------------------------------------------------------------
@@ -297,6 +303,78 @@ cost() { # cost CONTROL VALUE RESOLUTION key=value...
     cost_rows+=("| $control | $value | $size | $cpu | $wall | $(awk -v c="$cpu" -v d="$default_cpu" 'BEGIN { printf "%.2f", c / d }') |")
 }
 
+# write_between MARKER FILE: replaces what lies between the file's "<!-- MARKER:begin" and
+# "<!-- MARKER:end -->" lines (the markers included) with $TABLE.
+write_between() {
+    local marker=$1 file=$2
+    grep -q "<!-- $marker:begin" "$file" || { echo "error: no $marker markers in $file" >&2; exit 1; }
+    TABLE=$table MARKER=$marker awk '
+        index($0, "<!-- " ENVIRON["MARKER"] ":begin") { print ENVIRON["TABLE"]; skip = 1; next }
+        index($0, "<!-- " ENVIRON["MARKER"] ":end -->") { skip = 0; next }
+        !skip { print }' "$file" >"$work/between.md"
+    cp "$work/between.md" "$file"
+}
+
+# measured_on: the machine, build and commit a table was measured with.
+measured_on() {
+    local cpu_model commit
+    cpu_model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
+    commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
+    # Pictures and the docs change as the script runs; only changes to the code count here.
+    git diff --quiet HEAD -- . ':!docs' 2>/dev/null || commit="$commit (with local changes)"
+    echo "$(date -u +%Y-%m-%d) on $cpu_model, $(nproc) cores, Linux build (\`linux\` preset, Release," \
+         "g++ $(g++ -dumpfullversion)) of commit $commit"
+}
+
+if [ "$what" = all ] || [ "$what" = delivery ]; then
+    # The default look at delivery sizes: single_white_cloud scaled up, and a sky of 32 clouds
+    # (8 x 4 lights at different depths, "Cloud Size" 10) at 1920 x 1080. One frame each at 8 bits;
+    # CPU seconds as /usr/bin/time counts them (user + system, all threads).
+    scale_scene examples/single_white_cloud.json "$work/cloud_1080.json" 4
+    scale_scene examples/single_white_cloud.json "$work/cloud_2160.json" 8
+    python3 - "$work/sky_32.json" <<'PY'
+import json, sys
+lights = []
+for row in range(4):
+    for column in range(8):
+        k = row * 8 + column
+        lights.append({"name": "cloud %d" % (k + 1), "type": "light",
+                       "position": [150 + column * 232 + (row % 2) * 80, 260 + row * 170,
+                                    -300 + ((k * 7) % 5) * 150]})
+json.dump({"composition": {"width": 1920, "height": 1080, "frameRate": 24}, "camera": {},
+           "layers": lights, "effect": {"cloudSize": 10}}, open(sys.argv[1], "w"))
+PY
+    delivery_rows=() load=$(cut -d' ' -f1-3 /proc/loadavg)
+    for job in "cloud_1080:one cloud (\`single_white_cloud.json\` × 4)" \
+               "cloud_2160:one cloud (\`single_white_cloud.json\` × 8)" \
+               "sky_32:a sky of 32 clouds"; do
+        scene=${job%%:*} label=${job#*:}
+        stats=$( { /usr/bin/time -f '%U %S %e' nice -n 10 "$render" "$work/$scene.json" --depth 8 \
+            -o "$work/delivery.png" >/dev/null; } 2>&1 | tail -1 )
+        read -r user sys wall <<<"$stats"
+        size=$(identify -format '%wx%h' "$work/delivery.png")
+        cpu=$(awk -v u="$user" -v s="$sys" 'BEGIN { printf "%.1f", u + s }')
+        echo "delivery: $label at $size: $cpu s CPU, $wall s wall"
+        delivery_rows+=("| $label | $size | $cpu | $wall |")
+    done
+    table=$(
+        echo "<!-- delivery-costs:begin (written by scripts/guide.sh delivery) -->"
+        echo "| frame | size | CPU s | wall s here |"
+        echo "|---|---|---|---|"
+        printf '%s\n' "${delivery_rows[@]}"
+        echo
+        echo "Measured $(measured_on) (load average $load before the first frame); one frame each at" \
+             "8 bits, CPU seconds (user + system, all threads) from \`/usr/bin/time\`: they vary far" \
+             "less with the load than wall-clock seconds, which depend on it; on an idle machine" \
+             "with N cores (up to 16) a frame takes about CPU ÷ N." \
+             "\`scripts/guide.sh delivery\` measures them again."
+        echo "<!-- delivery-costs:end -->"
+    )
+    write_between delivery-costs "$guide"
+    write_between delivery-costs docs/reference.md
+    echo "delivery cost table written to $guide and docs/reference.md"
+fi
+
 if [ "$what" = all ] || [ "$what" = costs ]; then
     load=$(cut -d' ' -f1-3 /proc/loadavg)
     cost "(the example as it is)" "" half
@@ -305,28 +383,18 @@ if [ "$what" = all ] || [ "$what" = costs ]; then
     cost "Self Shadow" "0 % (off)" half selfShadow=0
     for r in full third quarter; do cost "Resolution" "$r" "$r"; done
 
-    cpu_model=$(sed -n 's/^model name[[:space:]]*: //p' /proc/cpuinfo | head -1)
-    commit=$(git rev-parse --short HEAD 2>/dev/null || echo unknown)
-    # Pictures and this guide change as the script runs; only changes to the code count here.
-    git diff --quiet HEAD -- . ':!docs' 2>/dev/null || commit="$commit (with local changes)"
     table=$(
         echo "<!-- costs:begin (written by scripts/guide.sh costs) -->"
         echo "| control | value | frame | CPU s | wall s | CPU × first row |"
         echo "|---|---|---|---|---|---|"
         printf '%s\n' "${cost_rows[@]}"
         echo
-        echo "Measured $(date -u +%Y-%m-%d) on $cpu_model, $(nproc) cores (load average $load before the" \
-             "first frame), Linux build (\`linux\` preset, Release, g++ $(g++ -dumpfullversion)) of commit" \
-             "$commit; one frame of \`examples/single_white_cloud.json\` each, with the example's" \
+        echo "Measured $(measured_on) (load average $load before the first frame); one frame of" \
+             "\`examples/single_white_cloud.json\` each, with the example's" \
              "values but for the one in the row. CPU seconds add up all threads; wall-clock seconds" \
              "depend on how busy the machine was."
         echo "<!-- costs:end -->"
     )
-    TABLE=$table awk '
-        /<!-- costs:begin/ { print ENVIRON["TABLE"]; skip = 1; next }
-        /<!-- costs:end -->/ { skip = 0; next }
-        !skip { print }' "$guide" >"$work/guide.md"
-    grep -q '<!-- costs:begin' "$guide" || { echo "error: no costs markers in $guide" >&2; exit 1; }
-    cp "$work/guide.md" "$guide"
+    write_between costs "$guide"
     echo "cost table written to $guide"
 fi

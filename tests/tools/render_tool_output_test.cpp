@@ -10,8 +10,10 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdlib>
+#include <cstring>
 #include <map>
 #include <thread>
 
@@ -20,8 +22,7 @@
 namespace nebulastra::tool_test {
 namespace {
 
-// Frames of an evolving cloud, rendered as frames 8 to 13 at half resolution (5 x 4 pixels, named
-// by frame number): enough of them to interrupt the sequence part-way.
+// A small scene whose frames 8 to 13 make a sequence to interrupt part-way.
 const char* kSequence = R"({
   "composition": {"width": 10, "height": 8, "frameRate": 24},
   "camera": {},
@@ -40,13 +41,24 @@ std::vector<fs::path> outputs(const fs::path& dir) {
     return files;
 }
 
+// The stand-in effect through PF_Cmd_RENDER paints each frame differently; with
+// NEBULASTRA_TEST_HOLD_AT_CALL=3 the third frame (10) renders until the host says stop, so the
+// interrupt, sent once frame 09 is on disk, always finds a frame in flight however busy the
+// machine: 08 and 09 are kept, nothing of 10 is written, and the resumed run writes 10 to 13.
 TEST(RenderToolOutput, InterruptedSequenceKeepsWholeFramesAndSkipExistingFinishesIt) {
     TempDir reference, dir;
-    auto argsIn = [](const TempDir& d) {
+    const std::string effect = (toolPath().parent_path() / "interrupting_effect.so").string();
+    auto argsIn = [&](const TempDir& d) {
         std::ofstream(d.path / "scene.json") << kSequence;
-        return std::vector<std::string>{
-            (d.path / "scene.json").string(), "--frames", "8-13", "--resolution", "half", "-o",
-            (d.path / "f_##.png").string()};
+        return std::vector<std::string>{(d.path / "scene.json").string(),
+                                        "--frames",
+                                        "8-13",
+                                        "--command",
+                                        "render",
+                                        "--effect",
+                                        effect,
+                                        "-o",
+                                        (d.path / "f_##.png").string()};
     };
     ASSERT_EQ(finish(startTool(argsIn(reference), reference.path / "stderr.txt")), 0);
     EXPECT_EQ(readText(reference.path / "stderr.txt"), ""); // no progress output when stderr is no terminal
@@ -54,13 +66,18 @@ TEST(RenderToolOutput, InterruptedSequenceKeepsWholeFramesAndSkipExistingFinishe
     for (int frame = 8; frame <= 13; ++frame) {
         const PngImage png =
             readPng(reference.path / ((frame < 10 ? "f_0" : "f_") + std::to_string(frame) + ".png"));
-        EXPECT_TRUE(png.ok && png.width == 5 && png.height == 4) << frame;
+        ASSERT_TRUE(png.ok && png.width == 10 && png.height == 8) << frame;
+        EXPECT_EQ(png.bytes[0], frame) << "each frame is its own picture"; // red of the first pixel
     }
 
     const std::vector<std::string> args = argsIn(dir);
+    setenv("NEBULASTRA_TEST_HOLD_AT_CALL", "3", 1);
     const pid_t pid = startTool(args, dir.path / "stderr.txt");
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-    while (!fs::exists(dir.path / "f_08.png") && std::chrono::steady_clock::now() < deadline)
+    unsetenv("NEBULASTRA_TEST_HOLD_AT_CALL");
+    // The event: frame 09 is in place (renamed there whole), so frame 10 is held. The deadline
+    // only keeps a broken tool from hanging the test.
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(120);
+    while (!fs::exists(dir.path / "f_09.png") && std::chrono::steady_clock::now() < deadline)
         std::this_thread::sleep_for(std::chrono::milliseconds(2));
     kill(pid, SIGTERM);
     ASSERT_EQ(finish(pid), 128 + SIGTERM) << readText(dir.path / "stderr.txt");
@@ -74,8 +91,8 @@ TEST(RenderToolOutput, InterruptedSequenceKeepsWholeFramesAndSkipExistingFinishe
         stat(file.c_str(), &info);
         before[name] = {info.st_ino, readText(file)};
     }
-    ASSERT_GE(before.size(), 1u);
-    ASSERT_LT(before.size(), static_cast<std::size_t>(kFrames)) << "the interrupt came after the last frame";
+    ASSERT_EQ(before.size(), 2u);
+    EXPECT_EQ(before.count("f_08.png") + before.count("f_09.png"), 2u);
 
     std::vector<std::string> resume = args;
     resume.push_back("--skip-existing");
@@ -156,18 +173,26 @@ TEST(RenderToolOutput, PeakMemoryDoesNotGrowWithTheSequence) {
 
 TEST(RenderToolOutput, FailedWriteLeavesNoImageAndNoTemporaryFile) {
     TempDir dir;
-    std::ofstream(dir.path / "scene.json") << kSequence;
-    // The first image is larger than the limit, as on a disk that fills up during the write.
+    // A frame whose images take some kilobytes: the limit lets the error message through to the
+    // captured stderr (a file under the same limit) and stops the image, as on a disk that fills
+    // up during the write.
+    std::ofstream(dir.path / "scene.json") << R"({
+      "composition": {"width": 64, "height": 48, "frameRate": 24}, "camera": {},
+      "layers": [{"name": "cloud", "type": "light", "position": [32, 24, 0]}],
+      "effect": {"cloudSize": 40, "qualitySteps": 16}
+    })";
     for (const auto& [out, depth] : {std::pair{"f_##.png", "8"}, std::pair{"f_##.exr", "32"}}) {
         SCOPED_TRACE(out);
         const std::string path = (dir.path / out).string();
         EXPECT_EQ(finish(startTool(
                       {(dir.path / "scene.json").string(), "-o", path, "--frames", "0-1", "--depth", depth},
-                      dir.path / "stderr.txt", 64)),
+                      dir.path / "stderr.txt", 600)),
                   1);
         const std::string errors = readText(dir.path / "stderr.txt");
         const std::string image = std::string(path).replace(path.find("##"), 2, "00");
         EXPECT_NE(errors.find(image), std::string::npos) << "the error names the image asked for: " << errors;
+        EXPECT_NE(errors.find(std::strerror(EFBIG)), std::string::npos)
+            << "and the system's reason: " << errors;
         EXPECT_EQ(errors.find(".partial"), std::string::npos) << errors;
         EXPECT_TRUE(outputs(dir.path).empty()) << outputs(dir.path).front();
     }

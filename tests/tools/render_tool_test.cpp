@@ -13,6 +13,8 @@
 #include <ImfInputFile.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <tuple>
 
@@ -20,6 +22,7 @@
 #include "render/simd/isa.h"
 #include "render/simd/isa_override.h"
 #include "render_tool/isa_option.h"
+#include "render_tool/scene_linear.h"
 #include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 #include "tools/tool_process.h"
@@ -162,6 +165,111 @@ TEST(RenderTool, FloatFramesBecomePremultipliedExr) {
     }
 }
 
+// The sRGB curve's inverse at values any colour-management text lists: mid-grey 0.5 is 21.4 %
+// of white's light; the linear segment and the power segment meet at 0.04045; white stays 1.
+TEST(RenderTool, SrgbDecodingMatchesPublishedValues) {
+    EXPECT_NEAR(render_tool::srgbToLinear(0.5), 0.214041, 1e-6);
+    EXPECT_NEAR(render_tool::srgbToLinear(0.2), 0.0331048, 1e-6);
+    EXPECT_NEAR(render_tool::srgbToLinear(0.04045), 0.0031308, 1e-7);
+    EXPECT_NEAR(render_tool::srgbToLinear(0.04046), 0.0031308, 1e-6); // no step where they meet
+    EXPECT_DOUBLE_EQ(render_tool::srgbToLinear(1.0), 1.0);
+    EXPECT_DOUBLE_EQ(render_tool::srgbToLinear(0.0), 0.0);
+    EXPECT_DOUBLE_EQ(render_tool::srgbToLinear(-0.5), -render_tool::srgbToLinear(0.5));
+    EXPECT_GT(render_tool::srgbToLinear(2.0), 2.0); // brighter than white stays brighter, and more so
+
+    // Premultiplied pixels are decoded straight: half-covered mid-grey is half of 0.214041.
+    std::vector<float> rgba = {0.25f, 0.5f, 0.0f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
+    render_tool::toSceneLinear(rgba);
+    EXPECT_NEAR(rgba[0], 0.5 * 0.214041, 1e-6);
+    EXPECT_NEAR(rgba[1], 0.5, 1e-7); // straight 1.0: white
+    EXPECT_EQ(rgba[2], 0.0f);
+    EXPECT_EQ(rgba[3], 0.5f);
+    EXPECT_EQ(std::vector<float>(rgba.begin() + 4, rgba.end()),
+              (std::vector<float>{1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f}));
+}
+
+// --scene-linear: alpha is the effect's to the bit, and encoding each straight colour again
+// (the curve's other direction) and premultiplying gives back the effect's display values.
+TEST(RenderTool, SceneLinearExrRoundTripsToTheEffectsValues) {
+    SceneDir dir;
+    const scenehost::HostWorld world = renderHere(32);
+    const fs::path out = dir.path / "linear.exr";
+    std::string errors;
+    ASSERT_EQ(runTool(dir, dir.scene + " --depth 32 --scene-linear -o " + out.string(), &errors), 0)
+        << errors;
+    const ExrImage exr = readExr(out);
+    const auto encode = [](double v) {
+        return v <= 0.0031308 ? 12.92 * v : 1.055 * std::pow(v, 1 / 2.4) - 0.055;
+    };
+    int partlyCovered = 0;
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 24; ++x) {
+            const scenehost::ArgbF p = world.pixelFloat(x, y);
+            const float* q = &exr.rgba[(y * 24 + x) * 4];
+            ASSERT_EQ(q[3], p.alpha) << x << "," << y;
+            const float display[3] = {p.red, p.green, p.blue};
+            for (int c = 0; c < 3; ++c) {
+                const double back = p.alpha > 0 ? encode(q[c] / p.alpha) * p.alpha : encode(q[c]);
+                ASSERT_NEAR(back, display[c], 2e-6) << x << "," << y << " channel " << c;
+                if (display[c] > 0.05f && display[c] < 0.95f * p.alpha) // straight colour within 0..1
+                    EXPECT_LT(q[c], display[c]) << "linear light is below its display value";
+            }
+            partlyCovered += p.alpha > 0.05f && p.alpha < 0.95f;
+        }
+    }
+    EXPECT_GT(partlyCovered, 0) << "the scene should have soft edges to un-premultiply";
+}
+
+// --background: every pixel opaque; where the effect drew nothing, the backdrop's own colour
+// (the sky's top colour on the top row, its bottom colour on the bottom row); elsewhere the
+// clouds over it.
+TEST(RenderTool, BackgroundMakesAnOpaquePreview) {
+    SceneDir dir;
+    const scenehost::HostWorld world = renderHere(8);
+    ASSERT_EQ(world.pixel8(0, 0).alpha, 0);
+    ASSERT_EQ(world.pixel8(0, 15).alpha, 0);
+    std::string errors;
+    const fs::path plain = dir.path / "plain.png", sky = dir.path / "sky.png";
+    ASSERT_EQ(runTool(dir, dir.scene + " --background #336699 -o " + plain.string(), &errors), 0) << errors;
+    ASSERT_EQ(runTool(dir, dir.scene + " --background sky -o " + sky.string(), &errors), 0) << errors;
+    const PngImage png = readPng(plain);
+    ASSERT_TRUE(png.ok);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 24; ++x) {
+            const png_byte* q = &png.bytes[(y * 24 + x) * 4];
+            const scenehost::Argb8 p = world.pixel8(x, y);
+            ASSERT_EQ(q[3], 255);
+            const int behind[3] = {0x33, 0x66, 0x99};
+            const int drawn[3] = {p.red, p.green, p.blue};
+            for (int c = 0; c < 3; ++c) {
+                // premultiplied colour + backdrop x (1 - alpha), rounded, at most white
+                ASSERT_NEAR(q[c], std::min(255.0, drawn[c] + behind[c] * (255 - p.alpha) / 255.0), 0.5)
+                    << x << "," << y;
+            }
+        }
+    }
+    const PngImage gradient = readPng(sky);
+    ASSERT_TRUE(gradient.ok);
+    const png_byte* top = &gradient.bytes[0];
+    const png_byte* bottom = &gradient.bytes[15 * 24 * 4];
+    EXPECT_EQ(std::vector<int>(top, top + 4), (std::vector<int>{0x2c, 0x5a, 0x8c, 255}));
+    EXPECT_EQ(std::vector<int>(bottom, bottom + 4), (std::vector<int>{0x9f, 0xc3, 0xe6, 255}));
+
+    // OpenEXR: the same over, in float.
+    const fs::path exrPath = dir.path / "grey.exr";
+    ASSERT_EQ(runTool(dir, dir.scene + " --depth 32 --background grey -o " + exrPath.string(), &errors), 0);
+    const scenehost::HostWorld floats = renderHere(32);
+    const ExrImage exr = readExr(exrPath);
+    for (int y = 0; y < 16; ++y) {
+        for (int x = 0; x < 24; ++x) {
+            const scenehost::ArgbF p = floats.pixelFloat(x, y);
+            const float* q = &exr.rgba[(y * 24 + x) * 4];
+            ASSERT_EQ(q[3], 1.0f);
+            ASSERT_NEAR(q[0], p.red + 0.5 * (1 - p.alpha), 1e-6) << x << "," << y;
+        }
+    }
+}
+
 // Raw float frames hold the rendered samples' bits, alpha first.
 TEST(RenderTool, RawFloatFramesHoldTheRenderedBits) {
     SceneDir dir;
@@ -214,6 +322,10 @@ TEST(RenderTool, FailuresExitWithTheirStatusAndOneLine) {
     const std::string png = (dir.path / "out.png").string(), out = " -o " + png;
     const std::string failing = (toolPath().parent_path() / "failing_effect.so").string();
     const std::string missingDir = (dir.path / "no" / "such" / "dir" / "f.png").string();
+    const std::string noSuchFile = std::strerror(ENOENT);
+    fs::create_directory(dir.path / "folder.png");
+    // With the failing effect, a check made after rendering would report the effect's error.
+    const std::string failFast = " --effect " + failing + " -o ";
     struct Case {
         std::string args;
         int status;
@@ -223,8 +335,20 @@ TEST(RenderTool, FailuresExitWithTheirStatusAndOneLine) {
         {(dir.path / "orphan.json").string() + out, 2,
          (dir.path / "orphan.json").string() + ": /layers/0/parent: unknown parent \"Null 9\""},
         {(dir.path / "missing.json").string() + out, 2,
-         (dir.path / "missing.json").string() + ": cannot open"},
-        {tiny + " --set densty=3" + out, 2, "--set densty: unknown effect key \"densty\""},
+         (dir.path / "missing.json").string() + ": cannot open the scene file: " + noSuchFile},
+        {dir.path.string() + out, 2,
+         dir.path.string() + ": cannot read the scene file: " + std::strerror(EISDIR)},
+        {tiny + " --set densty=3" + out, 2,
+         "--set densty: unknown effect key \"densty\" (did you mean \"density\"?)"},
+        {tiny + " --set Seed=3" + out, 2,
+         "--set Seed: unknown effect key \"Seed\" (did you mean \"billowSeed\" or \"randomSeed\" or "
+         "\"textureSeed\"?)"},
+        {tiny + " --set fog=3" + out, 2,
+         "--set fog: unknown effect key \"fog\" (docs/scene-format.md lists the keys)"},
+        {tiny + " --scene-linear" + out, 2, png + ": --scene-linear applies to OpenEXR output only"},
+        {tiny + " --background skies" + out, 2, "--background: expected sky, black, white, grey or"},
+        {tiny + " --depth 32 --background sky -o " + (dir.path / "out.nbrf").string(), 2,
+         (dir.path / "out.nbrf").string() + ": --background applies to PNG and OpenEXR output"},
         {tiny + " --set density" + out, 2, "--set density: expected key=value"},
         {tiny + " --depth 12" + out, 2, "--depth: expected 8, 16 or 32"},
         {tiny + " --frames 0-3" + out, 2, png + ": several frames need a run of '#'"},
@@ -243,7 +367,11 @@ TEST(RenderTool, FailuresExitWithTheirStatusAndOneLine) {
         {tiny + " --effect " + failing + out, 1, tiny + ": frame 0: the effect returned error 4"},
         {tiny + " --effect " + (dir.path / "missing.so").string() + out, 1,
          "cannot load effect " + (dir.path / "missing.so").string()},
-        {tiny + " -o " + missingDir, 1, missingDir + ": cannot create the file"},
+        {tiny + failFast + missingDir, 1,
+         missingDir + ": cannot create files in " + (dir.path / "no" / "such" / "dir").string() + ": " +
+             noSuchFile},
+        {tiny + failFast + (dir.path / "folder.png").string(), 1,
+         (dir.path / "folder.png").string() + ": is a folder"},
     };
     for (const Case& c : cases) {
         std::string errors;

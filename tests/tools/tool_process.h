@@ -10,9 +10,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -40,13 +42,27 @@ inline std::string readText(const fs::path& path) {
 }
 
 // Starts the tool; stderr goes to `errors`. Writes past the file-size limit fail as on a full
-// disk (SIGXFSZ ignored, so the write returns an error instead of killing the program).
+// disk (SIGXFSZ ignored, so the write returns an error instead of killing the program). When
+// `beforeStart` is given, the child waits until it has run with the child's process id (so files
+// named after that id can be prepared).
 inline pid_t startTool(const std::vector<std::string>& args, const fs::path& errors,
-                       rlim_t fileSizeLimit = RLIM_INFINITY) {
+                       rlim_t fileSizeLimit = RLIM_INFINITY,
+                       const std::function<void(pid_t)>& beforeStart = nullptr) {
     std::vector<std::string> all = {toolPath().string()};
     all.insert(all.end(), args.begin(), args.end());
+    int gate[2];
+    if (pipe(gate) != 0) return -1;
     const pid_t pid = fork();
+    if (pid > 0) {
+        close(gate[0]);
+        if (beforeStart) beforeStart(pid);
+        close(gate[1]); // the child's read returns
+    }
     if (pid == 0) {
+        close(gate[1]);
+        char ignored;
+        while (read(gate[0], &ignored, 1) < 0 && errno == EINTR) {}
+        close(gate[0]);
         std::freopen(errors.c_str(), "w", stderr);
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{fileSizeLimit, fileSizeLimit};

@@ -1,6 +1,7 @@
 // Raw float frames: header and sample bits, little-endian whatever the machine.
 #include "raw_frame/raw_frame.h"
 
+#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -46,11 +47,13 @@ void writeRawFrame(const std::string& path, const FloatFrame& frame) {
         putWord(bytes, bits);
     }
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) throw std::runtime_error(path + ": cannot create the file");
+    if (!file) throw std::runtime_error(path + ": cannot create the file: " + std::strerror(errno));
+    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size()) {
+        throw std::runtime_error(path + ": cannot write the frame: " + std::strerror(errno));
+    }
     // fclose flushes: a full disk may show only there.
-    if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() ||
-        std::fclose(file.release()) != 0) {
-        throw std::runtime_error(path + ": cannot write the frame");
+    if (std::fclose(file.release()) != 0) {
+        throw std::runtime_error(path + ": cannot finish writing the frame: " + std::strerror(errno));
     }
 }
 

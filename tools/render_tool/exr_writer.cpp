@@ -11,7 +11,9 @@
 
 #include <ImfIO.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <stdexcept>
 
 namespace nebulastra::render_tool {
@@ -23,32 +25,48 @@ class CheckedFile : public Imf::OStream {
 public:
     explicit CheckedFile(const std::string& path)
         : Imf::OStream(path.c_str()), file_(std::fopen(path.c_str(), "wb")) {
-        if (file_ == nullptr) throw std::runtime_error("cannot create the file");
+        if (file_ == nullptr)
+            throw std::runtime_error(std::string("cannot create the file: ") + std::strerror(errno));
     }
     ~CheckedFile() override {
         if (file_ != nullptr) std::fclose(file_);
     }
     void write(const char c[], int n) override {
-        if (std::fwrite(c, 1, static_cast<std::size_t>(n), file_) != static_cast<std::size_t>(n)) {
-            throw std::runtime_error("cannot write the file");
+        // A write that only fills the buffer succeeds; one that flushes it may fail (ferror).
+        if (std::fwrite(c, 1, static_cast<std::size_t>(n), file_) != static_cast<std::size_t>(n) ||
+            std::ferror(file_) != 0) {
+            fail("cannot write the file: ");
         }
     }
     uint64_t tellp() override { return static_cast<uint64_t>(ftello(file_)); }
     void seekp(uint64_t pos) override {
-        if (fseeko(file_, static_cast<off_t>(pos), SEEK_SET) != 0)
-            throw std::runtime_error("cannot seek in the file");
+        if (fseeko(file_, static_cast<off_t>(pos), SEEK_SET) != 0) fail("cannot seek in the file: ");
     }
     // Buffered bytes reach the disk here, so a full disk may only show now. A write that failed
     // while the library finished the file (it swallows errors in its destructor) shows here too.
     void close() {
         std::FILE* file = file_;
         file_ = nullptr;
-        const bool failed = std::ferror(file) != 0;
-        if (std::fclose(file) != 0 || failed) throw std::runtime_error("cannot finish writing the file");
+        if (std::ferror(file) != 0) {
+            std::fclose(file);
+            throw std::runtime_error(std::string("cannot write the file: ") +
+                                     std::strerror(writeError_ != 0 ? writeError_ : EIO));
+        }
+        if (std::fclose(file) != 0) {
+            throw std::runtime_error(std::string("cannot finish writing the file: ") + std::strerror(errno));
+        }
     }
 
 private:
+    // The first failure's reason is kept: the library swallows errors while it finishes the
+    // file, and close() reports them.
+    [[noreturn]] void fail(const char* what) {
+        if (writeError_ == 0) writeError_ = errno;
+        throw std::runtime_error(what + std::string(std::strerror(errno)));
+    }
+
     std::FILE* file_;
+    int writeError_ = 0;
 };
 
 } // namespace

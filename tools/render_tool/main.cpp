@@ -17,9 +17,11 @@
 #include <string>
 #include <vector>
 
+#include "background.h"
 #include "frame_host.h"
 #include "frame_pixels.h"
 #include "isa_option.h"
+#include "light_check.h"
 #include "output_path.h"
 #include "progress.h"
 #include "raw_frame/raw_frame.h"
@@ -32,6 +34,7 @@
 #include "exr_writer.h"
 #endif
 #include "safe_output.h"
+#include "scene_linear.h"
 #include "scenefile/scene_file.h"
 
 namespace nebulastra::render_tool {
@@ -51,7 +54,9 @@ struct Options {
     std::string effectPath;
     std::string isa = "auto";
     std::string region;
+    std::string background;
     bool half = false;
+    bool sceneLinear = false;
     bool skipExisting = false;
     bool strict = false;
 };
@@ -79,6 +84,17 @@ constexpr const char* kDescription =
     "                 (half with --half); or, named .nbrf, the raw float ARGB samples as\n"
     "                 rendered (the tests' reference-frame layout), which every build writes\n"
     "                 byte for byte alike.\n"
+    "\n"
+    "Colour values are the effect's own at every depth: display-encoded (sRGB), as After\n"
+    "Effects shows them, the OpenEXR samples included (0.5 is mid-grey on screen, not half the\n"
+    "light); values above 1 survive only at 32 bits. For a compositing package that reads\n"
+    "OpenEXR as scene-linear, --scene-linear writes linear light instead: each pixel's straight\n"
+    "colour decoded with the sRGB curve and premultiplied by its alpha again, alpha unchanged.\n"
+    "\n"
+    "The effect draws only the clouds, over transparency. --background sky (or black, white,\n"
+    "grey, #RRGGBB) puts them over an opaque backdrop instead, for a preview that looks right in\n"
+    "any viewer: a sky gradient from deep blue at the top to pale blue at the bottom, or a colour.\n"
+    "\n"
     "The output name must carry a matching extension (.png, .exr or .nbrf; .png or .exr is added\n"
     "when missing).\n"
     "With --region X,Y,W,H only that part of the frame is rendered, as for a region of interest:\n"
@@ -91,7 +107,12 @@ constexpr const char* kDescription =
     "Each image is written to a hidden temporary file in the output folder and renamed into place\n"
     "when complete. Ctrl-C or SIGTERM stops the frame being rendered (as soon as the effect\n"
     "notices) and writes no part of it; --skip-existing then resumes the sequence, rendering only\n"
-    "the frames whose files are missing.\n"
+    "the frames whose files are missing. Any other signal that ends the run removes the\n"
+    "temporary file first. Whether the output can be written is checked before rendering.\n"
+    "\n"
+    "Warnings go to stderr when the lights of a frame make fewer clouds than the scene suggests:\n"
+    "more than 32 qualifying lights (the effect draws the top 32), or none at all (with the\n"
+    "likely cause: the \"Emitters\" name filter, lights switched off, ambient lights, no lights).\n"
     "\n"
     "--strict renders through the strict test host instead: every call the effect makes is\n"
     "checked (worlds poisoned and guarded, suites and parameters balanced), and the first fault\n"
@@ -114,39 +135,66 @@ std::string oneLine(const char* text) {
     return line;
 }
 
+// How the rendered pixels become an image file.
+struct ImageOptions {
+    ImageFormat format = ImageFormat::Png;
+    int depth = 8;
+    bool half = false;
+    bool sceneLinear = false;
+    std::optional<Background> background;
+};
+
 // `world` is the frame or, with --region, the part of it its origin places in the frame.
 void writeImage(const PF_LayerDef& world, const scenefile::FrameSize& frame, const std::string& path,
-                ImageFormat format, int depth, bool half) {
-    if (format == ImageFormat::RawFloat) {
+                const ImageOptions& image) {
+    if (image.format == ImageFormat::RawFloat) {
         raw_frame::writeRawFrame(path, {world.width, world.height, premultipliedArgbFloat(world)});
         return;
     }
 #ifdef NEBULASTRA_RENDER_PNG
-    if (depth == 8) {
-        writePng8(path, world.width, world.height, straightRgba8(world));
+    if (image.depth == 8) {
+        writePng8(path, world.width, world.height,
+                  image.background ? opaqueRgba8(world, frame.height, *image.background)
+                                   : straightRgba8(world));
         return;
     }
-    if (depth == 16) {
-        writePng16(path, world.width, world.height, straightRgba16(world));
+    if (image.depth == 16) {
+        writePng16(path, world.width, world.height,
+                   image.background ? opaqueRgba16(world, frame.height, *image.background)
+                                    : straightRgba16(world));
         return;
     }
 #endif
 #ifdef NEBULASTRA_RENDER_EXR
-    writeExr(path, world.width, world.height, premultipliedRgbaFloat(world),
-             half ? ExrSampleType::Half : ExrSampleType::Float,
+    std::vector<float> rgba = premultipliedRgbaFloat(world);
+    if (image.background) putOver(rgba, world.width, world.origin_y, frame.height, *image.background);
+    if (image.sceneLinear) toSceneLinear(rgba);
+    writeExr(path, world.width, world.height, rgba, image.half ? ExrSampleType::Half : ExrSampleType::Float,
              ExrPlacement{frame.width, frame.height, world.origin_x, world.origin_y});
 #endif
     (void)frame;
-    (void)depth;
-    (void)half;
 }
 
 // The frame under its final name, complete or not at all.
 void writeFrame(const PF_LayerDef& world, const scenefile::FrameSize& frame, const std::string& path,
-                ImageFormat format, int depth, bool half) {
-    writeAtomically(path, [&](const std::string& temporary) {
-        writeImage(world, frame, temporary, format, depth, half);
-    });
+                const ImageOptions& image) {
+    writeAtomically(path, [&](const std::string& temporary) { writeImage(world, frame, temporary, image); });
+}
+
+// Says, once for each kind, when the lights of a frame make fewer clouds than the user may think.
+struct LightWarnings {
+    bool tooMany = false;
+    bool none = false;
+};
+
+void warnAboutLights(const scenefile::Scene& scene, std::int32_t frame, LightWarnings& given) {
+    if (given.tooMany && given.none) return;
+    const LightCount count = countLights(scene, frame);
+    bool& said = count.qualifying > kMostClouds ? given.tooMany : given.none;
+    const std::string warning = lightWarning(count, frame);
+    if (said || warning.empty()) return;
+    std::fprintf(stderr, "%s\n", warning.c_str());
+    said = true;
 }
 
 bool fileExists(const std::string& path) {
@@ -175,6 +223,7 @@ scenefile::Scene sceneFor(const Options& options) {
 int run(const Options& options) {
     scenefile::Scene s;
     OutputPattern pattern;
+    ImageOptions image;
     std::optional<Region> region;
     try {
         // Before the library is loaded: it reads the variable once, on its first frame.
@@ -185,6 +234,22 @@ int run(const Options& options) {
         if (options.half && pattern.format != ImageFormat::Exr) {
             throw OutputPathError(pattern.path + ": --half applies to OpenEXR output only");
         }
+        if (options.sceneLinear && pattern.format != ImageFormat::Exr) {
+            throw OutputPathError(pattern.path +
+                                  ": --scene-linear applies to OpenEXR output only (PNG is display-encoded)");
+        }
+        if (!options.background.empty()) {
+            image.background = parseBackground(options.background);
+            if (pattern.format == ImageFormat::RawFloat) {
+                throw OutputPathError(pattern.path +
+                                      ": --background applies to PNG and OpenEXR output, not to "
+                                      "raw float frames, which hold the effect's samples as rendered");
+            }
+        }
+        image.format = pattern.format;
+        image.depth = s.render.depth;
+        image.half = options.half;
+        image.sceneLinear = options.sceneLinear;
         if (!options.region.empty()) {
             const scenefile::FrameSize frame = scenefile::frameSize(s);
             region = parseRegion(options.region);
@@ -197,11 +262,18 @@ int run(const Options& options) {
         std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
         return kExitUsage;
     }
+    try { // before any frame renders: a frame of an hour should not end in "cannot create the file"
+        checkImageCanBeWritten(framePath(pattern.path, s.render.firstFrame));
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
+        return kExitFailure;
+    }
 
-    const int depth = s.render.depth;
     const scenefile::FrameSize frameSize = scenefile::frameSize(s);
     const std::int32_t first = s.render.firstFrame;
     const std::int32_t last = s.render.lastFrame;
+    const scenefile::Scene lights = s; // the host takes the scene; the warnings read its lights
+    LightWarnings warned;
     try {
         std::shared_ptr<effectlib::EffectModule> effect =
             options.effectPath.empty() ? effectlib::EffectModule::shared()
@@ -225,6 +297,7 @@ int run(const Options& options) {
                 continue;
             }
             framesDone = static_cast<std::int64_t>(frame) - first;
+            warnAboutLights(lights, frame, warned);
             const std::int32_t err = host->requestFrame(frame);
             if (interruptSignal() != 0) return interrupted(progress);
             if (err != 0) {
@@ -233,7 +306,7 @@ int run(const Options& options) {
                              options.scenePath.c_str(), frame, err);
                 return kExitFailure;
             }
-            writeFrame(host->output(), frameSize, path, pattern.format, depth, options.half);
+            writeFrame(host->output(), frameSize, path, image);
             reportProgress(progress, static_cast<std::int64_t>(frame) - first + 1);
             if (frame == last) break;
         }
@@ -274,6 +347,12 @@ int main(int argc, char** argv) {
     app.add_option("--region", options.region,
                    "Render only X,Y,W,H of the frame (output pixels at the chosen resolution)");
     app.add_flag("--half", options.half, "Write OpenEXR with half-float samples instead of float");
+    app.add_flag("--scene-linear", options.sceneLinear,
+                 "Write OpenEXR as scene-linear light (sRGB-decoded colour) instead of the effect's "
+                 "display-encoded values");
+    app.add_option("--background", options.background,
+                   "Put the clouds over an opaque backdrop: sky, black, white, grey or #RRGGBB "
+                   "(PNG and OpenEXR)");
     app.add_option("--isa", options.isa,
                    "Render path: auto (default), scalar, sse2, avx2 or avx512 (tests and timing)");
     app.add_flag("--skip-existing", options.skipExisting,

@@ -4,7 +4,9 @@
 
 #include <png.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <stdexcept>
 
@@ -16,22 +18,44 @@ struct FileCloser {
     void operator()(std::FILE* f) const { std::fclose(f); }
 };
 
+// Where libpng's bytes go: the file, with the system's reason kept when a write fails (libpng's
+// own writer only knows that it failed).
+struct Sink {
+    std::FILE* file;
+    int error = 0;
+};
+
+extern "C" void writeBytes(png_structp png, png_bytep data, png_size_t length) {
+    Sink& sink = *static_cast<Sink*>(png_get_io_ptr(png));
+    if (std::fwrite(data, 1, length, sink.file) != length) {
+        sink.error = errno;
+        png_error(png, "write failed");
+    }
+}
+
+extern "C" void flushBytes(png_structp png) {
+    Sink& sink = *static_cast<Sink*>(png_get_io_ptr(png));
+    if (std::fflush(sink.file) != 0) {
+        sink.error = errno;
+        png_error(png, "write failed");
+    }
+}
+
 // Writes the rows; returns false when libpng signalled an error. No objects with destructors
 // may be created here (longjmp skips them).
-bool writeRows(std::FILE* file, std::int32_t width, std::int32_t height, int bitDepth, png_bytep* rows,
-               char* message, std::size_t messageSize) {
+bool writeRows(Sink& sink, std::int32_t width, std::int32_t height, int bitDepth, png_bytep* rows) {
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
     if (png == nullptr) {
-        std::snprintf(message, messageSize, "out of memory");
+        sink.error = ENOMEM;
         return false;
     }
     png_infop info = png_create_info_struct(png);
     if (info == nullptr || setjmp(png_jmpbuf(png))) {
-        std::snprintf(message, messageSize, "libpng could not write the image");
+        if (info == nullptr) sink.error = ENOMEM;
         png_destroy_write_struct(&png, &info);
         return false;
     }
-    png_init_io(png, file);
+    png_set_write_fn(png, &sink, writeBytes, flushBytes);
     png_set_IHDR(png, info, static_cast<png_uint_32>(width), static_cast<png_uint_32>(height), bitDepth,
                  PNG_COLOR_TYPE_RGB_ALPHA, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                  PNG_FILTER_TYPE_DEFAULT);
@@ -49,12 +73,16 @@ void writePng(const std::string& path, std::int32_t width, std::int32_t height, 
     for (std::int32_t y = 0; y < height; ++y) rows[y] = bytes.data() + rowBytes * y;
 
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-    if (!file) throw std::runtime_error(path + ": cannot create the file");
-    char message[128] = {};
-    if (!writeRows(file.get(), width, height, bitDepth, rows.data(), message, sizeof message)) {
-        throw std::runtime_error(path + ": " + message);
+    if (!file) throw std::runtime_error(path + ": cannot create the file: " + std::strerror(errno));
+    Sink sink{file.get()};
+    if (!writeRows(sink, width, height, bitDepth, rows.data())) {
+        throw std::runtime_error(path + ": cannot write the image: " +
+                                 (sink.error != 0 ? std::strerror(sink.error) : "libpng refused it"));
     }
-    if (std::fclose(file.release()) != 0) throw std::runtime_error(path + ": cannot finish writing");
+    // Buffered bytes reach the disk here, so a full disk may only show now.
+    if (std::fclose(file.release()) != 0) {
+        throw std::runtime_error(path + ": cannot finish writing the image: " + std::strerror(errno));
+    }
 }
 
 } // namespace

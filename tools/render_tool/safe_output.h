@@ -12,7 +12,11 @@
 namespace nebulastra::render_tool {
 
 // SIGINT and SIGTERM set the interrupt flag. A second one while an image is being written
-// removes that image's temporary file and ends the program at once with the same status.
+// removes that image's temporary file and ends the program at once with the same status. Every
+// other signal that would end the program (SIGHUP, SIGQUIT, SIGUSR1, SIGALRM, a fault, ...) first
+// removes the temporary file, then ends it as it would have; one that was ignored when the program
+// started (nohup) stays ignored. SIGXFSZ and SIGPIPE are ignored: a write past the file-size limit
+// or into a closed pipe fails with its reason instead.
 void installInterruptHandlers();
 
 // The signal that interrupted the run, or 0.
@@ -25,6 +29,12 @@ int interruptExitStatus(int signal);
 // The temporary file an image for `finalPath` is written to first: a hidden name in the same
 // folder (so the rename cannot cross file systems) that no frame pattern matches.
 std::string temporaryPathFor(const std::string& finalPath);
+
+// Checks, before anything is rendered, that an image can be written as `finalPath`: the name is
+// not a folder's, and a file can be created in its folder (a temporary file is created and
+// removed again). Throws std::runtime_error with the system's reason ("No such file or
+// directory", "Permission denied", ...) otherwise.
+void checkImageCanBeWritten(const std::string& finalPath);
 
 // Writes an image with `write(path)` to its temporary file, then renames it to `finalPath`. When
 // writing or renaming fails, the temporary file is removed and the error (std::runtime_error,

@@ -4,7 +4,10 @@
 // SceneError with a single-line message.
 #include "scenefile/scene_file.h"
 
+#include <cerrno>
 #include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <fstream>
 #include <initializer_list>
 #include <limits>
@@ -531,7 +534,14 @@ double effectValue(const Where& where, const json& value, const void* context) {
 
 void readEffectValue(const Where& where, const std::string& name, const json& value, Scene& scene) {
     const EffectKey* key = findEffectKey(name);
-    if (key == nullptr) fail(where, "unknown effect key " + jsonQuoted(name));
+    if (key == nullptr) {
+        std::string suggestion;
+        for (std::string_view close : closeEffectKeys(name)) {
+            suggestion += (suggestion.empty() ? " (did you mean " : " or ") + jsonQuoted(std::string(close));
+        }
+        fail(where, "unknown effect key " + jsonQuoted(name) +
+                        (suggestion.empty() ? " (docs/scene-format.md lists the keys)" : suggestion + "?)"));
+    }
     if (value.is_null()) fail(where, "null value for effect key " + jsonQuoted(name));
     scene.effect[key->index] = readTrack(where, value, effectValue, &paramSpec(key->index));
 }
@@ -687,12 +697,20 @@ Scene parseScene(const std::string& text, const std::string& sourceName) {
 }
 
 Scene loadSceneFile(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    if (!file) throw SceneError(printable(path) + ": cannot open the scene file");
-    std::ostringstream text;
-    text << file.rdbuf();
-    if (file.bad()) throw SceneError(printable(path) + ": cannot read the scene file");
-    return parseScene(text.str(), path);
+    std::FILE* file = std::fopen(path.c_str(), "rb");
+    if (file == nullptr) {
+        throw SceneError(printable(path) + ": cannot open the scene file: " + std::strerror(errno));
+    }
+    std::string text;
+    char buffer[65536];
+    std::size_t n = 0;
+    while ((n = std::fread(buffer, 1, sizeof buffer, file)) > 0) text.append(buffer, n);
+    const int reason = std::ferror(file) != 0 ? errno : 0;
+    std::fclose(file);
+    // A folder opens on some systems and fails only when read.
+    if (reason != 0)
+        throw SceneError(printable(path) + ": cannot read the scene file: " + std::strerror(reason));
+    return parseScene(text, path);
 }
 
 void applyEffectOverride(Scene& scene, const std::string& assignment) {

@@ -2,8 +2,11 @@
 // the integers the host stores.
 #include "scenefile/scene_params.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <limits>
+#include <string>
 
 namespace nebulastra::scenefile {
 
@@ -82,6 +85,53 @@ const EffectKey* findEffectKey(std::string_view key) {
         if (k.key == key) return &k;
     }
     return nullptr;
+}
+
+namespace {
+
+std::string lowered(std::string_view text) {
+    std::string out(text);
+    for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return out;
+}
+
+// Levenshtein distance: insertions, deletions and substitutions of one character each.
+std::size_t editDistance(const std::string& a, const std::string& b) {
+    std::vector<std::size_t> row(b.size() + 1);
+    for (std::size_t j = 0; j <= b.size(); ++j) row[j] = j;
+    for (std::size_t i = 1; i <= a.size(); ++i) {
+        std::size_t diagonal = row[0];
+        row[0] = i;
+        for (std::size_t j = 1; j <= b.size(); ++j) {
+            const std::size_t above = row[j];
+            row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+            diagonal = above;
+        }
+    }
+    return row[b.size()];
+}
+
+} // namespace
+
+std::vector<std::string_view> closeEffectKeys(std::string_view name) {
+    if (name.size() > 64) return {}; // no key is this long; spare the comparison
+    const std::string wanted = lowered(name);
+    const std::size_t allowed = wanted.size() <= 4 ? 1 : 2;
+    std::vector<std::pair<std::size_t, std::string_view>> close; // (rank, key)
+    for (const EffectKey& k : kEffectKeys) {
+        const std::string key = lowered(k.key);
+        const std::size_t distance = editDistance(wanted, key);
+        if (distance <= allowed) {
+            close.emplace_back(distance, k.key);
+        } else if (wanted.size() >= 3 && key.find(wanted) != std::string::npos) {
+            close.emplace_back(allowed + 1, k.key);
+        }
+    }
+    std::stable_sort(close.begin(), close.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::vector<std::string_view> keys;
+    for (std::size_t i = 0; i < close.size() && i < 3; ++i) keys.push_back(close[i].second);
+    return keys;
 }
 
 int popupChoiceIndex(const ParamSpec& row, std::string_view choice) {

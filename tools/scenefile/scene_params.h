@@ -9,6 +9,7 @@
 #include <array>
 #include <cstdint>
 #include <string_view>
+#include <vector>
 
 #include "params/param_table.h"
 
@@ -28,6 +29,11 @@ const std::array<EffectKey, kEffectKeyCount>& effectKeys();
 
 // The key with this name, or nullptr.
 const EffectKey* findEffectKey(std::string_view key);
+
+// Keys a misspelt name was probably meant to be, best first (at most three): those within two
+// letters' edits of it, ignoring case (one edit for names of up to four letters), then those that
+// contain it ("seed" -> "billowSeed", ...). Empty when nothing is close.
+std::vector<std::string_view> closeEffectKeys(std::string_view name);
 
 // 1-based index of `choice` among the popup row's "|"-separated choices (exact, case-sensitive),
 // or 0.
