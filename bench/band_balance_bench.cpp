@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "../tests/render/render_fixture.h"
-#include "render/prepared_frame.h"
+#include "render/cloud_field.h"
 #include "render/render_rows.h"
 
 namespace nebulastra {
@@ -21,15 +21,19 @@ constexpr int32_t kHeight = 36;
 void BM_RenderHalfFrame64x36(benchmark::State& state) {
     RenderSettings s = testing::defaultRenderSettings(kWidth, kHeight);
     testing::addEmitter(s, 32, 18, 0, 1.0f, 0.8f, 0.6f);
-    const PreparedFrame prepared = prepareFrame(s);
     std::vector<float> pixels(kWidth * kHeight * 4);
-    const CloudField field = makeCloudField(s, prepared);
-    const FrameContext context{
-        reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &field};
+    const CloudField field = makeCloudField(s);
+    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()),
+                               kWidth * 16,
+                               kWidth,
+                               0,
+                               0,
+                               &field,
+                               pixelStoreFor(OutputDepth::Float)};
     const int32_t first = state.range(0) == 0 ? 0 : kHeight / 2;
     const RowBand band{first, first + kHeight / 2, context};
     for (auto _ : state) {
-        rowWorkerFor(OutputDepth::Float, Isa::Scalar)(band);
+        kernelFor(Isa::Scalar).shadeRows(band);
         benchmark::DoNotOptimize(pixels.data());
     }
 }

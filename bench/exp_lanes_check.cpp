@@ -81,9 +81,9 @@ int main(int argc, char** argv) {
     const struct {
         Isa isa;
         Batch batch;
-    } paths[] = {{Isa::Sse2, simd_sse2::expBatch},
-                 {Isa::Avx2, simd_avx2::expBatch},
-                 {Isa::Avx512, simd_avx512::expBatch}};
+    } paths[] = {{Isa::Sse2, kernelFor(Isa::Sse2).expBatch},
+                 {Isa::Avx2, kernelFor(Isa::Avx2).expBatch},
+                 {Isa::Avx512, kernelFor(Isa::Avx512).expBatch}};
     uint64_t total = 0;
     for (const auto& path : paths) {
         if (!isaSupported(path.isa, cpu)) {

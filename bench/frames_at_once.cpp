@@ -15,8 +15,9 @@
 #include <vector>
 
 #include "../tests/render/render_fixture.h"
-#include "render/prepared_frame.h"
+#include "render/cloud_field.h"
 #include "render/render_rows.h"
+#include "render/row_bands.h"
 #include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 
@@ -76,9 +77,8 @@ int latency(int width, int height) {
 
 // K frames at once, each through its own runRowBandsWith(T); returns frames per second.
 double framesPerSecond(const RenderSettings& s, int width, int height, int frames, int threadsEach) {
-    const PreparedFrame prepared = prepareFrame(s);
-    const CloudField field = makeCloudField(s, prepared);
-    const RowWorker worker = rowWorkerFor(OutputDepth::Float, renderIsa());
+    const CloudField field = makeCloudField(s);
+    const RowWorker worker = kernelFor(renderIsa()).shadeRows;
     auto start = [](const RowBand&, std::function<void()> work) { return std::thread(std::move(work)); };
     const int rounds = 3;
     const Clock::time_point t0 = Clock::now();
@@ -91,7 +91,8 @@ double framesPerSecond(const RenderSettings& s, int width, int height, int frame
                                        width,
                                        0,
                                        0,
-                                       &field};
+                                       &field,
+                                       pixelStoreFor(OutputDepth::Float)};
             for (int r = 0; r < rounds; ++r) runRowBandsWith(threadsEach, height, context, worker, start);
         });
     }

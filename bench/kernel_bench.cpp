@@ -8,9 +8,11 @@
 #include <vector>
 
 #include "../tests/render/render_fixture.h"
+#include "render/cloud_field.h"
+#include "render/cloud_look.h"
 #include "render/density_field.h"
-#include "render/prepared_frame.h"
 #include "render/render_rows.h"
+#include "render/row_bands.h"
 #include "render/shade_pixel.h"
 
 namespace nebulastra {
@@ -26,9 +28,9 @@ RenderSettings centreCloud() {
 }
 
 // 64 points through the cloud along the view direction, spanning the emitter's reach.
-std::vector<float> lineOfSight(const PreparedFrame& prepared) {
+std::vector<float> lineOfSight(const CloudField& field) {
     std::vector<float> points;
-    const float reach = 2.6f * prepared.emitterRadius[0];
+    const float reach = look::kCloudReach * field.prepared.emitterRadius[0];
     for (int i = 0; i < 64; ++i) {
         points.push_back(31.5f);
         points.push_back(17.5f);
@@ -39,12 +41,12 @@ std::vector<float> lineOfSight(const PreparedFrame& prepared) {
 
 void BM_SampleCloudDensity(benchmark::State& state) {
     const RenderSettings s = centreCloud();
-    const PreparedFrame prepared = prepareFrame(s);
-    const std::vector<float> points = lineOfSight(prepared);
+    const CloudField field = makeCloudField(s);
+    const std::vector<float> points = lineOfSight(field);
     float shares[kMaxEmitters];
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(sampleCloudDensity(&points[i], s, prepared, shares));
+        benchmark::DoNotOptimize(sampleCloudDensity(&points[i], field, shares));
         i = (i + 3) % points.size();
     }
 }
@@ -52,11 +54,11 @@ BENCHMARK(BM_SampleCloudDensity);
 
 void BM_SampleShadowDensity(benchmark::State& state) {
     const RenderSettings s = centreCloud();
-    const PreparedFrame prepared = prepareFrame(s);
-    const std::vector<float> points = lineOfSight(prepared);
+    const CloudField field = makeCloudField(s);
+    const std::vector<float> points = lineOfSight(field);
     std::size_t i = 0;
     for (auto _ : state) {
-        benchmark::DoNotOptimize(sampleShadowDensity(&points[i], s, prepared));
+        benchmark::DoNotOptimize(sampleShadowDensity(&points[i], field));
         i = (i + 3) % points.size();
     }
 }
@@ -64,10 +66,10 @@ BENCHMARK(BM_SampleShadowDensity);
 
 void BM_ShadePixelThroughTheCloud(benchmark::State& state) {
     const RenderSettings s = centreCloud();
-    const PreparedFrame prepared = prepareFrame(s);
+    const CloudField field = makeCloudField(s);
     float r, g, b, a;
     for (auto _ : state) {
-        shadePixel(31, 17, s, prepared, r, g, b, a);
+        shadePixel(31, 17, field, r, g, b, a);
         benchmark::DoNotOptimize(a);
     }
 }
@@ -78,18 +80,21 @@ std::thread startThread(const RowBand&, std::function<void()> work) { return std
 // A whole 64 x 36 float frame through the row workers, on 1 thread and on the machine's threads.
 void BM_RenderFrame64x36(benchmark::State& state) {
     const RenderSettings s = centreCloud();
-    const PreparedFrame prepared = prepareFrame(s);
     std::vector<float> pixels(kWidth * kHeight * 4);
-    const CloudField field = makeCloudField(s, prepared);
-    const FrameContext context{
-        reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16, kWidth, 0, 0, &field};
+    const CloudField field = makeCloudField(s);
+    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()),
+                               kWidth * 16,
+                               kWidth,
+                               0,
+                               0,
+                               &field,
+                               pixelStoreFor(OutputDepth::Float)};
     const int32_t threads = static_cast<int32_t>(state.range(0));
     for (auto _ : state) {
         if (threads == 0) {
-            runRowBands(kHeight, context, rowWorkerFor(OutputDepth::Float, Isa::Scalar));
+            runRowBands(kHeight, context, kernelFor(Isa::Scalar).shadeRows);
         } else {
-            runRowBandsWith(threads, kHeight, context, rowWorkerFor(OutputDepth::Float, Isa::Scalar),
-                            startThread);
+            runRowBandsWith(threads, kHeight, context, kernelFor(Isa::Scalar).shadeRows, startThread);
         }
         benchmark::DoNotOptimize(pixels.data());
     }

@@ -17,7 +17,6 @@
 
 #include "../tests/render/render_fixture.h"
 #include "render/cloud_field.h"
-#include "render/prepared_frame.h"
 #include "render/row_bands.h"
 #include "render/simd/isa.h"
 
@@ -51,6 +50,13 @@ void count(Site site, const Mask& mask, int lanes) {
     ::nebulastra::occupancy::count(::nebulastra::occupancy::site, mask, kLanes)
 
 #define NEBULASTRA_SIMD_NAMESPACE probe_simd
+#if defined(NEBULASTRA_OCCUPANCY_AVX2)
+#define NEBULASTRA_LANES 8
+#define NEBULASTRA_KERNEL_ISA Isa::Avx2
+#else
+#define NEBULASTRA_LANES 16
+#define NEBULASTRA_KERNEL_ISA Isa::Avx512
+#endif
 #include "render/simd/packet_kernel.inl"
 
 namespace nebulastra::occupancy {
@@ -88,9 +94,9 @@ RenderSettings threeLightsScreen() {
 
 void measure(const char* name, const RenderSettings& s) {
     gCounts = {};
-    const CloudField field = makeCloudField(s, prepareFrame(s));
-    const FrameContext context{nullptr, 0, s.outputWidth, 0, 0, &field};
-    probe_simd::shadeBand(RowBand{0, s.outputHeight, context}, discard);
+    const CloudField field = makeCloudField(s);
+    const FrameContext context{nullptr, 0, s.outputWidth, 0, 0, &field, discard};
+    probe_simd::kKernel.shadeRows(RowBand{0, s.outputHeight, context});
     std::printf("%s, %d x %d, %d lanes\n", name, s.outputWidth, s.outputHeight, gLanes);
     for (int site = 0; site < kSites; ++site) {
         const double calls = gCounts.calls[site];

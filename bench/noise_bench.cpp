@@ -100,7 +100,7 @@ void batchLookups(benchmark::State& state, float stride, Lookup lookup) {
         return;
     }
     state.SetLabel(isaName(isa));
-    const BatchNoise noise = batchNoiseFor(isa);
+    const KernelTable& noise = kernelFor(isa);
     BatchInputs in(stride);
     for (auto _ : state) {
         lookup(noise, in);
@@ -110,11 +110,11 @@ void batchLookups(benchmark::State& state, float stride, Lookup lookup) {
     state.SetItemsProcessed(state.iterations() * kBatch);
 }
 
-void gradientLookups(const BatchNoise& noise, BatchInputs& in) {
-    noise.gradientNoise4(in.x.data(), in.y.data(), in.z.data(), in.w.data(), 200, in.out.data(), kBatch);
+void gradientLookups(const KernelTable& noise, BatchInputs& in) {
+    noise.gradientNoise4Batch(in.x.data(), in.y.data(), in.z.data(), in.w.data(), 200, in.out.data(), kBatch);
 }
-void perlinLookups(const BatchNoise& noise, BatchInputs& in) {
-    noise.perlinNoise3(in.x.data(), in.y.data(), in.z.data(), 71, in.out.data(), kBatch);
+void perlinLookups(const KernelTable& noise, BatchInputs& in) {
+    noise.perlinNoise3Batch(in.x.data(), in.y.data(), in.z.data(), 71, in.out.data(), kBatch);
 }
 
 void BM_GradientNoise4Batch(benchmark::State& state) { batchLookups(state, 1.0f, gradientLookups); }

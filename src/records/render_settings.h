@@ -2,7 +2,8 @@
 // The frame's parameter snapshot in render units: percentages as fractions, angles in radians,
 // popups as typed modes (records/render_modes.h), sizes in output pixels.
 // A flat, pointer-free record built once per frame on the render handler's stack; scene capture
-// completes it, then every worker thread reads it without locks.
+// completes it, and the renderer then takes its own copy into the frame record, beside the frame's
+// preparation, before any worker starts. The workers read only that copy.
 
 #include <cstdint>
 

@@ -7,12 +7,7 @@
 
 namespace nebulastra {
 
-bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings,
-                        const PreparedFrame& prepared, float rgb[3]) {
-    return blendEmitterColors(E, makeColorField(settings, prepared), rgb);
-}
-
-bool blendEmitterColors(const float E[kMaxEmitters], const ColorField& color, float rgb[3]) {
+bool blendEmitterColors(const float E[kMaxEmitters], const CloudField& field, float rgb[3]) {
     rgb[0] = rgb[1] = rgb[2] = 0.0f;
 
     // The emitters the ray met, in index order, weighted by their optical length.
@@ -20,7 +15,7 @@ bool blendEmitterColors(const float E[kMaxEmitters], const ColorField& color, fl
     int32_t takenCount = 0;
     float sumWeight = 0.0f;
     float maxWeight = 0.0f;
-    const int32_t count = color.emitterCount;
+    const int32_t count = field.settings.emitterCount;
     for (int32_t k = 0; k < count; ++k) {
         if (E[k] > 1e-6f) {
             taken[takenCount++] = k;
@@ -36,9 +31,9 @@ bool blendEmitterColors(const float E[kMaxEmitters], const ColorField& color, fl
     }
 
     for (int c = 0; c < 3; ++c) {
-        const float* linear = color.linearColor[c];
+        const float* linear = field.prepared.emitterLinearColor[c];
         float value;
-        switch (color.overlapBlend) {
+        switch (field.settings.overlapBlend) {
         case BlendMode::Add: // unclamped sum
             value = 0.0f;
             for (int32_t i = 0; i < takenCount; ++i) value += normalised[i] * linear[taken[i]];

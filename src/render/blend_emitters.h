@@ -1,15 +1,12 @@
 #pragma once
 // The first step of compositeEmitterColor (composite_color.h): the overlap blend.
 
-#include "render/color_field.h"
+#include "render/cloud_field.h"
 
 namespace nebulastra {
 
 /// Blends the linear colours of the emitters whose optical length exceeds 1e-6 by the overlap
 /// mode. Returns false, with black in rgb, when no emitter was met.
-bool blendEmitterColors(const float E[kMaxEmitters], const RenderSettings& settings,
-                        const PreparedFrame& prepared, float rgb[3]);
-/// The same on the frame's ColorField (what the kernel calls).
-bool blendEmitterColors(const float E[kMaxEmitters], const ColorField& color, float rgb[3]);
+bool blendEmitterColors(const float E[kMaxEmitters], const CloudField& field, float rgb[3]);
 
 } // namespace nebulastra

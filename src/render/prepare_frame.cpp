@@ -5,6 +5,7 @@
 
 #include <cmath>
 
+#include "render/cloud_look.h"
 #include "render/color_space.h"
 #include "render/math/elementary.h"
 #include "render/noise/noise.h"
@@ -20,8 +21,6 @@ using noise_internal::kTwoPowMinus31;
 // 2 pi / 2^31 in single precision: turns a 31-bit draw into an angle of 0 .. 2 pi.
 constexpr float kAngleStep = 2.9258362e-9f;
 constexpr float kPi = 3.14159265358979f;
-constexpr float kMinRadiusFactor = 0.15f;
-constexpr float kMinScale = 0.05f;
 
 /// max(value, bound) that yields the bound when value is not a number.
 inline float atLeast(float value, float bound) { return value > bound ? value : bound; }
@@ -40,7 +39,7 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
     for (int k = 0; k < n; ++k) {
         const CloudEmitter& emitter = settings.emitters[k];
         float t = (emitter.intensity - 1.0f) * settings.intensitySizeWeight + 1.0f;
-        t = atLeast(t, kMinRadiusFactor);
+        t = atLeast(t, look::kMinRadiusFactor);
         frame.emitterRadius[k] = atLeast(t * settings.cloudSizePx, 1.0f);
         for (int c = 0; c < 3; ++c) {
             frame.emitterLinearColor[c][k] = decodeSrgb(emitter.color[c]);
@@ -67,7 +66,7 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         float scale[3];
         for (int axis = 0; axis < 3; ++axis) {
             const float s = (signedUnit(b[axis]) * settings.scaleRandom[axis] + 1.0f) * settings.scale[axis];
-            scale[axis] = atLeast(s, kMinScale);
+            scale[axis] = atLeast(s, look::kMinRandomisedScale);
             frame.emitterInvScale[axis][k] = 1.0f / scale[axis];
         }
         frame.emitterMaxScale[k] = std::fmax(std::fmax(scale[2], scale[1]), scale[0]);
@@ -101,10 +100,10 @@ PreparedFrame prepareFrame(const RenderSettings& settings) {
         const float dy = emitter.position[1] - frame.boundCenter[1];
         const float dz = emitter.position[2] - frame.boundCenter[2];
         const float extent = std::sqrt((dx * dx + dy * dy) + dz * dz) +
-                             frame.emitterMaxScale[k] * kCloudReach * frame.emitterRadius[k];
+                             frame.emitterMaxScale[k] * look::kCloudReach * frame.emitterRadius[k];
         reach = extent > reach ? extent : reach;
     }
-    frame.boundRadius = atLeast(reach, 1.0f) * 1.1f;
+    frame.boundRadius = atLeast(reach, 1.0f) * look::kBoundMargin;
 
     const float inverseSize = 1.0f / atLeast(settings.cloudSizePx, 1.0f);
     frame.billowFrequency = inverseSize * settings.billowSize;

@@ -1,16 +1,13 @@
 #pragma once
 // Per-frame constants derived once from the RenderSettings before any worker starts, so the
-// per-sample code does no trigonometry, powers, random draws or noise statistics.
+// per-sample code does no trigonometry, powers, random draws or noise statistics. Part of the
+// frame record (render/cloud_field.h), which the kernel reads as it is laid out here.
 // Structure of arrays: each per-emitter quantity is a 32-slot array indexed by emitter k;
 // slots at and beyond emitterCount stay zero.
 
 #include "records/render_settings.h"
 
 namespace nebulastra {
-
-/// How far a cloud can reach from its light, in base radii times its largest scale: the frame's
-/// bounding sphere and the density field's reach test both stop there.
-constexpr float kCloudReach = 2.6f;
 
 /// The emitters a frame draws: the record's count, kept within the arrays so that a damaged record
 /// cannot index past them (scene capture never collects more than kMaxEmitters).

@@ -1,18 +1,27 @@
-// Frame preparation, then the row workers.
+// The frame record, then the row workers.
 
 #include "render/render_image.h"
 
-#include "render/prepared_frame.h"
+#include "render/cloud_field.h"
 #include "render/row_bands.h"
 
 namespace nebulastra {
 
-bool renderImage(const RenderSettings& settings, const OutputImage& image, const RenderWatch* watch) {
-    const PreparedFrame prepared = prepareFrame(settings);
-    const CloudField field = makeCloudField(settings, prepared);
+FrameContext frameContext(const OutputImage& image, const CloudField& field) {
+    return {image.data,
+            image.rowbytes,
+            image.width,
+            image.originX,
+            image.originY,
+            &field,
+            pixelStoreFor(image.depth),
+            &kernelFor(renderIsa())};
+}
 
-    const FrameContext context{image.data, image.rowbytes, image.width, image.originX, image.originY, &field};
-    return runRowBands(image.height, context, rowWorkerFor(image.depth, renderIsa()), watch);
+bool renderImage(const RenderSettings& settings, const OutputImage& image, const RenderWatch* watch) {
+    const CloudField field = makeCloudField(settings);
+    const FrameContext context = frameContext(image, field);
+    return runRowBands(image.height, context, context.kernel->shadeRows, watch);
 }
 
 } // namespace nebulastra

@@ -8,6 +8,7 @@
 #include "records/render_settings.h"
 #include "render/render_control.h"
 #include "render/render_rows.h"
+#include "render/simd/packet_kernel.h"
 
 namespace nebulastra {
 
@@ -23,6 +24,10 @@ struct OutputImage {
     int32_t originY;
     OutputDepth depth;
 };
+
+/// The context a frame of `field` into `image` is drawn with: the image's rows, the depth's pixel
+/// store and the process's kernel build, kernelFor(renderIsa()), whose shadeRows draws it.
+FrameContext frameContext(const OutputImage& image, const CloudField& field);
 
 /// Prepares the frame and renders every pixel of `image` on worker threads, all joined before the
 /// return. With a `watch`, the calling thread polls it while the workers run and stops them when

@@ -1,12 +1,11 @@
-// Row workers: walk the band top to bottom, each row left to right, and store premultiplied ARGB.
-// Nothing is allocated; each worker touches only its own rows.
+// Pixel stores: premultiplied ARGB in the output's depth. Nothing is allocated; a store touches
+// only the run of pixels it is handed.
 
 #include "render/render_rows.h"
 
 #include <cstring>
 
 #include "render/channel_conversion.h"
-#include "render/simd/packet_kernel.h"
 
 namespace nebulastra {
 namespace {
@@ -47,49 +46,17 @@ void storeRun(unsigned char* row, int32_t firstColumn, int32_t count, const floa
     }
 }
 
-template <class Store>
-void rowsScalar(const RowBand& band) {
-    simd_scalar::shadeBand(band, storeRun<Store>);
-}
-template <class Store>
-void rowsSse2(const RowBand& band) {
-    simd_sse2::shadeBand(band, storeRun<Store>);
-}
-template <class Store>
-void rowsAvx2(const RowBand& band) {
-    simd_avx2::shadeBand(band, storeRun<Store>);
-}
-template <class Store>
-void rowsAvx512(const RowBand& band) {
-    simd_avx512::shadeBand(band, storeRun<Store>);
-}
-
-template <class Store>
-RowWorker workerOn(Isa isa) {
-    switch (isa) {
-    case Isa::Sse2:
-        return rowsSse2<Store>;
-    case Isa::Avx2:
-        return rowsAvx2<Store>;
-    case Isa::Avx512:
-        return rowsAvx512<Store>;
-    case Isa::Scalar:
-    default:
-        return rowsScalar<Store>;
-    }
-}
-
 } // namespace
 
-RowWorker rowWorkerFor(OutputDepth depth, Isa isa) {
+PixelRunStore pixelStoreFor(OutputDepth depth) {
     switch (depth) {
     case OutputDepth::Float:
-        return workerOn<StoreFloat>(isa);
+        return storeRun<StoreFloat>;
     case OutputDepth::Bits16:
-        return workerOn<Store16>(isa);
+        return storeRun<Store16>;
     case OutputDepth::Bits8:
     default:
-        return workerOn<Store8>(isa);
+        return storeRun<Store8>;
     }
 }
 

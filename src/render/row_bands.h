@@ -9,8 +9,8 @@
 #include <functional>
 #include <thread>
 
-#include "render/cloud_field.h"
 #include "render/render_control.h"
+#include "render/simd/packet_kernel.h"
 
 namespace nebulastra {
 
@@ -19,33 +19,10 @@ constexpr int32_t kMaxRowBands = 16;
 /// Threads assumed when the standard library cannot tell how many the hardware has.
 constexpr int32_t kFallbackHardwareThreads = 4;
 
-/// What every worker of a frame shares, read-only: where the output lives and what to draw.
-/// Plain data, no host types: the driver fills it from the output world.
-struct FrameContext {
-    unsigned char* outputBase; // first byte of row 0
-    std::ptrdiff_t rowbytes;   // byte distance between rows; may exceed width * pixel size
-    int32_t width;             // columns each worker renders: the output world's width
-    // Layer pixel (at the current downsample) of the world's pixel (0, 0): the world may be only
-    // part of the frame the settings describe. World pixel (x, y) shades as (originX + x,
-    // originY + y) and is stored at column x of row y.
-    int32_t originX, originY;
-    const CloudField* field; // the kernel's one input, built from the frame's records
-    // Set while a frame runs on the row runner: a stop asked for part way through a call's rows
-    // leaves the rest of them unwritten (the frame is discarded), so the stop is seen within a few
-    // packets of pixels rather than a whole call. Null: every row is drawn to its end.
-    const std::atomic<bool>* stop = nullptr;
-};
-
-/// The rows a worker thread hands its row worker at a time (fewer at the band's end): the kernel
-/// shades tiles of pixels up to this many rows tall.
-constexpr int32_t kRowsPerCall = 4;
-
-/// One worker's share of the rows, [firstRow, endRow), with its own copy of the context.
-struct RowBand {
-    int32_t firstRow;
-    int32_t endRow;
-    FrameContext context;
-};
+/// The rows a worker thread hands its row worker at a time (fewer at the band's end): the kernel's
+/// tallest tile, so that only a band's last call leaves the kernel short tiles. (FrameContext and
+/// RowBand, what a worker hands on, are the kernel's records: render/simd/packet_kernel.h.)
+constexpr int32_t kRowsPerCall = kTallestTile;
 
 using RowWorker = void (*)(const RowBand& band);
 

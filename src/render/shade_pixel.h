@@ -6,9 +6,7 @@
 
 namespace nebulastra {
 
-void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
-                float& red, float& green, float& blue, float& alpha);
-/// The same kernel on the frame's kernel input, built once for many pixels.
+/// Pixel (x, y) of the frame: the kernel at one lane, the same bits as every other path.
 void shadePixel(int32_t x, int32_t y, const CloudField& field, float& red, float& green, float& blue,
                 float& alpha);
 

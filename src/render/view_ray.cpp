@@ -7,25 +7,16 @@
 
 namespace nebulastra {
 
-ViewField makeViewField(const RenderSettings& settings) {
-    return {settings.outputWidth, settings.outputHeight, settings.fullWidth, settings.fullHeight,
-            settings.camera};
-}
-
 void viewRayForPixel(int32_t x, int32_t y, const RenderSettings& settings, float origin[3],
                      float direction[3]) {
-    viewRay(x, y, makeViewField(settings), origin, direction);
-}
-
-void viewRay(int32_t x, int32_t y, const ViewField& view, float origin[3], float direction[3]) {
     // Pixel centres as fractions of the output; scaling by the full-resolution size below makes a
     // downsampled frame sample the same view at a lower density.
-    const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(view.outputWidth);
-    const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(view.outputHeight);
-    const float fullWidth = static_cast<float>(view.fullWidth);
-    const float fullHeight = static_cast<float>(view.fullHeight);
+    const float u = (static_cast<float>(x) + 0.5f) / static_cast<float>(settings.outputWidth);
+    const float v = (static_cast<float>(y) + 0.5f) / static_cast<float>(settings.outputHeight);
+    const float fullWidth = static_cast<float>(settings.fullWidth);
+    const float fullHeight = static_cast<float>(settings.fullHeight);
 
-    const CameraView& camera = view.camera;
+    const CameraView& camera = settings.camera;
     if (camera.valid) {
         // Offsets from the image-plane centre, which sits on the optical axis `zoom` pixels ahead.
         const float dx = (u - 0.5f) * fullWidth;

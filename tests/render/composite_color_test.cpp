@@ -15,7 +15,7 @@ namespace nebulastra {
 namespace {
 
 using testing::addEmitter;
-using testing::handPreparedFrame;
+using testing::handFrame;
 using testing::plainShapeSettings;
 
 struct Rgb {
@@ -32,13 +32,14 @@ RenderSettings emitters(std::initializer_list<Rgb> colours) {
 Rgb blend(int32_t mode, RenderSettings s, const float E[kMaxEmitters]) {
     s.overlapBlend = static_cast<BlendMode>(mode);
     float rgb[3];
-    blendEmitterColors(E, s, handPreparedFrame(s, 10), rgb);
+    blendEmitterColors(E, handFrame(s, 10), rgb);
     return {rgb[0], rgb[1], rgb[2]};
 }
 
 Rgb composite(const RenderSettings& s, const float E[kMaxEmitters], const float centroid[3]) {
     Rgb out{-1, -1, -1};
-    compositeEmitterColor(E, s, handPreparedFrame(s, 10), centroid, out.r, out.g, out.b);
+    const CloudField f = handFrame(s, 10);
+    compositeEmitterColor(E, f, sampleTexture(centroid, f), out.r, out.g, out.b);
     return out;
 }
 
@@ -85,7 +86,7 @@ TEST(BlendEmitters, NothingMetIsBlackWhateverTheShading) {
     RenderSettings s = emitters({{1, 1, 1}});
     const float E[kMaxEmitters] = {1e-6f, 5.0f}; // entry 1 lies beyond emitterCount
     float rgb[3] = {7, 7, 7};
-    EXPECT_FALSE(blendEmitterColors(E, s, handPreparedFrame(s, 10), rgb));
+    EXPECT_FALSE(blendEmitterColors(E, handFrame(s, 10), rgb));
     expectRgb({rgb[0], rgb[1], rgb[2]}, 0, 0, 0);
     // Neither texture lift nor saturation turns it into a faint grey.
     s.textureStrength = 1.0f;

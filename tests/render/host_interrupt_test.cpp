@@ -5,7 +5,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -165,38 +164,6 @@ TEST(HostInterrupt, FailingOrMissingCallbacks) {
     const Rows rows = compareRows(host.output(), full);
     EXPECT_EQ(rows.finished, host.output().height());
     EXPECT_TRUE(host.clean()) << host.report();
-}
-
-// The stop is seen within a few milliseconds however long the frame: a frame that takes a while
-// (several times the poll interval) returns soon after the host asks, long before it would end.
-TEST(HostInterrupt, StopArrivesWithinMilliseconds) {
-    SceneHost host(towerScene(160, 100));
-    host.scene().render.depth = 32;
-    host.start();
-    const auto begin = std::chrono::steady_clock::now();
-    ASSERT_EQ(host.requestFrame(0), 0);
-    const auto whole = std::chrono::steady_clock::now() - begin;
-    if (whole < std::chrono::milliseconds(60))
-        GTEST_SKIP() << "the frame is too quick here to stop in between";
-
-    Interrupt soon;
-    soon.afterTime = std::chrono::duration_cast<std::chrono::microseconds>(whole / 10);
-    host.setInterrupt(soon);
-    // A busy machine may hold a thread back for a while now and then: the best of three tries
-    // counts. An effect that does not look for the stop while it draws misses it in every try.
-    auto stopped = whole;
-    auto latency = std::chrono::duration_cast<std::chrono::microseconds>(whole);
-    for (int attempt = 0; attempt < 3 && (stopped >= whole / 2 || latency >= whole / 4); ++attempt) {
-        const auto start = std::chrono::steady_clock::now();
-        EXPECT_EQ(host.requestFrame(0), kCancel);
-        stopped = std::chrono::steady_clock::now() - start;
-        ASSERT_TRUE(host.stopLatency().has_value());
-        latency = *host.stopLatency();
-        EXPECT_GT(host.output().poisonCount(), 0); // it really stopped part way
-        EXPECT_TRUE(host.clean()) << host.report();
-    }
-    EXPECT_LT(stopped, whole / 2);
-    EXPECT_LT(latency, whole / 4);
 }
 
 } // namespace

@@ -1,11 +1,12 @@
 #pragma once
 // Frames for renderer tests: the effect's default parameter values as the snapshot converts them,
-// lights placed by hand, and hand-built PreparedFrames for tests that need exact control.
+// lights placed by hand, and frame records with a hand-set preparation for tests that need
+// exact control.
 
 #include "../params/default_params.h" // relative: the benchmarks include this file too
 #include "params/build_render_settings.h"
 #include "records/render_settings.h"
-#include "render/prepared_frame.h"
+#include "render/cloud_field.h"
 
 namespace nebulastra::testing {
 
@@ -61,10 +62,13 @@ inline RenderSettings plainShapeSettings() {
     return s;
 }
 
-/// A frame-constant record for the emitters of `s`, built by hand: radius `radius`, unrotated,
-/// unscaled, opacity 1, billow noise of period about one radius, centred on 0.5 with gain 1.
-inline PreparedFrame handPreparedFrame(const RenderSettings& s, float radius) {
-    PreparedFrame f{};
+/// The frame record of `s` with its preparation set by hand for exact control: radius `radius`,
+/// unrotated, unscaled, opacity 1, billow noise of period about one radius, centred on 0.5 with
+/// gain 1. Tests change its settings and preparation in place.
+inline CloudField handFrame(const RenderSettings& s, float radius) {
+    CloudField frame = makeCloudField(s);
+    PreparedFrame& f = frame.prepared;
+    f = PreparedFrame{};
     for (int32_t k = 0; k < s.emitterCount; ++k) {
         f.emitterRadius[k] = radius;
         for (int c = 0; c < 3; ++c) {
@@ -83,7 +87,7 @@ inline PreparedFrame handPreparedFrame(const RenderSettings& s, float radius) {
     f.textureFrequency = 0.5f / radius;
     f.texturePhase = 0.75f;
     f.boundRadius = 1000.0f;
-    return f;
+    return frame;
 }
 
 } // namespace nebulastra::testing

@@ -13,6 +13,7 @@
 
 #include "render/channel_conversion.h"
 #include "render/render_rows.h"
+#include "render/row_bands.h"
 #include "render_fixture.h"
 
 namespace nebulastra {
@@ -24,9 +25,8 @@ constexpr int32_t kHeight = 16; // one row per band: sixteen threads at once
 std::thread startThread(const RowBand&, std::function<void()> work) { return std::thread(std::move(work)); }
 
 TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
-    const RowWorker workers[] = {rowWorkerFor(OutputDepth::Float, Isa::Scalar),
-                                 rowWorkerFor(OutputDepth::Bits8, Isa::Scalar),
-                                 rowWorkerFor(OutputDepth::Bits16, Isa::Scalar)};
+    const PixelRunStore stores[] = {pixelStoreFor(OutputDepth::Float), pixelStoreFor(OutputDepth::Bits8),
+                                    pixelStoreFor(OutputDepth::Bits16)};
     const std::ptrdiff_t pixelBytes[] = {16, 4, 8};
     for (float seconds : {0.0f, 1.25f}) {
         RenderSettings s = testing::defaultRenderSettings(kWidth, kHeight);
@@ -36,15 +36,14 @@ TEST(BandThreads, SixteenBandsDrawWhatOneDrawsAtEveryDepthAndFrame) {
         s.timeSeconds = seconds;
         s.evolutionSpeed = 1.0f;
         s.qualitySteps = 8;
-        const PreparedFrame prepared = prepareFrame(s);
-        const CloudField field = makeCloudField(s, prepared);
+        const CloudField field = makeCloudField(s);
         std::vector<unsigned char> one[3];
         for (int d = 0; d < 3; ++d) {
             const std::ptrdiff_t rowbytes = kWidth * pixelBytes[d] + 8;
             auto draw = [&](int32_t threads) {
                 std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * kHeight), 0xCD);
-                const FrameContext context{bytes.data(), rowbytes, kWidth, 0, 0, &field};
-                runRowBandsWith(threads, kHeight, context, workers[d], startThread);
+                const FrameContext context{bytes.data(), rowbytes, kWidth, 0, 0, &field, stores[d]};
+                runRowBandsWith(threads, kHeight, context, kernelFor(Isa::Scalar).shadeRows, startThread);
                 return bytes;
             };
             one[d] = draw(1);

@@ -35,12 +35,12 @@ struct Pixel {
 };
 
 std::vector<Pixel> shadeAll(const RenderSettings& s) {
-    const PreparedFrame prepared = prepareFrame(s);
+    const CloudField field = makeCloudField(s);
     std::vector<Pixel> pixels(kWidth * kHeight);
     for (int32_t y = 0; y < kHeight; ++y)
         for (int32_t x = 0; x < kWidth; ++x) {
             Pixel& p = pixels[y * kWidth + x];
-            shadePixel(x, y, s, prepared, p.r, p.g, p.b, p.a);
+            shadePixel(x, y, field, p.r, p.g, p.b, p.a);
         }
     return pixels;
 }

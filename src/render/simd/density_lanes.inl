@@ -13,26 +13,34 @@ static VF powLanes(VF x, float y, VM mask) {
 }
 
 NEBULASTRA_LANE VF edgeProfileLanes(VF s, const CloudField& field, VM mask) {
+    const float edgeWidth = field.prepared.edgeWidth;
     VF q = splat(1.0f);
-    if (field.edgeWidth > 0.0f) q = smoothstepLanes(clampLanes(s / field.edgeWidth, 0.0f, 1.0f));
-    if (field.hardnessApplies) q = powLanes(q, field.hardnessExponent, mask);
+    if (edgeWidth > 0.0f) q = smoothstepLanes(clampLanes(s / edgeWidth, 0.0f, 1.0f));
+    const float hardness = field.settings.edgeHardness;
+    if (hardness < kHardnessNeutralLow || hardness > kHardnessNeutralHigh) {
+        // Below 1 (harder) toward 100 %, above 1 (softer) toward 0 %.
+        const float exponent = hardness >= 0.5f ? 1.0f - (hardness - 0.5f) * kHardenRate
+                                                : 1.0f + (0.5f - hardness) * kSoftenRate;
+        q = powLanes(q, exponent, mask);
+    }
     return q;
 }
 
 /// The texture value for the lanes of `live`; other lanes return unspecified values.
-static VF textureLanes(const TextureField& texture, const VF p[3], VM live) {
-    const VF tx = p[0] * texture.frequency;
-    const VF ty = p[1] * texture.frequency;
-    const VF tz = p[2] * texture.frequency;
-    const VF w = splat(texture.phase);
-    const int32_t octaves = texture.octaves;
-    const int32_t seed = texture.seed;
+static VF textureLanes(const CloudField& field, const VF p[3], VM live) {
+    const float frequency = field.prepared.textureFrequency;
+    const VF tx = p[0] * frequency;
+    const VF ty = p[1] * frequency;
+    const VF tz = p[2] * frequency;
+    const VF w = splat(field.prepared.texturePhase);
+    const int32_t octaves = field.settings.billowDetail;
+    const int32_t seed = field.settings.textureSeed;
 
     const VF main = fbmLanes(tx, ty, tz, w, octaves, seed, live);
     const VF ridge = absLanes(2.0f * main - 1.0f);
-    switch (texture.type) {
+    switch (field.settings.textureType) {
     case TextureType::Billows: {
-        const noise_channels::Channel& c = noise_channels::kTextureBillows;
+        const Channel& c = kTextureBillows;
         const VF second =
             fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
                      w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset), live);
@@ -40,16 +48,16 @@ static VF textureLanes(const TextureField& texture, const VF p[3], VM live) {
     }
     case TextureType::Erosion: {
         const VF a = clampLanes((ridge - 0.35f) * 2.3255816f, 0.0f, 1.0f);
-        const noise_channels::Channel& c = noise_channels::kTextureGrain;
-        const VF grain = gradientNoise4Lanes(tx * c.scale, ty * c.scale, tz * c.scale, w,
-                                             offsetSeedScalar(seed, c.seedOffset), live);
+        const VF grain =
+            gradientNoise4Lanes(tx * kTextureGrainScale, ty * kTextureGrainScale, tz * kTextureGrainScale, w,
+                                offsetSeedScalar(seed, kTextureGrainSeed), live);
         const VF a2 = a * a;
         const VF value = 0.25f * grain - (0.75f - 0.5f * a) * a2 * grain + 0.75f - (2.25f - 1.5f * a) * a2;
         return clampLanes(value, 0.0f, 1.0f);
     }
     case TextureType::Wisps:
     default: {
-        const noise_channels::Channel& c = noise_channels::kTextureWisps;
+        const Channel& c = kTextureWisps;
         const VF second =
             fbmLanes(tx * c.scale + c.offset[0], ty * c.scale + c.offset[1], tz * c.scale + c.offset[2],
                      w * c.phaseScale + c.phaseOffset, octaves, offsetSeedScalar(seed, c.seedOffset), live);
@@ -61,38 +69,41 @@ static VF textureLanes(const TextureField& texture, const VF p[3], VM live) {
 
 /// CloudField::density for the lanes of `active`.
 static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF shares[kMaxEmitters]) {
+    const RenderSettings& settings = field.settings;
+    const PreparedFrame& prepared = field.prepared;
     VF total = splat(0.0f);
-    const float f = field.billowFrequency;
-    using noise_channels::kDetail;
-    using noise_channels::kEmitterStep;
-    const int32_t detailSeed = offsetSeedScalar(field.billowSeed, kDetail.seedOffset);
-    const VF detailPhase = splat(field.detailPhase);
-    for (int32_t k = 0; k < field.emitterCount; ++k) {
+    const float f = prepared.billowFrequency;
+    const int32_t detailSeed = offsetSeedScalar(settings.billowSeed, kDetail.seedOffset);
+    const VF detailPhase = splat(prepared.billowPhase * kDetail.phaseScale + kDetail.phaseOffset);
+    for (int32_t k = 0; k < settings.emitterCount; ++k) {
         shares[k] = splat(0.0f);
         const ShapeLanes shape = emitterShapeLanes(p, k, field, true, active);
         if (!any(shape.live)) continue;
         const VM inside = shape.live & (shape.s > 0.0f);
         if (!any(inside)) continue;
         const VF q = edgeProfileLanes(shape.s, field, inside);
-        const float kf = field.emitterIndex[k];
+        const float kf = static_cast<float>(k);
         const VF detail = fbmLanes(shape.lx * f * kDetail.scale + kEmitterStep[0] * kf + kDetail.offset[0],
                                    shape.ly * f * kDetail.scale + kEmitterStep[1] * kf + kDetail.offset[1],
                                    shape.lz * f * kDetail.scale + kEmitterStep[2] * kf + kDetail.offset[2],
-                                   detailPhase, field.billowOctaves, detailSeed, inside);
-        const VF rho = (detail * 0.65f + 0.55f) * q * field.opacity[k] * field.densityScale[k];
+                                   detailPhase, settings.billowDetail, detailSeed, inside);
+        const float densityScale =
+            settings.cloudSizePx / prepared.emitterRadius[k]; // larger clouds are thinner
+        const VF rho = (detail * kDetailGain + kDetailBase) * q * prepared.emitterOpacity[k] * densityScale;
         const VM adds = inside & (rho > 1e-5f);
         shares[k] = select(adds, rho, splat(0.0f));
         total = select(adds, total + rho, total);
     }
 
-    if (field.texture.enabled) {
+    if (settings.textureStrength > kTextureMinStrength) {
         const VM textured = active & (total > 1e-6f);
         if (any(textured)) {
-            const VF tau = textureLanes(field.texture, p, textured);
-            const VF m = maxLanes(
-                splat(0.0f), (tau - 0.5f) * field.texture.contrast * field.texture.strength * 0.7f + 1.0f);
+            const VF tau = textureLanes(field, p, textured);
+            const VF m =
+                maxLanes(splat(0.0f),
+                         (tau - 0.5f) * settings.textureContrast * settings.textureStrength * 0.7f + 1.0f);
             total = select(textured, total * m, total);
-            for (int32_t k = 0; k < field.emitterCount; ++k)
+            for (int32_t k = 0; k < settings.emitterCount; ++k)
                 shares[k] = select(textured, shares[k] * m, shares[k]);
         }
     }
@@ -101,14 +112,17 @@ static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF sha
 
 /// CloudField::shadowDensity for the lanes of `active`.
 static VF shadowDensityLanes(const CloudField& field, const VF p[3], VM active) {
+    const RenderSettings& settings = field.settings;
+    const PreparedFrame& prepared = field.prepared;
     VF total = splat(0.0f);
-    for (int32_t k = 0; k < field.emitterCount; ++k) {
+    for (int32_t k = 0; k < settings.emitterCount; ++k) {
         const ShapeLanes shape = emitterShapeLanes(p, k, field, false, active);
         if (!any(shape.live)) continue;
         const VM inside = shape.live & (shape.s > 0.0f);
         if (!any(inside)) continue;
         const VF q = edgeProfileLanes(shape.s, field, inside);
-        total = select(inside, total + q * field.opacity[k] * field.densityScale[k], total);
+        const float densityScale = settings.cloudSizePx / prepared.emitterRadius[k];
+        total = select(inside, total + q * prepared.emitterOpacity[k] * densityScale, total);
     }
     return total;
 }

@@ -1,4 +1,5 @@
-// Instruction-set detection and the process's choice of render path.
+// Instruction-set detection, the process's choice of render path, and the one place a path's
+// kernel build is named.
 #include "render/simd/isa.h"
 
 #include <cstdlib>
@@ -6,6 +7,7 @@
 #include <initializer_list>
 
 #include "render/simd/isa_override.h"
+#include "render/simd/packet_kernel.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <cpuid.h>
@@ -108,6 +110,34 @@ Isa isaForProcess(const char* requested, const CpuFeatures& features) {
     Isa isa = Isa::Scalar;
     if (parseIsa(requested, isa) && isaSupported(isa, features)) return isa;
     return chooseIsa(features);
+}
+
+// Each build's table (kernel_<isa>.cpp).
+namespace simd_scalar {
+extern const KernelTable kKernel;
+}
+namespace simd_sse2 {
+extern const KernelTable kKernel;
+}
+namespace simd_avx2 {
+extern const KernelTable kKernel;
+}
+namespace simd_avx512 {
+extern const KernelTable kKernel;
+}
+
+const KernelTable& kernelFor(Isa isa) {
+    switch (isa) {
+    case Isa::Sse2:
+        return simd_sse2::kKernel;
+    case Isa::Avx2:
+        return simd_avx2::kKernel;
+    case Isa::Avx512:
+        return simd_avx512::kKernel;
+    case Isa::Scalar:
+    default:
+        return simd_scalar::kKernel;
+    }
 }
 
 Isa renderIsa() {

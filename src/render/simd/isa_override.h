@@ -6,7 +6,7 @@
 // call into it, so the library reads one environment variable, once per process, on the first
 // renderIsa() call:
 //
-//   NEBULASTRA_ISA=scalar|sse2|avx2|avx512
+//   NEBULASTRA_ISA=<a path's name, as isaName gives it: "scalar", "sse2" and so on>
 //
 // A path the processor or its OS cannot run, an empty value, or anything else is ignored (the
 // process runs the path chooseIsa picks): a stray value must never make the effect fault inside

@@ -4,7 +4,8 @@
 // part of the renderer and the tests call: shadePixel, the densities, the emitter shape, the
 // texture and the noises. There is no second copy of any of their formulas.
 #define NEBULASTRA_SIMD_NAMESPACE simd_scalar
-#define NEBULASTRA_ONE_LANE
+#define NEBULASTRA_LANES 1
+#define NEBULASTRA_KERNEL_ISA Isa::Scalar
 #include "render/simd/packet_kernel.inl"
 
 #include "render/density_field.h"
@@ -76,29 +77,22 @@ float edgeProfile(float s, const CloudField& field) {
     return simd_scalar::edgeProfileLanes(one(s), field, kAll)[0];
 }
 
-float textureAt(const TextureField& texture, const float p[3]) {
-    const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
-    return simd_scalar::textureLanes(texture, at, kAll)[0];
-}
-
-float sampleCloudDensity(const float p[3], const RenderSettings& settings, const PreparedFrame& prepared,
-                         float perEmitter[kMaxEmitters]) {
-    const CloudField field = makeCloudField(settings, prepared);
+float sampleCloudDensity(const float p[3], const CloudField& field, float perEmitter[kMaxEmitters]) {
     const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
     VF shares[kMaxEmitters];
     const float total = simd_scalar::densityLanes(field, at, kAll, shares)[0];
-    for (int32_t k = 0; k < field.emitterCount; ++k) perEmitter[k] = shares[k][0];
+    for (int32_t k = 0; k < field.settings.emitterCount; ++k) perEmitter[k] = shares[k][0];
     return total;
 }
 
-float sampleShadowDensity(const float p[3], const RenderSettings& settings, const PreparedFrame& prepared) {
-    const CloudField field = makeCloudField(settings, prepared);
+float sampleShadowDensity(const float p[3], const CloudField& field) {
     const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
     return simd_scalar::shadowDensityLanes(field, at, kAll)[0];
 }
 
-float sampleTexture(const float p[3], const RenderSettings& settings, const PreparedFrame& prepared) {
-    return textureAt(makeTextureField(settings, prepared), p);
+float sampleTexture(const float p[3], const CloudField& field) {
+    const VF at[3] = {one(p[0]), one(p[1]), one(p[2])};
+    return simd_scalar::textureLanes(field, at, kAll)[0];
 }
 
 // ---- the march ---------------------------------------------------------------------------------
@@ -106,11 +100,6 @@ float sampleTexture(const float p[3], const RenderSettings& settings, const Prep
 void shadePixel(int32_t x, int32_t y, const CloudField& field, float& red, float& green, float& blue,
                 float& alpha) {
     simd_scalar::shadePacket(&x, &y, 1, field, &red, &green, &blue, &alpha);
-}
-
-void shadePixel(int32_t x, int32_t y, const RenderSettings& settings, const PreparedFrame& prepared,
-                float& red, float& green, float& blue, float& alpha) {
-    shadePixel(x, y, makeCloudField(settings, prepared), red, green, blue, alpha);
 }
 
 } // namespace nebulastra

@@ -1,9 +1,10 @@
 #pragma once
 // The lane types the kernel is written over: kLanes single-precision floats (or 32-bit integers)
-// processed together, one pixel per lane. The width follows the instruction set the including
-// translation unit is compiled for: 16 lanes with AVX-512, 8 with AVX2, 4 with the x86-64 baseline
-// SSE2, and 1 where NEBULASTRA_ONE_LANE is defined: the one-pixel and one-lookup entry points, and
-// the render path for processors without any of these, are the same source at one lane.
+// processed together, one pixel per lane. The including translation unit (kernel_<isa>.cpp) sets
+// the width, NEBULASTRA_LANES, from the instruction set it is compiled for: 16 lanes with AVX-512,
+// 8 with AVX2 (with FMA and BMI2), 4 with the x86-64 baseline SSE2, and 1: the one-pixel and
+// one-lookup entry points, and the render path for processors without any of these, are the same
+// source at one lane. The instruction-set specifics below are chosen by that width alone.
 // Arithmetic uses GCC's vector extensions, whose +, -, * and / are the IEEE operations lane by lane
 // (each rounded by itself, never fused with -ffp-contract=off), so every lane computes exactly what
 // the one-lane build computes for its pixel. Square roots, conversions
@@ -14,19 +15,15 @@
 // another's at link time.
 
 #include <cstdint>
-#if !defined(NEBULASTRA_ONE_LANE)
+#if NEBULASTRA_LANES > 1
 #include <immintrin.h>
 #endif
 
-#if defined(NEBULASTRA_ONE_LANE)
-static constexpr int kLanes = 1;
-#elif defined(__AVX512F__)
-static constexpr int kLanes = 16;
-#elif defined(__AVX2__)
-static constexpr int kLanes = 8;
-#else
-static constexpr int kLanes = 4;
+#if !defined(NEBULASTRA_LANES)
+#error "the kernel translation unit sets NEBULASTRA_LANES: 1, 4, 8 or 16"
 #endif
+static constexpr int kLanes = NEBULASTRA_LANES;
+static_assert(kLanes == 1 || kLanes == 4 || kLanes == 8 || kLanes == 16, "a build's lane count");
 
 typedef float VF __attribute__((vector_size(kLanes * 4)));
 typedef int32_t VI __attribute__((vector_size(kLanes * 4)));
@@ -47,11 +44,11 @@ NEBULASTRA_LANE VI splatI(int32_t x) { return VI{} + x; }
 NEBULASTRA_LANE VU splatU(uint32_t x) { return VU{} + x; }
 
 NEBULASTRA_LANE VF sqrtLanes(VF x) {
-#if defined(NEBULASTRA_ONE_LANE)
+#if NEBULASTRA_LANES == 1
     return VF{__builtin_sqrtf(x[0])}; // the correctly rounded square root instruction
-#elif defined(__AVX512F__)
+#elif NEBULASTRA_LANES == 16
     return (VF)_mm512_maskz_sqrt_ps(0xFFFF, (__m512)x); // the unmasked form trips -Wmaybe-uninitialized
-#elif defined(__AVX2__)
+#elif NEBULASTRA_LANES >= 8
     return (VF)_mm256_sqrt_ps((__m256)x);
 #else
     return (VF)_mm_sqrt_ps((__m128)x);
@@ -62,19 +59,19 @@ NEBULASTRA_LANE VF sqrtLanes(VF x) {
 /// overflow): then only the addition rounds, so the fused multiply-add, where the instruction set
 /// has one, gives the bits of a multiply followed by an add in one instruction.
 NEBULASTRA_LANE VF addExactProduct(VF a, float scale, float c) {
-#if defined(NEBULASTRA_ONE_LANE) || !defined(__FMA__)
+#if NEBULASTRA_LANES < 8
     return a * scale + c;
-#elif defined(__AVX512F__)
+#elif NEBULASTRA_LANES == 16
     return (VF)_mm512_fmadd_ps((__m512)a, _mm512_set1_ps(scale), _mm512_set1_ps(c));
 #else
     return (VF)_mm256_fmadd_ps((__m256)a, _mm256_set1_ps(scale), _mm256_set1_ps(c));
 #endif
 }
 
-#if !defined(NEBULASTRA_ONE_LANE) && defined(__AVX2__)
+#if NEBULASTRA_LANES >= 8
 /// The largest integer not above x, lane by lane (the rounding instruction of AVX and later).
 NEBULASTRA_LANE VF floorLanes(VF x) {
-#if defined(__AVX512F__)
+#if NEBULASTRA_LANES == 16
     return (VF)_mm512_maskz_roundscale_ps(0xFFFF, (__m512)x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
 #else
     return (VF)_mm256_round_ps((__m256)x, _MM_FROUND_TO_NEG_INF | _MM_FROUND_NO_EXC);
@@ -84,11 +81,11 @@ NEBULASTRA_LANE VF floorLanes(VF x) {
 
 /// True when any lane of the mask is set.
 NEBULASTRA_LANE bool any(VM m) {
-#if defined(NEBULASTRA_ONE_LANE)
+#if NEBULASTRA_LANES == 1
     return m[0] != 0;
-#elif defined(__AVX512F__)
+#elif NEBULASTRA_LANES == 16
     return _mm512_test_epi32_mask((__m512i)m, (__m512i)m) != 0;
-#elif defined(__AVX2__)
+#elif NEBULASTRA_LANES >= 8
     return _mm256_movemask_ps((__m256)m) != 0;
 #else
     return _mm_movemask_ps((__m128)m) != 0;
@@ -97,13 +94,13 @@ NEBULASTRA_LANE bool any(VM m) {
 
 /// Bit l set where lane l of the mask is set.
 NEBULASTRA_LANE uint32_t laneBits(VM m) {
-#if defined(NEBULASTRA_ONE_LANE)
+#if NEBULASTRA_LANES == 1
     return m[0] != 0 ? 1u : 0u;
-#elif defined(__AVX512F__)
+#elif NEBULASTRA_LANES == 16
     return _mm512_test_epi32_mask((__m512i)m, (__m512i)m);
-#elif defined(__AVX2__)
+#elif NEBULASTRA_LANES >= 8
     return static_cast<uint32_t>(_mm256_movemask_ps((__m256)m));
-#elif defined(__SSE2__)
+#elif NEBULASTRA_LANES == 4
     return static_cast<uint32_t>(_mm_movemask_ps((__m128)m));
 #else
     uint32_t bits = 0;
@@ -121,9 +118,9 @@ NEBULASTRA_LANE VU laneIndex() {
 
 /// Lane q's value in every lane.
 NEBULASTRA_LANE VU broadcastLane(VU v, int q) {
-#if defined(__AVX512F__)
+#if NEBULASTRA_LANES == 16
     return (VU)_mm512_maskz_permutexvar_epi32(0xFFFF, _mm512_set1_epi32(q), (__m512i)v); // in registers
-#elif defined(__AVX2__)
+#elif NEBULASTRA_LANES >= 8
     return (VU)_mm256_permutevar8x32_epi32((__m256i)v, _mm256_set1_epi32(q));
 #else
     return splatU(v[q]);
@@ -132,12 +129,12 @@ NEBULASTRA_LANE VU broadcastLane(VU v, int q) {
 
 /// Lane l of v[index[l]]: a lane permutation (index below kLanes).
 NEBULASTRA_LANE VU permuteLanes(VU v, VU index) {
-#if defined(NEBULASTRA_ONE_LANE)
+#if NEBULASTRA_LANES == 1
     (void)index;
     return v;
-#elif defined(__AVX512F__)
+#elif NEBULASTRA_LANES == 16
     return (VU)_mm512_maskz_permutexvar_epi32(0xFFFF, (__m512i)index, (__m512i)v);
-#elif defined(__AVX2__)
+#elif NEBULASTRA_LANES >= 8
     return (VU)_mm256_permutevar8x32_epi32((__m256i)v, (__m256i)index);
 #else
     VU out;

@@ -15,7 +15,7 @@ NEBULASTRA_LANE VU latticeCellLanes(VF v, VF& fraction) {
     const VF highest = splat(2147483520.0f);
     VF c = select(v > lowest, v, lowest); // NaN selects the lowest cell
     c = select(c < highest, c, highest);
-#if defined(NEBULASTRA_ONE_LANE) || !defined(__AVX2__)
+#if NEBULASTRA_LANES < 8
     VI cell = truncateToInt(c);
     cell = (VI)selectU(c < toFloat(cell), (VU)cell - 1u, (VU)cell);
     fraction = v - toFloat(cell);
@@ -36,6 +36,31 @@ NEBULASTRA_LANE VF lerpLanes(VF a, VF b, VF t) { return (b - a) * t + a; }
 /// of at most 2^31, which 2^-31 scales exactly.
 NEBULASTRA_LANE VF gradientComponentLanes(VU h) {
     return addExactProduct(toFloat((VI)mixLanes(h)), kTwoPowMinus31, -0.5f);
+}
+
+/// One corner of a 4-D lattice cell, whatever the point inside it: its gradient's components and
+/// length (with the guard that keeps the length above 0).
+struct Corner4 {
+    VF gx, gy, gz, gw, length;
+};
+
+/// The corner whose hash minus kGradientSpacing is `hFirst`: its gradient's four components are the
+/// hashes spaced kGradientSpacing apart, starting at hFirst, each as gradientComponentLanes.
+NEBULASTRA_LANE Corner4 corner4(VU hFirst) {
+    Corner4 corner;
+    corner.gx = gradientComponentLanes(hFirst);
+    const VU h = hFirst + kGradientSpacing;
+    corner.gy = gradientComponentLanes(h);
+    corner.gz = gradientComponentLanes(h + kGradientSpacing);
+    corner.gw = gradientComponentLanes(h + 2u * kGradientSpacing);
+    const Corner4& g = corner;
+    corner.length = sqrtLanes(((g.gw * g.gw + 1e-6f) + g.gz * g.gz) + (g.gy * g.gy + g.gx * g.gx));
+    return corner;
+}
+
+/// A corner's value at offset (ox, oy, oz, ow) from it: the offset dotted with the unit gradient.
+NEBULASTRA_LANE VF cornerValue4(const Corner4& g, VF ox, VF oy, VF oz, VF ow) {
+    return ((ox * g.gx + oy * g.gy) + (ow * g.gw + oz * g.gz)) / g.length;
 }
 
 /// The lane from which a shared lattice cell is taken: the first of `live`, or lane 0 if none is.
@@ -76,16 +101,12 @@ NEBULASTRA_LANE void cellGroupCorners4(VU cx, VU cy, VU cz, VU cw, uint32_t seed
         const VU c = (laneIndex() + static_cast<uint32_t>(first)) / static_cast<uint32_t>(Group);
         const VU h = (cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
                      (cz + ((c >> 2) & 1u)) * kPrimeZ + ((cw + (c >> 3)) * kPrimeW + seedTerm);
-        const VF gx = gradientComponentLanes(h - kGradientSpacing);
-        const VF gy = gradientComponentLanes(h);
-        const VF gz = gradientComponentLanes(h + kGradientSpacing);
-        const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
-        const VF length = sqrtLanes(((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx));
-        __builtin_memcpy(out.gx + first, &gx, sizeof gx);
-        __builtin_memcpy(out.gy + first, &gy, sizeof gy);
-        __builtin_memcpy(out.gz + first, &gz, sizeof gz);
-        __builtin_memcpy(out.gw + first, &gw, sizeof gw);
-        __builtin_memcpy(out.length + first, &length, sizeof length);
+        const Corner4 corner = corner4(h - kGradientSpacing);
+        __builtin_memcpy(out.gx + first, &corner.gx, sizeof corner.gx);
+        __builtin_memcpy(out.gy + first, &corner.gy, sizeof corner.gy);
+        __builtin_memcpy(out.gz + first, &corner.gz, sizeof corner.gz);
+        __builtin_memcpy(out.gw + first, &corner.gw, sizeof corner.gw);
+        __builtin_memcpy(out.length + first, &corner.length, sizeof corner.length);
     }
 }
 
@@ -94,11 +115,11 @@ NEBULASTRA_LANE void cellGroupCorners4(VU cx, VU cy, VU cz, VU cw, uint32_t seed
 template <int Group>
 NEBULASTRA_LANE VF pickInGroup(const float* group, VI index) {
     static_assert(Group == 2 || Group == 4, "a group repeats within 128 bits");
-#if !defined(NEBULASTRA_ONE_LANE) && defined(__AVX2__)
+#if NEBULASTRA_LANES >= 8
     // Each load broadcasts straight from memory: a pair as one double, four floats as 128 bits.
     double pair;
     __builtin_memcpy(&pair, group, sizeof pair);
-#if defined(__AVX512F__)
+#if NEBULASTRA_LANES == 16
     const __m512 entries = Group == 4 ? _mm512_maskz_broadcast_f32x4(0xFFFF, _mm_loadu_ps(group)) // masked:
                                       : _mm512_castpd_ps(_mm512_set1_pd(pair)); // see sqrtLanes
     return (VF)_mm512_maskz_permutevar_ps(0xFFFF, entries, (__m512i)index);
@@ -150,17 +171,14 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
         first[cells++] = q;
         unassigned &= ~laneBits(same);
     }
-    // Dots each lane's offset with its cell's corners, as fetch(c, gx, gy, gz, gw, length) hands
-    // them over, and divides by the length.
+    // Every way below hands each lane its cell's corners through fetch(i, j, k, l), corner
+    // i + 2j + 4k + 8l, and each lane takes the corner's value at its own offset.
     const auto dotCorners = [&](auto fetch) {
         for (int l = 0; l < 2; ++l) {
             for (int k = 0; k < 2; ++k) {
                 for (int j = 0; j < 2; ++j) {
                     for (int i = 0; i < 2; ++i) {
-                        VF gx, gy, gz, gw, length;
-                        fetch(i + 2 * j + 4 * k + 8 * l, gx, gy, gz, gw, length);
-                        const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
-                        corner[l][k][j][i] = dot / length;
+                        corner[l][k][j][i] = cornerValue4(fetch(i, j, k, l), ox[i], oy[j], oz[k], ow[l]);
                     }
                 }
             }
@@ -172,9 +190,10 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
         CellGroupCorners4<1> shared;
         cellGroupCorners4<1>(broadcastLane(cx, first[0]), broadcastLane(cy, first[0]),
                              broadcastLane(cz, first[0]), broadcastLane(cw, first[0]), seedTerm, shared);
-        dotCorners([&](int c, VF& gx, VF& gy, VF& gz, VF& gw, VF& length) {
-            gx = splat(shared.gx[c]), gy = splat(shared.gy[c]), gz = splat(shared.gz[c]);
-            gw = splat(shared.gw[c]), length = splat(shared.length[c]);
+        dotCorners([&](int i, int j, int k, int l) {
+            const int c = i + 2 * j + 4 * k + 8 * l;
+            return Corner4{splat(shared.gx[c]), splat(shared.gy[c]), splat(shared.gz[c]), splat(shared.gw[c]),
+                           splat(shared.length[c])};
         });
     } else if (unassigned == 0 && cells > 1) {
         if constexpr (kMaxSharedCells4 > 1) { // narrower lanes never share more than one cell
@@ -195,13 +214,13 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
                 constexpr int kGroup = decltype(size)::value;
                 CellGroupCorners4<kGroup> group;
                 cellGroupCorners4<kGroup>(groupX, groupY, groupZ, groupW, seedTerm, group);
-                dotCorners([&](int c, VF& gx, VF& gy, VF& gz, VF& gw, VF& length) {
-                    const int at = c * kGroup;
-                    gx = pickInGroup<kGroup>(group.gx + at, cellOf);
-                    gy = pickInGroup<kGroup>(group.gy + at, cellOf);
-                    gz = pickInGroup<kGroup>(group.gz + at, cellOf);
-                    gw = pickInGroup<kGroup>(group.gw + at, cellOf);
-                    length = pickInGroup<kGroup>(group.length + at, cellOf);
+                dotCorners([&](int i, int j, int k, int l) {
+                    const int at = (i + 2 * j + 4 * k + 8 * l) * kGroup;
+                    return Corner4{pickInGroup<kGroup>(group.gx + at, cellOf),
+                                   pickInGroup<kGroup>(group.gy + at, cellOf),
+                                   pickInGroup<kGroup>(group.gz + at, cellOf),
+                                   pickInGroup<kGroup>(group.gw + at, cellOf),
+                                   pickInGroup<kGroup>(group.length + at, cellOf)};
                 });
             };
             if (cells == 2) {
@@ -225,23 +244,8 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
                 hzw[b][a] = hz[a] + hw[b] - kGradientSpacing;
             }
         }
-        for (int l = 0; l < 2; ++l) {
-            for (int k = 0; k < 2; ++k) {
-                for (int j = 0; j < 2; ++j) {
-                    for (int i = 0; i < 2; ++i) {
-                        const VU hFirst = hxy[j][i] + hzw[l][k]; // the corner's hash - kGradientSpacing
-                        const VF gx = gradientComponentLanes(hFirst);
-                        const VU h = hFirst + kGradientSpacing;
-                        const VF gy = gradientComponentLanes(h);
-                        const VF gz = gradientComponentLanes(h + kGradientSpacing);
-                        const VF gw = gradientComponentLanes(h + 2u * kGradientSpacing);
-                        const VF dot = (ox[i] * gx + oy[j] * gy) + (ow[l] * gw + oz[k] * gz);
-                        const VF lengthSquared = ((gw * gw + 1e-6f) + gz * gz) + (gy * gy + gx * gx);
-                        corner[l][k][j][i] = dot / sqrtLanes(lengthSquared);
-                    }
-                }
-            }
-        }
+        // The corner's hash - kGradientSpacing.
+        dotCorners([&](int i, int j, int k, int l) { return corner4(hxy[j][i] + hzw[l][k]); });
     }
 
     const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
@@ -259,51 +263,61 @@ NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM 
     return ((zl[1] - zl[0]) * t + 0.7f * zl[0]) + 0.5f;
 }
 
-/// The offset dotted with one of the sixteen improved-noise gradients, chosen with bit masks
-/// exactly as the scalar gradientSelect.
+/// The gradient number 0..15 of the 3-D lattice corner whose hash sum is `h`.
+NEBULASTRA_LANE VU gradientNumber3(VU h) {
+    return (VU)truncateToInt(toFloat((VI)mixLanes(h)) * kTwoPowMinus15) & 15u;
+}
+
+// The choice of one of the sixteen improved-noise gradients by its number g (0..15): a corner's
+// value is u + v, where u is the offset's x when g < 8 and its y otherwise, v is its y when g < 4,
+// its x when g is 12 or 14 and its z otherwise, and bits 0 and 1 of g negate u and v (as sign
+// bits). The one rule, for a gradient number per lane (a mask per lane) or one for all lanes.
+template <class G>
+NEBULASTRA_LANE auto gradientUIsX(G g) {
+    return g < 8u;
+}
+template <class G>
+NEBULASTRA_LANE auto gradientVIsY(G g) {
+    return g < 4u;
+}
+template <class G>
+NEBULASTRA_LANE auto gradientVIsX(G g) {
+    return (g & 13u) == 12u;
+}
+template <class G>
+NEBULASTRA_LANE G gradientSignU(G g) {
+    return (g & 1u) << 31;
+}
+template <class G>
+NEBULASTRA_LANE G gradientSignV(G g) {
+    return (g & 2u) << 30;
+}
+
+/// The offset dotted with gradient number g, lane by lane.
 NEBULASTRA_LANE VF gradientSelectLanes(VU g, VF dx, VF dy, VF dz) {
     const VU bx = bitsOf(dx), by = bitsOf(dy), bz = bitsOf(dz);
-    const VU uIsX = (VU)(g < splatU(8u));
-    const VU vIsY = (VU)(g < splatU(4u));
-    const VU vIsX = (VU)((g & 13u) == splatU(12u));
+    const VU uIsX = (VU)gradientUIsX(g);
+    const VU vIsY = (VU)gradientVIsY(g);
+    const VU vIsX = (VU)gradientVIsX(g);
     const VU u = (bx & uIsX) | (by & ~uIsX);
     const VU v = (by & vIsY) | (bx & vIsX) | (bz & ~(vIsY | vIsX));
-    return floatOf(u ^ ((g & 1u) << 31)) + floatOf(v ^ ((g & 2u) << 30));
+    return floatOf(u ^ gradientSignU(g)) + floatOf(v ^ gradientSignV(g));
 }
 
 NEBULASTRA_LANE VF cornerDot3Lanes(VU cx, VU cy, VU cz, uint32_t seedTerm, VF dx, VF dy, VF dz) {
-    const VU m = mixLanes(cx * kPrimeX + cy * kPrimeY + cz * kPrimeZ + seedTerm);
-    const VU g = (VU)truncateToInt(toFloat((VI)m) * kTwoPowMinus15) & 15u;
-    return gradientSelectLanes(g, dx, dy, dz);
+    return gradientSelectLanes(gradientNumber3(cx * kPrimeX + cy * kPrimeY + cz * kPrimeZ + seedTerm), dx, dy,
+                               dz);
 }
 
-/// How each of the eight corners of one 3-D lattice cell (corner c = i + 2j + 4k) dots an offset
-/// with its gradient, the choice gradientSelect makes from the corner's gradient number: the
-/// offset components entering as u and v (indices into {x, x - 1, y, y - 1, z, z - 1}) and the
-/// sign bits that negate them.
-struct CellCorners3 {
-    int u[8], v[8];
-    uint32_t signU[8], signV[8];
-};
-
-/// The corners of cell (cx, cy, cz), their gradient numbers hashed kLanes corners at a time with
-/// the one-lookup arithmetic.
-NEBULASTRA_LANE void cellCorners3(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t seedTerm,
-                                  CellCorners3& out) {
-    uint32_t g[kLanes > 8 ? kLanes : 8];
+/// The gradient numbers of the eight corners of cell (cx, cy, cz), corner c = i + 2j + 4k, hashed
+/// kLanes corners at a time with the one-lookup arithmetic.
+NEBULASTRA_LANE void cellGradients3(uint32_t cx, uint32_t cy, uint32_t cz, uint32_t seedTerm,
+                                    uint32_t g[kLanes > 8 ? kLanes : 8]) {
     for (int first = 0; first < 8; first += kLanes) {
         const VU c = laneIndex() + static_cast<uint32_t>(first);
-        const VU m = mixLanes((cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
-                              (cz + ((c >> 2) & 1u)) * kPrimeZ + seedTerm);
-        const VU gc = (VU)truncateToInt(toFloat((VI)m) * kTwoPowMinus15) & 15u;
+        const VU gc = gradientNumber3((cx + (c & 1u)) * kPrimeX + (cy + ((c >> 1) & 1u)) * kPrimeY +
+                                      (cz + ((c >> 2) & 1u)) * kPrimeZ + seedTerm);
         __builtin_memcpy(g + first, &gc, sizeof gc);
-    }
-    for (int c = 0; c < 8; ++c) {
-        const int i = c & 1, j = (c >> 1) & 1, k = c >> 2;
-        out.u[c] = g[c] < 8u ? i : 2 + j;
-        out.v[c] = g[c] < 4u ? 2 + j : ((g[c] & 13u) == 12u ? i : 4 + k);
-        out.signU[c] = (g[c] & 1u) << 31;
-        out.signV[c] = (g[c] & 2u) << 30;
     }
 }
 
@@ -323,12 +337,16 @@ NEBULASTRA_LANE VF perlinNoise3Lanes(VF x, VF y, VF z, int32_t seed, VM live) {
     NEBULASTRA_LANE_PROBE(kNoise3, live);
     if (sameCell(liveBits, r, cx, cy, cz)) {
         NEBULASTRA_LANE_PROBE(kNoise3Shared, live);
-        CellCorners3 shared;
-        cellCorners3(cx[r], cy[r], cz[r], s, shared);
-        const VF offset[6] = {fx, gx, fy, gy, fz, gz};
+        uint32_t g[kLanes > 8 ? kLanes : 8];
+        cellGradients3(cx[r], cy[r], cz[r], s, g);
+        // One gradient number for all lanes: the rule picks the offset components themselves.
+        const VF offset[6] = {fx, gx, fy, gy, fz, gz}; // x, x - 1, y, y - 1, z, z - 1
         for (int c = 0; c < 8; ++c) {
-            corner[c] = floatOf(bitsOf(offset[shared.u[c]]) ^ shared.signU[c]) +
-                        floatOf(bitsOf(offset[shared.v[c]]) ^ shared.signV[c]);
+            const int i = c & 1, j = (c >> 1) & 1, k = c >> 2;
+            const int u = gradientUIsX(g[c]) ? i : 2 + j;
+            const int v = gradientVIsY(g[c]) ? 2 + j : (gradientVIsX(g[c]) ? i : 4 + k);
+            corner[c] = floatOf(bitsOf(offset[u]) ^ gradientSignU(g[c])) +
+                        floatOf(bitsOf(offset[v]) ^ gradientSignV(g[c]));
         }
     } else {
         const VU cx1 = cx + 1u, cy1 = cy + 1u, cz1 = cz + 1u;

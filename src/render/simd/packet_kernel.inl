@@ -1,7 +1,8 @@
 // The per-pixel kernel over lanes: kLanes neighbouring pixels (a small tile of rows) marched
 // together, one pixel per lane. Included once per instruction set by kernel_<isa>.cpp with
-// NEBULASTRA_SIMD_NAMESPACE set (and once at one lane by kernel_scalar.cpp); everything here lives
-// in that namespace. The pieces, one idea a file: lanes.h (the lane types), noise_lanes.inl (the
+// NEBULASTRA_SIMD_NAMESPACE, NEBULASTRA_LANES and NEBULASTRA_KERNEL_ISA set (and once at one lane
+// by kernel_scalar.cpp); everything here lives in that namespace, and the build's one export is
+// its table of entry points, kKernel (packet_kernel.h). The pieces, one idea a file: lanes.h (the lane types), noise_lanes.inl (the
 // noises), shape_lanes.inl (one emitter's shape), density_lanes.inl (the densities and the
 // texture), and here the march and the entry points.
 //
@@ -12,24 +13,25 @@
 // (view ray, clip, step count, jitter, phase), the correctly rounded maths functions and the colour
 // compositing run once per pixel and call the functions outside the lanes.
 //
-// Only static functions are defined here, apart from shadeBand: no inline function of a shared
+// Only static functions are defined here, apart from the table: no inline function of a shared
 // header is used, so nothing compiled for this instruction set can be picked by the linker for
 // code that runs on a CPU without it.
 
 #include <atomic>
 #include <cstdint>
 #include <type_traits>
-#if !defined(NEBULASTRA_ONE_LANE)
+#if NEBULASTRA_LANES > 1
 #include <immintrin.h> // before lanes.h, which is included inside a namespace
 #endif
 
 #include "render/cloud_field.h"
+#include "render/cloud_look.h"
 #include "render/composite_color.h"
 #include "render/emitter_shape.h"
 #include "render/march_setup.h"
 #include "render/math/elementary.h"
+#include "render/noise/noise.h"
 #include "render/noise/noise_internal.h"
-#include "render/noise_channels.h"
 #include "render/shade_pixel.h"
 #include "render/simd/packet_kernel.h"
 #include "render/view_ray.h"
@@ -45,12 +47,11 @@ namespace {
 #include "render/simd/lanes.h"
 
 using namespace noise_internal;
-
-constexpr int kShadowSamples = 6;
-constexpr float kStopTransmittance = 0.003f;
-constexpr float kMaxLightRatio = 4.0f;
+using namespace look;
 
 NEBULASTRA_LANE float minScalar(float a, float b) { return b < a ? b : a; }
+/// std::max(a, b): a unless a < b.
+NEBULASTRA_LANE float maxScalar(float a, float b) { return a < b ? b : a; }
 
 // In dependency order, not sorted.
 // clang-format off
@@ -64,7 +65,7 @@ NEBULASTRA_LANE float minScalar(float a, float b) { return b < a ? b : a; }
 /// samples a shadow step apart. The samples of all lit lanes are packed into full batches (the
 /// lanes of a packet are lit only in part at a cloud's rim), lane by lane the same values summed in
 /// the same order as one pixel alone would.
-static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit) {
+static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit, float shadowStep) {
     int32_t litLanes[kLanes];
     int32_t litCount = 0;
     for (int l = 0; l < kLanes; ++l) {
@@ -76,11 +77,12 @@ static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit) {
     float q[3][kMostSamples + kLanes];
     float density[kMostSamples + kLanes];
     const int32_t total = litCount * kShadowSamples;
+    const float* sun = field.settings.sunDirection;
     for (int m = 1; m <= kShadowSamples; ++m) {
-        const float along = static_cast<float>(m) * field.shadowStep;
+        const float along = static_cast<float>(m) * shadowStep;
         for (int32_t j = 0; j < litCount; ++j) {
             const int32_t at = (m - 1) * litCount + j;
-            for (int c = 0; c < 3; ++c) q[c][at] = p[c][litLanes[j]] + along * field.sunDirection[c];
+            for (int c = 0; c < 3; ++c) q[c][at] = p[c][litLanes[j]] + along * sun[c];
         }
     }
     for (int32_t first = 0; first < total; first += kLanes) {
@@ -109,12 +111,16 @@ static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit) {
 /// find all their lanes in few lattice cells (a run of 16 pixels along a row spans more cells than
 /// a 4 x 4 square does); of the 8-lane shapes, 2 x 4 rendered the examples fastest. Which pixels
 /// share a packet changes no pixel's value.
-constexpr int32_t kTileRows = kLanes >= 8 ? 4 : kLanes >= 4 ? 2 : 1;
+constexpr int32_t kTileRows = kLanes >= 8 ? kTallestTile : kLanes >= 4 ? 2 : 1;
+static_assert(kTallestTile % kTileRows == 0, "a runner's call of kTallestTile rows is whole tiles");
 
 /// shadePixel for the `count` pixels (x[l], y[l]), l < count, of a packet.
 static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_t count,
                         const CloudField& field, float red[kLanes], float green[kLanes], float blue[kLanes],
                         float alpha[kLanes]) {
+    const RenderSettings& settings = field.settings;
+    const PreparedFrame& prepared = field.prepared;
+    const float unit = maxScalar(settings.cloudSizePx, 1.0f); // the unit of optical length
     // Per-pixel set-up through the one-pixel functions: it runs once per pixel, not per step.
     VF ox = splat(0.0f), oy = splat(0.0f), oz = splat(0.0f), dx = splat(0.0f), dy = splat(0.0f),
        dz = splat(0.0f);
@@ -126,29 +132,29 @@ static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_
         red[l] = green[l] = blue[l] = alpha[l] = 0.0f;
         if (l >= count) continue;
         float o[3], d[3];
-        viewRay(x[l], y[l], field.view, o, d);
+        viewRayForPixel(x[l], y[l], settings, o, d);
         float near, far;
-        if (!clipToBoundSphere(o, d, field.boundCenter, field.boundRadius, near, far)) continue;
+        if (!clipToBoundSphere(o, d, prepared.boundCenter, prepared.boundRadius, near, far)) continue;
         const float span = far - near;
-        const int32_t n = marchStepCount(span, field.cloudSizePx, field.qualitySteps);
+        const int32_t n = marchStepCount(span, settings.cloudSizePx, settings.qualitySteps);
         const float step = span / static_cast<float>(n);
         if (!(step > 0.0f)) continue;
         ox[l] = o[0], oy[l] = o[1], oz[l] = o[2];
         dx[l] = d[0], dy[l] = d[1], dz[l] = d[2];
         tNear[l] = near;
         dt[l] = step;
-        ds[l] = step / field.unit;
+        ds[l] = step / unit;
         jitter[l] = pixelJitter(x[l], y[l]);
-        const float mu =
-            (field.sunDirection[0] * d[0] + field.sunDirection[1] * d[1]) + field.sunDirection[2] * d[2];
-        phase[l] = sunPhase(field.phaseAnisotropy, mu);
+        const float* sun = settings.sunDirection;
+        const float mu = (sun[0] * d[0] + sun[1] * d[1]) + sun[2] * d[2];
+        phase[l] = sunPhase(settings.phaseAnisotropy, mu);
         steps[l] = n;
         valid[l] = -1;
         mostSteps = n > mostSteps ? n : mostSteps;
     }
     if (!any(valid)) return;
 
-    const int32_t emitterCount = field.emitterCount;
+    const int32_t emitterCount = settings.emitterCount;
     VF E[kMaxEmitters]; // optical length through each emitter's cloud
     VF shares[kMaxEmitters];
     for (int32_t k = 0; k < kMaxEmitters; ++k) E[k] = splat(0.0f);
@@ -156,7 +162,9 @@ static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_
     VF T = splat(1.0f), L = splat(0.0f), W = splat(0.0f);
     VF P[3] = {splat(0.0f), splat(0.0f), splat(0.0f)};
     VM marching = valid; // lanes that have not stopped on a dense enough cloud
-    const float shadowStep = field.shadowStep;
+    const float shadowStep = kShadowSpacing * unit;
+    const bool shadowed = settings.selfShadow > kMinSelfShadow;
+    const float extinction = settings.density; // per unit of cloud density
 
     for (int32_t i = 0; i < mostSteps; ++i) {
         const VM active = marching & (splatI(i) < steps);
@@ -177,18 +185,19 @@ static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_
         for (int c = 0; c < 3; ++c) P[c] = select(lit, P[c] + w * p[c], P[c]);
         W = select(lit, W + w, W);
 
-        const VF kappa = field.extinction * sigma;
+        const VF kappa = extinction * sigma;
         const VF stepTransmittance = expLanes(-kappa * ds, lit);
         const VF absorbed = (1.0f - stepTransmittance) * T;
 
         VF visibility = splat(1.0f);
-        if (field.shadowed) {
-            const VF sum = shadowSumLanes(field, p, lit);
-            visibility = expLanes(-field.extinction * field.selfShadow * sum * shadowStep / field.unit, lit);
+        if (shadowed) {
+            const VF sum = shadowSumLanes(field, p, lit, shadowStep);
+            visibility = expLanes(-extinction * settings.selfShadow * sum * shadowStep / unit, lit);
         }
 
         const VF powder = (1.0f - expLanes(-2.0f * kappa, lit)) * 0.5f + 0.5f;
-        L = select(lit, L + (powder * visibility * field.sunIntensity * phase + field.ambient) * absorbed, L);
+        L = select(
+            lit, L + (powder * visibility * settings.sunIntensity * phase + settings.ambient) * absorbed, L);
         T = select(lit, T * stepTransmittance, T);
         marching &= ~(lit & (T < kStopTransmittance));
     }
@@ -200,17 +209,17 @@ static void shadePacket(const int32_t x[kLanes], const int32_t y[kLanes], int32_
     if (!any(coloured)) return;
     const VF centroid[3] = {P[0] / W, P[1] / W, P[2] / W};
     VF texture = splat(0.0f);
-    if (field.color.textured) texture = textureLanes(field.texture, centroid, coloured);
+    if (settings.textureStrength > kTextureMinStrength) texture = textureLanes(field, centroid, coloured);
     for (int l = 0; l < count; ++l) {
         if (!coloured[l]) continue;
         float laneE[kMaxEmitters];
         for (int32_t k = 0; k < kMaxEmitters; ++k) laneE[k] = E[k][l];
         float R, G, B;
-        compositeEmitterColor(laneE, field.color, texture[l], R, G, B);
+        compositeEmitterColor(laneE, field, texture[l], R, G, B);
         const float lambda = minScalar(L[l] / a[l], kMaxLightRatio);
-        red[l] = lambda * R * a[l] * field.brightness;
-        green[l] = lambda * G * a[l] * field.brightness;
-        blue[l] = lambda * B * a[l] * field.brightness;
+        red[l] = lambda * R * a[l] * settings.brightness;
+        green[l] = lambda * G * a[l] * settings.brightness;
+        blue[l] = lambda * B * a[l] * settings.brightness;
         alpha[l] = a[l];
     }
 }
@@ -239,8 +248,6 @@ NEBULASTRA_LANE VF loadLanes(const float* values, int32_t first, int32_t n) {
     return v;
 }
 
-} // namespace
-
 void gradientNoise4Batch(const float* x, const float* y, const float* z, const float* w, int32_t seed,
                          float* out, int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) {
@@ -261,8 +268,9 @@ void expBatch(const float* x, float* out, int32_t count) {
     overBatch(count, out, [&](int32_t i, int32_t n) { return expLanes(loadLanes(x, i, n), splatI(-1)); });
 }
 
-void shadeBand(const RowBand& band, PixelRunStore store) {
+void shadeRows(const RowBand& band) {
     const FrameContext& context = band.context;
+    const PixelRunStore store = context.store;
     float red[kLanes], green[kLanes], blue[kLanes], alpha[kLanes];
     int32_t x[kLanes], y[kLanes];
     for (int32_t top = band.firstRow; top < band.endRow; top += kTileRows) {
@@ -291,6 +299,16 @@ void shadeBand(const RowBand& band, PixelRunStore store) {
         }
     }
 }
+
+} // namespace
+
+#if !defined(NEBULASTRA_KERNEL_ISA)
+#error "define NEBULASTRA_KERNEL_ISA, the instruction set this build is for"
+#endif
+/// This build's entry points.
+extern const KernelTable kKernel;
+const KernelTable kKernel = {NEBULASTRA_KERNEL_ISA, kLanes,  shadeRows, gradientNoise4Batch,
+                             perlinNoise3Batch,     expBatch};
 
 } // namespace NEBULASTRA_SIMD_NAMESPACE
 } // namespace nebulastra

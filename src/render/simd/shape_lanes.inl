@@ -3,18 +3,11 @@
 // soon as a lane's shape provably cannot end above 0. Included by packet_kernel.inl inside its
 // instruction-set namespace, after lanes.h and noise_lanes.inl.
 
-// The shape's look.
-constexpr float kBillowReach = 2.6f;           // surface shift per unit of normalised billow noise
-constexpr float kTowerBillowGain = 0.8f;       // "Tower" billows grow by this much per radius up
-constexpr float kFlattenStart = 0.18f;         // radii below the centre where "Flatten Base" starts
-constexpr float kFlattenInvSpan = 2.2727273f;  // 1 / 0.44: fully flattened from 0.62 radii down
-constexpr float kErosionInvReach = 1.8181818f; // 1 / 0.55: erosion fades out by s = 0.55
-constexpr float kErosionDepth = 0.9f;          // erosion noise's weight on the shape value
-constexpr float kWarpScale = 2.0f;             // the warp noise is twice the billows' size
-
-// Upper-bound bookkeeping (see the argument below): how far the shape value may still rise.
-constexpr float kErosionMaxRise = 0.18f; // kErosionDepth x -kOctaveMin: erosion at its lowest noise
-constexpr float kBoundSlack = 1e-4f;     // relative rounding margin of every bound
+// Upper-bound bookkeeping (see the argument below), from the look's constants (cloud_look.h) and
+// the range of a noise octave [kOctaveMin, kOctaveMax] (noise.h).
+/// How far erosion may raise the shape value per unit of "Edge Erosion": at its lowest noise.
+constexpr float kErosionMaxRise = kErosionDepth * -kOctaveMin;
+constexpr float kBoundSlack = 1e-4f; // relative rounding margin of every bound
 
 /// t^2 (3 - 2t) for t already in [0, 1].
 NEBULASTRA_LANE VF smoothstepLanes(VF t) { return (t * t) * (3.0f - 2.0f * t); }
@@ -63,42 +56,47 @@ struct ShapeLanes {
 static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& field, bool erode,
                                     VM active) {
     ShapeLanes out;
-    const VF d0 = p[0] - field.positionX[k], d1 = p[1] - field.positionY[k], d2 = p[2] - field.positionZ[k];
-    VM live = active & ~((d0 * d0 + d1 * d1) + d2 * d2 > field.reachSquared[k]);
+    const RenderSettings& settings = field.settings;
+    const PreparedFrame& prepared = field.prepared;
+    const float* position = settings.emitters[k].position;
+    const VF d0 = p[0] - position[0], d1 = p[1] - position[1], d2 = p[2] - position[2];
+    const float radius = prepared.emitterRadius[k];
+    const float reach = radius * prepared.emitterMaxScale[k];
+    const float reachSquared = kCloudReachSquared * (reach * reach); // beyond it the emitter adds nothing
+    VM live = active & ~((d0 * d0 + d1 * d1) + d2 * d2 > reachSquared);
     out.live = live;
     if (!any(live)) return out;
 
-    const float(*rot)[3][kMaxEmitters] = field.rotation;
-    const VF lx = (rot[0][0][k] * d0 + rot[0][1][k] * d1) + rot[0][2][k] * d2;
-    const VF ly = (rot[1][0][k] * d0 + rot[1][1][k] * d1) + rot[1][2][k] * d2;
-    const VF lz = (rot[2][0][k] * d0 + rot[2][1][k] * d1) + rot[2][2][k] * d2;
-    const VF ax = lx * field.invScale[0][k];
-    const VF ay = ly * field.invScale[1][k];
-    const VF az = lz * field.invScale[2][k];
-    const float radius = field.radius[k];
+    const float(*row)[kMaxEmitters][3] = prepared.emitterRotation;
+    const VF lx = (row[0][k][0] * d0 + row[0][k][1] * d1) + row[0][k][2] * d2;
+    const VF ly = (row[1][k][0] * d0 + row[1][k][1] * d1) + row[1][k][2] * d2;
+    const VF lz = (row[2][k][0] * d0 + row[2][k][1] * d1) + row[2][k][2] * d2;
+    const VF ax = lx * prepared.emitterInvScale[0][k];
+    const VF ay = ly * prepared.emitterInvScale[1][k];
+    const VF az = lz * prepared.emitterInvScale[2][k];
     const VF h = ay / radius;
 
-    const float tower = field.tower;
+    const float tower = settings.tower;
     VF ayTower = ay;
-    if (tower > 0.0f) ayTower = select(ay < 0.0f, ay / field.towerStretch, ay);
+    if (tower > 0.0f) ayTower = select(ay < 0.0f, ay / (1.0f + kTowerStretch * tower), ay);
     const VF base = 1.0f - sqrtLanes((ax * ax + ayTower * ayTower) + az * az) / radius;
 
-    VF amplitude = splat(field.billow);
+    VF amplitude = splat(settings.billow);
     if (tower > 0.0f)
-        amplitude = field.billow * (1.0f + kTowerBillowGain * tower * maxLanes(-h, splat(0.0f)));
+        amplitude = settings.billow * (1.0f + kTowerBillowGain * tower * maxLanes(-h, splat(0.0f)));
 
     VF flatten = splat(1.0f);
-    if (field.flattenBase > 0.0f) {
+    if (settings.flattenBase > 0.0f) {
         const VF t = clampLanes((h - kFlattenStart) * kFlattenInvSpan, 0.0f, 1.0f);
-        flatten = 1.0f - field.flattenBase * smoothstepLanes(t);
+        flatten = 1.0f - settings.flattenBase * smoothstepLanes(t);
         live &= (flatten > 0.0f) | (flatten < 0.0f);
     }
     const VM boundsHold = flatten > 0.0f;
 
-    const bool eroding = erode && field.edgeErosion > 0.0f;
-    const float erosionRise = eroding ? kErosionMaxRise * field.edgeErosion : 0.0f;
-    const NoiseRange range = shapedOctaveRange(field.billowMap);
-    const float mean = field.billowMean, gain = field.billowGain;
+    const bool eroding = erode && settings.edgeErosion > 0.0f;
+    const float erosionRise = eroding ? kErosionMaxRise * settings.edgeErosion : 0.0f;
+    const NoiseRange range = shapedOctaveRange(settings.billowMap);
+    const float mean = prepared.billowMean, gain = prepared.billowGain;
     // The billow term of a billow sum b (its sign follows gain and amplitude).
     const auto billowTerm = [&](VF b) { return (b - mean) * gain * amplitude * kBillowReach; };
     const VF termAtLowest = billowTerm(splat(range.lowest));
@@ -111,20 +109,19 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     out.live = live;
     if (!any(live)) return out;
 
-    const float f = field.billowFrequency;
-    const float kf = field.emitterIndex[k];
-    using noise_channels::kEmitterStep;
+    const float f = prepared.billowFrequency;
+    const float kf = static_cast<float>(k);
     VF bx = lx * f + kEmitterStep[0] * kf;
     VF by = ly * f + kEmitterStep[1] * kf;
     VF bz = lz * f + kEmitterStep[2] * kf;
-    if (field.warped) {
-        const float warp = field.warpAmount;
-        const VF hx = bx / kWarpScale, hy = by / kWarpScale, hz = bz / kWarpScale;
+    if (settings.domainWarp > 0.0f) {
+        const float warp = kWarpStrength * settings.domainWarp;
+        const VF hx = bx * kWarpScale, hy = by * kWarpScale, hz = bz * kWarpScale;
         VF shift[3];
         for (int axis = 0; axis < 3; ++axis) {
-            const noise_channels::Channel& c = noise_channels::kWarp[axis];
+            const WarpChannel& c = kWarp[axis];
             shift[axis] = (perlinNoise3Lanes(hx + c.offset[0], hy + c.offset[1], hz + c.offset[2],
-                                             offsetSeedScalar(field.billowSeed, c.seedOffset), live) -
+                                             offsetSeedScalar(settings.billowSeed, c.seedOffset), live) -
                            0.5f) *
                           warp;
         }
@@ -136,8 +133,8 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     // Billows, with the bound asked again after every octave but the last.
     VF billowValue;
     const bool billowsDone =
-        fbmLanesWhile(field.billowMap, bx, by, bz, splat(field.billowPhase), field.billowOctaves,
-                      field.billowSeed, live, billowValue, [&](VF sum, float weight, float weightTotal) {
+        fbmLanesWhile(settings.billowMap, bx, by, bz, splat(prepared.billowPhase), settings.billowDetail,
+                      settings.billowSeed, live, billowValue, [&](VF sum, float weight, float weightTotal) {
                           // A bound may round more than the sum it bounds (the slack covers a few
                           // roundings), so it scales by the rounded reciprocal instead of dividing.
                           const float left = weightTotal - weight, inverseTotal = 1.0f / weightTotal;
@@ -156,18 +153,19 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
         const VF m = select(t >= 0.0f, 1.0f - smoothstepLanes(minLanes(t, splat(1.0f))),
                             select(t < 0.0f, splat(1.0f), splat(0.0f)));
         VM erodeLanes = live & (m > 0.0f);
-        const VF rise = field.edgeErosion * kErosionDepth * m;
-        const VF erosionSlack = kBoundSlack * ((1.0f + absLanes(s)) + 1.2f * rise);
-        const VM hopeless = erodeLanes & boundsHold & (s + 0.2f * rise + erosionSlack < 0.0f);
+        const VF rise = settings.edgeErosion * kErosionDepth * m;
+        const VF erosionSlack = kBoundSlack * ((1.0f + absLanes(s)) + kOctaveMax * rise);
+        const VM hopeless = erodeLanes & boundsHold & (s + -kOctaveMin * rise + erosionSlack < 0.0f);
         live &= ~hopeless;
         erodeLanes &= ~hopeless;
         if (any(erodeLanes)) {
-            const noise_channels::Channel& c = noise_channels::kErosion;
+            const Channel& c = kErosion;
             VF e;
             const bool finished = fbmLanesWhile(
                 NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
-                bz * c.scale + c.offset[2], splat(field.erosionPhase), field.erosionOctaves,
-                offsetSeedScalar(field.billowSeed, c.seedOffset), erodeLanes, e,
+                bz * c.scale + c.offset[2], splat(prepared.billowPhase * c.phaseScale + c.phaseOffset),
+                settings.billowDetail < kErosionOctaves ? settings.billowDetail : kErosionOctaves,
+                offsetSeedScalar(settings.billowSeed, c.seedOffset), erodeLanes, e,
                 [&](VF sum, float weight, float weightTotal) {
                     const VF lowest = (sum + kOctaveMin * (weightTotal - weight)) * (1.0f / weightTotal);
                     const VM empty = erodeLanes & boundsHold & (s - lowest * rise + erosionSlack < 0.0f);
@@ -175,11 +173,11 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
                     erodeLanes &= ~empty;
                     return any(erodeLanes);
                 });
-            if (finished) s = select(erodeLanes, s + e * field.edgeErosion * -kErosionDepth * m, s);
+            if (finished) s = select(erodeLanes, s + e * settings.edgeErosion * -kErosionDepth * m, s);
         }
     }
 
-    if (field.flattenBase > 0.0f) s = s * flatten;
+    if (settings.flattenBase > 0.0f) s = s * flatten;
     out.live = live;
     out.s = s;
     out.lx = lx;

@@ -40,19 +40,13 @@ struct ExpPath {
 };
 
 std::vector<ExpPath> pathsOfThisCpu() {
-    std::vector<ExpPath> paths = {{"one lane", simd_scalar::expBatch}};
+    std::vector<ExpPath> paths = {{"one lane", kernelFor(Isa::Scalar).expBatch}};
     const CpuFeatures cpu = readCpuFeatures();
-    const struct {
-        Isa isa;
-        void (*batch)(const float*, float*, int32_t);
-    } simd[] = {{Isa::Sse2, simd_sse2::expBatch},
-                {Isa::Avx2, simd_avx2::expBatch},
-                {Isa::Avx512, simd_avx512::expBatch}};
-    for (const auto& path : simd) {
-        if (isaSupported(path.isa, cpu))
-            paths.push_back({isaName(path.isa), path.batch});
+    for (Isa isa : {Isa::Sse2, Isa::Avx2, Isa::Avx512}) {
+        if (isaSupported(isa, cpu))
+            paths.push_back({isaName(isa), kernelFor(isa).expBatch});
         else
-            std::printf("[ skipped  ] %s: not supported by this CPU\n", isaName(path.isa));
+            std::printf("[ skipped  ] %s: not supported by this CPU\n", isaName(isa));
     }
     return paths;
 }

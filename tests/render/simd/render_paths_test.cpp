@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -17,6 +18,7 @@
 #include "render/cloud_field.h"
 #include "render/prepared_frame.h"
 #include "render/render_fixture.h"
+#include "render/render_image.h"
 #include "render/render_rows.h"
 #include "render/simd/isa.h"
 #include "render/simd/packet_kernel.h"
@@ -73,9 +75,9 @@ TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnMixedInputs) {
     constexpr int kPerSeed = 16384;
     const int32_t seeds[] = {0, 1, -131, 200, 311, INT32_MIN, INT32_MAX, INT32_MAX - 130}; // 8 x 16384 > 1e5
     std::mt19937 rng(20261206u);
-    const BatchNoise scalar = batchNoiseFor(Isa::Scalar);
+    const KernelTable& scalar = kernelFor(Isa::Scalar);
     for (Isa isa : simdPathsOfThisCpu()) {
-        const BatchNoise simd = batchNoiseFor(isa);
+        const KernelTable& simd = kernelFor(isa);
         long mismatches4 = 0, mismatches3 = 0;
         for (int32_t seed : seeds) {
             // Odd counts leave a partial chunk at the end of each batch.
@@ -92,11 +94,11 @@ TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnMixedInputs) {
                     }
                 }
             };
-            scalar.gradientNoise4(x.data(), y.data(), z.data(), w.data(), seed, expected.data(), count);
-            simd.gradientNoise4(x.data(), y.data(), z.data(), w.data(), seed, actual.data(), count);
+            scalar.gradientNoise4Batch(x.data(), y.data(), z.data(), w.data(), seed, expected.data(), count);
+            simd.gradientNoise4Batch(x.data(), y.data(), z.data(), w.data(), seed, actual.data(), count);
             compare("gradientNoise4", mismatches4);
-            scalar.perlinNoise3(x.data(), y.data(), z.data(), seed, expected.data(), count);
-            simd.perlinNoise3(x.data(), y.data(), z.data(), seed, actual.data(), count);
+            scalar.perlinNoise3Batch(x.data(), y.data(), z.data(), seed, expected.data(), count);
+            simd.perlinNoise3Batch(x.data(), y.data(), z.data(), seed, actual.data(), count);
             compare("perlinNoise3", mismatches3);
         }
         EXPECT_EQ(mismatches4, 0) << isaName(isa);
@@ -149,7 +151,7 @@ ClusteredPoints clusteredPoints(std::mt19937& rng, int count) {
 TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnClusteredInputs) {
     constexpr int kCount = 4096 - 5; // the last run leaves a partial chunk on every path
     std::mt19937 rng(20261207u);
-    const BatchNoise scalar = batchNoiseFor(Isa::Scalar);
+    const KernelTable& scalar = kernelFor(Isa::Scalar);
     for (int32_t seed : {0, 77, -131, INT32_MAX}) {
         const ClusteredPoints p = clusteredPoints(rng, kCount);
         // The inputs must exercise both ways: a generator that stopped clustering would leave
@@ -157,16 +159,18 @@ TEST(RenderPaths, NoisesMatchTheScalarFunctionsOnClusteredInputs) {
         ASSERT_GT(p.runsInOneCell, kCount / 16 / 4) << p.runsInTwoCells;
         ASSERT_GT(p.runsInTwoCells, kCount / 16 / 10) << p.runsInOneCell;
         std::vector<float> expected4(kCount), expected3(kCount), actual(kCount);
-        scalar.gradientNoise4(p.x.data(), p.y.data(), p.z.data(), p.w.data(), seed, expected4.data(), kCount);
-        scalar.perlinNoise3(p.x.data(), p.y.data(), p.z.data(), seed, expected3.data(), kCount);
+        scalar.gradientNoise4Batch(p.x.data(), p.y.data(), p.z.data(), p.w.data(), seed, expected4.data(),
+                                   kCount);
+        scalar.perlinNoise3Batch(p.x.data(), p.y.data(), p.z.data(), seed, expected3.data(), kCount);
         for (Isa isa : simdPathsOfThisCpu()) {
-            const BatchNoise simd = batchNoiseFor(isa);
-            simd.gradientNoise4(p.x.data(), p.y.data(), p.z.data(), p.w.data(), seed, actual.data(), kCount);
+            const KernelTable& simd = kernelFor(isa);
+            simd.gradientNoise4Batch(p.x.data(), p.y.data(), p.z.data(), p.w.data(), seed, actual.data(),
+                                     kCount);
             for (int i = 0; i < kCount; ++i)
                 ASSERT_TRUE(sameValue(expected4[i], actual[i]))
                     << isaName(isa) << " gradientNoise4(" << p.x[i] << ", " << p.y[i] << ", " << p.z[i]
                     << ", " << p.w[i] << ", " << seed << ") = " << actual[i] << ", scalar " << expected4[i];
-            simd.perlinNoise3(p.x.data(), p.y.data(), p.z.data(), seed, actual.data(), kCount);
+            simd.perlinNoise3Batch(p.x.data(), p.y.data(), p.z.data(), seed, actual.data(), kCount);
             for (int i = 0; i < kCount; ++i)
                 ASSERT_TRUE(sameValue(expected3[i], actual[i]))
                     << isaName(isa) << " perlinNoise3(" << p.x[i] << ", " << p.y[i] << ", " << p.z[i] << ", "
@@ -264,9 +268,60 @@ std::vector<unsigned char> renderWith(const Scene& scene, const CloudField& fiel
     const std::ptrdiff_t pixelBytes = depth == OutputDepth::Float ? 16 : depth == OutputDepth::Bits16 ? 8 : 4;
     const std::ptrdiff_t rowbytes = width * pixelBytes + 12; // padded rows
     std::vector<unsigned char> bytes(static_cast<std::size_t>(rowbytes * height), 0xA5);
-    const FrameContext context{bytes.data(), rowbytes, width, scene.originX, scene.originY, &field};
-    rowWorkerFor(depth, isa)(RowBand{0, height, context});
+    const FrameContext context{bytes.data(),        rowbytes, width, scene.originX, scene.originY, &field,
+                               pixelStoreFor(depth)};
+    kernelFor(isa).shadeRows(RowBand{0, height, context});
     return bytes;
+}
+
+// Every path draws the same bits, so the pictures cannot tell which build ran: each build's table
+// says which instruction set it was compiled for and how many lanes its packets have (both set
+// where the build is compiled), and a frame asks for the process's path.
+TEST(RenderPaths, EachPathRunsItsOwnBuild) {
+    const Isa isas[] = {Isa::Scalar, Isa::Sse2, Isa::Avx2, Isa::Avx512};
+    const int32_t lanes[] = {1, 4, 8, 16};
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ(kernelFor(isas[i]).isa, isas[i]) << isaName(isas[i]);
+        EXPECT_EQ(kernelFor(isas[i]).lanes, lanes[i]) << isaName(isas[i]);
+    }
+    const CloudField field = makeCloudField(testing::defaultRenderSettings(4, 4));
+    const OutputImage image{nullptr, 0, 4, 4, 0, 0, OutputDepth::Float};
+    const FrameContext context = frameContext(image, field);
+    ASSERT_NE(context.kernel, nullptr);
+    EXPECT_EQ(context.kernel->isa, renderIsa());
+    EXPECT_TRUE(isaSupported(context.kernel->isa, readCpuFeatures()));
+}
+
+// A stop asked for while a build shades a band's rows takes effect at its next packet: the first
+// store of the band asks for it, and no further packet is shaded (the rows of the first packet are
+// stored, at most a tallest tile's).
+std::atomic<bool> gStopAsked{false};
+int gStoredRuns = 0;
+void storeThenStop(unsigned char*, int32_t, int32_t, const float*, const float*, const float*, const float*) {
+    ++gStoredRuns;
+    gStopAsked.store(true);
+}
+
+TEST(RenderPaths, EveryPathStopsAtTheNextPacket) {
+    RenderSettings s = testing::defaultRenderSettings(64, kTallestTile);
+    testing::addEmitter(s, 32, 2, 0);
+    const CloudField field = makeCloudField(s);
+    std::vector<Isa> paths = simdPathsOfThisCpu();
+    paths.push_back(Isa::Scalar);
+    for (Isa isa : paths) {
+        unsigned char unused = 0; // the store writes nothing: every row starts here
+        FrameContext context{&unused, 0, 64, 0, 0, &field, storeThenStop};
+        gStoredRuns = 0;
+        gStopAsked.store(false);
+        kernelFor(isa).shadeRows(RowBand{0, kTallestTile, context}); // no stop flag: every packet
+        EXPECT_GE(gStoredRuns, 64 * kTallestTile / kernelFor(isa).lanes) << isaName(isa);
+        context.stop = &gStopAsked;
+        gStoredRuns = 0;
+        gStopAsked.store(false);
+        kernelFor(isa).shadeRows(RowBand{0, kTallestTile, context});
+        EXPECT_GE(gStoredRuns, 1) << isaName(isa);
+        EXPECT_LE(gStoredRuns, kTallestTile) << isaName(isa);
+    }
 }
 
 TEST(RenderPaths, FramesMatchTheScalarKernelOverASweepOfScenes) {
@@ -275,7 +330,7 @@ TEST(RenderPaths, FramesMatchTheScalarKernelOverASweepOfScenes) {
     int drawnPixels = 0, totalPixels = 0;
     for (int index = 0; index < 18; ++index) {
         const Scene scene = randomScene(rng, index);
-        const CloudField field = makeCloudField(scene.settings, prepareFrame(scene.settings));
+        const CloudField field = makeCloudField(scene.settings);
         const std::vector<unsigned char> expected = renderWith(scene, field, OutputDepth::Float, Isa::Scalar);
         for (std::size_t i = 0; i + 16 <= expected.size(); i += 16) {
             float alpha;
