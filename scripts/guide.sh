@@ -366,7 +366,7 @@ PY
         echo "Measured $(measured_on) (load average $load before the first frame); one frame each at" \
              "8 bits, CPU seconds (user + system, all threads) from \`/usr/bin/time\`: they vary far" \
              "less with the load than wall-clock seconds, which depend on it; on an idle machine" \
-             "with N cores (up to 16) a frame takes about CPU ÷ N." \
+             "with N cores a frame takes about CPU ÷ N." \
              "\`scripts/guide.sh delivery\` measures them again."
         echo "<!-- delivery-costs:end -->"
     )

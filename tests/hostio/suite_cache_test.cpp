@@ -31,10 +31,8 @@ SPErr release(const char* name, int32_t version) {
 }
 
 SPBasicSuite freshHost(const std::string& refuse = "", const std::string& null = "") {
-    acquired.clear();
-    released.clear();
-    refuseName = refuse;
-    nullName = null;
+    acquired.clear(), released.clear();
+    refuseName = refuse, nullName = null;
     SPBasicSuite basic{};
     basic.AcquireSuite = &acquire;
     basic.ReleaseSuite = &release;
@@ -62,19 +60,12 @@ TEST(SuiteCache, AcquiresOnFirstUseAndReleasesEachOnce) {
         const void* layer = cache.layerSuite();
         EXPECT_EQ(layer, static_cast<const void*>(table));
         EXPECT_EQ(cache.layerSuite(), layer); // cached: no second acquire (see the list below)
-        cache.utilitySuite();
-        cache.ansiSuite();
-        cache.pfInterfaceSuite();
-        cache.lightSuite();
-        cache.streamSuite();
-        cache.memorySuite();
-        const Calls expected = {
-            // clang-format off
-            {"AEGP Layer Suite", 15}, {"AEGP Utility Suite", 13}, {"PF ANSI Suite", 1},
-            {"AEGP PF Interface Suite", 1}, {"AEGP Light Suite", 2}, {"AEGP Stream Suite", 11},
-            {"AEGP Memory Suite", 1},
-            // clang-format on
-        };
+        cache.utilitySuite(), cache.ansiSuite(), cache.pfInterfaceSuite();
+        cache.lightSuite(), cache.streamSuite(), cache.memorySuite();
+        const Calls expected = {{"AEGP Layer Suite", 15}, {"AEGP Utility Suite", 13},
+                                {"PF ANSI Suite", 1},     {"AEGP PF Interface Suite", 1},
+                                {"AEGP Light Suite", 2},  {"AEGP Stream Suite", 11},
+                                {"AEGP Memory Suite", 1}};
         EXPECT_EQ(acquired, expected);
         EXPECT_TRUE(released.empty()); // held for the whole call
     }

@@ -84,7 +84,7 @@ msiexec() { wine msiexec "$1" "$(winepath -w "$2")" /qn >/dev/null 2>&1; }
 msiexec /i "$msi" || fail "msiexec /i $(basename "$msi") failed"
 cmp -s "$installed" "$plugin" || fail "the installed plug-in is not at $installed, or differs"
 registered "$msi" || fail "the installed product is not in Add/Remove Programs"
-# The installed copy loads, exports the entry points and carries its resources.
+# The installed copy (the same bytes, see above) loads and carries its resources.
 NEBULASTRA_EFFECT="C:\\Program Files\\$folder\\Nebulastra.aex" \
     wine "$tests_exe" --gtest_brief=1 --gtest_filter='WindowsModule.*:WindowsVersionResource.*' \
     || fail "the installed plug-in does not load or lacks its resources"

@@ -27,13 +27,9 @@ struct Frame {
         setSize(1920, 1080);
         in_data.height = 1080;
         in_data.downsample_x = in_data.downsample_y = {1, 1};
-        in_data.time_step = 1;
-        in_data.time_scale = 24;
+        in_data.time_step = 1, in_data.time_scale = 24;
     }
-    void setSize(int32_t width, int32_t height) {
-        output.width = width;
-        output.height = height;
-    }
+    void setSize(int32_t width, int32_t height) { output.width = width, output.height = height; }
     double& slider(ParamIndex i) { return params[i].u.fs_d.value; }
     RenderSettings build() { return buildRenderSettings(params.params(), &output, &in_data); }
 };
@@ -105,9 +101,8 @@ TEST(BuildRenderSettings, EachSettingComesFromItsOwnParameter) {
     for (const auto& t : triples)
         for (int axis = 0; axis < 3; ++axis)
             EXPECT_EQ((s.*t.field)[axis], t.expected[axis]) << "parameter " << t.x + axis;
-    EXPECT_EQ(s.billowSeed, 11);
-    EXPECT_EQ(s.randomSeed, 22);
-    EXPECT_EQ(s.textureSeed, 33);
+    EXPECT_EQ(std::vector<int32_t>({s.billowSeed, s.randomSeed, s.textureSeed}),
+              std::vector<int32_t>({11, 22, 33}));
     const float radians[] = {s.rotation[0],    s.rotation[1],     s.rotation[2],
                              s.worldEvolution, s.billowEvolution, s.textureEvolution};
     const float expected[] = {7.853982f, -1.5707964f, 2.0943951f, 558.50543f, 4.712389f, 0.0087266462f};
@@ -138,16 +133,14 @@ TEST(BuildRenderSettings, FullResolutionSizeUnderDownsampling) {
     EXPECT_EQ(s.cloudSizePx, 323.99997f);
 
     // Without a layer height the full-resolution height stands in.
-    frame.in_data.height = 0;
-    frame.in_data.downsample_y = {1, 3};
+    frame.in_data.height = 0, frame.in_data.downsample_y = {1, 3};
     frame.setSize(960, 100);
     s = frame.build();
     EXPECT_EQ(s.fullHeight, 300);
     EXPECT_EQ(s.cloudSizePx, 89.99999f); // 300 * 0.29999998f
 
     // A numerator of 0 counts as 1/1: the full size is the output size.
-    frame.in_data.downsample_x = {0, 2};
-    frame.in_data.downsample_y = {0, 4};
+    frame.in_data.downsample_x = {0, 2}, frame.in_data.downsample_y = {0, 4};
     frame.setSize(640, 360);
     EXPECT_EQ(sizes(frame.build()), "640x360 of 640x360");
 
@@ -171,13 +164,10 @@ TEST(BuildRenderSettings, LayerSizeAtTheDownsample) {
     for (const auto& c : cases) EXPECT_EQ(downsampledSize(c.size, c.downsample), c.expected) << c.size;
 
     Frame frame;
-    frame.in_data.width = 1001;
-    frame.in_data.height = 563;
-    frame.in_data.downsample_x = {1, 4};
-    frame.in_data.downsample_y = {1, 3};
+    frame.in_data.width = 1001, frame.in_data.height = 563;
+    frame.in_data.downsample_x = {1, 4}, frame.in_data.downsample_y = {1, 3};
     const LayerSize layer = downsampledLayerSize(&frame.in_data);
-    EXPECT_EQ(layer.width, 251);
-    EXPECT_EQ(layer.height, 188);
+    EXPECT_EQ(std::make_pair(layer.width, layer.height), std::make_pair(251, 188));
     const RenderSettings s =
         buildRenderSettings(frame.params.params(), layer.width, layer.height, &frame.in_data);
     EXPECT_EQ(sizes(s), "251x188 of 1004x564");
@@ -191,8 +181,7 @@ TEST(BuildRenderSettings, TimeInSecondsNeverNegative) {
     } cases[] = {{48, 24, 2.0f}, {1001, 24000, 0.041708332f}, {48, 0, 0.0f}, {-24, 24, 0.0f}};
     for (const auto& c : cases) {
         Frame frame;
-        frame.in_data.current_time = c.time;
-        frame.in_data.time_scale = c.scale;
+        frame.in_data.current_time = c.time, frame.in_data.time_scale = c.scale;
         EXPECT_EQ(frame.build().timeSeconds, c.seconds) << c.time << "/" << c.scale;
     }
 }

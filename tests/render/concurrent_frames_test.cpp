@@ -9,6 +9,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -53,21 +54,18 @@ std::vector<std::uint8_t> pixels(scenehost::HostWorld& w) {
 }
 
 TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
-    constexpr int kInstanceCount = sizeof kInstances / sizeof kInstances[0];
+    constexpr std::size_t kCount = sizeof kInstances / sizeof kInstances[0];
     std::vector<std::unique_ptr<SceneHost>> hosts;
-    std::vector<std::vector<std::vector<std::uint8_t>>> alone(kInstanceCount);
+    std::vector<std::vector<std::vector<std::uint8_t>>> alone(kCount), together(kCount);
     for (const Instance& instance : kInstances) {
         hosts.push_back(std::make_unique<SceneHost>(scenefile::parseScene(kScene, "concurrent")));
         SceneHost& host = *hosts.back();
         host.start();
         host.scene().render.depth = instance.depth;
         host.scene().render.command = instance.command;
-    }
-    for (int i = 0; i < kInstanceCount; ++i) {
-        for (std::int32_t frame : kInstances[i].frames) {
-            ASSERT_EQ(hosts[static_cast<std::size_t>(i)]->requestFrame(frame), 0);
-            alone[static_cast<std::size_t>(i)].push_back(
-                pixels(hosts[static_cast<std::size_t>(i)]->output()));
+        for (std::int32_t frame : instance.frames) {
+            EXPECT_EQ(host.requestFrame(frame), 0);
+            alone[hosts.size() - 1].push_back(pixels(host.output()));
         }
     }
     // One more instance whose frames are all stopped after their first poll, while the others run.
@@ -78,42 +76,38 @@ TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
     stopped.setInterrupt(interrupt);
 
     constexpr int kRounds = 3;
-    std::atomic<int> ready{0};
-    std::vector<std::vector<std::vector<std::uint8_t>>> together(kInstanceCount);
-    std::vector<std::vector<std::int32_t>> results(kInstanceCount + 1);
+    std::atomic<std::size_t> ready{0};
+    std::vector<std::vector<std::int32_t>> results(kCount + 1);
     std::vector<std::thread> threads;
-    for (int i = 0; i <= kInstanceCount; ++i) {
+    for (std::size_t i = 0; i <= kCount; ++i) {
         threads.emplace_back([&, i] {
             ++ready;
-            while (ready.load() <= kInstanceCount) std::this_thread::yield(); // start together
+            while (ready.load() <= kCount) std::this_thread::yield(); // start together
             for (int round = 0; round < kRounds; ++round) {
-                if (i == kInstanceCount) {
-                    results[static_cast<std::size_t>(i)].push_back(stopped.requestFrame(round));
+                if (i == kCount) {
+                    results[i].push_back(stopped.requestFrame(round));
                     continue;
                 }
-                SceneHost& host = *hosts[static_cast<std::size_t>(i)];
                 for (std::int32_t frame : kInstances[i].frames) {
-                    results[static_cast<std::size_t>(i)].push_back(host.requestFrame(frame));
-                    together[static_cast<std::size_t>(i)].push_back(pixels(host.output()));
+                    results[i].push_back(hosts[i]->requestFrame(frame));
+                    together[i].push_back(pixels(hosts[i]->output()));
                 }
             }
         });
     }
     for (std::thread& thread : threads) thread.join();
 
-    for (int i = 0; i < kInstanceCount; ++i) {
+    for (std::size_t i = 0; i < kCount; ++i) {
         SCOPED_TRACE("instance " + std::to_string(i));
-        const auto& frames = alone[static_cast<std::size_t>(i)];
-        for (std::size_t k = 0; k < together[static_cast<std::size_t>(i)].size(); ++k) {
-            EXPECT_EQ(results[static_cast<std::size_t>(i)][k], 0);
-            EXPECT_TRUE(together[static_cast<std::size_t>(i)][k] == frames[k % frames.size()])
-                << "frame " << kInstances[i].frames[k % frames.size()]
+        for (std::size_t k = 0; k < together[i].size(); ++k) {
+            EXPECT_EQ(results[i][k], 0);
+            EXPECT_TRUE(together[i][k] == alone[i][k % alone[i].size()])
+                << "frame " << kInstances[i].frames[k % alone[i].size()]
                 << " differs from the one rendered alone";
         }
-        EXPECT_TRUE(hosts[static_cast<std::size_t>(i)]->clean())
-            << hosts[static_cast<std::size_t>(i)]->report();
+        EXPECT_TRUE(hosts[i]->clean()) << hosts[i]->report();
     }
-    for (std::int32_t result : results[kInstanceCount]) EXPECT_EQ(result, 517);
+    for (std::int32_t result : results[kCount]) EXPECT_EQ(result, 517);
     EXPECT_TRUE(stopped.clean()) << stopped.report();
 }
 

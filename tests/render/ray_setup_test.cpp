@@ -1,8 +1,7 @@
-// A pixel's view ray and the set-up of its march: the clip to the bound sphere, the step count,
-// the jitter and the sun's phase function.
+// A pixel's view ray and the set-up of its march: the clip to the bound sphere, the step count
+// and the sun's phase function (the per-pixel jitter is pinned by the reference frames).
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 
@@ -16,28 +15,12 @@ struct Vec {
     float x, y, z;
 };
 
-struct Camera {
-    Vec position, right, down, forward;
-    float zoom;
-};
-
 // A width x height output of a fullWidth x fullHeight layer, seen through `camera` (or none).
 RenderSettings frame(int32_t width, int32_t height, int32_t fullWidth, int32_t fullHeight,
-                     const Camera* camera = nullptr) {
+                     const CameraView* camera = nullptr) {
     RenderSettings s{};
-    s.outputWidth = width;
-    s.outputHeight = height;
-    s.fullWidth = fullWidth;
-    s.fullHeight = fullHeight;
-    if (camera != nullptr) {
-        const Camera& c = *camera;
-        s.camera = {true,
-                    {c.position.x, c.position.y, c.position.z},
-                    {c.right.x, c.right.y, c.right.z},
-                    {c.down.x, c.down.y, c.down.z},
-                    {c.forward.x, c.forward.y, c.forward.z},
-                    c.zoom};
-    }
+    s.outputWidth = width, s.outputHeight = height, s.fullWidth = fullWidth, s.fullHeight = fullHeight;
+    if (camera != nullptr) s.camera = *camera;
     return s;
 }
 
@@ -45,9 +28,9 @@ RenderSettings frame(int32_t width, int32_t height, int32_t fullWidth, int32_t f
 TEST(ViewRay, PinholeAlongTheImagePlanePoint) {
     // A camera at the origin looking down +z; one at (100, 200, 300) looking down -x with pixel
     // columns growing along -z; and a degenerate one, which falls back to +z.
-    const Camera front = {{0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, 2666.7f};
-    const Camera turned = {{100, 200, 300}, {0, 0, -1}, {0, 1, 0}, {-1, 0, 0}, 50.0f};
-    const Camera degenerate = {{0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0.0f};
+    const CameraView front = {true, {0, 0, 0}, {1, 0, 0}, {0, 1, 0}, {0, 0, 1}, 2666.7f};
+    const CameraView turned = {true, {100, 200, 300}, {0, 0, -1}, {0, 1, 0}, {-1, 0, 0}, 50.0f};
+    const CameraView degenerate = {true, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, {0, 0, 0}, 0.0f};
     const struct {
         RenderSettings settings;
         int32_t x, y;
@@ -106,21 +89,6 @@ TEST(MarchSteps, QualityIsTheMinimumAndTheStepAtMostSevenHundredthsOfACloud) {
     EXPECT_EQ(marchStepCount(10.0f, 0.25f, 16), 142); // the cloud size counts as at least 1
     EXPECT_EQ(marchStepCount(1e12f, 1.0f, 16), 1024); // beyond int32: still the cap
     EXPECT_EQ(marchStepCount(std::numeric_limits<float>::quiet_NaN(), 10.0f, 32), 32);
-}
-
-TEST(PixelJitter, FixedPerPixelBelowOneAndSpread) {
-    float lowest = 1.0f, highest = 0.0f;
-    for (int32_t y = 0; y < 64; ++y) {
-        for (int32_t x = 0; x < 64; ++x) {
-            const float j = pixelJitter(x, y);
-            ASSERT_GE(j, 0.0f);
-            ASSERT_LT(j, 0.999f);
-            lowest = std::min(lowest, j), highest = std::max(highest, j);
-        }
-    }
-    EXPECT_LT(lowest, 0.01f);
-    EXPECT_GT(highest, 0.99f);
-    EXPECT_NE(pixelJitter(1, 0), pixelJitter(0, 1)); // x and y weigh differently
 }
 
 TEST(SunPhase, ForwardScatteringPeakWithoutFourPi) {

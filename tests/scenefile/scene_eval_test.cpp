@@ -1,8 +1,8 @@
-// Evaluating a scene at a time: keyframes, activity, parenting, the camera and the effect values
-// in host units; and the example scenes.
+// Evaluating a scene at a time: keyframes, parenting, the camera and the effect values in host
+// units. (Layer activity and the default camera are seen through scene capture and the reference
+// frames.)
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cctype>
 #include <cmath>
 #include <string>
@@ -39,14 +39,6 @@ TEST(SceneEval, KeyframesInterpolateAndHold) {
     }
 }
 
-TEST(SceneEval, ActivityFollowsEnabledAndInOutPoints) {
-    const Scene s = load(R"("layers": [{"inPoint": 1, "outPoint": 2}, {"enabled": false}])");
-    EXPECT_EQ(layerIsActive(s.layers[0], 0.999), false);
-    EXPECT_EQ(layerIsActive(s.layers[0], 1.0), true);
-    EXPECT_EQ(layerIsActive(s.layers[0], 2.0), false); // the out point is excluded
-    EXPECT_EQ(layerIsActive(s.layers[1], 0.0), false);
-}
-
 TEST(SceneEval, ParentsAddTheirPositionsNested) {
     const Scene s = load(R"("layers": [
       {"name": "light", "position": [1, 2, 3], "parent": "inner"},
@@ -62,16 +54,6 @@ TEST(SceneEval, ParentsAddTheirPositionsNested) {
     EXPECT_FALSE(layerWorldPosition(s, 4, 0.0).has_value()); // unreadable parent position
     EXPECT_FALSE(layerWorldPosition(s, 6, 0.0).has_value());
     EXPECT_FALSE(layerWorldPosition(s, -1, 0.0).has_value());
-}
-
-TEST(SceneEval, DefaultCameraIsTheFiftyMillimetrePreset) {
-    const Scene s = load(R"("camera": {})");
-    const auto cam = cameraAt(s, 0.0);
-    ASSERT_TRUE(cam.has_value());
-    EXPECT_NEAR(cam->distance, 2666.67, 0.005);
-    EXPECT_EQ(std::make_pair(cam->planeWidth, cam->planeHeight), (std::pair<int16_t, int16_t>(1920, 1080)));
-    const Matrix4 want = {{{1, 0, 0, 0}, {0, 1, 0, 0}, {0, 0, 1, 0}, {960, 540, -cam->distance, 1}}};
-    EXPECT_EQ(cam->matrix, want);
 }
 
 // The look-at axes (right, down, forward) are right-handed with y down; an axis without a
@@ -164,39 +146,6 @@ TEST(SceneEval, HostValuesConvertUnitsWithoutClamping) {
 
     EXPECT_EQ(roundToInt32(1e300), 2147483647);
     EXPECT_EQ(roundToInt32(-1e300), -2147483647 - 1);
-}
-
-// The example scenes shipped in examples/ load, and say what their names promise.
-Scene example(const std::string& name) {
-    return loadSceneFile(std::string(NEBULASTRA_SOURCE_DIR) + "/examples/" + name);
-}
-
-TEST(SceneExamples, EveryExampleLoadsAsDescribed) {
-    auto value = [](const Scene& s, const char* key) {
-        return evaluateTrack(s.effect.at(findEffectKey(key)->index), 0);
-    };
-    const Scene white = example("single_white_cloud.json");
-    ASSERT_EQ(white.layers.size(), 1u);
-    EXPECT_EQ(lightColor(white.layers[0], 0), (Vec3{1, 1, 1}));
-
-    const Scene screen = example("three_lights_screen.json");
-    EXPECT_EQ(value(screen, "overlapBlend"), 3.0); // Screen
-    EXPECT_EQ(std::count_if(screen.layers.begin(), screen.layers.end(),
-                            [](const Layer& layer) { return layer.type == LayerType::Light; }),
-              3);
-
-    const Scene sunset = example("sunset_tower.json");
-    EXPECT_LT(value(sunset, "sunElevation"), 15.0); // a low sun
-    EXPECT_GT(value(sunset, "tower"), 80.0);
-
-    const Scene ortho = example("ortho_erosion.json");
-    EXPECT_FALSE(ortho.camera.has_value());
-    EXPECT_EQ(value(ortho, "textureType"), 3.0); // Erosion
-
-    const auto drifting =
-        layerWorldPosition(example("drifting_pair.json"), 0, 6 * 1001.0 / 24000.0); // frame 6
-    ASSERT_TRUE(drifting.has_value());
-    EXPECT_GT((*drifting)[0], 130.0); // carried right by its parent
 }
 
 } // namespace

@@ -64,18 +64,5 @@ TEST(HostWorld, OverrunsAndPaddingWritesAreDetected) {
     }
 }
 
-TEST(HostWorld, PixelsReadBackScaledByDepth) {
-    HostWorld w8(1, 1, 8), w16(1, 1, 16), wf(1, 1, 32);
-    const ArgbF v{1.0f, 0.5f, 0.25f, 0.0f};
-    for (HostWorld* w : {&w8, &w16, &wf}) w->fill(v);
-    EXPECT_EQ(w8.pixel8(0, 0).red, 128);
-    EXPECT_EQ(w16.pixel16(0, 0).alpha, 32768);
-    EXPECT_EQ(w16.pixel16(0, 0).green, 8192);
-    EXPECT_EQ(wf.pixel(0, 0).green, 0.25f);
-    EXPECT_FLOAT_EQ(w8.pixel(0, 0).red, 128.0f / 255.0f);
-    EXPECT_THROW(w8.pixel16(0, 0), std::logic_error);
-    EXPECT_THROW(w8.pixel(1, 0), std::out_of_range);
-}
-
 } // namespace
 } // namespace nebulastra::scenehost

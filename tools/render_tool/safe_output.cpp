@@ -96,7 +96,12 @@ void installInterruptHandlers() {
     struct sigaction action;
     std::memset(&action, 0, sizeof action);
     action.sa_handler = onInterrupt;
+    // Each interrupt handler runs with both interrupts held back: a SIGTERM landing inside the
+    // SIGINT handler would otherwise also find no earlier signal, and the second request, which must
+    // end a run stuck in a write, would be lost.
     sigemptyset(&action.sa_mask);
+    sigaddset(&action.sa_mask, SIGINT);
+    sigaddset(&action.sa_mask, SIGTERM);
     action.sa_flags = SA_RESTART; // file writes carry on; the loop checks the flag
     sigaction(SIGINT, &action, nullptr);
     sigaction(SIGTERM, &action, nullptr);
