@@ -9,6 +9,7 @@
 
 #include "../tests/render/render_fixture.h"
 #include "render/cloud_field.h"
+#include "render/render_image.h"
 #include "render/render_rows.h"
 
 namespace nebulastra {
@@ -23,13 +24,9 @@ void BM_RenderHalfFrame64x36(benchmark::State& state) {
     testing::addEmitter(s, 32, 18, 0, 1.0f, 0.8f, 0.6f);
     std::vector<float> pixels(kWidth * kHeight * 4);
     const CloudField field = makeCloudField(s);
-    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()),
-                               kWidth * 16,
-                               kWidth,
-                               0,
-                               0,
-                               &field,
-                               pixelStoreFor(OutputDepth::Float)};
+    const FrameContext context = frameContext({reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16,
+                                               kWidth, kHeight, 0, 0, OutputDepth::Float},
+                                              field);
     const int32_t first = state.range(0) == 0 ? 0 : kHeight / 2;
     const RowBand band{first, first + kHeight / 2, context};
     for (auto _ : state) {

@@ -18,6 +18,7 @@
 
 #include "../tests/render/render_fixture.h"
 #include "render/cloud_field.h"
+#include "render/render_image.h"
 #include "render/render_rows.h"
 #include "render/row_bands.h"
 #include "scenefile/scene_file.h"
@@ -101,13 +102,10 @@ Throughput framesAtOnce(const RenderSettings& s, int width, int height, int fram
     for (int f = 0; f < frames; ++f) {
         hostThreads.emplace_back([&] {
             std::vector<float> pixels(static_cast<std::size_t>(width) * height * 4);
-            const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()),
-                                       static_cast<std::ptrdiff_t>(width) * 16,
-                                       width,
-                                       0,
-                                       0,
-                                       &field,
-                                       pixelStoreFor(OutputDepth::Float)};
+            const FrameContext context = frameContext({reinterpret_cast<unsigned char*>(pixels.data()),
+                                                       static_cast<std::ptrdiff_t>(width) * 16, width, height,
+                                                       0, 0, OutputDepth::Float},
+                                                      field);
             for (int r = 0; r < rounds; ++r) runRowBandsWith(threadsEach, height, context, worker, start);
         });
     }

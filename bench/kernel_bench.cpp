@@ -11,6 +11,7 @@
 #include "render/cloud_field.h"
 #include "render/cloud_look.h"
 #include "render/density_field.h"
+#include "render/render_image.h"
 #include "render/render_rows.h"
 #include "render/row_bands.h"
 #include "render/shade_pixel.h"
@@ -82,13 +83,9 @@ void BM_RenderFrame64x36(benchmark::State& state) {
     const RenderSettings s = centreCloud();
     std::vector<float> pixels(kWidth * kHeight * 4);
     const CloudField field = makeCloudField(s);
-    const FrameContext context{reinterpret_cast<unsigned char*>(pixels.data()),
-                               kWidth * 16,
-                               kWidth,
-                               0,
-                               0,
-                               &field,
-                               pixelStoreFor(OutputDepth::Float)};
+    const FrameContext context = frameContext({reinterpret_cast<unsigned char*>(pixels.data()), kWidth * 16,
+                                               kWidth, kHeight, 0, 0, OutputDepth::Float},
+                                              field);
     const int32_t threads = static_cast<int32_t>(state.range(0));
     for (auto _ : state) {
         if (threads == 0) {
