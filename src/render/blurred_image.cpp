@@ -3,11 +3,10 @@
 #include "render/blurred_image.h"
 
 #include <cstddef>
-#include <cstring>
 #include <limits>
 #include <vector>
 
-#include "render/channel_conversion.h"
+#include "render/render_rows.h"
 
 namespace nebulastra {
 namespace {
@@ -31,31 +30,27 @@ struct SubFrameWatch {
     }
 };
 
-// The average as the image's channel type; the sum holds alpha, red, green, blue per pixel, as
-// the float worker stores them.
+// The average, written through the output depth's pixel store as the kernel's rows are; the sum
+// holds alpha, red, green, blue per pixel, as the float store lays them out.
 void storeAverage(const std::vector<float>& sum, int32_t count, const OutputImage& image) {
     const float n = static_cast<float>(count);
     const std::size_t width = static_cast<std::size_t>(image.width);
+    const PixelRunStore store = pixelStoreFor(image.depth);
+    std::vector<float> planes(width * 4);
+    float* const alpha = planes.data();
+    float* const red = alpha + width;
+    float* const green = red + width;
+    float* const blue = green + width;
     for (int32_t y = 0; y < image.height; ++y) {
-        unsigned char* row = image.data + static_cast<std::ptrdiff_t>(y) * image.rowbytes;
         const float* in = sum.data() + static_cast<std::size_t>(y) * width * 4;
-        for (std::size_t i = 0; i < width * 4; ++i) {
-            const float v = in[i] / n;
-            switch (image.depth) {
-            case OutputDepth::Float:
-                std::memcpy(row + i * sizeof(float), &v, sizeof v);
-                break;
-            case OutputDepth::Bits16: {
-                const uint16_t c = toChannel16(v);
-                std::memcpy(row + i * sizeof c, &c, sizeof c);
-                break;
-            }
-            case OutputDepth::Bits8:
-            default:
-                row[i] = toChannel8(v);
-                break;
-            }
+        for (std::size_t x = 0; x < width; ++x) {
+            alpha[x] = in[x * 4] / n;
+            red[x] = in[x * 4 + 1] / n;
+            green[x] = in[x * 4 + 2] / n;
+            blue[x] = in[x * 4 + 3] / n;
         }
+        store(image.data + static_cast<std::ptrdiff_t>(y) * image.rowbytes, 0, image.width, red, green, blue,
+              alpha);
     }
 }
 
