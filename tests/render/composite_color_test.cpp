@@ -82,39 +82,6 @@ TEST(BlendEmitters, EachModeWeighsTheCloudsByOpticalLength) {
     EXPECT_EQ(blend(2, emitters({{1.5f, 1.5f, 1.5f}, {0.5f, 0.5f, 0.5f}}), both).r, 1.0f);
 }
 
-TEST(BlendEmitters, NothingMetIsBlackWhateverTheShading) {
-    RenderSettings s = emitters({{1, 1, 1}});
-    const float E[kMaxEmitters] = {1e-6f, 5.0f}; // entry 1 lies beyond emitterCount
-    float rgb[3] = {7, 7, 7};
-    EXPECT_FALSE(blendEmitterColors(E, handFrame(s, 10), rgb));
-    expectRgb({rgb[0], rgb[1], rgb[2]}, 0, 0, 0);
-    // Neither texture lift nor saturation turns it into a faint grey.
-    s.textureStrength = 1.0f;
-    s.saturation = 0.5f;
-    const float centroid[3] = {0, 0, 0};
-    const Rgb c = composite(s, E, centroid);
-    EXPECT_EQ(c.r, 0.0f);
-    EXPECT_EQ(c.g, 0.0f);
-    EXPECT_EQ(c.b, 0.0f);
-}
-
-TEST(ColorSpace, OklabReferenceValuesAndRoundTrip) {
-    float lab[3];
-    const float red[3] = {1, 0, 0};
-    linearSrgbToOklab(red, lab);
-    EXPECT_NEAR(lab[0], 0.6279554f, 2e-6f);
-    EXPECT_NEAR(lab[1], 0.2248631f, 2e-6f);
-    EXPECT_NEAR(lab[2], 0.1258463f, 2e-6f);
-    const float white[3] = {1, 1, 1};
-    linearSrgbToOklab(white, lab);
-    expectRgb({lab[0], lab[1], lab[2]}, 1, 0, 0);
-    const float colour[3] = {0.2f, 0.5f, 0.05f};
-    float rgb[3];
-    linearSrgbToOklab(colour, lab);
-    oklabToLinearSrgb(lab, rgb);
-    expectRgb({rgb[0], rgb[1], rgb[2]}, colour[0], colour[1], colour[2], 2e-6f);
-}
-
 TEST(ColorSpace, SrgbCurvesBothWays) {
     const struct {
         float linear, encoded;

@@ -1,6 +1,5 @@
 #include <array>
 #include <cmath>
-#include <cstring>
 #include <limits>
 #include <vector>
 
@@ -134,21 +133,6 @@ TEST(PrepareFrame, EachBillowMapIsRescaledToTheSmoothSpread) {
     const PreparedFrame f = prepareFrame(s);
     EXPECT_EQ(f.billowMean, smooth.mean);
     EXPECT_EQ(f.billowGain, 1.0f);
-}
-
-TEST(PrepareFrame, EmitterCountIsClampedToTheArrays) {
-    RenderSettings s = baseSettings();
-    for (int k = 0; k < kMaxEmitters; ++k) addEmitter(s, static_cast<float>(k), 0, 0);
-    const PreparedFrame full = prepareFrame(s);
-    s.emitterCount = 1000;
-    const PreparedFrame many = prepareFrame(s);
-    EXPECT_EQ(std::memcmp(&many, &full, sizeof(PreparedFrame)), 0);
-    EXPECT_FLOAT_EQ(full.boundCenter[0], 15.5f);
-    s.emitterCount = -3; // as none: a bound of 1.1 about the origin, no clouds
-    const PreparedFrame none = prepareFrame(s);
-    for (float centre : none.boundCenter) EXPECT_EQ(centre, 0.0f);
-    EXPECT_EQ(none.boundRadius, 1.1f);
-    EXPECT_TRUE(slotUnused(none, 0));
 }
 
 } // namespace

@@ -85,35 +85,6 @@ TEST(RowsForNextCall, GroupsWhileEveryWorkerHasOneLeftThenPairsThenSingleRows) {
     EXPECT_EQ(callsInTurn(1, 16), (std::vector<std::pair<int32_t, int32_t>>{{0, 1}}));
 }
 
-TEST(RowsForNextCall, CoverTheFrameInAlignedCallsThatNeverGrowAndFewShortOnes) {
-    for (int32_t workers : {1, 2, 3, 7, 16, 32, 64, 256}) {
-        for (int32_t height = 1; height <= 1100; ++height) {
-            const auto calls = callsInTurn(height, workers);
-            int32_t covered = 0, shortRows = 0, previous = kRowsPerCall;
-            for (const auto& [first, rows] : calls) {
-                ASSERT_EQ(first, covered);
-                ASSERT_TRUE(rows == 1 || rows == 2 || rows == kRowsPerCall) << rows;
-                ASSERT_LE(rows, previous) << "a call grew at row " << first;
-                ASSERT_EQ(first % rows, 0) << "a call of " << rows << " rows at row " << first;
-                if (rows < kRowsPerCall) shortRows += rows;
-                previous = rows;
-                covered += rows;
-            }
-            ASSERT_EQ(covered, height) << height << " rows, " << workers << " workers";
-            // Short calls cost more: they are the frame's last few rows a worker, however tall
-            // the frame (a single worker only splits a last group of fewer than four rows).
-            ASSERT_LE(shortRows, workers == 1 ? 3 : kRowsPerCall * workers) << height << " rows";
-            // ...and on a frame of a group a worker or more, the last calls are single rows, about
-            // one a worker, so the workers end within about a row of each other.
-            if (height >= kRowsPerCall * workers && workers > 2) {
-                for (std::size_t i = calls.size() - static_cast<std::size_t>(workers - 2); i < calls.size();
-                     ++i)
-                    ASSERT_EQ(calls[i].second, 1) << height << " rows, " << workers << " workers";
-            }
-        }
-    }
-}
-
 // Test doubles are plain functions (the thread seam takes function pointers), so their state is
 // file-level and reset by each test.
 constexpr int32_t kMostRows = 1100;
@@ -225,32 +196,6 @@ TEST(RunRowBands, EveryRowOnceInTheRulesCallsOnThePlannedThreads) {
         expectCallsInTurn(c.height, plan.workers);
         EXPECT_EQ(gCallsOnCaller, 0);
         EXPECT_EQ(gLiveThreads, 0) << "a worker outlived the call";
-    }
-}
-
-// The first call of the frame holds its worker until every other row has been drawn. Rows given
-// out in fixed shares would leave that worker's later rows undrawn and the wait would end in
-// failure; shared groups are taken by the other workers.
-std::atomic<bool> gHeldOne{false};
-
-void firstCallWaitsForTheRest(const RowBand& band) {
-    bool expected = false;
-    if (gHeldOne.compare_exchange_strong(expected, true)) {
-        const int32_t mine = band.endRow - band.firstRow;
-        EXPECT_TRUE(waitFor([&] { return rowsVisited() == gHeight - mine; }))
-            << "the other workers did not take the held worker's rows";
-    }
-    drawRows(band);
-}
-
-TEST(RunRowBands, RowsGoToWhicheverWorkerIsFree) {
-    for (int32_t threads : {2, 4, 16}) {
-        resetDoubles(200);
-        gHeldOne = false;
-        const FrameContext context{};
-        EXPECT_TRUE(runRowBandsWith(threads, 200, context, firstCallWaitsForTheRest, countingStart));
-        for (int32_t y = 0; y < 200; ++y) ASSERT_EQ(gRowVisits[y], 1) << "row " << y;
-        EXPECT_EQ(gLiveThreads, 0);
     }
 }
 

@@ -22,7 +22,6 @@
 #include "render/simd/isa.h"
 #include "render/simd/isa_override.h"
 #include "render_tool/isa_option.h"
-#include "render_tool/scene_linear.h"
 #include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 #include "tools/tool_process.h"
@@ -163,29 +162,6 @@ TEST(RenderTool, FloatFramesBecomePremultipliedExr) {
         ASSERT_EQ(exr.data, Imath::Box2i({0, 0}, {23, 15}));
         expectExrShows(exr, world, type == Imf::HALF);
     }
-}
-
-// The sRGB curve's inverse at values any colour-management text lists: mid-grey 0.5 is 21.4 %
-// of white's light; the linear segment and the power segment meet at 0.04045; white stays 1.
-TEST(RenderTool, SrgbDecodingMatchesPublishedValues) {
-    EXPECT_NEAR(render_tool::srgbToLinear(0.5), 0.214041, 1e-6);
-    EXPECT_NEAR(render_tool::srgbToLinear(0.2), 0.0331048, 1e-6);
-    EXPECT_NEAR(render_tool::srgbToLinear(0.04045), 0.0031308, 1e-7);
-    EXPECT_NEAR(render_tool::srgbToLinear(0.04046), 0.0031308, 1e-6); // no step where they meet
-    EXPECT_DOUBLE_EQ(render_tool::srgbToLinear(1.0), 1.0);
-    EXPECT_DOUBLE_EQ(render_tool::srgbToLinear(0.0), 0.0);
-    EXPECT_DOUBLE_EQ(render_tool::srgbToLinear(-0.5), -render_tool::srgbToLinear(0.5));
-    EXPECT_GT(render_tool::srgbToLinear(2.0), 2.0); // brighter than white stays brighter, and more so
-
-    // Premultiplied pixels are decoded straight: half-covered mid-grey is half of 0.214041.
-    std::vector<float> rgba = {0.25f, 0.5f, 0.0f, 0.5f, 1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f};
-    render_tool::toSceneLinear(rgba);
-    EXPECT_NEAR(rgba[0], 0.5 * 0.214041, 1e-6);
-    EXPECT_NEAR(rgba[1], 0.5, 1e-7); // straight 1.0: white
-    EXPECT_EQ(rgba[2], 0.0f);
-    EXPECT_EQ(rgba[3], 0.5f);
-    EXPECT_EQ(std::vector<float>(rgba.begin() + 4, rgba.end()),
-              (std::vector<float>{1.0f, 1.0f, 1.0f, 1.0f, 0.0f, 0.0f, 0.0f, 0.0f}));
 }
 
 // --scene-linear: alpha is the effect's to the bit, and encoding each straight colour again

@@ -1,9 +1,8 @@
 // The kernel's lane exp (exp_lanes.inl) against the scalar, correctly rounded fmath::exp, bit for
 // bit: on every SIMD path this CPU runs, and at one lane (the width of the scalar kernel). The
 // inputs cover the range the kernel feeds it (optical depths, x in [-110, 0]) densely, the edges
-// where the lane form hands over to the scalar function or returns at once, and inputs whose
-// exact result lies very near a halfway point between two floats, where a rounding slip would
-// show. bench/exp_lanes_check.cpp runs all 2^32 inputs.
+// where the lane form hands over to the scalar function or returns at once. bench/exp_lanes_check.cpp
+// runs all 2^32 inputs, those whose result lies near a halfway point between two floats included.
 
 #include <gtest/gtest.h>
 
@@ -73,21 +72,8 @@ void expectScalarBits(const std::vector<float>& x) {
     }
 }
 
-TEST(ExpLanes, MatchesTheScalarFunctionOverTheKernelsRange) {
-    std::vector<float> x;
-    // Every 2^11-th float from -0 down to -110, and every 2^13-th from +0 up to 89.
-    for (uint32_t b = 0x80000000u; b <= bitsOf(-110.0f); b += 1u << 11) x.push_back(floatOf(b));
-    for (uint32_t b = 0u; b <= bitsOf(89.0f); b += 1u << 13) x.push_back(floatOf(b));
-    std::mt19937 rng(20261206u);
-    std::uniform_real_distribution<float> depth(-110.0f, 0.0f);
-    for (int i = 0; i < 100000; ++i) x.push_back(depth(rng));
-    for (int i = 0; i < 50001; ++i) x.push_back(floatOf(static_cast<uint32_t>(rng()))); // anything at all
-    expectScalarBits(x);
-}
-
-TEST(ExpLanes, MatchesTheScalarFunctionAtTheEdges) {
-    const float inf = std::numeric_limits<float>::infinity();
-    const float nan = std::numeric_limits<float>::quiet_NaN();
+TEST(ExpLanes, MatchesTheScalarFunctionOverTheKernelsRangeAndAtItsEdges) {
+    const float inf = std::numeric_limits<float>::infinity(), nan = std::numeric_limits<float>::quiet_NaN();
     std::vector<float> x = {0.0f,
                             -0.0f,
                             inf,
@@ -108,6 +94,13 @@ TEST(ExpLanes, MatchesTheScalarFunctionAtTheEdges) {
                             -1e-30f,
                             88.72283935546875f,
                             88.72284698486328f};
+    // Every 2^11-th float from -0 down to -110, and every 2^13-th from +0 up to 89.
+    for (uint32_t b = 0x80000000u; b <= bitsOf(-110.0f); b += 1u << 11) x.push_back(floatOf(b));
+    for (uint32_t b = 0u; b <= bitsOf(89.0f); b += 1u << 13) x.push_back(floatOf(b));
+    std::mt19937 rng(20261206u);
+    std::uniform_real_distribution<float> depth(-110.0f, 0.0f);
+    for (int i = 0; i < 100000; ++i) x.push_back(depth(rng));
+    for (int i = 0; i < 50001; ++i) x.push_back(floatOf(static_cast<uint32_t>(rng()))); // anything at all
     // Every float from -87.4 to -87.3, where results leave the normal floats for the subnormals
     // (e^x = 2^-126 at -87.3365) and the lane form's range ends at -87.33.
     for (uint32_t b = bitsOf(-87.3f); b <= bitsOf(-87.4f); ++b) x.push_back(floatOf(b));
@@ -117,32 +110,6 @@ TEST(ExpLanes, MatchesTheScalarFunctionAtTheEdges) {
     for (float centre : {-103.28f, -103.97f, -104.0f, 88.7f, 88.72284f}) {
         for (int32_t d = -1000; d <= 1000; ++d)
             x.push_back(floatOf(bitsOf(centre) + static_cast<uint32_t>(d)));
-    }
-    expectScalarBits(x);
-}
-
-TEST(ExpLanes, MatchesTheScalarFunctionNearHalfwayPoints) {
-    // Inputs whose exact e^x lies within a few double ulps of a halfway point between two floats
-    // (found by scanning every input in the lane form's range with the C library's double exp),
-    // and inputs a little further out, which the lane form must round itself.
-    const std::vector<uint32_t> bits = {
-        0xc16912cdu, 0xbbf0edf1u, 0x377eff81u, 0xbae0e25cu, 0xb3000000u, 0x39c6be5bu, 0x38e69cc1u,
-        0x3d1a274eu, 0x383a3ef1u, 0x40315b33u, 0x4001b249u, 0x39e5bb1du, 0x36fdffc1u, 0x4288942bu,
-        0x367bffe1u, 0x35f7fff1u, 0x356ffff9u, 0x34dffffdu, 0x343fffffu, 0x33800000u, 0x337fffffu,
-        0xb2ffffeeu, 0xb4900002u, 0xb7558059u, 0xb9d416fbu, 0xbbeabaf7u, 0xbefffee9u, 0xc176581cu,
-        0x33800008u, 0x366bffe5u, 0x395baa1cu, 0x3cd85a43u, 0x3f699f84u, 0x41eb5994u,
-    };
-    std::vector<float> x;
-    for (uint32_t b : bits) {
-        const float f = floatOf(b);
-        x.push_back(f);
-        // Still what it is meant to be: the double result's 29 bits below the float's mantissa
-        // within 300 of 1 followed by 28 zeros (the C library's double exp is within an ulp or so).
-        const double y = std::exp(static_cast<double>(f));
-        uint64_t yBits;
-        std::memcpy(&yBits, &y, sizeof yBits);
-        const int64_t distance = static_cast<int64_t>(yBits & 0x1FFFFFFFu) - (int64_t{1} << 28);
-        EXPECT_LE(std::llabs(distance), 300) << std::hexfloat << f;
     }
     expectScalarBits(x);
 }

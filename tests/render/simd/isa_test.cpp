@@ -109,23 +109,6 @@ TEST(IsaChoice, ThisMachineAgreesWithTheKernelsFlags) {
               kernelAvx2 && has("avx512f") && has("avx512dq") && has("avx512bw") && has("avx512vl"));
 }
 
-TEST(IsaSwitch, HonoursSupportedRequestsAndIgnoresTheRest) {
-    // On an AVX2 machine: the named path when it runs there; the best one for a path it lacks, for
-    // no request, and for anything that is not exactly a path's name (a lenient parse would pick
-    // a lesser path for some of these).
-    const CpuFeatures avx2 = avx2Machine();
-    const char* names[] = {"scalar", "sse2", "avx2", "avx512"};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(isaForProcess(names[i], avx2), static_cast<Isa>(std::min(i, 2))) << names[i];
-        EXPECT_STREQ(isaName(static_cast<Isa>(i)), names[i]);
-    }
-    for (const char* junk : {"", "auto", "SSE2", " sse2", "sse2 ", "sse", "scalar0", "fastest", "1"})
-        EXPECT_EQ(isaForProcess(junk, avx2), Isa::Avx2) << '"' << junk << '"';
-    EXPECT_EQ(isaForProcess(nullptr, avx2), Isa::Avx2);
-    EXPECT_EQ(isaForProcess("avx512", avx512Machine()), Isa::Avx512);
-    EXPECT_STREQ(isaName(static_cast<Isa>(9)), "unknown");
-}
-
 // The variable is read once, on the first renderIsa() call of a process; a death-test child is a
 // fresh run of this program (threadsafe style re-executes it), and its exit code carries its path.
 void exitWithRenderIsa() { std::exit(static_cast<int>(renderIsa())); }
