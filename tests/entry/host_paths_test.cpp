@@ -7,7 +7,6 @@
 
 #include <cmath>
 #include <cstdint>
-#include <cstring>
 #include <memory>
 #include <string>
 #include <vector>
@@ -16,24 +15,16 @@
 #include "host/host_abi.h"
 #include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
+#include "scenehost/world_pixels.h"
 
 namespace nebulastra {
 namespace {
 
 using scenehost::ArgbF;
-using scenehost::HostWorld;
 using scenehost::SceneHost;
 
-std::vector<ArgbF> pixelsOf(const HostWorld& world) {
-    std::vector<ArgbF> pixels;
-    for (int32_t y = 0; y < world.height(); ++y)
-        for (int32_t x = 0; x < world.width(); ++x) pixels.push_back(world.pixel(x, y));
-    return pixels;
-}
-
-bool identical(const std::vector<ArgbF>& a, const std::vector<ArgbF>& b) {
-    return a.size() == b.size() && std::memcmp(a.data(), b.data(), a.size() * sizeof(ArgbF)) == 0;
-}
+using testing::identical;
+using testing::pixelsOf;
 
 double meanDifference(const std::vector<ArgbF>& a, const std::vector<ArgbF>& b) {
     double sum = 0.0;

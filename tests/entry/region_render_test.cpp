@@ -13,6 +13,7 @@
 
 #include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
+#include "scenehost/world_pixels.h"
 
 namespace nebulastra {
 namespace {
@@ -44,13 +45,6 @@ scenefile::Scene cloudScene(int32_t width, int32_t height, bool camera, int down
     return s;
 }
 
-std::vector<ArgbF> pixelsOf(const HostWorld& world) {
-    std::vector<ArgbF> pixels;
-    for (int32_t y = 0; y < world.height(); ++y)
-        for (int32_t x = 0; x < world.width(); ++x) pixels.push_back(world.pixel(x, y));
-    return pixels;
-}
-
 // Every pixel of the world is written, and each one over the layer is the whole frame's pixel at
 // the world's origin plus its own position.
 void expectPlaced(SceneHost& host, const std::vector<ArgbF>& whole, const std::string& label) {
@@ -76,7 +70,7 @@ void checkRegions(SceneHost& host, const std::vector<Rect>& requests, const std:
     ASSERT_EQ(host.output().width(), width) << what;
     ASSERT_EQ(host.output().height(), height) << what;
     EXPECT_EQ(host.output().originX(), 0) << what;
-    const std::vector<ArgbF> whole = pixelsOf(host.output());
+    const std::vector<ArgbF> whole = testing::pixelsOf(host.output());
     int covered = 0;
     for (const ArgbF& p : whole) covered += p.alpha > 0.2f ? 1 : 0;
     ASSERT_GT(covered, width * height / 5) << what << ": the clouds should cover much of the frame";

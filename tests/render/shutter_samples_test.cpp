@@ -61,15 +61,11 @@ TEST(ShutterSamples, ATranslatedCloudTravelsItsScreenDistance) {
     RenderSettings ortho[3] = {withLightAt(60, 50, 0), withLightAt(90, 90, 0), withLightAt(90, 90, 500)};
     for (RenderSettings& s : ortho) s.camera.valid = false;
     EXPECT_NEAR(cloudScreenTravel(ortho, 3), 50.0, 1e-6);
-}
 
-TEST(ShutterSamples, ThePathIsFollowedThroughEveryProbe) {
-    // Out and back: the ends agree, the path between them is 2 x 40 pixels.
+    // The path is followed through every probe: out and back is 2 x 40 pixels, though the ends agree.
     const RenderSettings outAndBack[3] = {withLightAt(60, 50, 0), withLightAt(100, 50, 0),
                                           withLightAt(60, 50, 0)};
-    const double reach = reachOf(outAndBack[0]);
     EXPECT_NEAR(cloudScreenTravel(outAndBack, 3), nearestPointMove(80.0, 1000, reach), 1e-6);
-
     // The fastest cloud decides, not the first one.
     RenderSettings two[2] = {withLightAt(60, 50, 0), withLightAt(61, 50, 0)};
     addEmitter(two[0], 100, 20, 0);
@@ -97,7 +93,7 @@ TEST(ShutterSamples, ACloudThatTurnsOrGrowsInPlaceTravelsToo) {
     EXPECT_NEAR(cloudScreenTravel(brighter, 2), grown, 1e-3 * grown);
 }
 
-TEST(ShutterSamples, StillScenesTravelNothingAndUnknownMovesTakeTheMost) {
+TEST(ShutterSamples, StillScenesTravelNothingUnknownMovesTakeTheMostSubFrames) {
     constexpr double kInf = std::numeric_limits<double>::infinity();
     const RenderSettings still[3] = {withLightAt(60, 50, 0), withLightAt(60, 50, 0), withLightAt(60, 50, 0)};
     EXPECT_EQ(cloudScreenTravel(still, 3), 0.0);
@@ -113,19 +109,13 @@ TEST(ShutterSamples, StillScenesTravelNothingAndUnknownMovesTakeTheMost) {
     RenderSettings appearing[2] = {withLightAt(60, 50, 0), withLightAt(60, 50, 0)};
     addEmitter(appearing[1], 10, 10, 0);
     EXPECT_EQ(cloudScreenTravel(appearing, 2), kInf);
-}
 
-TEST(ShutterSamples, OneSubFramePerPixelOfTravelWithinTheCap) {
-    EXPECT_EQ(shutterSampleCount(0.0), 1);
-    EXPECT_EQ(shutterSampleCount(0.4), 1);
-    EXPECT_EQ(shutterSampleCount(1.0), 1);
-    EXPECT_EQ(shutterSampleCount(1.01), 2);
-    EXPECT_EQ(shutterSampleCount(50.0), 50);
-    EXPECT_EQ(shutterSampleCount(50.2), 51);
-    EXPECT_EQ(shutterSampleCount(kMaxShutterSamples + 0.5), kMaxShutterSamples);
-    EXPECT_EQ(shutterSampleCount(1e12), kMaxShutterSamples);
-    EXPECT_EQ(shutterSampleCount(std::numeric_limits<double>::infinity()), kMaxShutterSamples);
-    EXPECT_EQ(shutterSampleCount(std::nan("")), kMaxShutterSamples);
+    // One sub-frame per pixel of travel, within the cap.
+    const double travel[] = {0.0,  0.4,  1.0,         1.01, 50.0, 50.2, kMaxShutterSamples + 0.5,
+                             1e12, kInf, std::nan("")};
+    const int32_t count[] = {
+        1, 1, 1, 2, 50, 51, kMaxShutterSamples, kMaxShutterSamples, kMaxShutterSamples, kMaxShutterSamples};
+    for (int i = 0; i < 10; ++i) EXPECT_EQ(shutterSampleCount(travel[i]), count[i]) << travel[i];
 }
 
 } // namespace

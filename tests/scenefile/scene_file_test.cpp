@@ -28,24 +28,6 @@ std::string withComp(const std::string& members) {
            (members.empty() ? "" : ", " + members) + "}";
 }
 
-TEST(SceneFile, MinimalSceneTakesEveryDefault) {
-    const Scene s = parseScene(withComp(R"("layers": [{}])"), "s.json");
-    EXPECT_EQ(std::make_tuple(s.layerWidth, s.layerHeight), std::make_tuple(64, 32)); // the composition's
-    const RenderSpec& r = s.render;
-    EXPECT_EQ(std::make_tuple(r.firstFrame, r.lastFrame, r.depth, r.downsample, r.command),
-              std::make_tuple(0, 0, 8, 1, RenderCommand::Smart));
-    ASSERT_EQ(s.layers.size(), 1u);
-    const Layer& light = s.layers[0];
-    EXPECT_EQ(light.type, LayerType::Light);
-    EXPECT_EQ(light.name, std::string());
-    EXPECT_EQ(light.lightType, LightType::Point);
-    EXPECT_EQ(lightColor(light, 3.0), (Vec3{1, 1, 1}));
-    EXPECT_EQ(lightIntensity(light, 3.0), 100.0);
-    EXPECT_EQ(lightShadowDarkness(light, 3.0), 100.0);
-    EXPECT_EQ(layerWorldPosition(s, 0, 3.0), (Vec3{0, 0, 0}));
-    EXPECT_EQ(layerIsActive(light, -1e9), true);
-}
-
 TEST(SceneFile, ReadsEverySection) {
     const Scene s = parseScene(R"({
     "composition": {"width": 1920, "height": 1080},

@@ -109,16 +109,6 @@ TEST(LeanHost, ServesInterruptsToAnEffectThatPollsThem) {
     host.setInterrupts(interrupts);
     EXPECT_EQ(host.requestFrame(0), PF_Interrupt_CANCEL);
     EXPECT_EQ(reports, (std::vector<std::pair<std::int32_t, std::int32_t>>{{1, 6}, {2, 6}, {3, 6}}));
-
-    stop = false;
-    reports.clear();
-    interrupts.progress = [&](std::int32_t current, std::int32_t total) {
-        reports.emplace_back(current, total);
-    };
-    host.setInterrupts(interrupts);
-    EXPECT_EQ(host.requestFrame(1), PF_Err_NONE);
-    ASSERT_EQ(reports.size(), 6u);
-    EXPECT_EQ(reports.back(), std::make_pair(6, 6));
 }
 
 } // namespace

@@ -22,30 +22,13 @@
 #include "render/render_rows.h"
 #include "render/simd/isa.h"
 #include "render/simd/packet_kernel.h"
+#include "render/simd/simd_paths.h"
 
 namespace nebulastra {
 namespace {
 
-std::vector<Isa> simdPathsOfThisCpu() {
-    const CpuFeatures cpu = readCpuFeatures();
-    std::vector<Isa> paths;
-    for (Isa isa : {Isa::Sse2, Isa::Avx2, Isa::Avx512}) {
-        if (isaSupported(isa, cpu))
-            paths.push_back(isa);
-        else
-            std::printf("[ skipped  ] %s: not supported by this CPU\n", isaName(isa));
-    }
-    return paths;
-}
-
-uint32_t bitsOf(float f) {
-    uint32_t b;
-    std::memcpy(&b, &f, sizeof b);
-    return b;
-}
-
-/// Same bits, or both not a number (NaN payloads may differ with operand order).
-bool sameValue(float a, float b) { return bitsOf(a) == bitsOf(b) || (a != a && b != b); }
+using testing::sameValue;
+using testing::simdPathsOfThisCpu;
 
 /// Coordinates of every kind the noise meets or must survive: ordinary, negative, large, integer,
 /// half-integer, a unit in the last place either side of an integer, and a few non-finite ones.
