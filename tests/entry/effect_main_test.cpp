@@ -54,17 +54,6 @@ TEST(EffectMain, SelectorsWithoutAHandlerDoNothing) {
     }
 }
 
-TEST(EffectMain, HostErrorBecomesTheResult) {
-    // About's SuiteCache throws 516 when the ANSI suite is refused; the dispatcher hands that over.
-    SceneHost host;
-    host.start();
-    host.refuseSuite("PF ANSI Suite", 1);
-    markOutData(host.outDataTemplate());
-    EXPECT_EQ(host.about(), PF_Err_BAD_CALLBACK_PARAM);
-    EXPECT_STREQ(host.outData().return_msg, "untouched");
-    EXPECT_TRUE(host.suitesBalanced()) << host.report();
-}
-
 // A handler that throws something other than a host error cannot be provoked from outside.
 TEST(CallGuarded, HostErrorsPassThroughExhaustedHeapIs4OtherExceptionsBecome512) {
     EXPECT_EQ(callGuarded([] { return PF_Err(513); }), 513);

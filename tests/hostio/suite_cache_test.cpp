@@ -5,7 +5,6 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <string>
 #include <utility>
 #include <vector>
@@ -50,31 +49,10 @@ int thrownBy(F&& f) {
     return 0;
 }
 
-TEST(SuiteCache, AcquiresOnFirstUseAndReleasesEachOnce) {
-    EXPECT_EQ(thrownBy([] { SuiteCache cache(nullptr); }), 516);
-
-    SPBasicSuite host = freshHost();
-    {
-        SuiteCache cache(&host);
-        EXPECT_TRUE(acquired.empty()); // nothing until asked for
-        const void* layer = cache.layerSuite();
-        EXPECT_EQ(layer, static_cast<const void*>(table));
-        EXPECT_EQ(cache.layerSuite(), layer); // cached: no second acquire (see the list below)
-        cache.utilitySuite(), cache.ansiSuite(), cache.pfInterfaceSuite();
-        cache.lightSuite(), cache.streamSuite(), cache.memorySuite();
-        const Calls expected = {{"AEGP Layer Suite", 15}, {"AEGP Utility Suite", 13},
-                                {"PF ANSI Suite", 1},     {"AEGP PF Interface Suite", 1},
-                                {"AEGP Light Suite", 2},  {"AEGP Stream Suite", 11},
-                                {"AEGP Memory Suite", 1}};
-        EXPECT_EQ(acquired, expected);
-        EXPECT_TRUE(released.empty()); // held for the whole call
-    }
-    std::sort(released.begin(), released.end());
-    std::sort(acquired.begin(), acquired.end());
-    EXPECT_EQ(released, acquired);
-}
-
+// (Each suite acquired once per call and released at its end is counted by the scene host in the
+// capture tests.)
 TEST(SuiteCache, RefusedOrNullSuiteThrows516AndIsNotReleased) {
+    EXPECT_EQ(thrownBy([] { SuiteCache cache(nullptr); }), 516);
     SPBasicSuite host = freshHost("AEGP Light Suite", "AEGP Memory Suite");
     {
         SuiteCache cache(&host);

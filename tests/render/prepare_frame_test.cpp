@@ -25,11 +25,6 @@ RenderSettings baseSettings() {
     return s;
 }
 
-// A slot no emitter filled: no radius, so no cloud can be drawn from it.
-bool slotUnused(const PreparedFrame& f, int k) {
-    return f.emitterRadius[k] == 0.0f && f.emitterOpacity[k] == 0.0f;
-}
-
 TEST(PrepareFrame, EachNoiseHasItsOwnEvolutionOnTheSharedClock) {
     RenderSettings s = baseSettings();
     s.timeSeconds = 2.0f, s.evolutionSpeed = 0.5f;
@@ -53,27 +48,6 @@ TEST(PrepareFrame, RadiusFollowsIntensityAndSizesAreFloored) {
         EXPECT_EQ(g.emitterRadius[1], 1.0f);
         EXPECT_EQ(g.billowFrequency, 2.0f);
     }
-}
-
-TEST(PrepareFrame, BoundSphereHoldsEveryCloud) {
-    RenderSettings s = baseSettings();
-    s.scale[1] = 2.0f;
-    s.scale[2] = 0.5f;
-    addEmitter(s, 120.0f, -40.0f, 300.0f);
-    PreparedFrame f = prepareFrame(s);
-    EXPECT_EQ(std::vector<float>(f.boundCenter, f.boundCenter + 3), (std::vector<float>{120, -40, 300}));
-    EXPECT_EQ(f.emitterMaxScale[0], 2.0f);
-    EXPECT_FLOAT_EQ(f.boundRadius, 572.0f); // reach 2.6 radii of the largest scale, 10 % margin
-    EXPECT_TRUE(slotUnused(f, 1));
-
-    // Several clouds: centred on their mean.
-    s = baseSettings();
-    addEmitter(s, 0.0f, 0.0f, 0.0f);
-    addEmitter(s, 300.0f, 0.0f, 0.0f);
-    addEmitter(s, 0.0f, 600.0f, -300.0f);
-    f = prepareFrame(s);
-    EXPECT_EQ(std::vector<float>(f.boundCenter, f.boundCenter + 3), (std::vector<float>{100, 200, -100}));
-    EXPECT_FLOAT_EQ(f.boundRadius, 1.1f * (std::sqrt(210000.0f) + 260.0f)); // held by the farthest cloud
 }
 
 TEST(PrepareFrame, NoRandomnessGivesTheSetScalesAnglesOpacityAndColour) {

@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "render/noise/noise.h"
-#include "render/noise/noise_internal.h"
 #include "render/noise/printed_value.h"
 
 namespace nebulastra {
@@ -34,37 +33,6 @@ TEST(RandomBits, ExtremeArgumentsWrapWithoutTrapping) {
     EXPECT_NE(randomBits(INT32_MIN, 0, 0), randomBits(INT32_MAX, 0, 0));
 }
 
-// The gradient table written out as listed for Perlin's improved noise, independent of the
-// arithmetic selection the implementation uses.
-constexpr int kGradients[16][3] = {
-    {1, 1, 0}, {-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {1, 0, 1}, {-1, 0, 1}, {1, 0, -1}, {-1, 0, -1},
-    {0, 1, 1}, {0, -1, 1}, {0, 1, -1}, {0, -1, -1}, {1, 1, 0}, {0, -1, 1}, {-1, 1, 0}, {0, -1, -1},
-};
-
-TEST(GradientDot3, EveryCornerUsesOneOfTheListedGradients) {
-    // Offsets whose dot products with the twelve distinct gradients are all different, so the
-    // result names the gradient; over many corners each of the sixteen entries must turn up.
-    const float dx = 1.0f, dy = 10.0f, dz = 100.0f;
-    int seen = 0;
-    for (int32_t seed : {0, 7, INT32_MIN}) {
-        for (int32_t cx = -12; cx <= 12; ++cx) {
-            for (int32_t cy = -12; cy <= 12; ++cy) {
-                const float got = noise_internal::cornerDot3(
-                    static_cast<uint32_t>(cx), static_cast<uint32_t>(cy), static_cast<uint32_t>(cx * 3 - cy),
-                    static_cast<uint32_t>(seed), dx, dy, dz);
-                int match = -1;
-                for (int g = 0; g < 16 && match < 0; ++g) {
-                    if (got == kGradients[g][0] * dx + kGradients[g][1] * dy + kGradients[g][2] * dz)
-                        match = g;
-                }
-                ASSERT_GE(match, 0) << "cell " << cx << "," << cy << " seed " << seed << ": " << got;
-                seen |= 1 << match;
-            }
-        }
-    }
-    EXPECT_EQ(seen & 0x0FFF, 0x0FFF) << "every distinct gradient should occur";
-}
-
 TEST(GradientNoise, ReferenceValues) {
     EXPECT_EQ(perlinNoise3(0.5f, 0.5f, 0.5f, 0), 0.6875f);
     EXPECT_TRUE(matchesPrinted(perlinNoise3(1.25f, -2.5f, 3.75f, 71), 0.6750422));
@@ -72,7 +40,8 @@ TEST(GradientNoise, ReferenceValues) {
     EXPECT_TRUE(matchesPrinted(gradientNoise4(1.25f, -2.5f, 3.75f, 0.3f, 200), 0.4385302));
 }
 
-// Extreme seeds and coordinates (traps under UBSan) are the render path tests' mixed inputs.
+// Extreme seeds and coordinates (traps under UBSan) are the render path tests' mixed inputs; the
+// gradients each corner picks are pinned by the printed values and the reference frames.
 TEST(GradientNoise, LatticePointsGiveExactlyOneHalf) {
     for (int32_t seed : {0, 1, -1, 200, INT32_MIN, INT32_MAX}) {
         for (float x : {-3.0f, -1.0f, 0.0f, 2.0f, 1048576.0f}) {
