@@ -67,15 +67,13 @@ TEST(ShutterTimes, LateFramesAndFineTimeBasesNeverOverflow) {
     }
 }
 
-TEST(ShutterTimes, AClosedShutterOrAMissingTimeBaseMeansNoBlur) {
+TEST(ShutterTimes, AClosedShutterOrAMissingTimeBaseMeansNoBlurAndNoNegativeSeconds) {
     EXPECT_FALSE(shutterIsOpen(clock(24, 1, 24, 0, -90)));
     EXPECT_FALSE(shutterIsOpen(clock(24, 1, 24, -180, 0)));
     EXPECT_FALSE(shutterIsOpen(clock(24, 0, 24, 180, -90)));
     EXPECT_FALSE(shutterIsOpen(clock(24, 1, 0, 180, -90)));
     EXPECT_TRUE(shutterIsOpen(clock(24, 1, 24, 1.0 / 65536.0, 0)));
-}
-
-TEST(ShutterTimes, NoiseSecondsAreNeverNegative) {
+    // Noise seconds are never negative.
     EXPECT_EQ(shutterSeconds(A_Time{-5, 24}), 0.0f);
     EXPECT_EQ(shutterSeconds(A_Time{5, 0}), 0.0f);
     EXPECT_EQ(shutterSeconds(A_Time{36, 24}), 1.5f);

@@ -37,15 +37,7 @@ inline void setFrontCamera(RenderSettings& s, float distance) {
 
 inline void addEmitter(RenderSettings& s, float x, float y, float z, float r = 1.0f, float g = 1.0f,
                        float b = 1.0f, float intensity = 1.0f, float shadowDarkness = 1.0f) {
-    CloudEmitter& e = s.emitters[s.emitterCount++];
-    e.position[0] = x;
-    e.position[1] = y;
-    e.position[2] = z;
-    e.color[0] = r;
-    e.color[1] = g;
-    e.color[2] = b;
-    e.intensity = intensity;
-    e.shadowDarkness = shadowDarkness;
+    s.emitters[s.emitterCount++] = CloudEmitter{{x, y, z}, {r, g, b}, intensity, shadowDarkness};
 }
 
 /// Settings whose shape controls are all off: a plain ellipsoid of hard-edged density.
