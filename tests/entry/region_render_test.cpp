@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "host/host_abi.h"
 #include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
 #include "scenehost/world_pixels.h"
@@ -22,9 +23,7 @@ using scenehost::ArgbF;
 using scenehost::HostWorld;
 using scenehost::SceneHost;
 
-struct Rect {
-    int32_t left, top, right, bottom;
-};
+using Rect = PF_LRect;
 
 // Two clouds off the centre, so no mirrored or shifted region can match; cheap to render.
 scenefile::Scene cloudScene(int32_t width, int32_t height, bool camera, int downsample, int depth) {

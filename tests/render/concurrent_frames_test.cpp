@@ -1,9 +1,7 @@
-// Several frames at once, as a host that renders on several threads calls the effect: instances
-// of the effect, each driven by its own strict host on its own thread, at every depth, through
-// pre-render and smart render or the plain render command, interleaved however the threads fall,
-// one of them having a frame stopped half way. Every frame must equal, byte for byte, the same
-// frame rendered alone, and no host may see a call from a thread that is not its command's. Under
-// ThreadSanitizer this is also the check that the effect keeps no state frames could share.
+// Several frames at once, as a host rendering on several threads calls the effect: instances, each
+// driven by its own strict host on its own thread, at every depth and through both render commands,
+// one having a frame stopped half way. Every frame must equal the same frame rendered alone; under
+// ThreadSanitizer this also checks that the effect keeps no state frames could share.
 
 #include <gtest/gtest.h>
 
@@ -16,6 +14,7 @@
 
 #include "scenefile/scene_file.h"
 #include "scenehost/scene_host.h"
+#include "scenehost/world_pixels.h"
 
 namespace nebulastra {
 namespace {
@@ -44,19 +43,10 @@ const Instance kInstances[] = {{8, RenderCommand::Smart, {0, 5}},
                                {32, RenderCommand::Smart, {7, 2}},
                                {32, RenderCommand::Render, {1, 6}}};
 
-std::vector<std::uint8_t> pixels(scenehost::HostWorld& w) {
-    std::vector<std::uint8_t> bytes;
-    for (std::int32_t y = 0; y < w.height(); ++y) {
-        const std::uint8_t* row = w.firstPixelByte() + static_cast<std::ptrdiff_t>(y) * w.rowbytes();
-        bytes.insert(bytes.end(), row, row + static_cast<std::size_t>(w.width()) * w.bytesPerPixel());
-    }
-    return bytes;
-}
-
 TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
     constexpr std::size_t kCount = sizeof kInstances / sizeof kInstances[0];
     std::vector<std::unique_ptr<SceneHost>> hosts;
-    std::vector<std::vector<std::vector<std::uint8_t>>> alone(kCount), together(kCount);
+    std::vector<std::vector<std::vector<scenehost::ArgbF>>> alone(kCount), together(kCount);
     for (const Instance& instance : kInstances) {
         hosts.push_back(std::make_unique<SceneHost>(scenefile::parseScene(kScene, "concurrent")));
         SceneHost& host = *hosts.back();
@@ -65,7 +55,7 @@ TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
         host.scene().render.command = instance.command;
         for (std::int32_t frame : instance.frames) {
             EXPECT_EQ(host.requestFrame(frame), 0);
-            alone[hosts.size() - 1].push_back(pixels(host.output()));
+            alone[hosts.size() - 1].push_back(testing::pixelsOf(host.output()));
         }
     }
     // One more instance whose frames are all stopped after their first poll, while the others run.
@@ -90,7 +80,7 @@ TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
                 }
                 for (std::int32_t frame : kInstances[i].frames) {
                     results[i].push_back(hosts[i]->requestFrame(frame));
-                    together[i].push_back(pixels(hosts[i]->output()));
+                    together[i].push_back(testing::pixelsOf(hosts[i]->output()));
                 }
             }
         });
@@ -101,7 +91,7 @@ TEST(ConcurrentFrames, EqualTheSameFramesRenderedOneAtATime) {
         SCOPED_TRACE("instance " + std::to_string(i));
         for (std::size_t k = 0; k < together[i].size(); ++k) {
             EXPECT_EQ(results[i][k], 0);
-            EXPECT_TRUE(together[i][k] == alone[i][k % alone[i].size()])
+            EXPECT_TRUE(testing::identical(together[i][k], alone[i][k % alone[i].size()]))
                 << "frame " << kInstances[i].frames[k % alone[i].size()]
                 << " differs from the one rendered alone";
         }

@@ -79,16 +79,13 @@ TEST(ShutterSamples, ACloudThatTurnsOrGrowsInPlaceTravelsToo) {
     RenderSettings roll[2] = {withLightAt(100, 50, 0), withLightAt(100, 50, 0)};
     roll[1].camera.right[0] = 0, roll[1].camera.right[1] = 1;
     roll[1].camera.down[0] = -1, roll[1].camera.down[1] = 0;
-    const PreparedFrame f = prepareFrame(roll[0]);
-    const double reach = static_cast<double>(f.emitterRadius[0]) * f.emitterMaxScale[0];
+    const double reach = reachOf(roll[0]);
     ASSERT_GT(reach, 2.0);
     EXPECT_NEAR(cloudScreenTravel(roll, 2), reach * std::sqrt(2.0), 1e-3 * reach);
 
     // A light growing brighter grows its cloud: the axis ends move out by the radius gained.
     const RenderSettings brighter[2] = {withLightAt(100, 50, 0, 1.0f), withLightAt(100, 50, 0, 1.5f)};
-    const PreparedFrame a = prepareFrame(brighter[0]), b = prepareFrame(brighter[1]);
-    const double grown = static_cast<double>(b.emitterRadius[0]) * b.emitterMaxScale[0] -
-                         static_cast<double>(a.emitterRadius[0]) * a.emitterMaxScale[0];
+    const double grown = reachOf(brighter[1]) - reachOf(brighter[0]);
     ASSERT_GT(grown, 1.0);
     EXPECT_NEAR(cloudScreenTravel(brighter, 2), grown, 1e-3 * grown);
 }

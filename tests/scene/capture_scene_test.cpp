@@ -257,7 +257,7 @@ void expectVec(const float v[3], float x, float y, float z, const char* what) {
 }
 
 // The same at full and at reduced resolution: the camera lives in full-resolution pixels.
-TEST(CaptureCamera, NormalisesEachAxisByDivisionAndConvertsThePosition) {
+TEST(CaptureCamera, NormalisesEachAxisByDivisionConvertsThePositionAndMakesEmptyRowsTheZAxis) {
     scenefile::Scene sc = comp(
         "",
         R"({"matrix": [[3, 4, 0, 0], [0, -2, 0, 0], [1, 1, 3, 0], [960.25, -540.5, -2666.7, 1]], "zoom": 1000})");
@@ -274,10 +274,8 @@ TEST(CaptureCamera, NormalisesEachAxisByDivisionAndConvertsThePosition) {
         EXPECT_EQ(s.camera.zoom, 1000.0f);
         EXPECT_TRUE(host.clean()) << host.report();
     }
-}
-
-TEST(CaptureCamera, RowsOfNoLengthBecomeTheZAxis) {
-    // Row 0 is zero, row 1 sits exactly at the 1e-8 limit, row 2 just above it.
+    // Rows of no length become the z axis: row 0 is zero, row 1 sits exactly at the 1e-8 limit, row
+    // 2 just above it.
     SceneHost host(comp(
         "", R"({"matrix": [[0, 0, 0, 0], [1e-8, 0, 0, 0], [0, 2e-8, 0, 0], [0, 0, 0, 1]], "zoom": 1000})"));
     const RenderSettings s = captureFrame(host, 0);

@@ -64,18 +64,16 @@ TEST(SceneFile, ReadsEverySection) {
 }
 
 TEST(SceneFile, TimeBaseFollowsTheFrameRate) {
-    struct Case {
-        const char* rate;
-        std::uint32_t scale;
-        std::int32_t step;
-    };
-    for (const Case& c : {Case{"24", 24, 1}, Case{"30.0", 30, 1}, Case{"23.976", 24000, 1001},
-                          Case{"29.97", 30000, 1001}, Case{"59.94", 60000, 1001}}) {
+    for (const auto& [rate, scale, step] : {std::tuple{"24", 24u, 1},
+                                            {"30.0", 30u, 1},
+                                            {"23.976", 24000u, 1001},
+                                            {"29.97", 30000u, 1001},
+                                            {"59.94", 60000u, 1001}}) {
         const Scene s = parseScene(std::string(R"({"composition": {"width": 4, "height": 4, "frameRate": )") +
-                                       c.rate + "}}",
+                                       rate + "}}",
                                    "s.json");
-        EXPECT_EQ(s.composition.timeBase.timeScale, c.scale) << c.rate;
-        EXPECT_EQ(s.composition.timeBase.timeStep, c.step) << c.rate;
+        EXPECT_EQ(s.composition.timeBase.timeScale, scale) << rate;
+        EXPECT_EQ(s.composition.timeBase.timeStep, step) << rate;
     }
 }
 

@@ -4,6 +4,7 @@
 #include <climits>
 #include <cmath>
 #include <cstdint>
+#include <random>
 
 #include <gtest/gtest.h>
 
@@ -52,11 +53,8 @@ TEST(GradientNoise, EveryOctaveStaysInsideTheRangeTheEarlyOutsAssume) {
     // The density field skips noise wherever these bounds prove a cloud empty, so a value outside
     // them would silently change pictures. Cell centres are where |n| can come closest to 1 (all
     // sixteen offsets have length 1 there); the search mixes them with random points.
-    uint32_t state = 12345u;
-    auto next = [&state] {
-        state = state * 1664525u + 1013904223u;
-        return static_cast<float>(state >> 8) * (1.0f / 16777216.0f);
-    };
+    std::mt19937 rng(12345u);
+    auto next = [&rng] { return std::uniform_real_distribution<float>(0.0f, 1.0f)(rng); };
     float lowest = 1.0f, highest = 0.0f;
     for (int i = 0; i < 200000; ++i) {
         const bool centre = (i & 1) == 0;

@@ -1,6 +1,5 @@
-// Render path choice: the decision against processors described bit by bit, and the
-// once-per-process environment switch in a fresh child. (The real reading is held against the
-// render tool's own in its ISA option test.)
+// Render path choice: the decision against processors described bit by bit, and the once-per-process
+// environment switch in a fresh child. (The render tool's ISA option test holds the real reading.)
 #include <gtest/gtest.h>
 
 #include <cstdlib>
