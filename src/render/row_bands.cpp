@@ -2,6 +2,8 @@
 
 #include "render/row_bands.h"
 
+#include "render/processor_groups.h"
+
 #include <algorithm>
 #include <atomic>
 #include <chrono>
@@ -142,12 +144,34 @@ bool runRowBandsWith(int32_t hardwareThreads, int32_t height, const FrameContext
     return watch == nullptr || !watch->poll(watch->context, rows, rows);
 }
 
+namespace {
+
+/// The machine's processor groups, read once: they do not change while the effect is loaded.
+const std::vector<int32_t>& machineGroups() {
+    static const std::vector<int32_t> groups = processorGroups();
+    return groups;
+}
+
+/// std::thread's start, with the worker moved into its processor group first where the machine
+/// has more than one.
+std::thread startInGroup(int32_t index, std::function<void()> work) {
+    const int32_t group = groupOfWorker(machineGroups(), index);
+    return std::thread([group, work = std::move(work)] {
+        runInProcessorGroup(group); // refused: the worker runs where it was started
+        work();
+    });
+}
+
+} // namespace
+
 bool runRowBands(int32_t height, const FrameContext& context, RowWorker worker, const RenderWatch* watch) {
-    // Beyond what an int32_t holds, the count would be cut to kMaxRowWorkers anyway.
-    const unsigned reported = std::thread::hardware_concurrency();
-    const int32_t hardwareThreads =
-        reported > static_cast<unsigned>(kMaxRowWorkers) ? kMaxRowWorkers : static_cast<int32_t>(reported);
-    return runRowBandsWith(hardwareThreads, height, context, worker, startStdThread, watch);
+    const std::vector<int32_t>& groups = machineGroups();
+    int64_t processors = 0;
+    for (const int32_t n : groups) processors += n;
+    // Beyond kMaxRowWorkers the count is cut there anyway.
+    const int32_t hardwareThreads = static_cast<int32_t>(std::min<int64_t>(processors, kMaxRowWorkers));
+    return runRowBandsWith(hardwareThreads, height, context, worker,
+                           groups.size() > 1 ? startInGroup : startStdThread, watch);
 }
 
 } // namespace nebulastra

@@ -187,13 +187,14 @@ struct LightWarnings {
     bool none = false;
 };
 
-void warnAboutLights(const scenefile::Scene& scene, std::int32_t frame, LightWarnings& given) {
+void warnAboutLights(const scenefile::Scene& scene, std::int32_t frame, LightWarnings& given,
+                     const Progress& progress) {
     if (given.tooMany && given.none) return;
     const LightCount count = countLights(scene, frame);
     bool& said = count.qualifying > kMostClouds ? given.tooMany : given.none;
     const std::string warning = lightWarning(count, frame);
     if (said || warning.empty()) return;
-    std::fprintf(stderr, "%s\n", warning.c_str());
+    printAboveProgress(progress, warning);
     said = true;
 }
 
@@ -263,7 +264,16 @@ int run(const Options& options) {
         return kExitUsage;
     }
     try { // before any frame renders: a frame of an hour should not end in "cannot create the file"
-        checkImageCanBeWritten(framePath(pattern.path, s.render.firstFrame));
+        // The first image this run will write: with --skip-existing, the first one missing (none
+        // when every image is there, and then the folder need not take new files).
+        for (std::int32_t frame = s.render.firstFrame;; ++frame) {
+            const std::string path = framePath(pattern.path, frame);
+            if (!options.skipExisting || !fileExists(path)) {
+                checkImageCanBeWritten(path);
+                break;
+            }
+            if (frame == s.render.lastFrame) break;
+        }
     } catch (const std::exception& e) {
         std::fprintf(stderr, "%s\n", oneLine(e.what()).c_str());
         return kExitFailure;
@@ -297,7 +307,7 @@ int run(const Options& options) {
                 continue;
             }
             framesDone = static_cast<std::int64_t>(frame) - first;
-            warnAboutLights(lights, frame, warned);
+            warnAboutLights(lights, frame, warned, progress);
             const std::int32_t err = host->requestFrame(frame);
             if (interruptSignal() != 0) return interrupted(progress);
             if (err != 0) {

@@ -55,6 +55,11 @@ void reportRows(Progress& progress, std::int64_t done, std::int64_t current, std
               static_cast<int>(fraction * 100.0));
 }
 
+void printAboveProgress(const Progress& progress, const std::string& line) {
+    if (progress.enabled) std::fprintf(stderr, "\r\033[K"); // back to the line's start, cleared
+    std::fprintf(stderr, "%s\n", line.c_str());
+}
+
 void finishProgress(const Progress& progress) {
     if (progress.enabled) std::fprintf(stderr, "\n");
 }

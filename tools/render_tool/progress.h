@@ -6,6 +6,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <string>
 
 namespace nebulastra::render_tool {
 
@@ -23,6 +24,10 @@ void reportProgress(const Progress& progress, std::int64_t done);
 
 // Reports that `done` frames are finished and `current` of `total` rows of the next one.
 void reportRows(Progress& progress, std::int64_t done, std::int64_t current, std::int64_t total);
+
+// Prints `line` as a line of its own: on a terminal over the progress line, which the next report
+// draws again below it, rather than after the line's last character.
+void printAboveProgress(const Progress& progress, const std::string& line);
 
 // Ends the progress line.
 void finishProgress(const Progress& progress);

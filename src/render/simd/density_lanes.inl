@@ -32,7 +32,7 @@ static VF textureLanes(const CloudField& field, const VF p[3], VM live) {
     const VF tx = p[0] * frequency;
     const VF ty = p[1] * frequency;
     const VF tz = p[2] * frequency;
-    const VF w = splat(field.prepared.texturePhase);
+    const float w = field.prepared.texturePhase; // one for every lane
     const int32_t octaves = field.settings.billowDetail;
     const int32_t seed = field.settings.textureSeed;
 
@@ -74,7 +74,7 @@ static VF densityLanes(const CloudField& field, const VF p[3], VM active, VF sha
     VF total = splat(0.0f);
     const float f = prepared.billowFrequency;
     const int32_t detailSeed = offsetSeedScalar(settings.billowSeed, kDetail.seedOffset);
-    const VF detailPhase = splat(prepared.billowPhase * kDetail.phaseScale + kDetail.phaseOffset);
+    const float detailPhase = prepared.billowPhase * kDetail.phaseScale + kDetail.phaseOffset;
     for (int32_t k = 0; k < settings.emitterCount; ++k) {
         shares[k] = splat(0.0f);
         const ShapeLanes shape = emitterShapeLanes(p, k, field, true, active);

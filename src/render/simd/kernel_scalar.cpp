@@ -32,7 +32,9 @@ constexpr VM kAll = {-1};
 uint32_t hashMix(uint32_t a) { return simd_scalar::mixLanes(VU{a})[0]; }
 
 float gradientNoise4(float x, float y, float z, float w, int32_t seed) {
-    return simd_scalar::gradientNoise4Lanes(one(x), one(y), one(z), one(w), seed, kAll)[0];
+    // With w as one value for every lane, as the density field looks it up (the batch entry points
+    // take a w per lane).
+    return simd_scalar::gradientNoise4Lanes(one(x), one(y), one(z), w, seed, kAll)[0];
 }
 
 float perlinNoise3(float x, float y, float z, int32_t seed) {
@@ -48,11 +50,11 @@ void nextOctave(float& x, float& y, float& z, float& w, int32_t& seed) {
 float shapeOctave(NoiseShape shape, float n) { return simd_scalar::shapeOctaveLanes(shape, one(n))[0]; }
 
 float fbmNoise4(float x, float y, float z, float w, int32_t octaves, int32_t seed) {
-    return simd_scalar::fbmLanes(one(x), one(y), one(z), one(w), octaves, seed, kAll)[0];
+    return simd_scalar::fbmLanes(one(x), one(y), one(z), w, octaves, seed, kAll)[0];
 }
 
 float shapedFbmNoise4(NoiseShape shape, float x, float y, float z, float w, int32_t octaves, int32_t seed) {
-    return simd_scalar::fbmLanes(one(x), one(y), one(z), one(w), octaves, seed, kAll, shape)[0];
+    return simd_scalar::fbmLanes(one(x), one(y), one(z), w, octaves, seed, kAll, shape)[0];
 }
 
 namespace noise_internal {

@@ -29,7 +29,19 @@ NEBULASTRA_LANE VU latticeCellLanes(VF v, VF& fraction) {
 #endif
 }
 
-NEBULASTRA_LANE VF fadeLanes(VF t) { return (((6.0f * t - 15.0f) * t + 10.0f) * t) * (t * t); }
+/// latticeCellLanes for one value shared by every lane (a phase): the same cell and fraction.
+NEBULASTRA_LANE uint32_t latticeCellLanes(float v, float& fraction) {
+    VF f;
+    const VU cell = latticeCellLanes(splat(v), f);
+    fraction = f[0];
+    return cell[0];
+}
+
+/// The fade weight of fraction t, for lanes or for one value shared by every lane.
+template <class T>
+NEBULASTRA_LANE T fadeLanes(T t) {
+    return (((6.0f * t - 15.0f) * t + 10.0f) * t) * (t * t);
+}
 NEBULASTRA_LANE VF lerpLanes(VF a, VF b, VF t) { return (b - a) * t + a; }
 
 /// The 31-bit hash as a float in [-0.5, 0.5): one gradient component. The hash converts to a float
@@ -59,7 +71,9 @@ NEBULASTRA_LANE Corner4 corner4(VU hFirst) {
 }
 
 /// A corner's value at offset (ox, oy, oz, ow) from it: the offset dotted with the unit gradient.
-NEBULASTRA_LANE VF cornerValue4(const Corner4& g, VF ox, VF oy, VF oz, VF ow) {
+/// The w offset may be one for all lanes (a float).
+template <class W>
+NEBULASTRA_LANE VF cornerValue4(const Corner4& g, VF ox, VF oy, VF oz, W ow) {
     return ((ox * g.gx + oy * g.gy) + (ow * g.gw + oz * g.gz)) / g.length;
 }
 
@@ -145,13 +159,28 @@ NEBULASTRA_LANE VF pickInGroup(const float* group, VI index) {
 /// `narrow(fx, fy, fz, fw, u, v, s)` has a say once the lanes' lattice fractions and their fade
 /// weights are known, before any corner is formed: it returns the lanes that still need the value
 /// (within `live`). When none does, the lookup ends there and its result is unspecified.
-template <class Narrow>
-NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, VF w, int32_t seed, VM live, Narrow narrow) {
-    VF fx, fy, fz, fw;
+///
+/// W is VF, a w per lane, or float: one w for every lane (a frame's phase, as every lookup of the
+/// density field has), whose cell, fraction and fade are then formed once, and which never splits
+/// the lanes into cells.
+template <class W, class Narrow>
+NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, W w, int32_t seed, VM live, Narrow narrow) {
+    constexpr bool kOneW = std::is_same<W, float>::value;
+    VF fx, fy, fz;
+    W fw;
     const VU cx = latticeCellLanes(x, fx);
     const VU cy = latticeCellLanes(y, fy);
     const VU cz = latticeCellLanes(z, fz);
-    const VU cw = latticeCellLanes(w, fw);
+    const auto cw = latticeCellLanes(w, fw);
+    // Lane q's w cell in every lane.
+    const auto cellWOf = [&](int q) {
+        if constexpr (kOneW) {
+            (void)q;
+            return splatU(cw);
+        } else {
+            return broadcastLane(cw, q);
+        }
+    };
     const VF u = fadeLanes(fx), v = fadeLanes(fy), s = fadeLanes(fz);
     live = narrow(fx, fy, fz, fw, u, v, s);
     if (!any(live)) return splat(0.0f);
@@ -159,7 +188,7 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, VF w, int32_t seed, V
     const VF ox[2] = {fx, fx - 1.0f};
     const VF oy[2] = {fy, fy - 1.0f};
     const VF oz[2] = {fz, fz - 1.0f};
-    const VF ow[2] = {fw, fw - 1.0f};
+    const W ow[2] = {fw, fw - 1.0f};
 
     NEBULASTRA_LANE_PROBE(kNoise4, live);
     VF corner[2][2][2][2]; // [l][k][j][i]
@@ -173,8 +202,8 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, VF w, int32_t seed, V
     uint32_t unassigned = laneBits(live);
     while (unassigned != 0 && cells < kMaxSharedCells4) {
         const int q = __builtin_ctz(unassigned);
-        const VM same = (cx == broadcastLane(cx, q)) & (cy == broadcastLane(cy, q)) &
-                        (cz == broadcastLane(cz, q)) & (cw == broadcastLane(cw, q));
+        VM same = (cx == broadcastLane(cx, q)) & (cy == broadcastLane(cy, q)) & (cz == broadcastLane(cz, q));
+        if constexpr (!kOneW) same &= cw == broadcastLane(cw, q);
         inCell[cells] = same;
         first[cells++] = q;
         unassigned &= ~laneBits(same);
@@ -197,7 +226,7 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, VF w, int32_t seed, V
         // Every live lane takes the one cell's corners (the other lanes too).
         CellGroupCorners4<1> shared;
         cellGroupCorners4<1>(broadcastLane(cx, first[0]), broadcastLane(cy, first[0]),
-                             broadcastLane(cz, first[0]), broadcastLane(cw, first[0]), seedTerm, shared);
+                             broadcastLane(cz, first[0]), cellWOf(first[0]), seedTerm, shared);
         dotCorners([&](int i, int j, int k, int l) {
             const int c = i + 2 * j + 4 * k + 8 * l;
             return Corner4{splat(shared.gx[c]), splat(shared.gy[c]), splat(shared.gz[c]), splat(shared.gw[c]),
@@ -217,7 +246,13 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, VF w, int32_t seed, V
                 cellOf = (VI)selectU(inCell[d], splatU(static_cast<uint32_t>(d)), (VU)cellOf);
             }
             const VU groupX = permuteLanes(cx, groupLane), groupY = permuteLanes(cy, groupLane);
-            const VU groupZ = permuteLanes(cz, groupLane), groupW = permuteLanes(cw, groupLane);
+            VU groupW;
+            if constexpr (kOneW) {
+                groupW = splatU(cw);
+            } else {
+                groupW = permuteLanes(cw, groupLane);
+            }
+            const VU groupZ = permuteLanes(cz, groupLane);
             const auto byGroup = [&](auto size) {
                 constexpr int kGroup = decltype(size)::value;
                 CellGroupCorners4<kGroup> group;
@@ -244,7 +279,8 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, VF w, int32_t seed, V
         const VU hx[2] = {cx * kPrimeX, (cx + 1u) * kPrimeX};
         const VU hy[2] = {cy * kPrimeY, (cy + 1u) * kPrimeY};
         const VU hz[2] = {cz * kPrimeZ, (cz + 1u) * kPrimeZ};
-        const VU hw[2] = {cw * kPrimeW + seedTerm, (cw + 1u) * kPrimeW + seedTerm};
+        const auto hw0 = cw * kPrimeW + seedTerm, hw1 = (cw + 1u) * kPrimeW + seedTerm;
+        const decltype(hw0) hw[2] = {hw0, hw1};
         VU hxy[2][2], hzw[2][2];
         for (int a = 0; a < 2; ++a) {
             for (int b = 0; b < 2; ++b) {
@@ -266,12 +302,13 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, VF w, int32_t seed, V
         const VF b1 = lerpLanes(a01, a11, v);
         zl[l] = lerpLanes(b0, b1, s);
     }
-    const VF t = ((4.2f * fw - 10.5f) * fw + 7.0f) * ((fw * fw) * fw);
+    const W t = ((4.2f * fw - 10.5f) * fw + 7.0f) * ((fw * fw) * fw);
     return ((zl[1] - zl[0]) * t + kNoise4Scale * zl[0]) + 0.5f;
 }
 
-NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, VF w, int32_t seed, VM live) {
-    return gradientNoise4LanesIf(x, y, z, w, seed, live, [live](VF, VF, VF, VF, VF, VF, VF) { return live; });
+template <class W>
+NEBULASTRA_LANE VF gradientNoise4Lanes(VF x, VF y, VF z, W w, int32_t seed, VM live) {
+    return gradientNoise4LanesIf(x, y, z, w, seed, live, [live](VF, VF, VF, W, VF, VF, VF) { return live; });
 }
 
 /// The gradient number 0..15 of the 3-D lattice corner whose hash sum is `h`.
@@ -396,7 +433,8 @@ NEBULASTRA_LANE VF shapeOctaveLanes(NoiseShape shape, VF n) {
     }
 }
 
-NEBULASTRA_LANE void nextOctaveLanes(VF& x, VF& y, VF& z, VF& w, int32_t& seed) {
+template <class W>
+NEBULASTRA_LANE void nextOctaveLanes(VF& x, VF& y, VF& z, W& w, int32_t& seed) {
     const VF ox = x, oy = y, oz = z;
     x = oy * k08 + oz * k06;
     y = (oy * k036 - ox * k08) - oz * k048;
@@ -415,7 +453,7 @@ NEBULASTRA_LANE void nextOctaveLanes(VF& x, VF& y, VF& z, VF& w, int32_t& seed) 
 /// lanes of `live` matter (their results are exact, the others' unspecified): the caller's own
 /// mask, which both may narrow as lanes drop out.
 template <class Before, class GoOn>
-static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed,
+static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, float w, int32_t octaves, int32_t seed,
                           const VM& live, VF& result, Before before, GoOn goOn) {
     if (octaves < 1) {
         result = splat(0.0f);
@@ -429,12 +467,13 @@ static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octa
     for (int32_t octave = 0; octave < octaves; ++octave) {
         bool stopped = false;
         const VF n = shapeOctaveLanes(
-            shape,
-            gradientNoise4LanesIf(x, y, z, w, seed, live, [&](VF fx, VF fy, VF fz, VF fw, VF u, VF v, VF s) {
-                const VM still = before(sum, weight, amplitude, weightTotal, fx, fy, fz, fw, u, v, s);
-                stopped = !any(still);
-                return still;
-            }));
+            shape, gradientNoise4LanesIf(
+                       x, y, z, w, seed, live, [&](VF fx, VF fy, VF fz, float fw, VF u, VF v, VF s) {
+                           const VM still =
+                               before(sum, weight, amplitude, weightTotal, fx, fy, fz, fw, u, v, s);
+                           stopped = !any(still);
+                           return still;
+                       }));
         if (stopped) return false;
         weight += amplitude;
         sum += n * amplitude;
@@ -450,16 +489,16 @@ static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octa
 
 /// fbmLanesWhile with a say after every octave only.
 template <class GoOn>
-static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed,
+static bool fbmLanesWhile(NoiseShape shape, VF x, VF y, VF z, float w, int32_t octaves, int32_t seed,
                           const VM& live, VF& result, GoOn goOn) {
     return fbmLanesWhile(
         shape, x, y, z, w, octaves, seed, live, result,
-        [&](VF, float, float, float, VF, VF, VF, VF, VF, VF, VF) { return live; }, goOn);
+        [&](VF, float, float, float, VF, VF, VF, float, VF, VF, VF) { return live; }, goOn);
 }
 
 /// Amplitude-normalised fractal sum of gradientNoise4, each octave reshaped by `shape`, for the
 /// lanes of `live` (the others' results are unspecified).
-static VF fbmLanes(VF x, VF y, VF z, VF w, int32_t octaves, int32_t seed, VM live,
+static VF fbmLanes(VF x, VF y, VF z, float w, int32_t octaves, int32_t seed, VM live,
                    NoiseShape shape = NoiseShape::Smooth) {
     VF result;
     fbmLanesWhile(shape, x, y, z, w, octaves, seed, live, result, [](VF, float, float) { return true; });

@@ -28,8 +28,8 @@ NEBULASTRA_LANE int32_t offsetSeedScalar(int32_t seed, uint32_t offset) {
 /// one axis are 1 - fade(t) and fade(t) for offsets t and 1 - t, so that axis adds
 /// (1 - fade(t)) t^2 + fade(t) (1 - t)^2 = t^2 + fade(t) (1 - 2t): at most 1/4 (at t = 1/2), 0 at
 /// a lattice plane.
-NEBULASTRA_LANE VF octaveReachLanes(VF fx, VF fy, VF fz, VF fw, VF u, VF v, VF s) {
-    const auto spread = [](VF t, VF fade) { return t * t + fade * (1.0f - (t + t)); };
+NEBULASTRA_LANE VF octaveReachLanes(VF fx, VF fy, VF fz, float fw, VF u, VF v, VF s) {
+    const auto spread = [](auto t, auto fade) { return t * t + fade * (1.0f - (t + t)); };
     return sqrtLanes(((spread(fx, u) + spread(fy, v)) + spread(fz, s)) + spread(fw, fadeLanes(fw)));
 }
 
@@ -189,10 +189,10 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
     int32_t octavesAsked = 0;
     VF billowValue;
     const bool billowsDone = fbmLanesWhile(
-        settings.billowMap, bx, by, bz, splat(prepared.billowPhase), settings.billowDetail,
-        settings.billowSeed, live, billowValue,
-        [&](VF sum, float weight, float amplitude, float weightTotal, VF fx, VF fy, VF fz, VF fw, VF u, VF v,
-            VF s) {
+        settings.billowMap, bx, by, bz, prepared.billowPhase, settings.billowDetail, settings.billowSeed,
+        live, billowValue,
+        [&](VF sum, float weight, float amplitude, float weightTotal, VF fx, VF fy, VF fz, float fw, VF u,
+            VF v, VF s) {
             // A bound may round more than the sum it bounds (the slack covers a few roundings), so
             // it scales by the rounded reciprocal instead of dividing.
             const float rest = (weightTotal - weight) - amplitude, inverseTotal = 1.0f / weightTotal;
@@ -234,7 +234,7 @@ static ShapeLanes emitterShapeLanes(const VF p[3], int32_t k, const CloudField& 
             VF e;
             const bool finished = fbmLanesWhile(
                 NoiseShape::Smooth, bx * c.scale + c.offset[0], by * c.scale + c.offset[1],
-                bz * c.scale + c.offset[2], splat(prepared.billowPhase * c.phaseScale + c.phaseOffset),
+                bz * c.scale + c.offset[2], prepared.billowPhase * c.phaseScale + c.phaseOffset,
                 settings.billowDetail < kErosionOctaves ? settings.billowDetail : kErosionOctaves,
                 offsetSeedScalar(settings.billowSeed, c.seedOffset), erodeLanes, e,
                 [&](VF sum, float weight, float weightTotal) {
