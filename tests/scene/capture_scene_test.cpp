@@ -153,19 +153,6 @@ TEST_F(CaptureScene, LightsTakePartOnlyWhileTheirVideoIsActive) {
     EXPECT_TRUE(host.clean()) << host.report();
 }
 
-TEST_F(CaptureScene, PremiereSeesNoLightsAndNoCameraAndIsNeverAsked) {
-    SceneHost host(comp(light("cloud", 1), R"({"zoom": 50})"));
-    host.setApplId(scenehost::kApplIdPremiere);
-    RenderSettings s{};
-    s.emitterCount = 7; // whatever the record held before, the frame starts empty
-    s.camera.valid = true;
-    host.runAsCommand(0, [&] { captureScene(&host.inData(), s); });
-    EXPECT_EQ(s.emitterCount, 0);
-    EXPECT_FALSE(s.camera.valid);
-    EXPECT_EQ(host.log().size(), 0u) << host.log().dump();
-    EXPECT_TRUE(host.clean()) << host.report();
-}
-
 // One failing host answer at a time, on a composition with a camera and three lights (layer 1 is
 // a solid).
 TEST_F(CaptureScene, EachFailingQueryFallsBackAsDocumented) {

@@ -30,13 +30,7 @@ std::string onTerminal(const std::vector<std::string>& args) {
     if (pid == 0) {
         const int terminal = open(slave.c_str(), O_RDWR | O_NOCTTY);
         dup2(terminal, STDERR_FILENO);
-        std::vector<std::string> all = {toolPath().string()};
-        all.insert(all.end(), args.begin(), args.end());
-        std::vector<char*> argv;
-        for (std::string& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        execTool(args);
     }
     std::string text;
     char buffer[4096];

@@ -41,6 +41,17 @@ inline std::string readText(const fs::path& path) {
     return text.str();
 }
 
+// In a child process: becomes the tool with these arguments.
+[[noreturn]] inline void execTool(const std::vector<std::string>& args) {
+    std::vector<std::string> all = {toolPath().string()};
+    all.insert(all.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (std::string& a : all) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    execv(argv[0], argv.data());
+    _exit(127);
+}
+
 // Starts the tool; stderr goes to `errors`. Writes past the file-size limit fail as on a full
 // disk (SIGXFSZ ignored, so the write returns an error instead of killing the program). When
 // `beforeStart` is given, the child waits until it has run with the child's process id (so files
@@ -48,8 +59,6 @@ inline std::string readText(const fs::path& path) {
 inline pid_t startTool(const std::vector<std::string>& args, const fs::path& errors,
                        rlim_t fileSizeLimit = RLIM_INFINITY,
                        const std::function<void(pid_t)>& beforeStart = nullptr) {
-    std::vector<std::string> all = {toolPath().string()};
-    all.insert(all.end(), args.begin(), args.end());
     int gate[2];
     if (pipe(gate) != 0) return -1;
     const pid_t pid = fork();
@@ -67,11 +76,7 @@ inline pid_t startTool(const std::vector<std::string>& args, const fs::path& err
         signal(SIGXFSZ, SIG_IGN);
         const rlimit limit{fileSizeLimit, fileSizeLimit};
         setrlimit(RLIMIT_FSIZE, &limit);
-        std::vector<char*> argv;
-        for (std::string& a : all) argv.push_back(a.data());
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        execTool(args);
     }
     return pid;
 }
