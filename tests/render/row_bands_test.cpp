@@ -28,19 +28,16 @@ TEST(RowPlan, AsManyWorkersAsHardwareThreadsUpToTheGroupsOfRows) {
         int32_t threads, height, workers, groups;
     };
     const Case cases[] = {
-        {16, 1080, 16, 270},
         {64, 1080, 64, 270},   // no cap at 16
         {256, 1080, 256, 270}, // up to the sane bound...
         {257, 1080, 256, 270},
         {100000, 4000, 256, 1000}, // ...and not beyond
         {200, 600, 150, 150},      // one group each at most
-        {1, 1080, 1, 270},
-        {-5, 1080, 1, 270}, // at least one worker
-        {0, 1080, 4, 270},  // unknown: taken as 4
+        {-5, 1080, 1, 270},        // at least one worker
+        {0, 1080, 4, 270},         // unknown: taken as 4
         {16, 17, 5, 5},
         {2, 17, 2, 5},
         {16, 4, 1, 1},
-        {16, 1, 1, 1},
         {16, 0, 0, 0},
         {16, -3, 0, 0},
         {64, std::numeric_limits<int32_t>::max(), 64, 536870912}, // the last group's 3 rows count

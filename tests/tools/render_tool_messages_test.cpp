@@ -1,7 +1,8 @@
 // What nebulastra-render tells the user besides its images: warnings when the lights of a scene
 // make fewer clouds than the user may expect (a 33rd light, or none at all, with the likely
-// cause), and no temporary file left behind whatever signal ends the run while an image is being
-// written.
+// cause), never in the middle of the terminal's progress line; no temporary file left behind
+// whatever signal ends the run while an image is being written; and --skip-existing asking only
+// the folder of an image it will write.
 #ifndef _WIN32
 
 #include <gtest/gtest.h>
@@ -143,6 +144,53 @@ TEST(RenderToolMessages, NoTemporaryFileOutlivesASignal) {
             EXPECT_TRUE(name == "scene.json" || name == "stderr.txt") << name << " left behind";
         }
     }
+}
+
+// Frame 0 has a cloud; at frame 1 (1/24 s) the light is past its out point.
+const std::string kLightLeaves = sceneWith(light("cloud", 12, R"(, "outPoint": 0.04)"));
+
+// On a terminal (a pseudo-terminal), the warning about frame 1 clears frame 0's progress line.
+TEST(RenderToolMessages, AWarningClearsTheProgressLine) {
+    TempDir dir;
+    std::ofstream(dir.path / "scene.json") << kLightLeaves;
+    const int terminal = posix_openpt(O_RDWR | O_NOCTTY);
+    ASSERT_TRUE(terminal >= 0 && grantpt(terminal) == 0 && unlockpt(terminal) == 0);
+    const std::string side = ptsname(terminal);
+    const pid_t pid = fork();
+    if (pid == 0) {
+        dup2(open(side.c_str(), O_RDWR | O_NOCTTY), STDERR_FILENO);
+        execTool(
+            {(dir.path / "scene.json").string(), "--frames", "0-1", "-o", (dir.path / "f_#.png").string()});
+    }
+    std::string text;
+    char bytes[4096];
+    for (ssize_t n; (n = read(terminal, bytes, sizeof bytes)) > 0;)
+        text.append(bytes, static_cast<size_t>(n));
+    finish(pid); // the read ended when the tool closed the terminal's other side
+    close(terminal);
+    ASSERT_NE(text.find("frame 1 of 2"), std::string::npos) << text; // the progress line was drawn
+    EXPECT_NE(text.find("\r\033[Kwarning: frame 1:"), std::string::npos) << text;
+}
+
+// Every image there: nothing to write, so no folder check to fail; with one missing, its check
+// counts. (A folder at the check's probe name defeats the probe, for root as well.)
+TEST(RenderToolMessages, SkipExistingChecksOnlyAnImageItWillWrite) {
+    TempDir dir;
+    std::ofstream(dir.path / "scene.json") << kLightLeaves;
+    const std::string scene = (dir.path / "scene.json").string(), out = (dir.path / "f_#.png").string();
+    ASSERT_EQ(runTool(dir, scene + " --frames 0-1 -o " + out), 0);
+    const auto run = [&](const std::string& frames, const std::string& blocked) {
+        return finish(startTool({scene, "--frames", frames, "-o", out, "--skip-existing"},
+                                dir.path / "stderr.txt", RLIM_INFINITY, [&](pid_t pid) {
+                                    fs::create_directory(dir.path / ("." + blocked + ".partial-" +
+                                                                     std::to_string(pid) + "-check"));
+                                }));
+    };
+    EXPECT_EQ(run("0-1", "f_0.png"), 0) << readText(dir.path / "stderr.txt");
+    EXPECT_EQ(run("0-2", "f_0.png"), 0) << readText(dir.path / "stderr.txt");
+    fs::remove(dir.path / "f_2.png");
+    EXPECT_EQ(run("0-2", "f_2.png"), 1);
+    EXPECT_NE(readText(dir.path / "stderr.txt").find("cannot create files in"), std::string::npos);
 }
 
 } // namespace

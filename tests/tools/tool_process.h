@@ -74,6 +74,9 @@ inline pid_t startTool(const std::vector<std::string>& args, const fs::path& err
         close(gate[0]);
         std::freopen(errors.c_str(), "w", stderr);
         signal(SIGXFSZ, SIG_IGN);
+        // The signals the tests send take their default action, even where the test program was
+        // started with them ignored (under nohup, or as a background job).
+        for (int s : {SIGHUP, SIGINT, SIGTERM, SIGUSR1, SIGALRM}) signal(s, SIG_DFL);
         const rlimit limit{fileSizeLimit, fileSizeLimit};
         setrlimit(RLIMIT_FSIZE, &limit);
         execTool(args);
