@@ -3,8 +3,8 @@
 // used (the march's active and lit lanes, the packed shadow batches, every noise lookup), over
 // two scenes built like the examples single_white_cloud and three_lights_screen (half size,
 // 240 x 135, through the default camera). Prints, per site, the calls and the share of lanes
-// in use. Built twice (bench/CMakeLists.txt): for AVX-512 (16 lanes) and, with
-// NEBULASTRA_OCCUPANCY_AVX2 defined, for AVX2 (8 lanes). Run by hand:
+// in use. Built twice (bench/CMakeLists.txt): for AVX-512 (32 lanes) and, with
+// NEBULASTRA_OCCUPANCY_AVX2 defined, for AVX2 (16 lanes). Run by hand:
 //
 //     build/linux/bin/nebulastra_lane_occupancy
 //     build/linux/bin/nebulastra_lane_occupancy_avx2
@@ -51,10 +51,10 @@ void count(Site site, const Mask& mask, int lanes) {
 
 #define NEBULASTRA_SIMD_NAMESPACE probe_simd
 #if defined(NEBULASTRA_OCCUPANCY_AVX2)
-#define NEBULASTRA_LANES 8
+#define NEBULASTRA_LANES 16
 #define NEBULASTRA_KERNEL_ISA Isa::Avx2
 #else
-#define NEBULASTRA_LANES 16
+#define NEBULASTRA_LANES 32
 #define NEBULASTRA_KERNEL_ISA Isa::Avx512
 #endif
 #include "render/simd/packet_kernel.inl"

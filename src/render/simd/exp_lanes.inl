@@ -40,10 +40,13 @@
 // -104 fmath::exp gives +0 (as here); NaN, larger x and the float subnormal range in between go
 // to the scalar function.
 
-typedef double ExpLanesDouble __attribute__((vector_size(kLanes * 8)));
-typedef uint64_t ExpLanesBits __attribute__((vector_size(kLanes * 8)));
-
-static VF expLanes(VF x, VM mask) {
+/// The vector part of expLanes over one register set of N lanes (F and I N floats and integers):
+/// e^x where the double result rounds safely; `scalar` gets the lanes of `mask` that need the
+/// scalar function.
+template <class F, class I, int N>
+NEBULASTRA_LANE F expLanesVector(F x, I mask, I& scalar) {
+    typedef double ExpLanesDouble __attribute__((vector_size(N * 8)));
+    typedef uint64_t ExpLanesBits __attribute__((vector_size(N * 8)));
     constexpr double kInvLn2 = 0x1.71547652b82fep+0;
     constexpr double kLn2Hi = 0x1.62e42fefa0000p-1; // 37 significant bits
     constexpr double kLn2Lo = 0x1.cf79abc9e3b3ap-40;
@@ -76,17 +79,28 @@ static VF expLanes(VF x, VM mask) {
 
     // The 29 bits the float conversion drops, as signed distance from 1 followed by 28 zeros (in
     // 32-bit lanes, where every instruction set compares).
-    const VI halfwayDistance = __builtin_convertvector(yBits & 0x1FFFFFFFu, VI) - (1 << 28);
-    const VM nearHalfway = (halfwayDistance >= -kNearHalfway) & (halfwayDistance <= kNearHalfway);
+    const I halfwayDistance = __builtin_convertvector(yBits & 0x1FFFFFFFu, I) - (1 << 28);
+    const I nearHalfway = (halfwayDistance >= -kNearHalfway) & (halfwayDistance <= kNearHalfway);
 
-    const VF one = VF{} + 1.0f;
-    const VM inRange = (x >= -87.33f) & (x < 88.7f); // false for NaN
-    const VM underflow = x < -104.0f;                // fmath::exp's +0, also for -inf
-    VF out = __builtin_convertvector((ExpLanesDouble)yBits, VF);
+    const F one = F{} + 1.0f;
+    const I inRange = (x >= -87.33f) & (x < 88.7f); // false for NaN
+    const I underflow = x < -104.0f;                // fmath::exp's +0, also for -inf
+    F out = __builtin_convertvector((ExpLanesDouble)yBits, F);
     out = inRange ? out : one;
-    out = underflow ? VF{} : out;
+    out = underflow ? F{} : out;
     out = mask ? out : one;
-    const VM scalar = mask & ~underflow & (~inRange | nearHalfway);
+    scalar = mask & ~underflow & (~inRange | nearHalfway);
+    return out;
+}
+
+static VF expLanes(VF x, VM mask) {
+    VM scalar;
+#if defined(NEBULASTRA_LANE_PAIR)
+    VF out = {expLanesVector<RF, RI, kRegisterLanes>(x.lo, mask.lo, scalar.lo),
+              expLanesVector<RF, RI, kRegisterLanes>(x.hi, mask.hi, scalar.hi)};
+#else
+    VF out = expLanesVector<VF, VI, kLanes>(x, mask, scalar);
+#endif
     if (any(scalar)) {
         for (int l = 0; l < kLanes; ++l) {
             if (scalar[l]) out[l] = fmath::exp(x[l]);

@@ -15,7 +15,7 @@ NEBULASTRA_LANE VU latticeCellLanes(VF v, VF& fraction) {
     const VF highest = splat(2147483520.0f);
     VF c = select(v > lowest, v, lowest); // NaN selects the lowest cell
     c = select(c < highest, c, highest);
-#if NEBULASTRA_LANES < 8
+#if NEBULASTRA_REGISTER_LANES < 8
     VI cell = truncateToInt(c);
     cell = (VI)selectU(c < toFloat(cell), (VU)cell - 1u, (VU)cell);
     fraction = v - toFloat(cell);
@@ -89,9 +89,10 @@ NEBULASTRA_LANE bool sameCell(uint32_t liveBits, int r, VU cx, VU cy, VU cz) {
 /// The most lattice cells for which a 4-D lookup over lanes forms each cell's corners once and
 /// hands every lane its cell's corners. Up to this many cells cost the corner vectors of this many
 /// (16 / kLanes each) and one more step of the search for the cells, against sixteen corner vectors
-/// with their square roots for one lookup per lane; the limits are the ones that rendered fastest
-/// (with one lane there is nothing to share).
-constexpr int kMaxSharedCells4 = kLanes >= 16 ? 4 : kLanes >= 8 ? 2 : kLanes > 1 ? 1 : 0;
+/// with their square roots for one lookup per lane; the limits are the ones that rendered fastest.
+/// Each lane picks its cell's corners by an in-register permutation (pickLanes), which needs AVX;
+/// with one lane there is nothing to share.
+constexpr int kMaxSharedCells4 = kRegisterLanes < 8 ? (kLanes > 1 ? 1 : 0) : kLanes >= 16 ? 4 : 2;
 
 /// What the sixteen corners of Group 4-D lattice cells contribute whatever the point inside them:
 /// the gradient components and the gradient's length of corner c = i + 2j + 4k + 8l (the corner one
@@ -100,7 +101,9 @@ constexpr int kMaxSharedCells4 = kLanes >= 16 ? 4 : kLanes >= 8 ? 2 : kLanes > 1
 /// lane picks its own cell's in registers.
 template <int Group>
 struct CellGroupCorners4 {
-    float gx[16 * Group], gy[16 * Group], gz[16 * Group], gw[16 * Group], length[16 * Group];
+    // Whole vectors of entries (with more lanes than corners, the last ones are never read).
+    static constexpr int kEntries = 16 * Group < kLanes ? kLanes : 16 * Group;
+    float gx[kEntries], gy[kEntries], gz[kEntries], gw[kEntries], length[kEntries];
 };
 
 /// The corners of Group cells with the one-lookup arithmetic, kLanes entries at a time: lane e of
@@ -122,31 +125,6 @@ NEBULASTRA_LANE void cellGroupCorners4(VU cx, VU cy, VU cz, VU cw, uint32_t seed
         __builtin_memcpy(out.gw + first, &corner.gw, sizeof corner.gw);
         __builtin_memcpy(out.length + first, &corner.length, sizeof corner.length);
     }
-}
-
-/// Lane by lane, group[index]: the index (below Group, 2 or 4) picks one of a group's entries. The
-/// group is repeated in every 128-bit part of a vector, where the in-part permutation picks.
-template <int Group>
-NEBULASTRA_LANE VF pickInGroup(const float* group, VI index) {
-    static_assert(Group == 2 || Group == 4, "a group repeats within 128 bits");
-#if NEBULASTRA_LANES >= 8
-    // Each load broadcasts straight from memory: a pair as one double, four floats as 128 bits.
-    double pair;
-    __builtin_memcpy(&pair, group, sizeof pair);
-#if NEBULASTRA_LANES == 16
-    const __m512 entries = Group == 4 ? _mm512_maskz_broadcast_f32x4(0xFFFF, _mm_loadu_ps(group)) // masked:
-                                      : _mm512_castpd_ps(_mm512_set1_pd(pair)); // see sqrtLanes
-    return (VF)_mm512_maskz_permutevar_ps(0xFFFF, entries, (__m512i)index);
-#else
-    const __m256 entries = Group == 4 ? _mm256_broadcast_ps(reinterpret_cast<const __m128*>(group))
-                                      : _mm256_castpd_ps(_mm256_set1_pd(pair));
-    return (VF)_mm256_permutevar_ps(entries, (__m256i)index);
-#endif
-#else
-    VF out; // no in-part permutation before AVX (and nothing is shared at one lane)
-    for (int l = 0; l < kLanes; ++l) out[l] = group[index[l]];
-    return out;
-#endif
 }
 
 /// gradientNoise4 for the lanes of `live`; other lanes return unspecified values. Neighbouring
@@ -259,11 +237,10 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, W w, int32_t seed, VM
                 cellGroupCorners4<kGroup>(groupX, groupY, groupZ, groupW, seedTerm, group);
                 dotCorners([&](int i, int j, int k, int l) {
                     const int at = (i + 2 * j + 4 * k + 8 * l) * kGroup;
-                    return Corner4{pickInGroup<kGroup>(group.gx + at, cellOf),
-                                   pickInGroup<kGroup>(group.gy + at, cellOf),
-                                   pickInGroup<kGroup>(group.gz + at, cellOf),
-                                   pickInGroup<kGroup>(group.gw + at, cellOf),
-                                   pickInGroup<kGroup>(group.length + at, cellOf)};
+                    return Corner4{
+                        pickLanes<kGroup>(group.gx + at, cellOf), pickLanes<kGroup>(group.gy + at, cellOf),
+                        pickLanes<kGroup>(group.gz + at, cellOf), pickLanes<kGroup>(group.gw + at, cellOf),
+                        pickLanes<kGroup>(group.length + at, cellOf)};
                 });
             };
             if (cells == 2) {

@@ -106,7 +106,8 @@ static VF shadowSumLanes(const CloudField& field, const VF p[3], VM lit, float s
     return sum;
 }
 
-/// The rows of a packet's tile of pixels: 4 x 4 for 16 lanes, 2 wide and 4 tall for 8, 2 x 2 for 4.
+/// The rows of a packet's tile of pixels: 8 wide and 4 tall for 32 lanes, 4 x 4 for 16, 2 wide and
+/// 4 tall for 8.
 /// A compact tile keeps the lanes' ray points close together, so that more of the noise lookups
 /// find all their lanes in few lattice cells (a run of 16 pixels along a row spans more cells than
 /// a 4 x 4 square does); of the 8-lane shapes, 2 x 4 rendered the examples fastest. Which pixels
