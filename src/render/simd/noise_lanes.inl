@@ -88,7 +88,7 @@ NEBULASTRA_LANE bool sameCell(uint32_t liveBits, int r, VU cx, VU cy, VU cz) {
 
 /// The most lattice cells for which a 4-D lookup over lanes forms each cell's corners once and
 /// hands every lane its cell's corners. Up to this many cells cost the corner vectors of this many
-/// (16 / kLanes each) and one more step of the search for the cells, against sixteen corner vectors
+/// (16 corners a cell, kLanes a vector) and one more step of the search for the cells, against sixteen corner vectors
 /// with their square roots for one lookup per lane; the limits are the ones that rendered fastest.
 /// Each lane picks its cell's corners by an in-register permutation (pickLanes), which needs AVX;
 /// with one lane there is nothing to share.
