@@ -28,10 +28,12 @@ BEGIN { FS = "\t"; functions = 0; offenders = 0; avx2 = 0; avx512 = 0 }
     if (b[i] == "62") kind = "AVX-512 (EVEX)"
     else if (b[i] == "c4" || b[i] == "c5") kind = "AVX (VEX)"
     else next
-    # A name the demangler gives up on (deeply nested lambdas in an unoptimised build) stays
-    # mangled: its namespace is then read from the mangled form (N10nebulastra9simd_avx2...).
-    if (fn ~ /simd_avx512::/ || fn ~ /^_Z+N10nebulastra11simd_avx512/) { wide[fn] = 1; next }
-    if ((fn ~ /simd_avx2::/ || fn ~ /^_Z+N10nebulastra9simd_avx2/) && kind == "AVX (VEX)") { narrow[fn] = 1; next }
+    # A name the demangler gives up on (deeply nested lambdas, or a conversion operator template,
+    # in an unoptimised build) stays mangled: its namespace is then read from the mangled form,
+    # N10nebulastra9simd_avx2..., where a member function's qualifiers (r, V, K, R, O) may come
+    # between the N and the name.
+    if (fn ~ /simd_avx512::/ || fn ~ /^_Z+N[rVKRO]*10nebulastra11simd_avx512/) { wide[fn] = 1; next }
+    if ((fn ~ /simd_avx2::/ || fn ~ /^_Z+N[rVKRO]*10nebulastra9simd_avx2/) && kind == "AVX (VEX)") { narrow[fn] = 1; next }
     count[fn]++
     if (!(fn in first)) {
         text = $3
