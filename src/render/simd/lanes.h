@@ -3,7 +3,7 @@
 // processed together, one pixel per lane. The including translation unit (kernel_<isa>.cpp) sets
 // the width, NEBULASTRA_LANES, for the instruction set it is compiled for, and the lanes fill one
 // of its registers or a pair of them: 32 lanes in two 512-bit registers with AVX-512, 16 in two
-// 256-bit registers with AVX2 (with FMA and BMI2), 4 in one register of the x86-64 baseline SSE2,
+// 256-bit registers with AVX2 (with FMA and BMI2), 8 in two registers of the x86-64 baseline SSE2,
 // and 1: the one-pixel and one-lookup entry points, and the render path for processors without any
 // of these, are the same source at one lane. The instruction-set specifics below are chosen by the
 // register's width alone.
@@ -135,24 +135,17 @@ NEBULASTRA_LANE RI registerPermute(RI lo, RI hi, RI index) {
 #endif
 }
 
-/// Lane by lane entries[index[l]], index below Group (2 or 4): the group is repeated in every
-/// 128-bit part of the register, where the in-part permutation picks.
-template <int Group>
-NEBULASTRA_LANE RF registerPick(const float* entries, RI index) {
-    static_assert(Group == 2 || Group == 4, "a group repeats within 128 bits");
+/// Lane by lane entries[index[l]], index 0 or 1: the pair of entries is repeated in every 64-bit
+/// part of the register, where the in-part permutation picks.
+NEBULASTRA_LANE RF registerPickPair(const float* entries, RI index) {
 #if NEBULASTRA_REGISTER_LANES >= 8
-    // Each load broadcasts straight from memory: a pair as one double, four floats as 128 bits.
+    // The load broadcasts the pair straight from memory, as one double.
     double pair;
     __builtin_memcpy(&pair, entries, sizeof pair);
 #if NEBULASTRA_REGISTER_LANES == 16
-    const __m512 repeated = Group == 4
-                                ? _mm512_maskz_broadcast_f32x4(0xFFFF, _mm_loadu_ps(entries)) // masked:
-                                : _mm512_castpd_ps(_mm512_set1_pd(pair)); // see registerSqrt
-    return (RF)_mm512_maskz_permutevar_ps(0xFFFF, repeated, (__m512i)index);
+    return (RF)_mm512_maskz_permutevar_ps(0xFFFF, _mm512_castpd_ps(_mm512_set1_pd(pair)), (__m512i)index);
 #else
-    const __m256 repeated = Group == 4 ? _mm256_broadcast_ps(reinterpret_cast<const __m128*>(entries))
-                                       : _mm256_castpd_ps(_mm256_set1_pd(pair));
-    return (RF)_mm256_permutevar_ps(repeated, (__m256i)index);
+    return (RF)_mm256_permutevar_ps(_mm256_castpd_ps(_mm256_set1_pd(pair)), (__m256i)index);
 #endif
 #else
     RF out; // no in-part permutation before AVX
@@ -255,10 +248,9 @@ NEBULASTRA_LANE VU permuteLanes(VU v, VU index) {
 #endif
 }
 
-/// Lane by lane entries[index[l]], index below Group (2 or 4).
-template <int Group>
-NEBULASTRA_LANE VF pickLanes(const float* entries, VI index) {
-    return perRegister(index, [&](RI r) { return registerPick<Group>(entries, r); });
+/// Lane by lane entries[index[l]], index 0 or 1.
+NEBULASTRA_LANE VF pickPair(const float* entries, VI index) {
+    return perRegister(index, [&](RI r) { return registerPickPair(entries, r); });
 }
 
 #if defined(NEBULASTRA_LANE_PAIR)

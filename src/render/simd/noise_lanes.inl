@@ -91,9 +91,10 @@ NEBULASTRA_LANE bool sameCell(uint32_t liveBits, int r, VU cx, VU cy, VU cz) {
 /// (16 corners a cell, kLanes a vector) and one more step of the search for the cells, against
 /// sixteen corner vectors with their square roots for one lookup per lane. Two rendered fastest
 /// with packets of two registers on AVX2 and AVX-512 (1 to 4 % less CPU than four, 4 to 11 % less
-/// than one). Each lane picks its cell's corners by an in-register permutation (pickLanes), which
+/// than one). Each lane picks its cell's corners by an in-register permutation (pickPair), which
 /// needs AVX; with one lane there is nothing to share.
 constexpr int kMaxSharedCells4 = kRegisterLanes < 8 ? (kLanes > 1 ? 1 : 0) : 2;
+static_assert(kMaxSharedCells4 <= 2, "shared cells' corners are interleaved in pairs");
 
 /// What the sixteen corners of Group 4-D lattice cells contribute whatever the point inside them:
 /// the gradient components and the gradient's length of corner c = i + 2j + 4k + 8l (the corner one
@@ -214,16 +215,13 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, W w, int32_t seed, VM
     } else if (unassigned == 0 && cells > 1) {
         if constexpr (kMaxSharedCells4 > 1) { // narrower lanes never share more than one cell
             NEBULASTRA_LANE_PROBE(kNoise4Shared, live);
-            // The cells' corners interleaved, each lane picking its own cell's (lanes in none take the
-            // first cell's): lane e of a group of 2 or 4 forms cell e % 2 or e % 4's corners (the
-            // first cell again where there are fewer).
-            VU groupLane = splatU(static_cast<uint32_t>(first[0]));
-            VI cellOf = splatI(0);
-            for (int d = 1; d < cells; ++d) {
-                groupLane = selectU((VM)(laneIndex() % (cells == 2 ? 2u : 4u) == static_cast<uint32_t>(d)),
-                                    splatU(static_cast<uint32_t>(first[d])), groupLane);
-                cellOf = (VI)selectU(inCell[d], splatU(static_cast<uint32_t>(d)), (VU)cellOf);
-            }
+            // The two cells' corners interleaved, each lane picking its own cell's (lanes in neither
+            // take the first cell's): even lanes form the first cell's corners, odd lanes the
+            // second's.
+            const VU groupLane =
+                selectU((VM)((laneIndex() & 1u) == 1u), splatU(static_cast<uint32_t>(first[1])),
+                        splatU(static_cast<uint32_t>(first[0])));
+            const VI cellOf = (VI)selectU(inCell[1], splatU(1u), splatU(0u));
             const VU groupX = permuteLanes(cx, groupLane), groupY = permuteLanes(cy, groupLane);
             VU groupW;
             if constexpr (kOneW) {
@@ -232,23 +230,14 @@ NEBULASTRA_LANE VF gradientNoise4LanesIf(VF x, VF y, VF z, W w, int32_t seed, VM
                 groupW = permuteLanes(cw, groupLane);
             }
             const VU groupZ = permuteLanes(cz, groupLane);
-            const auto byGroup = [&](auto size) {
-                constexpr int kGroup = decltype(size)::value;
-                CellGroupCorners4<kGroup> group;
-                cellGroupCorners4<kGroup>(groupX, groupY, groupZ, groupW, seedTerm, group);
-                dotCorners([&](int i, int j, int k, int l) {
-                    const int at = (i + 2 * j + 4 * k + 8 * l) * kGroup;
-                    return Corner4{
-                        pickLanes<kGroup>(group.gx + at, cellOf), pickLanes<kGroup>(group.gy + at, cellOf),
-                        pickLanes<kGroup>(group.gz + at, cellOf), pickLanes<kGroup>(group.gw + at, cellOf),
-                        pickLanes<kGroup>(group.length + at, cellOf)};
-                });
-            };
-            if (cells == 2) {
-                byGroup(std::integral_constant<int, 2>{});
-            } else {
-                byGroup(std::integral_constant<int, 4>{});
-            }
+            CellGroupCorners4<2> group;
+            cellGroupCorners4<2>(groupX, groupY, groupZ, groupW, seedTerm, group);
+            dotCorners([&](int i, int j, int k, int l) {
+                const int at = (i + 2 * j + 4 * k + 8 * l) * 2;
+                return Corner4{pickPair(group.gx + at, cellOf), pickPair(group.gy + at, cellOf),
+                               pickPair(group.gz + at, cellOf), pickPair(group.gw + at, cellOf),
+                               pickPair(group.length + at, cellOf)};
+            });
         }
     } else {
         // Each corner hash is a sum of one term per axis (wrapping, so in any grouping): the x and y
